@@ -1,0 +1,21 @@
+#pragma once
+// Conversions between Python ints and the core's integers.
+#include <cstdint>
+
+#include "py_ref.hpp"
+
+namespace varnolt {
+
+// The value of object through its index protocol, as a signed 64-bit integer.
+// Throws PythonErrorSet: TypeError "argument 'NAME': ..." for an object
+// without an integer value, the interpreter's OverflowError outside the range.
+std::int64_t to_int64(PyObject* object, const char* name);
+
+// As to_int64, for an unsigned 32-bit integer; above 4294967295 (and below
+// 2^64) the OverflowError is "out of range integral type conversion attempted".
+std::uint32_t to_uint32(PyObject* object, const char* name);
+
+PyRef int_from(std::int64_t value);
+PyRef int_from(__int128 value);
+
+}  // namespace varnolt

@@ -1,0 +1,11 @@
+#pragma once
+// The search call of pseudo_semistabilizers and the conversion of its outcome:
+// a list of (r, c, d) tuples, or RuntimeError with the search's message.
+#include "chern_character/chern_character.hpp"
+#include "py_ref.hpp"
+
+namespace varnolt {
+
+PyRef search_and_convert(const chern_character::ChernChar<2>& v);
+
+}  // namespace varnolt
