@@ -1,10 +1,43 @@
 #include "search_call.hpp"
 
+#include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
+
 namespace varnolt {
 
-PyRef search_and_convert(const chern_character::ChernChar<2>&) {
-    PyErr_SetString(PyExc_NotImplementedError, "the search is not built yet");
-    throw PythonErrorSet{};
+namespace {
+
+namespace search = tilt_stability::left_pseudo_semistabilizers;
+
+PyRef tuple_of(const chern_character::ChernChar<2>& u) {
+    PyRef tuple = PyRef::checked(PyTuple_New(3));
+    const long long fields[] = {u.r, u.c.coeff, u.d.numerator};
+    for (Py_ssize_t i = 0; i < 3; ++i) {
+        PyObject* value = PyLong_FromLongLong(fields[i]);
+        if (value == nullptr) throw PythonErrorSet{};
+        PyTuple_SetItem(tuple.get(), i, value);  // steals value
+    }
+    return tuple;
+}
+
+PyRef list_of(const search::Candidates& candidates) {
+    PyRef list = PyRef::checked(PyList_New(static_cast<Py_ssize_t>(candidates.size())));
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), tuple_of(candidates[i]).release());
+    return list;
+}
+
+}  // namespace
+
+PyRef search_and_convert(const chern_character::ChernChar<2>& v) {
+    // The search holds the interpreter lock throughout; it asks now and then
+    // whether a signal (Ctrl-C) arrived, and stops if its handler raised.
+    tilt_stability::InterruptPoll interrupt([] { return PyErr_CheckSignals() != 0; });
+    const auto outcome = search::find_all(v, interrupt);
+    if (!outcome) {
+        PyErr_SetString(PyExc_RuntimeError, outcome.error());
+        throw PythonErrorSet{};
+    }
+    return list_of(*outcome);
 }
 
 }  // namespace varnolt

@@ -1,0 +1,19 @@
+#pragma once
+// One value q = k/n of the candidates' twisted ch1: the admissible ranks and
+// the one ch1 that gives each rank the twisted ch1 q.
+#include <cstdint>
+
+#include "tilt_stability/left_pseudo_semistabilizers/search_data.hpp"
+
+namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta {
+
+struct FixedQBetaData {
+    const LeftSearchData& search;
+    std::int64_t q_numer;  // k: q = k/n, 1 <= k <= X − 1
+
+    // The candidates of this q by increasing rank, then increasing d, or the
+    // first message met.
+    Outcome<Candidates> find_all() const;
+};
+
+}  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta

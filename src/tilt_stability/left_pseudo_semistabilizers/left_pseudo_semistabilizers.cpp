@@ -1,0 +1,37 @@
+#include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
+
+#include "tilt_stability/beta.hpp"
+#include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
+#include "utils/checked.hpp"
+#include "utils/stop.hpp"
+#include "utils/utils.hpp"
+
+namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
+
+using utils::checked_mul;
+using utils::checked_sub;
+
+Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt) {
+    const std::optional<Ratio> beta = β_(v);
+    if (!beta) return std::unexpected("β_ is not rational: ∞ walls");
+    const std::int64_t m = beta->numer;
+    const std::int64_t n = beta->denom;
+
+    // m modulo n, never negative.
+    std::int64_t a = utils::guarded_rem(m, n);
+    if (a < 0) a += utils::checked_abs(n);
+
+    const LeftSearchData search{utils::modulo_inverse(a, n), v, *beta, interrupt};
+
+    // n times the twisted ch1 of v: q = k/n ranges over 0 < k < x.
+    const std::int64_t x = checked_sub(checked_mul(v.c.coeff, n), checked_mul(v.r, m));
+    Candidates found;
+    for (std::int64_t k = 1; k < x; ++k) {
+        Outcome<Candidates> for_q = fixed_q_beta::FixedQBetaData{search, k}.find_all();
+        if (!for_q) return std::unexpected(for_q.error());
+        found.insert(found.end(), for_q->begin(), for_q->end());
+    }
+    return found;
+}
+
+}  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers

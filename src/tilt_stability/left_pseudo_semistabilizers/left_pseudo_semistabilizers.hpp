@@ -1,0 +1,19 @@
+#pragma once
+// The search driver: every candidate left pseudo-semistabilizer of v at
+// β = β₋(v) = m/n, ordered by q = k/n (the candidates' ch1 twisted by β), then
+// by rank, then by ch2.
+#include "tilt_stability/left_pseudo_semistabilizers/search_data.hpp"
+
+namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
+
+// The candidates, or the first message any stage met. Raises
+// ArithmeticOverflow when a value the search needs leaves 64 bits, and
+// Interrupted when interrupt asks it to stop.
+Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt);
+
+inline Outcome<Candidates> find_all(const ChernChar<2>& v) {
+    InterruptPoll never;
+    return find_all(v, never);
+}
+
+}  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers
