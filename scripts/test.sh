@@ -16,7 +16,7 @@ ensure_venv pytest cmake ninja
 install_package
 
 build="$repo/build/core-tests"
-"$venv/bin/cmake" -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+"$venv/bin/cmake" -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVARNOLT_BUILD_EXTENSION=OFF -DVARNOLT_BUILD_TESTS=ON >/dev/null
 "$venv/bin/cmake" --build "$build"
 "$venv/bin/ctest" --test-dir "$build" --output-on-failure

@@ -8,9 +8,6 @@
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
 
-using utils::checked_mul;
-using utils::checked_sub;
-
 Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt) {
     const std::optional<Ratio> beta = β_(v);
     if (!beta) return std::unexpected("β_ is not rational: ∞ walls");
@@ -23,13 +20,12 @@ Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt) {
 
     const LeftSearchData search{utils::modulo_inverse(a, n), v, *beta, interrupt};
 
-    // n times the twisted ch1 of v: q = k/n ranges over 0 < k < x.
-    const std::int64_t x = checked_sub(checked_mul(v.c.coeff, n), checked_mul(v.r, m));
+    const std::int64_t x = search.x();
     Candidates found;
     for (std::int64_t k = 1; k < x; ++k) {
-        Outcome<Candidates> for_q = fixed_q_beta::FixedQBetaData{search, k}.find_all();
-        if (!for_q) return std::unexpected(for_q.error());
-        found.insert(found.end(), for_q->begin(), for_q->end());
+        interrupt.tick();
+        const Outcome<void> appended = fixed_q_beta::FixedQBetaData{search, k}.append_candidates(found);
+        if (!appended) return std::unexpected(appended.error());
     }
     return found;
 }

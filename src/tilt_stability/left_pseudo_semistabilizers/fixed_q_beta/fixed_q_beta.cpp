@@ -1,7 +1,9 @@
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
 
-#include <limits>
+#include <algorithm>
+#include <set>
 
+#include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/fixed_r.hpp"
 #include "utils/checked.hpp"
 #include "utils/stop.hpp"
@@ -9,22 +11,56 @@
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta {
 
+using fixed_r::LatticeBound;
+using fixed_r::ProblemData;
 using utils::checked_add;
 using utils::checked_mul;
 using utils::checked_sub;
 
-// A candidate of rank r has ch1 coefficient c = q + r·β = (k + r·m)/n, an
-// integer exactly when n divides k + r·m: the admissible ranks form one residue
-// class modulo n, and c grows by m for each step of n in rank. The rank is
-// bounded below, strictly, by v.r·q over the twisted ch1 of v, which is
-// v.r·k/X, and above by X².
-Outcome<Candidates> FixedQBetaData::find_all() const {
+namespace {
+
+__int128 floor_div(__int128 a, __int128 b) {  // b > 0
+    const __int128 q = a / b;
+    return (a % b < 0) ? q - 1 : q;
+}
+
+__int128 ceil_div(__int128 a, __int128 b) { return -floor_div(-a, b); }  // b > 0
+
+// The ranks of one residue class modulo n² that have candidates:
+// base + t·n² for first <= t <= last.
+struct RankRun {
+    std::int64_t base;
+    std::int64_t base_c;
+    LatticeBound base_lower;
+    std::int64_t first;
+    std::int64_t last;
+};
+
+}  // namespace
+
+// Which ranks have candidates, without visiting the others.
+//
+// The admissible ranks are r = r0 + j·n (j >= 0, r <= X²), with c = c0 + j·m.
+// A rank has a candidate exactly when an integer lies in (A/n², (A + W)/n²]
+// (see fixed_r), that is when W >= T := n² − (A mod n²). Along the ranks,
+// A grows by n·m² per step of n, so A mod n² depends only on j mod n: each
+// residue class modulo n of j has one threshold T. For that T:
+//   k²/r >= T                 <=>  r <= floor(k²/T)
+//   (X−k)²/(r − v.r) >= T     <=>  r <= v.r + floor((X−k)²/T)      (for r > v.r)
+//   2k(X−k)/(v.r − 2r) >= T   <=>  r >= ceil((v.r − floor(2k(X−k)/T))/2)  (for 2r < v.r)
+// and each condition holds trivially outside its range, so the ranks of the
+// class with candidates form one run, found in closed form. Within a run, a
+// step of n² in rank adds m² to A/n² and keeps A mod n².
+Outcome<void> FixedQBetaData::append_candidates(Candidates& out) const {
     const ChernChar<2>& v = search.v;
     const std::int64_t m = search.beta.numer;
     const std::int64_t n = search.beta.denom;
     const std::int64_t k = q_numer;
 
-    const std::int64_t x = checked_sub(checked_mul(v.c.coeff, n), checked_mul(v.r, m));
+    // A candidate of rank r has ch1 coefficient c = q + r·β = (k + r·m)/n, an
+    // integer exactly when n divides k + r·m; its rank lies strictly above
+    // v.r·q over the twisted ch1 of v, which is v.r·k/X.
+    const std::int64_t x = search.x();
     const std::int64_t r_min = utils::least_greater_int(Ratio::new_(checked_mul(v.r, k), x));
     if (r_min < 1) return std::unexpected("Internal logical error: Negative lower bound on r");
     if (n < 1) return std::unexpected("n must be positive");
@@ -43,31 +79,73 @@ Outcome<Candidates> FixedQBetaData::find_all() const {
         return std::unexpected("Internal logical error: Mistake in underlying modular arithmetic");
     const std::int64_t c0 = utils::guarded_div(r0_term, n);
 
-    // The largest admissible rank, X², from the twisted ch1 s = X/n of v.
-    const Ratio s = ratio::mul(-search.beta, v.r) + v.c.coeff;
-    Ratio t = ratio::pow(s, 2);
-    t = ratio::mul(t, 2);
-    t = ratio::mul(t, checked_mul(n, n));
-    t = ratio::div(t, 2);
-    const std::int64_t r_max = ratio::to_integer(t);
+    // The ranks end at X². n² < 2^63 also bounds the rank step well below any
+    // size limit.
+    const std::int64_t n_squared = checked_mul(n, n);
+    const std::int64_t r_max = checked_mul(x, x);
+    if (r0 > r_max) return {};
 
-    // The rank step is a 32-bit size count. (Unreachable in practice: n above
-    // 2^32 has already overflowed n·n above.)
-    if (n > std::numeric_limits<std::uint32_t>::max())
-        utils::stop("called `Result::unwrap()` on an `Err` value: TryFromIntError(())");
+    const __int128 k_squared = static_cast<__int128>(k) * k;
+    const __int128 x_minus_k_squared = static_cast<__int128>(x - k) * (x - k);
+    const __int128 two_k_x_minus_k = 2 * static_cast<__int128>(k) * (x - k);
+    const std::int64_t classes = std::min<std::int64_t>(n, (r_max - r0) / n + 1);
 
-    Candidates found;
-    std::int64_t r = r0;
-    std::int64_t c = c0;
-    while (r <= r_max) {
+    std::vector<RankRun> runs;
+    for (std::int64_t j = 0; j < classes; ++j) {
         search.interrupt.tick();
-        Outcome<Candidates> for_rank = fixed_r::ProblemData{*this, r, c}.find_all();
-        if (!for_rank) return std::unexpected(for_rank.error());
-        found.insert(found.end(), for_rank->begin(), for_rank->end());
-        // The ranks end where the next one would leave the 64-bit range.
-        if (__builtin_add_overflow(r, n, &r)) break;
-        c = checked_add(c, m);
+        const std::int64_t base = r0 + j * n;  // <= r_max
+        const std::int64_t base_c = checked_add(c0, checked_mul(j, m));
+        const LatticeBound lower =
+            fixed_r::bound_on_d::lower::radius_condition_prob2(ProblemData{*this, base, base_c});
+        const __int128 threshold = n_squared - lower.remainder;
+        const __int128 highest = std::min<__int128>(
+            {r_max, k_squared / threshold, v.r + x_minus_k_squared / threshold});
+        const __int128 lowest =
+            std::max<__int128>(base, ceil_div(v.r - two_k_x_minus_k / threshold, 2));
+        if (highest < lowest) continue;
+        const __int128 first = ceil_div(lowest - base, n_squared);
+        const __int128 last = floor_div(highest - base, n_squared);
+        if (first > last) continue;
+        runs.push_back({base, base_c, lower, static_cast<std::int64_t>(first),
+                        static_cast<std::int64_t>(last)});
     }
+
+    // Walk t upward; at each t the active runs, in class order, give the ranks
+    // base + t·n² in increasing order, since every base lies below r0 + n².
+    std::vector<std::size_t> by_first(runs.size());
+    for (std::size_t i = 0; i < runs.size(); ++i) by_first[i] = i;
+    std::stable_sort(by_first.begin(), by_first.end(),
+                     [&](std::size_t a, std::size_t b) { return runs[a].first < runs[b].first; });
+    const __int128 m_squared = static_cast<__int128>(m) * m;
+    const std::int64_t c_step = checked_mul(n, m);
+    std::set<std::size_t> active;
+    std::size_t next = 0;
+    std::int64_t t = 0;
+    while (next < by_first.size() || !active.empty()) {
+        if (active.empty()) t = runs[by_first[next]].first;
+        while (next < by_first.size() && runs[by_first[next]].first == t) active.insert(by_first[next++]);
+        for (auto it = active.begin(); it != active.end();) {
+            const RankRun& run = runs[*it];
+            const ProblemData problem{*this, run.base + t * n_squared,
+                                      checked_add(run.base_c, checked_mul(t, c_step))};
+            __int128 quotient;
+            if (__builtin_mul_overflow(m_squared, static_cast<__int128>(t), &quotient) ||
+                __builtin_add_overflow(quotient, run.base_lower.quotient, &quotient))
+                utils::overflow();
+            const Outcome<void> appended =
+                problem.append_candidates({quotient, run.base_lower.remainder}, out);
+            if (!appended) return appended;
+            it = run.last == t ? active.erase(it) : std::next(it);
+        }
+        ++t;
+    }
+    return {};
+}
+
+Outcome<Candidates> FixedQBetaData::find_all() const {
+    Candidates found;
+    const Outcome<void> appended = append_candidates(found);
+    if (!appended) return std::unexpected(appended.error());
     return found;
 }
 

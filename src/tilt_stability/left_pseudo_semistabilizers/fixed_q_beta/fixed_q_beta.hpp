@@ -14,6 +14,9 @@ struct FixedQBetaData {
     // The candidates of this q by increasing rank, then increasing d, or the
     // first message met.
     Outcome<Candidates> find_all() const;
+
+    // The same, appended to out (on a message, out may hold part of them).
+    Outcome<void> append_candidates(Candidates& out) const;
 };
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta

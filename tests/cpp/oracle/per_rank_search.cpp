@@ -1,0 +1,111 @@
+#include "per_rank_search.hpp"
+
+#include <optional>
+
+#include "chern_character/terms/terms.hpp"
+#include "tilt_stability/beta.hpp"
+#include "utils/checked.hpp"
+#include "utils/stop.hpp"
+#include "utils/utils.hpp"
+
+namespace varnolt_oracle {
+
+using namespace varnolt;
+using ratio::Ratio;
+using utils::checked_add;
+using utils::checked_mul;
+using utils::checked_sub;
+
+namespace {
+
+using Result = std::expected<std::vector<Candidate>, const char*>;
+
+struct Search {
+    const Candidate& v;
+    Ratio beta;
+    std::expected<std::int64_t, const char*> m_inverse;
+    std::uint64_t ranks_visited = 0;
+};
+
+Result fixed_rank(const Search& search, std::int64_t k, std::int64_t r, std::int64_t c) {
+    const Candidate& v = search.v;
+    const Ratio lower = radius_bound(search.beta, k, r);
+    const Ratio q = Ratio::new_(k, search.beta.denom);
+    const Ratio delta = ratio::sub(ratio::mul(-search.beta, v.r) + v.c.coeff, q);
+    std::optional<Ratio> upper;
+    const auto offer = [&](const Ratio& bound) {
+        if (!upper || ratio::cmp(*upper, bound) == ratio::Ordering::Greater) upper = bound;
+    };
+    if (r > 0) offer(ratio::add(lower, ratio::div(ratio::pow(q, 2), checked_mul(2, r))));
+    if (v.r < r)
+        offer(ratio::add(lower, ratio::div(ratio::pow(delta, 2), checked_mul(2, checked_sub(r, v.r)))));
+    if (checked_mul(2, r) < v.r)
+        offer(ratio::add(lower, ratio::div(delta * q, checked_sub(v.r, checked_mul(2, r)))));
+    if (!upper) return std::unexpected("logical error, all upper bounds are None");
+    const std::int64_t d_min = chern_character::terms::least_greater_chern2<2>(lower).numerator;
+    const std::int64_t d_max = chern_character::terms::greatest_lesser_or_eq_chern2<2>(*upper).numerator;
+    std::vector<Candidate> found;
+    for (std::int64_t d = d_min; d <= d_max; ++d) found.push_back({r, {c}, {d}});
+    return found;
+}
+
+Result fixed_q(Search& search, std::int64_t k) {
+    const Candidate& v = search.v;
+    const std::int64_t m = search.beta.numer;
+    const std::int64_t n = search.beta.denom;
+    const std::int64_t x = checked_sub(checked_mul(v.c.coeff, n), checked_mul(v.r, m));
+    const std::int64_t r_min = utils::least_greater_int(Ratio::new_(checked_mul(v.r, k), x));
+    if (r_min < 1) return std::unexpected("Internal logical error: Negative lower bound on r");
+    if (n < 1) return std::unexpected("n must be positive");
+    std::int64_t r0 = r_min;
+    if (n != 1) {
+        if (!search.m_inverse) return std::unexpected(search.m_inverse.error());
+        std::int64_t shift = checked_sub(checked_mul(-*search.m_inverse, k), r_min) % n;
+        if (shift < 0) shift += n;
+        r0 = checked_add(r_min, shift);
+    }
+    const std::int64_t r0_term = checked_add(checked_mul(r0, m), k);
+    if (r0_term % n != 0)
+        return std::unexpected("Internal logical error: Mistake in underlying modular arithmetic");
+    Ratio t = ratio::pow(ratio::mul(-search.beta, v.r) + v.c.coeff, 2);
+    t = ratio::div(ratio::mul(ratio::mul(t, 2), checked_mul(n, n)), 2);
+    const std::int64_t r_max = ratio::to_integer(t);
+
+    std::vector<Candidate> found;
+    std::int64_t c = r0_term / n;
+    for (std::int64_t r = r0; r <= r_max; r += n, c = checked_add(c, m)) {
+        ++search.ranks_visited;
+        Result for_rank = fixed_rank(search, k, r, c);
+        if (!for_rank) return for_rank;
+        found.insert(found.end(), for_rank->begin(), for_rank->end());
+        if (r > INT64_MAX - n) break;
+    }
+    return found;
+}
+
+}  // namespace
+
+Ratio radius_bound(const Ratio& beta, std::int64_t q_numer, std::int64_t r) {
+    const Ratio q = Ratio::new_(q_numer, beta.denom);
+    return ratio::add(ratio::div(ratio::mul(ratio::pow(beta, 2), r), 2), beta * q);
+}
+
+PerRankOutcome per_rank_find_all(const Candidate& v) {
+    const std::optional<Ratio> beta = tilt_stability::β_(v);
+    if (!beta) return {std::unexpected("β_ is not rational: ∞ walls")};
+    const std::int64_t m = beta->numer;
+    const std::int64_t n = beta->denom;
+    std::int64_t a = m % n;
+    if (a < 0) a += n;
+    Search search{v, *beta, utils::modulo_inverse(a, n)};
+    const std::int64_t x = checked_sub(checked_mul(v.c.coeff, n), checked_mul(v.r, m));
+    std::vector<Candidate> found;
+    for (std::int64_t k = 1; k < x; ++k) {
+        Result for_q = fixed_q(search, k);
+        if (!for_q) return {std::unexpected(for_q.error()), search.ranks_visited};
+        found.insert(found.end(), for_q->begin(), for_q->end());
+    }
+    return {std::move(found), search.ranks_visited};
+}
+
+}  // namespace varnolt_oracle
