@@ -19,7 +19,25 @@ PyRef tuple_of(const chern_character::ChernChar<2>& u) {
     return tuple;
 }
 
+// Switches the cyclic garbage collector off while the result is built, and
+// back on afterwards if it was on. Tuples of ints cannot form cycles, and
+// without this every few hundred new tuples would set off a collection that
+// walks all the tuples made so far. No Python code runs in between.
+class GarbageCollectorPause {
+public:
+    GarbageCollectorPause() : was_enabled_(PyGC_Disable() == 1) {}
+    ~GarbageCollectorPause() {
+        if (was_enabled_) PyGC_Enable();
+    }
+    GarbageCollectorPause(const GarbageCollectorPause&) = delete;
+    GarbageCollectorPause& operator=(const GarbageCollectorPause&) = delete;
+
+private:
+    bool was_enabled_;
+};
+
 PyRef list_of(const search::Candidates& candidates) {
+    const GarbageCollectorPause pause;
     PyRef list = PyRef::checked(PyList_New(static_cast<Py_ssize_t>(candidates.size())));
     for (std::size_t i = 0; i < candidates.size(); ++i)
         PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), tuple_of(candidates[i]).release());
