@@ -39,8 +39,12 @@ private:
 PyRef list_of(const search::Candidates& candidates) {
     const GarbageCollectorPause pause;
     PyRef list = PyRef::checked(PyList_New(static_cast<Py_ssize_t>(candidates.size())));
-    for (std::size_t i = 0; i < candidates.size(); ++i)
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        // A long list takes a while too: let Ctrl-C through here as well.
+        if (i % tilt_stability::InterruptPoll::interval == 0 && PyErr_CheckSignals() != 0)
+            throw PythonErrorSet{};
         PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), tuple_of(candidates[i]).release());
+    }
     return list;
 }
 

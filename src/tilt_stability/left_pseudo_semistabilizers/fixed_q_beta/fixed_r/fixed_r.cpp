@@ -2,6 +2,7 @@
 
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "utils/checked.hpp"
+#include "utils/stop.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r {
 
@@ -61,6 +62,7 @@ Outcome<void> ProblemData::append_candidates(const LatticeBound& lower, Candidat
         checked_sum(checked_product(lower.remainder, cap->denom), cap->numer),
         checked_product(cap->denom, n_squared));
     if (count <= 0) return {};
+    if (count > static_cast<__int128>(out.max_size() - out.size())) utils::stop("capacity overflow");
     const std::int64_t d_min = utils::narrow(lower.quotient + 1);
     const std::int64_t d_max = utils::narrow(lower.quotient + count);
     InterruptPoll& interrupt = fixed_q_beta.search.interrupt;
