@@ -1,5 +1,6 @@
 #include "search_call.hpp"
 
+#include "conversions.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
 
 namespace varnolt {
@@ -7,17 +8,6 @@ namespace varnolt {
 namespace {
 
 namespace search = tilt_stability::left_pseudo_semistabilizers;
-
-PyRef tuple_of(const chern_character::ChernChar<2>& u) {
-    PyRef tuple = PyRef::checked(PyTuple_New(3));
-    const long long fields[] = {u.r, u.c.coeff, u.d.numerator};
-    for (Py_ssize_t i = 0; i < 3; ++i) {
-        PyObject* value = PyLong_FromLongLong(fields[i]);
-        if (value == nullptr) throw PythonErrorSet{};
-        PyTuple_SetItem(tuple.get(), i, value);  // steals value
-    }
-    return tuple;
-}
 
 // Switches the cyclic garbage collector off while the result is built, and
 // back on afterwards if it was on. Tuples of ints cannot form cycles, and
@@ -36,14 +26,31 @@ private:
     bool was_enabled_;
 };
 
-PyRef list_of(const search::Candidates& candidates) {
+// The list of (r, c, d) tuples, created at its final length. The tuples of one
+// rank share its r and c objects.
+PyRef list_of(const search::CandidateRuns& candidates) {
     const GarbageCollectorPause pause;
+    if (candidates.size() > static_cast<std::size_t>(PY_SSIZE_T_MAX)) {
+        PyErr_NoMemory();
+        throw PythonErrorSet{};
+    }
     PyRef list = PyRef::checked(PyList_New(static_cast<Py_ssize_t>(candidates.size())));
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        // A long list takes a while too: let Ctrl-C through here as well.
-        if (i % tilt_stability::InterruptPoll::interval == 0 && PyErr_CheckSignals() != 0)
-            throw PythonErrorSet{};
-        PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), tuple_of(candidates[i]).release());
+    Py_ssize_t index = 0;
+    for (const search::CandidateRun& run : candidates.runs()) {
+        const PyRef r = int_from(run.r);
+        const PyRef c = int_from(run.c);
+        for (std::int64_t d = run.d_first;; ++d) {
+            // A long list takes a while too: let Ctrl-C through here as well.
+            if (index % tilt_stability::InterruptPoll::interval == 0 && PyErr_CheckSignals() != 0)
+                throw PythonErrorSet{};
+            PyRef tuple = PyRef::checked(PyTuple_New(3));
+            PyRef d_value = int_from(d);
+            PyTuple_SetItem(tuple.get(), 0, PyRef::borrow(r.get()).release());  // steals
+            PyTuple_SetItem(tuple.get(), 1, PyRef::borrow(c.get()).release());
+            PyTuple_SetItem(tuple.get(), 2, d_value.release());
+            PyList_SetItem(list.get(), index++, tuple.release());
+            if (d == run.d_last) break;
+        }
     }
     return list;
 }
@@ -54,7 +61,7 @@ PyRef search_and_convert(const chern_character::ChernChar<2>& v) {
     // The search holds the interpreter lock throughout; it asks now and then
     // whether a signal (Ctrl-C) arrived, and stops if its handler raised.
     tilt_stability::InterruptPoll interrupt([] { return PyErr_CheckSignals() != 0; });
-    const auto outcome = search::find_all(v, interrupt);
+    const auto outcome = search::find_all_runs(v, interrupt);
     if (!outcome) {
         PyErr_SetString(PyExc_RuntimeError, outcome.error());
         throw PythonErrorSet{};

@@ -8,7 +8,7 @@
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
 
-Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt) {
+Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& interrupt) {
     const std::optional<Ratio> beta = β_(v);
     if (!beta) return std::unexpected("β_ is not rational: ∞ walls");
     const std::int64_t m = beta->numer;
@@ -21,13 +21,19 @@ Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt) {
     const LeftSearchData search{utils::modulo_inverse(a, n), v, *beta, interrupt};
 
     const std::int64_t x = search.x();
-    Candidates found;
+    CandidateRuns found;
     for (std::int64_t k = 1; k < x; ++k) {
         interrupt.tick();
         const Outcome<void> appended = fixed_q_beta::FixedQBetaData{search, k}.append_candidates(found);
         if (!appended) return std::unexpected(appended.error());
     }
     return found;
+}
+
+Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt) {
+    const Outcome<CandidateRuns> found = find_all_runs(v, interrupt);
+    if (!found) return std::unexpected(found.error());
+    return found->expanded();
 }
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers

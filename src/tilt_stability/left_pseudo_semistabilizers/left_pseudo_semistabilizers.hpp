@@ -6,9 +6,12 @@
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
 
-// The candidates, or the first message any stage met. Raises
-// ArithmeticOverflow when a value the search needs leaves 64 bits, and
-// Interrupted when interrupt asks it to stop.
+// The candidates, held as runs of one rank each, or the first message any
+// stage met. Raises ArithmeticOverflow when a value the search needs leaves
+// 64 bits, and Interrupted when interrupt asks it to stop.
+Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& interrupt);
+
+// The same, one ChernChar<2> per candidate.
 Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt);
 
 inline Outcome<Candidates> find_all(const ChernChar<2>& v) {

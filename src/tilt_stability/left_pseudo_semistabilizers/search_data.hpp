@@ -19,6 +19,30 @@ using utils::Outcome;
 // The candidates a search stage found, in the search's order.
 using Candidates = std::vector<ChernChar<2>>;
 
+// The candidates of one rank: (r, c, d) for every d from d_first to d_last.
+struct CandidateRun {
+    std::int64_t r;
+    std::int64_t c;
+    std::int64_t d_first;
+    std::int64_t d_last;
+};
+
+// Candidates in the search's order, held as one run per rank: a rank often
+// has many candidates, and a run costs the same whatever their number.
+class CandidateRuns {
+public:
+    // Stops with "capacity overflow" when the count no longer fits a size.
+    void append(const CandidateRun& run);
+    std::size_t size() const { return size_; }  // candidates, not runs
+    const std::vector<CandidateRun>& runs() const { return runs_; }
+    // One ChernChar<2> per candidate, in order.
+    Candidates expanded() const;
+
+private:
+    std::vector<CandidateRun> runs_;
+    std::size_t size_ = 0;
+};
+
 struct LeftSearchData {
     // The inverse of m modulo n, or the message that says why there is none;
     // stored as it came, read only when n ≠ 1.

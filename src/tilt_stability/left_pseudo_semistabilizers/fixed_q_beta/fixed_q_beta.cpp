@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/fixed_r.hpp"
@@ -51,7 +52,7 @@ struct RankRun {
 // and each condition holds trivially outside its range, so the ranks of the
 // class with candidates form one run, found in closed form. Within a run, a
 // step of n² in rank adds m² to A/n² and keeps A mod n².
-Outcome<void> FixedQBetaData::append_candidates(Candidates& out) const {
+Outcome<void> FixedQBetaData::append_candidates(CandidateRuns& out) const {
     const ChernChar<2>& v = search.v;
     const std::int64_t m = search.beta.numer;
     const std::int64_t n = search.beta.denom;
@@ -90,7 +91,7 @@ Outcome<void> FixedQBetaData::append_candidates(Candidates& out) const {
     const __int128 two_k_x_minus_k = 2 * static_cast<__int128>(k) * (x - k);
     const std::int64_t classes = std::min<std::int64_t>(n, (r_max - r0) / n + 1);
 
-    std::vector<RankRun> runs;
+    std::vector<RankRun> rank_runs;
     for (std::int64_t j = 0; j < classes; ++j) {
         search.interrupt.tick();
         const std::int64_t base = r0 + j * n;  // <= r_max
@@ -106,26 +107,28 @@ Outcome<void> FixedQBetaData::append_candidates(Candidates& out) const {
         const __int128 first = ceil_div(lowest - base, n_squared);
         const __int128 last = floor_div(highest - base, n_squared);
         if (first > last) continue;
-        runs.push_back({base, base_c, lower, static_cast<std::int64_t>(first),
+        rank_runs.push_back({base, base_c, lower, static_cast<std::int64_t>(first),
                         static_cast<std::int64_t>(last)});
     }
 
     // Walk t upward; at each t the active runs, in class order, give the ranks
     // base + t·n² in increasing order, since every base lies below r0 + n².
-    std::vector<std::size_t> by_first(runs.size());
-    for (std::size_t i = 0; i < runs.size(); ++i) by_first[i] = i;
-    std::stable_sort(by_first.begin(), by_first.end(),
-                     [&](std::size_t a, std::size_t b) { return runs[a].first < runs[b].first; });
+    std::vector<std::size_t> by_first(rank_runs.size());
+    for (std::size_t i = 0; i < rank_runs.size(); ++i) by_first[i] = i;
+    std::sort(by_first.begin(), by_first.end(), [&](std::size_t a, std::size_t b) {
+        return std::pair(rank_runs[a].first, a) < std::pair(rank_runs[b].first, b);
+    });
     const __int128 m_squared = static_cast<__int128>(m) * m;
     const std::int64_t c_step = checked_mul(n, m);
     std::set<std::size_t> active;
     std::size_t next = 0;
     std::int64_t t = 0;
     while (next < by_first.size() || !active.empty()) {
-        if (active.empty()) t = runs[by_first[next]].first;
-        while (next < by_first.size() && runs[by_first[next]].first == t) active.insert(by_first[next++]);
+        if (active.empty()) t = rank_runs[by_first[next]].first;
+        while (next < by_first.size() && rank_runs[by_first[next]].first == t) active.insert(by_first[next++]);
         for (auto it = active.begin(); it != active.end();) {
-            const RankRun& run = runs[*it];
+            const RankRun& run = rank_runs[*it];
+            search.interrupt.tick();
             const ProblemData problem{*this, run.base + t * n_squared,
                                       checked_add(run.base_c, checked_mul(t, c_step))};
             __int128 quotient;
@@ -143,10 +146,10 @@ Outcome<void> FixedQBetaData::append_candidates(Candidates& out) const {
 }
 
 Outcome<Candidates> FixedQBetaData::find_all() const {
-    Candidates found;
+    CandidateRuns found;
     const Outcome<void> appended = append_candidates(found);
     if (!appended) return std::unexpected(appended.error());
-    return found;
+    return found.expanded();
 }
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta

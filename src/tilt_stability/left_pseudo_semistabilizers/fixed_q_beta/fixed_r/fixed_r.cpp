@@ -2,7 +2,6 @@
 
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "utils/checked.hpp"
-#include "utils/stop.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r {
 
@@ -52,7 +51,7 @@ std::optional<Cap> ProblemData::scaled_upper_cap() const {
     return least;
 }
 
-Outcome<void> ProblemData::append_candidates(const LatticeBound& lower, Candidates& out) const {
+Outcome<void> ProblemData::append_candidates(const LatticeBound& lower, CandidateRuns& out) const {
     const std::optional<Cap> cap = scaled_upper_cap();
     if (!cap) return std::unexpected("logical error, all upper bounds are None");
     const std::int64_t n = fixed_q_beta.search.beta.denom;
@@ -62,24 +61,16 @@ Outcome<void> ProblemData::append_candidates(const LatticeBound& lower, Candidat
         checked_sum(checked_product(lower.remainder, cap->denom), cap->numer),
         checked_product(cap->denom, n_squared));
     if (count <= 0) return {};
-    if (count > static_cast<__int128>(out.max_size() - out.size())) utils::stop("capacity overflow");
-    const std::int64_t d_min = utils::narrow(lower.quotient + 1);
-    const std::int64_t d_max = utils::narrow(lower.quotient + count);
-    InterruptPoll& interrupt = fixed_q_beta.search.interrupt;
-    for (std::int64_t d = d_min;; ++d) {
-        interrupt.tick();
-        out.push_back({r, {c}, {d}});
-        if (d == d_max) break;
-    }
+    out.append({r, c, utils::narrow(lower.quotient + 1), utils::narrow(lower.quotient + count)});
     return {};
 }
 
 Outcome<Candidates> ProblemData::find_all() const {
-    Candidates found;
+    CandidateRuns found;
     const Outcome<void> appended =
         append_candidates(bound_on_d::lower::radius_condition_prob2(*this), found);
     if (!appended) return std::unexpected(appended.error());
-    return found;
+    return found.expanded();
 }
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r
