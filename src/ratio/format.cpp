@@ -22,20 +22,20 @@ std::string repeat(const std::string& piece, std::size_t count) {
 
 }  // namespace
 
-std::string fmt(const Ratio& x, const FormatSpec& spec) {
+std::string fmt(const Ratio& x, const FormatOptions& options) {
     std::string body = magnitude_digits(x.numer);
     if (x.denom != 1) body += "/" + std::to_string(x.denom);
-    const std::string sign = x.numer < 0 ? "-" : spec.plus ? "+" : "";
+    const std::string sign = x.numer < 0 ? "-" : options.plus ? "+" : "";
 
     const std::size_t length = sign.size() + body.size();  // ASCII only
-    if (length >= spec.width) return sign + body;
-    const std::size_t padding = spec.width - length;
+    if (length >= options.width) return sign + body;
+    const std::size_t padding = options.width - length;
 
-    if (spec.zero_pad) return sign + std::string(padding, '0') + body;
+    if (options.zero_pad) return sign + std::string(padding, '0') + body;
     std::size_t before = padding;  // right alignment
-    if (spec.align == Align::Left) before = 0;
-    if (spec.align == Align::Center) before = padding / 2;
-    return repeat(spec.fill, before) + sign + body + repeat(spec.fill, padding - before);
+    if (options.align == Align::Left) before = 0;
+    if (options.align == Align::Center) before = padding / 2;
+    return repeat(options.fill, before) + sign + body + repeat(options.fill, padding - before);
 }
 
 }  // namespace varnolt::ratio

@@ -12,7 +12,7 @@ namespace varnolt::ratio {
 
 enum class Align { Default, Left, Center, Right };
 
-struct FormatSpec {
+struct FormatOptions {
     std::string fill = " ";  // one character, UTF-8
     Align align = Align::Default;  // numbers align right by default
     bool plus = false;       // "+" before values that are not negative
@@ -21,7 +21,7 @@ struct FormatSpec {
     std::size_t width = 0;   // in characters
 };
 
-std::string fmt(const Ratio& x, const FormatSpec& spec = {});
+std::string fmt(const Ratio& x, const FormatOptions& options = {});
 
 inline std::ostream& operator<<(std::ostream& out, const Ratio& x) { return out << fmt(x); }
 

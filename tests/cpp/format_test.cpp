@@ -7,11 +7,11 @@ namespace varnolt::test {
 namespace {
 
 using ratio::Align;
-using ratio::FormatSpec;
+using ratio::FormatOptions;
 
-struct FormatRow { const char* name; Ratio x; FormatSpec spec; const char* text; };
+struct FormatRow { const char* name; Ratio x; FormatOptions options; const char* text; };
 class Format : public testing::TestWithParam<FormatRow> {};
-TEST_P(Format, LaysOutText) { EXPECT_EQ(ratio::fmt(GetParam().x, GetParam().spec), GetParam().text); }
+TEST_P(Format, LaysOutText) { EXPECT_EQ(ratio::fmt(GetParam().x, GetParam().options), GetParam().text); }
 INSTANTIATE_TEST_SUITE_P(Ratio, Format, testing::Values(
     FormatRow{"integral_without_slash", Q(3), {}, "3"},
     FormatRow{"negative_fraction", Q(-3, 4), {}, "-3/4"},

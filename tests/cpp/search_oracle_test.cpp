@@ -16,23 +16,11 @@ namespace {
 using varnolt::chern_character::ChernChar;
 namespace search = varnolt::tilt_stability::left_pseudo_semistabilizers;
 
-std::string outcome_of_module(const ChernChar<2>& v) {
+// The outcome as text: the candidates in order, the message, or "overflow".
+template <typename Search>
+std::string outcome_text(Search search) {
     try {
-        const auto found = search::find_all(v);
-        if (!found) return std::string("message: ") + found.error();
-        std::string text = std::to_string(found->size()) + " candidates:";
-        for (const auto& u : *found)
-            text += " " + std::to_string(u.r) + "," + std::to_string(u.c.coeff) + "," +
-                    std::to_string(u.d.numerator);
-        return text;
-    } catch (const varnolt::utils::ArithmeticOverflow&) {
-        return "overflow";
-    }
-}
-
-std::string outcome_of_oracle(const ChernChar<2>& v) {
-    try {
-        const auto found = varnolt_oracle::per_rank_find_all(v).result;
+        const auto found = search();
         if (!found) return std::string("message: ") + found.error();
         std::string text = std::to_string(found->size()) + " candidates:";
         for (const auto& u : *found)
@@ -45,7 +33,8 @@ std::string outcome_of_oracle(const ChernChar<2>& v) {
 }
 
 void expect_same_outcome(const ChernChar<2>& v) {
-    EXPECT_EQ(outcome_of_module(v), outcome_of_oracle(v))
+    EXPECT_EQ(outcome_text([&] { return search::find_all(v); }),
+              outcome_text([&] { return varnolt_oracle::per_rank_find_all(v).result; }))
         << "v = (" << v.r << ", " << v.c.coeff << ", " << v.d.numerator << ")";
 }
 
