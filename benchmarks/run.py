@@ -125,19 +125,19 @@ def main():
         return
 
     program = None if args.no_baseline else build_baseline()
-    print(f"{'v':>16} {'time s':>9} {'results':>9} {'ranks':>9} {'peak MB':>8} {'list MB':>8}"
-          f" {'peak/list':>9} {'floor s':>8} {'time/floor':>10}"
-          + ("" if program is None else f" {'per-rank s':>10} {'ranks visited':>13} {'speed-up':>9}"))
+    print(f"{'v':>16} {'time ms':>9} {'results':>9} {'ranks':>9} {'peak MB':>8} {'list MB':>8}"
+          f" {'peak/list':>9} {'floor ms':>8} {'time/floor':>10}"
+          + ("" if program is None else f" {'per-rank ms':>11} {'ranks visited':>13} {'speed-up':>9}"))
     for v in CASES:
         m = measure(v, args.runs)
-        line = (f"{str(v):>16} {m['seconds']:9.4f} {m['results']:9d} {m['ranks']:9d}"
+        line = (f"{str(v):>16} {m['seconds'] * 1e3:9.3f} {m['results']:9d} {m['ranks']:9d}"
                 f" {megabytes(m['peak_bytes'])} {megabytes(m['list_bytes'])}"
-                f" {m['peak_bytes'] / max(m['list_bytes'], 1):9.2f} {m['floor_seconds']:8.4f}"
+                f" {m['peak_bytes'] / max(m['list_bytes'], 1):9.2f} {m['floor_seconds'] * 1e3:8.3f}"
                 f" {m['seconds'] / max(m['floor_seconds'], 1e-9):10.2f}")
         if program is not None:
             b = baseline(program, v)
             assert b is not None and b["results"] == m["results"], (v, b, m)
-            line += (f" {b['seconds']:10.4f} {b['ranks']:13d}"
+            line += (f" {b['seconds'] * 1e3:11.1f} {b['ranks']:13d}"
                      f" {b['seconds'] / max(m['seconds'], 1e-9):9.0f}")
         print(line, flush=True)
 
