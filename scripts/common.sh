@@ -30,3 +30,40 @@ ensure_venv() {
 install_package() {
     "$venv/bin/python" -m pip install --quiet "$repo"
 }
+
+# Installs Debian packages with apt-get when running as root; otherwise names
+# them and stops. Used for the system tools the tests build with.
+install_debian_packages() {
+    if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
+        echo "installing Debian packages: $*" >&2
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >/dev/null
+    else
+        echo "error: missing system packages; install Debian's $* (apt-get install $*)" >&2
+        exit 1
+    fi
+}
+
+# GoogleTest, for the C++ core tests.
+ensure_gtest() {
+    [ -f /usr/include/gtest/gtest.h ] || install_debian_packages libgtest-dev
+}
+
+# The clang that builds the fuzzer: clang 19 with its libFuzzer runtime, both in
+# Debian 12. Its default clang (14) cannot compile the core: libstdc++ 12
+# declares std::expected only when __cpp_concepts >= 202002L, which clang 14
+# does not claim. VARNOLT_FUZZ_CXX names another clang++ instead.
+fuzz_cxx=${VARNOLT_FUZZ_CXX:-clang++-19}
+
+fuzz_toolchain_works() {
+    command -v "$fuzz_cxx" >/dev/null 2>&1 &&
+        echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' |
+        "$fuzz_cxx" -fsanitize=fuzzer -x c++ - -o /dev/null 2>/dev/null
+}
+
+ensure_fuzz_toolchain() {
+    if ! fuzz_toolchain_works; then
+        install_debian_packages clang-19 libclang-rt-19-dev
+        fuzz_toolchain_works || { echo "error: $fuzz_cxx cannot build a libFuzzer target" >&2; exit 1; }
+    fi
+}
