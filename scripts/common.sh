@@ -24,7 +24,9 @@ ensure_venv() {
         (cd "$repo" && "$python" -m venv "$venv")
     fi
     "$venv/bin/python" -m pip install --quiet --upgrade pip
-    "$venv/bin/python" -m pip install --quiet "$@"
+    if [ $# -gt 0 ]; then
+        "$venv/bin/python" -m pip install --quiet "$@"
+    fi
 }
 
 install_package() {
