@@ -53,10 +53,10 @@ def test_function_metadata(name, doc, text_signature):
 
 
 def test_stub_package_is_installed_next_to_the_module_and_declares_the_functions():
-    spec = importlib.util.find_spec("varnolt-stubs")
-    assert spec is not None
+    found = importlib.util.find_spec("varnolt-stubs")
+    assert found is not None
     stub_dir = Path(varnolt.__file__).resolve().parent / "varnolt-stubs"
-    assert stub_dir in [Path(p).resolve() for p in spec.submodule_search_locations]
+    assert stub_dir in [Path(p).resolve() for p in found.submodule_search_locations]
     tree = ast.parse((stub_dir / "__init__.pyi").read_text(encoding="utf-8"))
     functions = {node.name: [a.arg for a in node.args.args]
                  for node in tree.body if isinstance(node, ast.FunctionDef)}
