@@ -9,8 +9,14 @@
 #include "utils/checked.hpp"
 #include "utils/stop.hpp"
 #include "utils/utils.hpp"
+#include "utils/wide.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta {
+
+using utils::ceil_div_wide;
+using utils::checked_add_wide;
+using utils::checked_mul_wide;
+using utils::floor_div_wide;
 
 using fixed_r::LatticeBound;
 using fixed_r::ProblemData;
@@ -19,13 +25,6 @@ using utils::checked_mul;
 using utils::checked_sub;
 
 namespace {
-
-__int128 floor_div(__int128 a, __int128 b) {  // b > 0
-    const __int128 q = a / b;
-    return (a % b < 0) ? q - 1 : q;
-}
-
-__int128 ceil_div(__int128 a, __int128 b) { return -floor_div(-a, b); }  // b > 0
 
 // The ranks of one residue class modulo n² that have candidates:
 // base + t·n² for first <= t <= last.
@@ -102,13 +101,13 @@ Outcome<void> FixedQBetaData::append_candidates(CandidateRuns& out) const {
         const __int128 highest = std::min<__int128>(
             {r_max, k_squared / threshold, v.r + x_minus_k_squared / threshold});
         const __int128 lowest =
-            std::max<__int128>(base, ceil_div(v.r - two_k_x_minus_k / threshold, 2));
+            std::max<__int128>(base, ceil_div_wide(v.r - two_k_x_minus_k / threshold, 2));
         if (highest < lowest) continue;
-        const __int128 first = ceil_div(lowest - base, n_squared);
-        const __int128 last = floor_div(highest - base, n_squared);
+        const __int128 first = ceil_div_wide(lowest - base, n_squared);
+        const __int128 last = floor_div_wide(highest - base, n_squared);
         if (first > last) continue;
         rank_runs.push_back({base, base_c, lower, static_cast<std::int64_t>(first),
-                        static_cast<std::int64_t>(last)});
+                             static_cast<std::int64_t>(last)});
     }
 
     // Walk t upward; at each t the active runs, in class order, give the ranks
@@ -119,7 +118,7 @@ Outcome<void> FixedQBetaData::append_candidates(CandidateRuns& out) const {
         return std::pair(rank_runs[a].first, a) < std::pair(rank_runs[b].first, b);
     });
     const __int128 m_squared = static_cast<__int128>(m) * m;
-    const std::int64_t c_step = checked_mul(n, m);
+    const __int128 c_step = static_cast<__int128>(n) * m;
     std::set<std::size_t> active;
     std::size_t next = 0;
     std::int64_t t = 0;
@@ -129,12 +128,12 @@ Outcome<void> FixedQBetaData::append_candidates(CandidateRuns& out) const {
         for (auto it = active.begin(); it != active.end();) {
             const RankRun& run = rank_runs[*it];
             search.interrupt.tick();
-            const ProblemData problem{*this, run.base + t * n_squared,
-                                      checked_add(run.base_c, checked_mul(t, c_step))};
-            __int128 quotient;
-            if (__builtin_mul_overflow(m_squared, static_cast<__int128>(t), &quotient) ||
-                __builtin_add_overflow(quotient, run.base_lower.quotient, &quotient))
-                utils::overflow();
+            // A step of n² in rank moves c by n·m and A/n² by m².
+            const ProblemData problem{
+                *this, run.base + t * n_squared,
+                utils::narrow(checked_add_wide(run.base_c, checked_mul_wide(c_step, t)))};
+            const __int128 quotient = checked_add_wide(run.base_lower.quotient,
+                                                              checked_mul_wide(m_squared, t));
             const Outcome<void> appended =
                 problem.append_candidates({quotient, run.base_lower.remainder}, out);
             if (!appended) return appended;
