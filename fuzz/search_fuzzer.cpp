@@ -23,6 +23,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -309,7 +310,7 @@ public:
     }
 
 private:
-    const std::vector<CandidateRun>& runs_;
+    const std::deque<CandidateRun>& runs_;
     std::size_t run_ = 0;
     std::int64_t offset_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "search_call.hpp"
 
+#include <unistd.h>
+
 #include "conversions.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
 
@@ -26,14 +28,28 @@ private:
     bool was_enabled_;
 };
 
+// Whether a list of this many tuples can fit in the machine's memory at all:
+// each takes a list slot, a tuple and, as a rule, an int of its own (8 + 64 +
+// 32 bytes). A list that cannot fit is refused before any of it is built,
+// rather than left to grow until the operating system ends the process.
+bool fits_in_memory(std::size_t candidates) {
+    constexpr std::size_t bytes_per_candidate = 104;
+    if (candidates > static_cast<std::size_t>(PY_SSIZE_T_MAX) / bytes_per_candidate) return false;
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long page_size = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || page_size <= 0) return true;  // unknown: let the allocator decide
+    return candidates * bytes_per_candidate <=
+           static_cast<std::size_t>(pages) * static_cast<std::size_t>(page_size);
+}
+
 // The list of (r, c, d) tuples, created at its final length. The tuples of one
 // rank share its r and c objects.
 PyRef list_of(const search::CandidateRuns& candidates) {
-    const GarbageCollectorPause pause;
-    if (candidates.size() > static_cast<std::size_t>(PY_SSIZE_T_MAX)) {
+    if (!fits_in_memory(candidates.size())) {
         PyErr_NoMemory();
         throw PythonErrorSet{};
     }
+    const GarbageCollectorPause pause;
     PyRef list = PyRef::checked(PyList_New(static_cast<Py_ssize_t>(candidates.size())));
     Py_ssize_t index = 0;
     for (const search::CandidateRun& run : candidates.runs()) {

@@ -1,6 +1,7 @@
 #pragma once
 // The record of one search, shared read-only by every stage below the driver.
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "chern_character/chern_character.hpp"
@@ -34,12 +35,14 @@ public:
     // Stops with "capacity overflow" when the count no longer fits a size.
     void append(const CandidateRun& run);
     std::size_t size() const { return size_; }  // candidates, not runs
-    const std::vector<CandidateRun>& runs() const { return runs_; }
+    const std::deque<CandidateRun>& runs() const { return runs_; }
     // One ChernChar<2> per candidate, in order.
     Candidates expanded() const;
 
 private:
-    std::vector<CandidateRun> runs_;
+    // A deque grows without moving what it holds: no pause to copy a large
+    // buffer, so the search keeps answering interruptions promptly.
+    std::deque<CandidateRun> runs_;
     std::size_t size_ = 0;
 };
 
