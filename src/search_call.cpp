@@ -14,7 +14,8 @@ namespace search = tilt_stability::left_pseudo_semistabilizers;
 // Switches the cyclic garbage collector off while the result is built, and
 // back on afterwards if it was on. Tuples of ints cannot form cycles, and
 // without this every few hundred new tuples would set off a collection that
-// walks all the tuples made so far. No Python code runs in between.
+// walks all the tuples made so far. Only a signal handler can run Python code
+// meanwhile, and it is not handed the partial list.
 class GarbageCollectorPause {
 public:
     GarbageCollectorPause() : was_enabled_(PyGC_Disable() == 1) {}
