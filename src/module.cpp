@@ -102,6 +102,6 @@ PyObject* initialise() {
 
 }  // namespace varnolt
 
-extern "C" PyMODINIT_FUNC PyInit_varnolt() {
+PyMODINIT_FUNC PyInit_varnolt() {  // PyMODINIT_FUNC declares it extern "C"
     return varnolt::call_guarded(varnolt::initialise);
 }
