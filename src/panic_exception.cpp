@@ -65,8 +65,15 @@ void raise_panic(const std::string& message, const std::source_location& where) 
     diagnostic += thread_name();
     diagnostic += "' panicked at ";
     diagnostic += source_path(where.file_name());
-    diagnostic += ":" + std::to_string(where.line()) + ":" + std::to_string(where.column());
-    diagnostic += ":\n" + message + "\n";
+    // One piece at a time: GCC 12 at -O3 wrongly warns (-Wrestrict) about
+    // "text" + std::string temporaries here.
+    diagnostic += ':';
+    diagnostic += std::to_string(where.line());
+    diagnostic += ':';
+    diagnostic += std::to_string(where.column());
+    diagnostic += ":\n";
+    diagnostic += message;
+    diagnostic += '\n';
     write_stderr(diagnostic);
     PyObject* type = panic_exception_type();
     if (type == nullptr) abort_at_boundary();
