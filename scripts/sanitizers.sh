@@ -9,7 +9,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ensure_gtest
-ensure_venv pytest cmake ninja
+ensure_venv "${test_packages[@]}" cmake ninja
 
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
@@ -32,7 +32,7 @@ if [ ! -x "$sanitize_venv/bin/python" ]; then
     (cd "$repo" && "$python" -m venv "$sanitize_venv")
 fi
 "$sanitize_venv/bin/python" -m pip install --quiet --upgrade pip
-"$sanitize_venv/bin/python" -m pip install --quiet pytest
+"$sanitize_venv/bin/python" -m pip install --quiet "${test_packages[@]}"
 "$sanitize_venv/bin/python" -m pip install --quiet \
     --config-settings=cmake.define.VARNOLT_SANITIZE=ON \
     --config-settings=cmake.build-type=RelWithDebInfo \
