@@ -1,7 +1,6 @@
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
 
 #include <algorithm>
-#include <set>
 #include <vector>
 
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
@@ -15,7 +14,6 @@ namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta {
 using fixed_r::Caps;
 using fixed_r::LatticeBound;
 using fixed_r::ProblemData;
-using fixed_r::RankInterval;
 using fixed_r::bound_on_d::lower::radius_condition_prob2;
 using utils::ceil_div_wide;
 using utils::checked_add;
@@ -35,12 +33,11 @@ struct FirstRank {
 };
 
 // The ranks of one residue class modulo n² that have candidates:
-// base + t·n² for first <= t <= last.
+// base + t·n² for 0 <= t <= last.
 struct RankRun {
     std::int64_t base;
     std::int64_t base_c;
     LatticeBound base_lower;
-    std::int64_t first;
     std::int64_t last;
 };
 
@@ -79,7 +76,8 @@ Outcome<FirstRank> first_admissible_rank(const FixedQBetaData& fixed_q) {
 //
 // A class has a candidate only if its threshold T_j = n² − (A_j mod n²), with
 // A_j the scaled radius bound at its first rank, is at most floor(W) for some
-// rank of the class (see fixed_r), so at most W_max = largest_floor_from(r0).
+// rank of the class (see fixed_r), so at most W_max = floor(W(r0)), as W never
+// increases along the admitted ranks.
 // Along the classes A grows by n·m² per class. With A_0 mod n² = h·n + e
 // (0 <= e < n) and s = m² mod n:
 //   A_j mod n² = n·u_j + e,   u_j = (h + j·s) mod n,
@@ -119,9 +117,9 @@ void for_each_class_in_window(const LeftSearchData& search, std::int64_t classes
 }
 
 // One run per class that has candidates, in increasing order of base rank.
-// The runs come from the closed form of fixed_r's ranks_reaching: within a
-// class, a step of n² in rank adds m² to A/n² and keeps A mod n², so the
-// class's threshold is the same at every rank.
+// Within a class a step of n² in rank adds m² to A/n² and keeps A mod n², so
+// the class's threshold T is the same at every rank; as W never increases, the
+// ranks with W >= T are those from the base up to largest_rank_reaching(T).
 std::vector<RankRun> rank_runs_by_class(const FixedQBetaData& fixed_q, const Caps& caps,
                                         FirstRank first, std::int64_t r_max,
                                         std::int64_t n_squared) {
@@ -137,51 +135,35 @@ std::vector<RankRun> rank_runs_by_class(const FixedQBetaData& fixed_q, const Cap
         const std::int64_t base = first.r + j * n;  // <= r_max
         const std::int64_t base_c = checked_add(first.c, checked_mul(j, m));
         const LatticeBound lower = radius_condition_prob2(ProblemData{fixed_q, base, base_c});
-        const RankInterval passing = caps.ranks_reaching(n_squared - lower.remainder);
-        const __int128 lowest = std::max<__int128>(base, passing.lowest);
-        const __int128 highest = std::min<__int128>(r_max, passing.highest);
-        if (highest < lowest) return;
-        const __int128 t_first = ceil_div_wide(lowest - base, n_squared);
-        const __int128 t_last = floor_div_wide(highest - base, n_squared);
-        if (t_first <= t_last) runs.push_back({base, base_c, lower, narrow(t_first), narrow(t_last)});
+        const __int128 highest =
+            std::min<__int128>(r_max, caps.largest_rank_reaching(n_squared - lower.remainder));
+        if (highest >= base) runs.push_back({base, base_c, lower, narrow((highest - base) / n_squared)});
     };
     for_each_class_in_window(search, classes, first_lower.remainder,
-                             caps.largest_floor_from(first.r), visit);
+                             *caps.least_floor_at(first.r), visit);
     std::sort(runs.begin(), runs.end(),
               [](const RankRun& a, const RankRun& b) { return a.base < b.base; });
     return runs;
 }
 
-// Walks t upward; at each t the active runs, in class order, give the ranks
-// base + t·n² in increasing order, since every base lies below r0 + n².
+// Walks t upward; at each t the runs not yet ended, in class order, give the
+// ranks base + t·n² in increasing order, since every base lies below r0 + n².
 Outcome<void> walk_in_rank_order(const FixedQBetaData& fixed_q, const Caps& caps,
-                                 const std::vector<RankRun>& runs, std::int64_t n_squared,
+                                 std::vector<RankRun> runs, std::int64_t n_squared,
                                  CandidateRuns& out) {
     const LeftSearchData& search = fixed_q.search;
     const std::int64_t m = search.beta.numer;
-    const std::int64_t n = search.beta.denom;
-    const __int128 c_step = static_cast<__int128>(n) * m;  // c per n² ranks
-    std::vector<std::size_t> by_first(runs.size());
-    for (std::size_t i = 0; i < runs.size(); ++i) by_first[i] = i;
-    std::stable_sort(by_first.begin(), by_first.end(),
-                     [&](std::size_t a, std::size_t b) { return runs[a].first < runs[b].first; });
-    std::set<std::size_t> active;
-    std::size_t next = 0;
-    std::int64_t t = 0;
-    while (next < by_first.size() || !active.empty()) {
-        if (active.empty()) t = runs[by_first[next]].first;
-        while (next < by_first.size() && runs[by_first[next]].first == t) active.insert(by_first[next++]);
-        for (auto it = active.begin(); it != active.end();) {
-            const RankRun& run = runs[*it];
+    const __int128 c_step = static_cast<__int128>(search.beta.denom) * m;  // c per n² ranks
+    for (std::int64_t t = 0; !runs.empty(); ++t) {
+        for (const RankRun& run : runs) {
             search.interrupt.tick();
             const ProblemData problem{fixed_q, run.base + t * n_squared,
                                       narrow(checked_add_wide(run.base_c, checked_mul_wide(c_step, t)))};
             const Outcome<void> appended =
                 problem.append_candidates(caps, run.base_lower.advanced(m, t), out);
             if (!appended) return appended;
-            it = run.last == t ? active.erase(it) : std::next(it);
         }
-        ++t;
+        std::erase_if(runs, [t](const RankRun& run) { return run.last == t; });
     }
     return {};
 }
@@ -196,8 +178,8 @@ Outcome<void> FixedQBetaData::append_candidates(CandidateRuns& out) const {
     const std::int64_t r_max = narrow(search.largest_rank());
     if (first->r > r_max) return {};
     const Caps caps(*this);
-    const std::vector<RankRun> runs = rank_runs_by_class(*this, caps, *first, r_max, n_squared);
-    return walk_in_rank_order(*this, caps, runs, n_squared, out);
+    return walk_in_rank_order(*this, caps, rank_runs_by_class(*this, caps, *first, r_max, n_squared),
+                              n_squared, out);
 }
 
 Outcome<Candidates> FixedQBetaData::find_all() const {

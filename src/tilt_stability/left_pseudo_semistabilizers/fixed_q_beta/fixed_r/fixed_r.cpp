@@ -8,7 +8,6 @@
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r {
 
-using utils::ceil_div_wide;
 using utils::checked_add_wide;
 using utils::checked_mul_wide;
 using utils::floor_div_wide;
@@ -38,26 +37,12 @@ std::optional<__int128> Caps::least_floor_at(std::int64_t r) const {
     return least;
 }
 
-// Every rank r >= 1 has the cap k²/r, at most k²/first_rank. When
-// 2·first_rank >= v.r no later rank has the third cap; the other two only
-// decrease as r grows, and a cap present at first_rank is present at every
-// later rank (r > v.r stays true), so W(r) <= W(first_rank).
-__int128 Caps::largest_floor_from(std::int64_t first_rank) const {
-    if (2 * static_cast<__int128>(first_rank) >= v_r_) return *least_floor_at(first_rank);
-    return floor_div_wide(k_squared_, first_rank);
-}
-
-// W(r) >= T exactly when every cap present at r is at least T, and for an
-// integer T (with 0 < k < X, so that every numerator is non-negative):
-//   k²/r >= T                 <=>  r <= floor(k²/T)
-//   (X−k)²/(r − v.r) >= T     <=>  r <= v.r + floor((X−k)²/T)           (r > v.r)
-//   2k(X−k)/(v.r − 2r) >= T   <=>  r >= ceil((v.r − floor(2k(X−k)/T))/2) (2r < v.r)
-// Each right-hand side also holds wherever its cap is absent (r <= v.r, or
-// 2r >= v.r), so the ranks that pass form one interval.
-RankInterval Caps::ranks_reaching(__int128 threshold) const {
-    return {ceil_div_wide(v_r_ - floor_div_wide(two_k_x_minus_k_, threshold), 2),
-            std::min(floor_div_wide(k_squared_, threshold),
-                     v_r_ + floor_div_wide(x_minus_k_squared_, threshold))};
+// For an integer T, k²/r >= T <=> r <= floor(k²/T), and for r > v.r
+// (X−k)²/(r − v.r) >= T <=> r <= v.r + floor((X−k)²/T), which holds anyway for
+// r <= v.r. The third cap never binds on the admitted ranks (see the header).
+__int128 Caps::largest_rank_reaching(__int128 threshold) const {
+    return std::min(floor_div_wide(k_squared_, threshold),
+                    v_r_ + floor_div_wide(x_minus_k_squared_, threshold));
 }
 
 Outcome<void> ProblemData::append_candidates(const Caps& caps, const LatticeBound& lower,

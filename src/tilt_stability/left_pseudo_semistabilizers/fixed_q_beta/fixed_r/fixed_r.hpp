@@ -32,26 +32,26 @@ struct LatticeBound {
     LatticeBound advanced(std::int64_t m, std::int64_t t) const;
 };
 
-// The ranks from lowest to highest (none when lowest > highest).
-struct RankInterval {
-    __int128 lowest;
-    __int128 highest;
-};
-
 // The scaled caps of the candidates of one q, as functions of the rank r.
+//
+// Along the ranks the search admits, r > v.r·k/X with 0 < k < X, the least cap
+// W(r) never increases: the third cap is never below the first, since for
+// 2r < v.r (so v.r > 0)
+//   2k(X−k)/(v.r − 2r) >= k²/r  <=>  2(X−k)·r >= k·(v.r − 2r)  <=>  r >= v.r·k/(2X),
+// which holds as r > v.r·k/X; so W(r) = min(k²/r, (X−k)²/(r − v.r) when r > v.r),
+// and both decrease as r grows while the second only joins once r > v.r.
 class Caps {
 public:
     explicit Caps(const FixedQBetaData& fixed_q_beta);
 
-    // floor(W(r)) for the least cap that applies at rank r; none when no cap
-    // applies (r = 0 = v.r).
+    // floor(W(r)) for the least cap that applies at rank r (any rank); none
+    // when no cap applies (r = 0 = v.r).
     std::optional<__int128> least_floor_at(std::int64_t r) const;
 
-    // An integer at least floor(W(r)) for every rank r >= first_rank >= 1.
-    __int128 largest_floor_from(std::int64_t first_rank) const;
-
-    // The ranks r >= 1 with W(r) >= threshold, for an integer threshold >= 1.
-    RankInterval ranks_reaching(__int128 threshold) const;
+    // The largest rank r with W(r) >= threshold (an integer >= 1), valid for
+    // the ranks the search admits: W(r) >= threshold holds for every admitted
+    // rank up to it and for none beyond.
+    __int128 largest_rank_reaching(__int128 threshold) const;
 
 private:
     std::int64_t v_r_;
