@@ -97,7 +97,10 @@ INSTANTIATE_TEST_SUITE_P(
                     VisitRow{"beta_minus_1_over_3", {3, 1, -1}, true},
                     VisitRow{"beta_minus_13_over_8", {16, -21, 26}, true},
                     VisitRow{"beta_1_over_45", {45, 23, 1}, false},
-                    VisitRow{"rank_of_v_above_X_squared", {9, 2, 0}, true}),
+                    VisitRow{"rank_of_v_above_X_squared", {9, 2, 0}, true},
+                    // β₋ = 0, X = 10: the ranks of q = k run from 5k + 1, so a
+                    // ceiling below 50 ends the q worth trying early.
+                    VisitRow{"rank_of_v_above_the_ceiling", {50, 10, 0}, true}),
     [](const testing::TestParamInfo<VisitRow>& info) { return std::string(info.param.name); });
 
 TEST_P(Visits, ARankCeilingListsTheFullListBelowItWithoutVisitingAbove) {
