@@ -61,7 +61,8 @@ struct LeftSearchData {
     const ChernChar<2>& v;
     Ratio beta;  // β₋(v) = m/n
     InterruptPoll& interrupt;
-    // The largest rank a candidate may have beyond the bound X²; none: X² alone.
+    // A further bound on the candidates' rank, r <= rank_ceiling besides
+    // r <= X²; none: X² alone.
     std::optional<std::int64_t> rank_ceiling = std::nullopt;
     // Counted by the stages as they go; not part of the search's data.
     mutable SearchStats visited = {};
