@@ -33,7 +33,7 @@ std::string quoted_list(const std::vector<const char*>& names) {
 
 // The index of the parameter a keyword names, compared byte for byte in UTF-8;
 // -1 when it names none (a str that cannot be encoded names none either).
-Py_ssize_t parameter_index(const FunctionDescription& function, PyObject* keyword) {
+Py_ssize_t parameter_index(std::span<const char* const> parameters, PyObject* keyword) {
     Py_ssize_t size = 0;
     const char* utf8 = PyUnicode_AsUTF8AndSize(keyword, &size);
     if (utf8 == nullptr) {
@@ -41,19 +41,20 @@ Py_ssize_t parameter_index(const FunctionDescription& function, PyObject* keywor
         return -1;
     }
     const std::string_view key(utf8, static_cast<std::size_t>(size));
-    for (std::size_t i = 0; i < function.parameters.size(); ++i)
-        if (key == function.parameters[i]) return static_cast<Py_ssize_t>(i);
+    for (std::size_t i = 0; i < parameters.size(); ++i)
+        if (key == parameters[i]) return static_cast<Py_ssize_t>(i);
     return -1;
 }
 
 }  // namespace
 
-void bind_arguments(const FunctionDescription& function, PyObject* const* args,
-                    Py_ssize_t nargs, PyObject* kwnames, std::span<PyObject*> slots) {
-    const auto count = static_cast<Py_ssize_t>(function.parameters.size());
+void bind_arguments(const char* function_name, std::span<const char* const> parameters,
+                    PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                    std::span<PyObject*> slots) {
+    const auto count = static_cast<Py_ssize_t>(parameters.size());
     if (nargs > count) {
         raise_type_error(PyRef::steal(PyUnicode_FromFormat(
-            "%s() takes %zd positional arguments but %zd were given", function.name, count,
+            "%s() takes %zd positional arguments but %zd were given", function_name, count,
             nargs)));
     }
     for (Py_ssize_t i = 0; i < nargs; ++i) slots[static_cast<std::size_t>(i)] = args[i];
@@ -64,25 +65,25 @@ void bind_arguments(const FunctionDescription& function, PyObject* const* args,
         if (keyword == nullptr) throw PythonErrorSet{};
         if (!PyUnicode_Check(keyword))
             raise_type_error(PyRef::steal(PyUnicode_FromString("keywords must be strings")));
-        const Py_ssize_t index = parameter_index(function, keyword);
+        const Py_ssize_t index = parameter_index(parameters, keyword);
         if (index < 0) {
             raise_type_error(PyRef::steal(PyUnicode_FromFormat(
-                "%s() got an unexpected keyword argument '%S'", function.name, keyword)));
+                "%s() got an unexpected keyword argument '%S'", function_name, keyword)));
         }
         PyObject*& slot = slots[static_cast<std::size_t>(index)];
         if (slot != nullptr) {
             raise_type_error(PyRef::steal(PyUnicode_FromFormat(
-                "%s() got multiple values for argument '%S'", function.name, keyword)));
+                "%s() got multiple values for argument '%S'", function_name, keyword)));
         }
         slot = args[nargs + i];
     }
 
     std::vector<const char*> missing;
     for (std::size_t i = 0; i < slots.size(); ++i)
-        if (slots[i] == nullptr) missing.push_back(function.parameters[i]);
+        if (slots[i] == nullptr) missing.push_back(parameters[i]);
     if (!missing.empty()) {
         raise_type_error(PyRef::steal(PyUnicode_FromFormat(
-            "%s() missing %zd required positional %s: %s", function.name,
+            "%s() missing %zd required positional %s: %s", function_name,
             static_cast<Py_ssize_t>(missing.size()),
             missing.size() == 1 ? "argument" : "arguments", quoted_list(missing).c_str())));
     }

@@ -10,22 +10,27 @@
 
 namespace varnolt {
 
+// A function's name and its parameter names in order; the count of names is
+// also the count of slots bind fills, so the two cannot disagree.
+template <std::size_t Count>
 struct FunctionDescription {
     const char* name;
-    std::span<const char* const> parameters;
+    std::array<const char*, Count> parameters;
 };
 
 // Fills slots (borrowed references, one per parameter, in parameter order)
 // from the call's arguments, or throws PythonErrorSet with the TypeError that
-// says what is wrong.
-void bind_arguments(const FunctionDescription& function, PyObject* const* args,
-                    Py_ssize_t nargs, PyObject* kwnames, std::span<PyObject*> slots);
+// says what is wrong. slots has exactly one entry per parameter.
+void bind_arguments(const char* function_name, std::span<const char* const> parameters,
+                    PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                    std::span<PyObject*> slots);
 
 template <std::size_t Count>
-std::array<PyObject*, Count> bind(const FunctionDescription& function, PyObject* const* args,
+std::array<PyObject*, Count> bind(const FunctionDescription<Count>& function, PyObject* const* args,
                                   Py_ssize_t nargsf, PyObject* kwnames) {
     std::array<PyObject*, Count> slots{};
-    bind_arguments(function, args, PyVectorcall_NARGS(nargsf), kwnames, slots);
+    bind_arguments(function.name, function.parameters, args, PyVectorcall_NARGS(nargsf), kwnames,
+                   slots);
     return slots;
 }
 

@@ -184,7 +184,6 @@ struct FloorDivision {
 
 FloorDivision floor_divide(std::int64_t numer, std::int64_t denom) {
     std::int64_t q = guarded_div(numer, denom);
-    // numer - q*denom cannot overflow: |q*denom| <= |numer|.
     std::int64_t r = utils::guarded_rem(numer, denom);
     if (r != 0 && ((r < 0) != (denom < 0))) {
         q -= 1;  // q >= -2^63 + 1 here, since a non-zero remainder means |q| < 2^63

@@ -12,10 +12,7 @@ std::optional<Ratio> β_(const chern_character::ChernChar<2>& v) {
     const std::int64_t c = v.c.coeff;
     const std::int64_t d = v.d.numerator;
     if (r != 0) {
-        // The discriminant (2c² − 2rd)/2 = c² − rd, exact in 128 bits.
-        const __int128 discriminant =
-            static_cast<__int128>(c) * c - static_cast<__int128>(r) * d;
-        const Ratio delta = Ratio::from_integer(utils::narrow(discriminant));
+        const Ratio delta = Ratio::from_integer(utils::narrow(chern_character::discriminant(v)));
         const std::optional<Ratio> root = utils::checked_sqrt(delta);
         if (!root) return std::nullopt;
         return ratio::div(ratio::sub(Ratio::from_integer(c), *root), r);

@@ -23,9 +23,8 @@ public:
     InterruptPoll() = default;  // never interrupts
     explicit InterruptPoll(std::function<bool()> should_stop) : should_stop_(std::move(should_stop)) {}
 
-    void tick(std::int64_t work = 1) {
-        countdown_ -= work;
-        if (countdown_ <= 0) poll();
+    void tick() {
+        if (--countdown_ <= 0) poll();
     }
 
 private:

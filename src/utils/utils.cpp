@@ -4,6 +4,7 @@
 
 #include "utils/checked.hpp"
 #include "utils/stop.hpp"
+#include "utils/wide.hpp"
 
 namespace varnolt::utils {
 
@@ -36,9 +37,7 @@ Outcome<std::int64_t> modulo_inverse(std::int64_t a, std::int64_t m) {
         s = next_s;
     }
     if (old_r != 1) return std::unexpected("modulo inverse does not exist");
-    __int128 inverse = old_s % m;
-    if (inverse < 0) inverse += m;
-    return static_cast<std::int64_t>(inverse);
+    return floor_mod(old_s, m);
 }
 
 std::optional<Ratio> checked_sqrt(const Ratio& x) {

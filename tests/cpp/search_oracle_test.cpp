@@ -83,6 +83,27 @@ TEST(SearchAgainstPerRankEnumeration, SmallRationalBeta) {
     }
 }
 
+// Larger denominators, where most residue classes of ranks hold no candidate
+// and the search skips them.
+TEST(SearchAgainstPerRankEnumeration, RationalBetaWithLargerDenominators) {
+    std::mt19937_64 random(11);
+    std::uniform_int_distribution<std::int64_t> factor(1, 3), numer(-60, 60), denom(7, 40), root(0, 3);
+    int tried = 0;
+    while (tried < 60) {
+        const std::int64_t n = denom(random);
+        const auto v = with_rational_beta(n * factor(random), numer(random), n, root(random));
+        if (!v || !cheap_for_the_oracle(*v)) continue;
+        expect_same_outcome(*v);
+        ++tried;
+    }
+}
+
+// (p, p − 2, p − 4) for a prime p: β₋ = (p − 4)/p, X = 2p, six candidates
+// among about 8p² ranks.
+TEST(SearchAgainstPerRankEnumeration, FewCandidatesAmongManyRanks) {
+    for (const std::int64_t p : {11, 53, 101, 211}) expect_same_outcome({p, {p - 2}, {p - 4}});
+}
+
 // Rank 0 with β₋ = d/(2c): X = c·n in the hundreds, where the per-rank
 // enumeration visits up to a million ranks and nearly all are empty.
 TEST(SearchAgainstPerRankEnumeration, LargeSparseRankZero) {

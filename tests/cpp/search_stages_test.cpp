@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "search_support.hpp"
+#include "support.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/fixed_r.hpp"
@@ -119,7 +120,13 @@ INSTANTIATE_TEST_SUITE_P(
         RankRow{"r = 0 < v.r: U = L + delta*q/v.r = 1 over L = 1/2, one candidate",
                 {1, 2, 0}, 1, 2, 2, 0, 1, candidates({{0, 1, 2}})},
         RankRow{"r = -4, v.r = -5: both bounds present, the lesser (-4) wins over 12",
-                {-5, -3, 0}, 2, 1, 1, -4, -7, d_range(-4, -7, -11, -8)}));
+                {-5, -3, 0}, 2, 1, 1, -4, -7, d_range(-4, -7, -11, -8)},
+        // β = 1/2^31: the scaled caps 2^98/2^30 and 2^94/2^30 have cross products of 2^128.
+        RankRow{"caps near 2^126 compare exactly: U = 2^64 over n^2 = 2^62 gives d = 1 ... 4",
+                {0, two_pow(18) + two_pow(16), 0}, 1, two_pow(31), two_pow(49), two_pow(30), 0,
+                d_range(two_pow(30), 0, 1, 4)},
+        RankRow{"caps near 2^142 as cross products: the lesser cap 25·2^22 is below the threshold",
+                {0, two_pow(20) + 5, 0}, 1, two_pow(31), two_pow(51), two_pow(40), 0, {}}));
 
 TEST(FixedRankMessages, NoUpperBoundWhenRankAndRankOfVAreZero) {
     const Outcome<Candidates> found = solve_rank({0, 2, 4}, 1, 1, 1, 0, 1);

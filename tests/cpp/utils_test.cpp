@@ -9,6 +9,7 @@
 #include "support.hpp"
 #include "utils/checked.hpp"
 #include "utils/utils.hpp"
+#include "utils/wide.hpp"
 
 namespace varnolt::test {
 namespace {
@@ -30,6 +31,20 @@ TEST(Rounding, NeighbouringIntegersAndOverflow) {
     // The successor of 2^63 - 1 does not fit.
     EXPECT_THROW(utils::least_greater_int(Q(int_max)), ArithmeticOverflow);
     EXPECT_EQ(utils::greatest_lesser_or_eq_int(Q(int_max)), int_max);
+}
+
+struct FloorModRow { __int128 a; std::int64_t b, remainder; };
+TEST(FloorMod, NeverNegativeAndBelowTheDivisor) {
+    const __int128 two_pow_100 = static_cast<__int128>(1) << 100;  // ≡ 2 (mod 7), as 2^3 ≡ 1
+    const FloorModRow rows[] = {
+        {7, 3, 1}, {-7, 3, 2}, {-6, 3, 0}, {0, 5, 0}, {7, -3, 1}, {-7, -3, 2}, {5, 1, 0},
+        {int_min, 3, 1}, {int_max, int_max, 0}, {-1, int_max, int_max - 1},
+        {two_pow_100, 7, 2}, {-two_pow_100, 7, 5},
+    };
+    for (const auto& [a, b, remainder] : rows)
+        EXPECT_EQ(utils::floor_mod(a, b), remainder) << static_cast<double>(a) << " mod " << b;
+    EXPECT_EQ(stop_message([] { utils::floor_mod(1, 0); }),
+              "attempt to calculate the remainder with a divisor of zero");
 }
 
 constexpr const char* not_positive = "both arguments to modulo_inverse must be positive";

@@ -2,17 +2,8 @@
 
 import pytest
 
+from conftest import Index
 from varnolt import bogomolov_form, pseudo_semistabilizers, sum_as_string
-
-
-class Index:
-    def __init__(self, value):
-        self.value = value
-
-    def __index__(self):
-        if isinstance(self.value, BaseException):
-            raise self.value
-        return self.value
 
 
 class TypeErrorSubclass(TypeError):
@@ -81,7 +72,7 @@ def test_sum_as_string_accepts_keywords_and_index_objects():
         (B, (0, 0), {"d": None}, "argument 'd': 'NoneType' object cannot be interpreted as an integer"),
         (S, (0, 2.0), {}, "argument 'b': 'float' object cannot be interpreted as an integer"),
         (P, (0, Index("7"), 0), {}, "argument 'c': __index__ returned non-int (type str)"),
-        (B, (Index(TypeError("plain")), 0, 0), {}, "argument 'r': plain"),
+        (B, (Index(raises=TypeError("plain")), 0, 0), {}, "argument 'r': plain"),
         (B, (1.5, "x", None), {}, "argument 'r': 'float' object cannot be interpreted as an integer"),
     ],
 )
@@ -101,7 +92,7 @@ def test_an_overflow_before_a_type_error_is_reported_unchanged(function, args):
 def test_renamed_type_error_keeps_the_cause_of_the_original(cause):
     original = TypeError("no integer here")
     original.__cause__ = cause
-    error = raised_by(bogomolov_form, 0, Index(original), 0)
+    error = raised_by(bogomolov_form, 0, Index(raises=original), 0)
     assert type(error) is TypeError and error.args == ("argument 'c': no integer here",)
     assert error.__cause__ is cause
 
@@ -110,5 +101,5 @@ def test_renamed_type_error_keeps_the_cause_of_the_original(cause):
     "original", [ValueError("bad value"), TypeErrorSubclass("subclass"), OverflowError("own")]
 )
 def test_errors_other_than_exact_type_error_pass_unchanged(original):
-    assert raised_by(bogomolov_form, 0, 0, Index(original)) is original
-    assert raised_by(sum_as_string, Index(original), 0) is original
+    assert raised_by(bogomolov_form, 0, 0, Index(raises=original)) is original
+    assert raised_by(sum_as_string, Index(raises=original), 0) is original

@@ -4,10 +4,9 @@ import array
 
 import pytest
 
+from conftest import I64_MAX, I64_MIN, U32_MAX
 from varnolt import bogomolov_form, sum_as_string
 
-U32_MAX = 2**32 - 1
-I64_MIN, I64_MAX = -(2**63), 2**63 - 1
 
 
 def interpreter_overflow_message(typecode, value):

@@ -11,6 +11,7 @@ import sys
 
 import pytest
 
+from conftest import I64_MAX, I64_MIN, U32_MAX, Index
 from varnolt import bogomolov_form, pseudo_semistabilizers, sum_as_string
 
 
@@ -35,17 +36,7 @@ class Unprintable:
         raise ValueError("no text")
 
 
-class Index:
-    def __init__(self, returns=None, raises=None):
-        self.returns, self.raises = returns, raises
-
-    def __index__(self):
-        if self.raises is not None:
-            raise self.raises()
-        return self if self.returns == "self" else self.returns
-
-
-I64, U32 = (-(2**63), 2**63 - 1), (0, 2**32 - 1)
+I64, U32 = (I64_MIN, I64_MAX), (0, U32_MAX)
 BIG = [2**32 - 1, 2**32, 2**63 - 1, -(2**63), 2**63, -(2**63) - 1, 2**64, -(2**64), 2**1000, -(2**1000)]
 
 # (label, object, its integer value or the exception type its conversion raises)

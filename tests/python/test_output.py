@@ -9,9 +9,9 @@ import sys
 
 import pytest
 
+import conftest
+from conftest import I64_MAX, I64_MIN
 from varnolt import pseudo_semistabilizers
-
-I64_MIN, I64_MAX = -(2**63), 2**63 - 1
 
 
 def call_ignoring_outcome(*args, **kwargs):
@@ -23,7 +23,7 @@ def call_ignoring_outcome(*args, **kwargs):
 
 
 def announcement(text):
-    return f"Computing pseudo semistabilizers for {text}\n\n".encode("utf-8")
+    return conftest.announcement(text).encode("utf-8")
 
 
 @pytest.mark.parametrize(

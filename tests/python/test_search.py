@@ -11,16 +11,14 @@ from fractions import Fraction
 
 import pytest
 
+import conftest
 import search_model
+from conftest import IRRATIONAL, NEGATIVE_RANK_BOUND, OVERFLOW
 from varnolt import pseudo_semistabilizers
-
-IRRATIONAL = "β_ is not rational: ∞ walls"
-NEGATIVE_RANK_BOUND = "Internal logical error: Negative lower bound on r"
-OVERFLOW = "arithmetic overflow: value outside the signed 64-bit range"
 
 
 def announcement(r, c, d):
-    return f"Computing pseudo semistabilizers for ({r}, {c}ℓ, {Fraction(d, 2)}ℓ²)\n\n"
+    return conftest.announcement(conftest.chern_text(r, c, d))
 
 
 FOUND = [

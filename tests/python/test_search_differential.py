@@ -75,3 +75,10 @@ def test_search_matches_the_model(r, c, d):
 @pytest.mark.parametrize("r, c, d", [v for v in CASES if search_model.estimated_work(*v) <= 2_000][:40])
 def test_model_integer_bounds_agree_with_the_rational_formulas(r, c, d):
     assert search_model.search(r, c, d) == search_model.search_exact(r, c, d)
+
+
+@pytest.mark.parametrize("p", [5, 7, 11, 13, 29, 53])
+def test_few_candidates_among_many_ranks_match_the_model(p):
+    """(p, p − 2, p − 4), p prime: β₋ = (p − 4)/p, X = 2p, a handful of candidates among ~8p² ranks."""
+    status, expected = search_model.search(p, p - 2, p - 4)
+    assert status == "ok" and pseudo_semistabilizers(p, p - 2, p - 4) == expected

@@ -1,37 +1,62 @@
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
 
+#include <algorithm>
+
 #include "tilt_stability/beta.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
-#include "utils/checked.hpp"
-#include "utils/stop.hpp"
 #include "utils/utils.hpp"
+#include "utils/wide.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
 
-Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& interrupt) {
+namespace {
+
+// One past the last q_numer worth trying. The ranks of q = k/n lie strictly
+// above v.r·k/X, which grows with k when v.r > 0: once v.r·k >= r_max·X no
+// rank is left, for this k and every later one. k = 1 is always tried, so its
+// messages are seen.
+std::int64_t q_numer_end(const LeftSearchData& search, std::int64_t x) {
+    const std::int64_t v_r = search.v.r;
+    const __int128 r_max = search.largest_rank();
+    if (v_r <= 0 || r_max >= v_r) return x;  // v.r·k < v.r·X <= r_max·X for every k < X
+    // |r_max| < 2^63 here, so r_max·X fits in 128 bits.
+    const __int128 end = utils::ceil_div_wide(r_max * x, v_r);
+    return static_cast<std::int64_t>(std::clamp<__int128>(end, 2, x));
+}
+
+}  // namespace
+
+Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& interrupt,
+                                     const SearchOptions& options) {
     const std::optional<Ratio> beta = β_(v);
     if (!beta) return std::unexpected("β_ is not rational: ∞ walls");
     const std::int64_t m = beta->numer;
     const std::int64_t n = beta->denom;
 
-    // m modulo n, never negative.
-    std::int64_t a = utils::guarded_rem(m, n);
-    if (a < 0) a += utils::checked_abs(n);
-
-    const LeftSearchData search{utils::modulo_inverse(a, n), v, *beta, interrupt};
+    const LeftSearchData search{utils::modulo_inverse(utils::floor_mod(m, n), n), v, *beta,
+                                interrupt, options.rank_ceiling};
+    const auto report = [&] {
+        if (options.visited) *options.visited = search.visited;
+    };
 
     const std::int64_t x = search.x();
+    const std::int64_t k_end = x > 1 ? q_numer_end(search, x) : x;
     CandidateRuns found;
-    for (std::int64_t k = 1; k < x; ++k) {
+    for (std::int64_t k = 1; k < k_end; ++k) {
         interrupt.tick();
         const Outcome<void> appended = fixed_q_beta::FixedQBetaData{search, k}.append_candidates(found);
-        if (!appended) return std::unexpected(appended.error());
+        if (!appended) {
+            report();
+            return std::unexpected(appended.error());
+        }
     }
+    report();
     return found;
 }
 
-Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt) {
-    const Outcome<CandidateRuns> found = find_all_runs(v, interrupt);
+Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt,
+                             const SearchOptions& options) {
+    const Outcome<CandidateRuns> found = find_all_runs(v, interrupt, options);
     if (!found) return std::unexpected(found.error());
     return found->expanded();
 }

@@ -2,21 +2,34 @@
 // The search driver: every candidate left pseudo-semistabilizer of v at
 // β = β₋(v) = m/n, ordered by q = k/n (the candidates' ch1 twisted by β), then
 // by rank, then by ch2.
+#include <cstdint>
+#include <optional>
+
 #include "tilt_stability/left_pseudo_semistabilizers/search_data.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
 
+struct SearchOptions {
+    // Lists only the candidates of rank at most this, in the same order, and
+    // visits no rank above it; none: every rank up to X².
+    std::optional<std::int64_t> rank_ceiling = std::nullopt;
+    // When set, receives what the search visited.
+    SearchStats* visited = nullptr;
+};
+
 // The candidates, held as runs of one rank each, or the first message any
 // stage met. Raises ArithmeticOverflow when a value the search needs leaves
 // 64 bits, and Interrupted when interrupt asks it to stop.
-Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& interrupt);
+Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& interrupt,
+                                     const SearchOptions& options = {});
 
 // The same, one ChernChar<2> per candidate.
-Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt);
+Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt,
+                             const SearchOptions& options = {});
 
-inline Outcome<Candidates> find_all(const ChernChar<2>& v) {
+inline Outcome<Candidates> find_all(const ChernChar<2>& v, const SearchOptions& options = {}) {
     InterruptPoll never;
-    return find_all(v, never);
+    return find_all(v, never, options);
 }
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers

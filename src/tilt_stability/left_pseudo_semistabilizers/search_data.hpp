@@ -2,6 +2,7 @@
 // The record of one search, shared read-only by every stage below the driver.
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <vector>
 
 #include "chern_character/chern_character.hpp"
@@ -46,6 +47,13 @@ private:
     std::size_t size_ = 0;
 };
 
+// What a search visited: the ranks whose ch2 range it computed, and the
+// residue classes of ranks (modulo n², per q) whose run of ranks it computed.
+struct SearchStats {
+    std::uint64_t ranks_visited = 0;
+    std::uint64_t classes_visited = 0;
+};
+
 struct LeftSearchData {
     // The inverse of m modulo n, or the message that says why there is none;
     // stored as it came, read only when n ≠ 1.
@@ -53,11 +61,22 @@ struct LeftSearchData {
     const ChernChar<2>& v;
     Ratio beta;  // β₋(v) = m/n
     InterruptPoll& interrupt;
+    // A further bound on the candidates' rank, r <= rank_ceiling besides
+    // r <= X²; none: X² alone.
+    std::optional<std::int64_t> rank_ceiling = std::nullopt;
+    // Counted by the stages as they go; not part of the search's data.
+    mutable SearchStats visited = {};
 
     // X = v.c·n − v.r·m, n times the twisted ch1 of v: q = k/n ranges over 0 < k < X.
     std::int64_t x() const {
         return utils::checked_sub(utils::checked_mul(v.c.coeff, beta.denom),
                                   utils::checked_mul(v.r, beta.numer));
+    }
+
+    // The largest rank of a candidate, min(X², rank_ceiling), exact in 128 bits.
+    __int128 largest_rank() const {
+        const __int128 x_squared = static_cast<__int128>(x()) * x();
+        return rank_ceiling && *rank_ceiling < x_squared ? *rank_ceiling : x_squared;
     }
 };
 

@@ -57,16 +57,12 @@ Result fixed_q(Search& search, std::int64_t k) {
     const std::int64_t r_min = utils::least_greater_int(Ratio::new_(checked_mul(v.r, k), x));
     if (r_min < 1) return std::unexpected("Internal logical error: Negative lower bound on r");
     if (n < 1) return std::unexpected("n must be positive");
+    if (n != 1 && !search.m_inverse) return std::unexpected(search.m_inverse.error());
+    // The first rank whose ch1 (k + r·m)/n is an integer, by a plain scan: m
+    // and n are coprime, so one of n consecutive ranks has it.
     std::int64_t r0 = r_min;
-    if (n != 1) {
-        if (!search.m_inverse) return std::unexpected(search.m_inverse.error());
-        std::int64_t shift = checked_sub(checked_mul(-*search.m_inverse, k), r_min) % n;
-        if (shift < 0) shift += n;
-        r0 = checked_add(r_min, shift);
-    }
+    while (checked_add(checked_mul(r0, m), k) % n != 0) r0 = checked_add(r0, 1);
     const std::int64_t r0_term = checked_add(checked_mul(r0, m), k);
-    if (r0_term % n != 0)
-        return std::unexpected("Internal logical error: Mistake in underlying modular arithmetic");
     Ratio t = ratio::pow(ratio::mul(-search.beta, v.r) + v.c.coeff, 2);
     t = ratio::div(ratio::mul(ratio::mul(t, 2), checked_mul(n, n)), 2);
     const std::int64_t r_max = ratio::to_integer(t);

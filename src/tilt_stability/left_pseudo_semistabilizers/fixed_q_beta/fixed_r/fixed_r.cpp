@@ -1,5 +1,7 @@
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/fixed_r.hpp"
 
+#include <algorithm>
+
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "utils/checked.hpp"
 #include "utils/wide.hpp"
@@ -10,32 +12,47 @@ using utils::checked_add_wide;
 using utils::checked_mul_wide;
 using utils::floor_div_wide;
 
-std::optional<Cap> ProblemData::scaled_upper_cap() const {
-    const std::int64_t v_r = fixed_q_beta.search.v.r;
+LatticeBound LatticeBound::advanced(std::int64_t m, std::int64_t t) const {
+    const __int128 m_squared = static_cast<__int128>(m) * m;  // < 2^127
+    return {checked_add_wide(quotient, checked_mul_wide(m_squared, t)), remainder};
+}
+
+Caps::Caps(const FixedQBetaData& fixed_q_beta) : v_r_(fixed_q_beta.search.v.r) {
     const __int128 k = fixed_q_beta.q_numer;
     const __int128 x_minus_k = fixed_q_beta.search.x() - k;
-    std::optional<Cap> least;
-    // Keeps the first of equal caps, scanning in the order of the table above.
-    const auto offer = [&](__int128 numer, __int128 denom) {
-        if (!least || checked_mul_wide(least->numer, denom) > checked_mul_wide(numer, least->denom))
-            least = Cap{numer, denom};
+    k_squared_ = k * k;  // |k| <= 2^63
+    x_minus_k_squared_ = checked_mul_wide(x_minus_k, x_minus_k);
+    two_k_x_minus_k_ = checked_mul_wide(2 * k, x_minus_k);
+}
+
+std::optional<__int128> Caps::least_floor_at(std::int64_t r) const {
+    const __int128 rank = r;
+    std::optional<__int128> least;
+    const auto offer = [&](__int128 cap) {
+        if (!least || cap < *least) least = cap;
     };
-    if (r > 0) offer(k * k, r);
-    if (r > v_r) offer(checked_mul_wide(x_minus_k, x_minus_k), static_cast<__int128>(r) - v_r);
-    if (2 * static_cast<__int128>(r) < v_r)
-        offer(checked_mul_wide(2 * k, x_minus_k), v_r - 2 * static_cast<__int128>(r));
+    if (rank > 0) offer(floor_div_wide(k_squared_, rank));
+    if (rank > v_r_) offer(floor_div_wide(x_minus_k_squared_, rank - v_r_));
+    if (2 * rank < v_r_) offer(floor_div_wide(two_k_x_minus_k_, v_r_ - 2 * rank));
     return least;
 }
 
-Outcome<void> ProblemData::append_candidates(const LatticeBound& lower, CandidateRuns& out) const {
-    const std::optional<Cap> cap = scaled_upper_cap();
+// For an integer T, k²/r >= T <=> r <= floor(k²/T), and for r > v.r
+// (X−k)²/(r − v.r) >= T <=> r <= v.r + floor((X−k)²/T), which holds anyway for
+// r <= v.r. The third cap never binds on the admitted ranks (see the header).
+__int128 Caps::largest_rank_reaching(__int128 threshold) const {
+    return std::min(floor_div_wide(k_squared_, threshold),
+                    v_r_ + floor_div_wide(x_minus_k_squared_, threshold));
+}
+
+Outcome<void> ProblemData::append_candidates(const Caps& caps, const LatticeBound& lower,
+                                             CandidateRuns& out) const {
+    ++fixed_q_beta.search.visited.ranks_visited;
+    const std::optional<__int128> cap = caps.least_floor_at(r);
     if (!cap) return std::unexpected("logical error, all upper bounds are None");
     const std::int64_t n = fixed_q_beta.search.beta.denom;
-    const __int128 n_squared = static_cast<__int128>(n) * n;
-    // d runs from quotient + 1 to floor((A + W)/n²) = quotient + floor((remainder + W)/n²).
-    const __int128 count = floor_div_wide(
-        checked_add_wide(checked_mul_wide(lower.remainder, cap->denom), cap->numer),
-        checked_mul_wide(cap->denom, n_squared));
+    // d runs from quotient + 1 to floor((A + W)/n²) = quotient + floor((remainder + floor(W))/n²).
+    const __int128 count = floor_div_wide(lower.remainder + *cap, utils::checked_mul(n, n));
     if (count <= 0) return {};
     out.append({r, c, utils::narrow(checked_add_wide(lower.quotient, 1)),
                 utils::narrow(checked_add_wide(lower.quotient, count))});
@@ -43,9 +60,9 @@ Outcome<void> ProblemData::append_candidates(const LatticeBound& lower, Candidat
 }
 
 Outcome<Candidates> ProblemData::find_all() const {
+    const LatticeBound lower = bound_on_d::lower::radius_condition_prob2(*this);
     CandidateRuns found;
-    const Outcome<void> appended =
-        append_candidates(bound_on_d::lower::radius_condition_prob2(*this), found);
+    const Outcome<void> appended = append_candidates(Caps(fixed_q_beta), lower, found);
     if (!appended) return std::unexpected(appended.error());
     return found.expanded();
 }

@@ -9,6 +9,12 @@
 //   upper_bound_r_above_v       (r > v.r)     δ²/(2(r − v.r))   -> (X − k)²/(r − v.r)
 //   upper_bound_r_below_half_v  (2r < v.r)    δ·q/(v.r − 2r)    -> 2k(X − k)/(v.r − 2r)
 // with δ = s − q = (X − k)/n the twisted ch1 of v minus that of the candidate.
+//
+// Only floor(W) matters: floor((A + W)/n²) = floor((A + floor(W))/n²) for an
+// integer A (write W = w + f with 0 <= f < 1 and A + w = a·n² + b with
+// 0 <= b < n²; then b + f < n²), and floor(min W_i) = min floor(W_i) since
+// floor is monotone. So the caps are compared and used as their floors, which
+// are exact in 128 bits: no cross product is ever formed.
 #include <cstdint>
 #include <optional>
 
@@ -20,12 +26,38 @@ namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fi
 struct LatticeBound {
     __int128 quotient;
     std::int64_t remainder;
+
+    // A at the rank t·n² higher: A grows by t·n²·m², so the quotient grows by
+    // t·m² and the remainder stays. Raises ArithmeticOverflow beyond 128 bits.
+    LatticeBound advanced(std::int64_t m, std::int64_t t) const;
 };
 
-// A non-negative fraction numer/denom with denom > 0.
-struct Cap {
-    __int128 numer;
-    __int128 denom;
+// The scaled caps of the candidates of one q, as functions of the rank r.
+//
+// Along the ranks the search admits, r > v.r·k/X with 0 < k < X, the least cap
+// W(r) never increases: the third cap is never below the first, since for
+// 2r < v.r (so v.r > 0)
+//   2k(X−k)/(v.r − 2r) >= k²/r  <=>  2(X−k)·r >= k·(v.r − 2r)  <=>  r >= v.r·k/(2X),
+// which holds as r > v.r·k/X; so W(r) = min(k²/r, (X−k)²/(r − v.r) when r > v.r),
+// and both decrease as r grows while the second only joins once r > v.r.
+class Caps {
+public:
+    explicit Caps(const FixedQBetaData& fixed_q_beta);
+
+    // floor(W(r)) for the least cap that applies at rank r (any rank); none
+    // when no cap applies (r = 0 = v.r).
+    std::optional<__int128> least_floor_at(std::int64_t r) const;
+
+    // The largest rank r with W(r) >= threshold (an integer >= 1), valid for
+    // the ranks the search admits: W(r) >= threshold holds for every admitted
+    // rank up to it and for none beyond.
+    __int128 largest_rank_reaching(__int128 threshold) const;
+
+private:
+    std::int64_t v_r_;
+    __int128 k_squared_;          // k²
+    __int128 x_minus_k_squared_;  // (X − k)²
+    __int128 two_k_x_minus_k_;    // 2k(X − k)
 };
 
 struct ProblemData {
@@ -37,13 +69,11 @@ struct ProblemData {
     // "logical error, all upper bounds are None" when no cap applies (r = 0 = v.r).
     Outcome<Candidates> find_all() const;
 
-    // Appends the candidates to out, given this rank's radius bound (as
-    // radius_condition_prob2 computes it; a caller walking ranks of one residue
-    // class modulo n² may carry it forward instead).
-    Outcome<void> append_candidates(const LatticeBound& lower, CandidateRuns& out) const;
-
-    // 2n² times the least cap on the twisted ch2 that applies, if any.
-    std::optional<Cap> scaled_upper_cap() const;
+    // Appends the candidates to out, given the caps of this q and this rank's
+    // radius bound (as radius_condition_prob2 computes it; a caller walking
+    // the ranks of one residue class modulo n² may advance it instead).
+    Outcome<void> append_candidates(const Caps& caps, const LatticeBound& lower,
+                                    CandidateRuns& out) const;
 };
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r

@@ -1,0 +1,123 @@
+// What the search visits: only ranks that hold a candidate, only the residue
+// classes of ranks that a plain scan finds within reach, and under a rank
+// ceiling only ranks up to it, listing the full search's candidates below it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <optional>
+#include <ostream>
+
+#include "oracle/per_rank_search.hpp"
+#include "search_support.hpp"
+#include "support.hpp"
+#include "tilt_stability/beta.hpp"
+#include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
+
+namespace varnolt::test::search {
+namespace {
+
+using tilt_stability::left_pseudo_semistabilizers::CandidateRuns;
+using tilt_stability::left_pseudo_semistabilizers::find_all_runs;
+using tilt_stability::left_pseudo_semistabilizers::SearchStats;
+
+using Ceiling = std::optional<std::int64_t>;
+
+__int128 floor_div(__int128 a, __int128 b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
+
+// The number of classes j of ranks r0 + j·n + t·n² (per q) whose threshold
+// n² − (A mod n²) is at most floor(W(r0)), the least cap at the first rank
+// (the caps only decrease from there). A plain scan over every class, with
+// the radius bound A = r·m² + 2·m·k formed afresh for each.
+std::uint64_t classes_within_reach(const ChernChar<2>& v, Ceiling ceiling) {
+    const Ratio beta = *tilt_stability::β_(v);
+    const __int128 m = beta.numer, n = beta.denom, v_r = v.r;
+    const __int128 x = v.c.coeff * n - v_r * m;
+    const __int128 r_max = std::min<__int128>(x * x, ceiling.value_or(INT64_MAX));
+    std::uint64_t count = 0;
+    for (__int128 k = 1; k < x; ++k) {
+        __int128 r0 = floor_div(v_r * k, x) + 1;
+        while ((r0 * m + k) % n != 0) ++r0;
+        if (r0 > r_max) continue;
+        __int128 w_max = k * k / r0;
+        if (r0 > v_r) w_max = std::min(w_max, (x - k) * (x - k) / (r0 - v_r));
+        if (2 * r0 < v_r) w_max = std::min(w_max, 2 * k * (x - k) / (v_r - 2 * r0));
+        const __int128 classes = std::min(n, (r_max - r0) / n + 1);
+        for (__int128 j = 0; j < classes; ++j) {
+            const __int128 a = (r0 + j * n) * m * m + 2 * m * k;
+            const __int128 remainder = a - floor_div(a, n * n) * n * n;
+            if (n * n - remainder <= w_max) ++count;
+        }
+    }
+    return count;
+}
+
+struct Visit {
+    CandidateRuns runs;
+    SearchStats stats;
+};
+
+Visit search_with(const ChernChar<2>& v, Ceiling ceiling) {
+    Visit visit;
+    InterruptPoll never;
+    auto found = find_all_runs(v, never, {ceiling, &visit.stats});
+    EXPECT_TRUE(found) << found.error();
+    if (found) visit.runs = std::move(*found);
+    return visit;
+}
+
+struct VisitRow {
+    const char* name;
+    Triple v;
+    bool oracle;  // small enough for the per-rank enumeration
+};
+
+std::ostream& operator<<(std::ostream& out, const VisitRow& row) { return out << row.name; }
+
+class Visits : public testing::TestWithParam<VisitRow> {};
+
+TEST_P(Visits, EveryVisitedRankHoldsACandidateAndEveryVisitedClassIsWithinReach) {
+    const ChernChar<2> v = chern(GetParam().v);
+    for (const Ceiling ceiling : {Ceiling{}, Ceiling{40}}) {
+        SCOPED_TRACE(ceiling.value_or(-1));
+        const Visit visit = search_with(v, ceiling);
+        EXPECT_EQ(visit.stats.ranks_visited, visit.runs.runs().size());
+        EXPECT_EQ(visit.stats.classes_visited, classes_within_reach(v, ceiling));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Visits,
+    testing::Values(VisitRow{"p_11_beta_7_over_11", {11, 9, 7}, true},
+                    VisitRow{"p_101_beta_97_over_101", {101, 99, 97}, true},
+                    VisitRow{"p_1009_six_candidates_among_8_million_ranks", {1009, 1007, 1005}, false},
+                    VisitRow{"rank_0_sparse", {0, 5, 3}, true},
+                    VisitRow{"rank_0_sparse_larger", {0, 17, 30}, false},
+                    VisitRow{"integral_beta_dense", {1, 0, -400}, true},
+                    VisitRow{"beta_minus_1_over_3", {3, 1, -1}, true},
+                    VisitRow{"beta_minus_13_over_8", {16, -21, 26}, true},
+                    VisitRow{"beta_1_over_45", {45, 23, 1}, false},
+                    VisitRow{"rank_of_v_above_X_squared", {9, 2, 0}, true},
+                    // β₋ = 0, X = 10: the ranks of q = k run from 5k + 1, so a
+                    // ceiling below 50 ends the q worth trying early.
+                    VisitRow{"rank_of_v_above_the_ceiling", {50, 10, 0}, true}),
+    [](const testing::TestParamInfo<VisitRow>& info) { return std::string(info.param.name); });
+
+TEST_P(Visits, ARankCeilingListsTheFullListBelowItWithoutVisitingAbove) {
+    const ChernChar<2> v = chern(GetParam().v);
+    if (!GetParam().oracle) GTEST_SKIP() << "too large for the per-rank enumeration";
+    const auto full = varnolt_oracle::per_rank_find_all(v).result;
+    ASSERT_TRUE(full) << full.error();
+    for (const std::int64_t ceiling : {-1, 0, 1, 2, 7, 40, 333, 100000}) {
+        SCOPED_TRACE(ceiling);
+        Candidates below;
+        std::copy_if(full->begin(), full->end(), std::back_inserter(below),
+                     [&](const ChernChar<2>& u) { return u.r <= ceiling; });
+        const Visit visit = search_with(v, ceiling);
+        EXPECT_EQ(visit.runs.expanded(), below);
+        EXPECT_EQ(visit.stats.ranks_visited, visit.runs.runs().size());
+    }
+}
+
+}  // namespace
+}  // namespace varnolt::test::search
