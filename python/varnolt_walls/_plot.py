@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+from fractions import Fraction
 from math import sqrt
 from typing import TYPE_CHECKING, Any
 
@@ -71,22 +72,22 @@ def plot(r: int, c: int, d: int, *, ax: Axes | None = None, **style: Any) -> Axe
     if r != 0:
         vertical = c / r
         left, right = min(left, vertical), max(right, vertical)
-        ax.axvline(vertical, color="0.4", linestyle="--", linewidth=0.8, label=f"β = {c}/{r}")
+        ax.axvline(vertical, color="0.4", linestyle="--", linewidth=0.8, label=f"β = {Fraction(c, r)}")
         # α² = (β − c/r)² − Δ/r², Δ = c² − r·d: the branch on β₋'s side of c/r.
         width = max(right - left, 1.0)
         side = 1.0 if beta > vertical else -1.0
         steps = 200
         betas = [beta + side * width * i / steps for i in range(steps + 1)]
         alphas = [sqrt(max((b - vertical) ** 2 - (c * c - r * d) / r**2, 0.0)) for b in betas]
-        ax.plot(betas, alphas, color="0.4", linewidth=0.8, label="ch2^β = α²·r/2")
+        ax.plot(betas, alphas, color="0.4", linewidth=0.8, label="hyperbola through β₋")
     ax.plot([beta], [0.0], marker="o", color="C3", linestyle="none", label=f"β₋ = {beta_minus(r, c, d)}")
 
     margin = 0.05 * max(right - left, top, 1.0)
     ax.set_xlim(left - margin, right + margin)
     ax.set_ylim(0.0, top + margin)
-    ax.set_aspect("equal", adjustable="datalim")
+    ax.set_aspect("equal", adjustable="box")
     ax.set_xlabel("β")
     ax.set_ylabel("α")
-    ax.set_title(f"Pseudo-walls of ({r}, {c}ℓ, {d}/2 ℓ²): {len(found)}")
+    ax.set_title(f"{len(found)} pseudo-walls of ({r}, {c}ℓ, {Fraction(d, 2)}ℓ²)")
     ax.legend(loc="upper right", fontsize="small")
     return ax
