@@ -49,7 +49,7 @@ def plot(r: int, c: int, d: int, *, ax: Axes | None = None, **style: Any) -> Axe
     >>> matplotlib.use("Agg")
     >>> ax = plot(1, 0, -16, color="tab:blue")
     >>> len(ax.patches)
-    3
+    16
     """
     try:
         import matplotlib.pyplot as pyplot
@@ -62,7 +62,7 @@ def plot(r: int, c: int, d: int, *, ax: Axes | None = None, **style: Any) -> Axe
     if ax is None:
         ax = pyplot.figure().add_subplot()
 
-    arc_style = {"color": "C0", "linewidth": 1.0} | style
+    arc_style: dict[str, Any] = {"color": "C0", "linewidth": 1.0} | style
     left, right, top = beta, beta, 0.0
     for wall in found:
         center, radius = float(wall.center), sqrt(wall.radius_squared)

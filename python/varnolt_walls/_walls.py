@@ -67,8 +67,12 @@ def walls(r: int, c: int, d: int) -> list[Wall]:
 
     >>> walls(1, 0, -4)
     [Wall(center=Fraction(-5, 2), radius_squared=Fraction(9, 4), semistabilizers=((1, -1, 1),))]
-    >>> [(str(w.center), str(w.radius_squared)) for w in walls(1, 0, -16)][-1]
-    ('-25/6', '49/36')
+
+    Eight points: 16 walls; the one of O(-3) is centred at -(8/3 + 3/2).
+
+    >>> found = walls(1, 0, -16)
+    >>> len(found), [(str(w.center), str(w.radius_squared)) for w in found if (1, -3, 9) in w.semistabilizers]
+    (16, [('-25/6', '49/36')])
     """
     v = (r, c, d)
     return group_walls(v, map(tuple, candidates(r, c, d).tolist()))

@@ -24,7 +24,7 @@ class QuadraticIrrational:
     >>> print(x)
     (2 - √7)/3
     >>> float(x)
-    -0.21525043702153024
+    -0.21525043702153018
     >>> x == QuadraticIrrational(-2, 7, -3), x == QuadraticIrrational(4, 28, 6)
     (False, True)
     >>> Fraction(-11, 50) < x < Fraction(-21, 100)
