@@ -32,7 +32,7 @@ python_tests() {
 }
 
 ensure_gtest
-ensure_venv pytest cmake ninja
+ensure_venv pytest numpy matplotlib cmake ninja
 
 stage "C++ tests" core_tests
 stage "pytest" python_tests "$@"

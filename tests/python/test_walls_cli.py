@@ -81,9 +81,18 @@ def test_command_line_draws_the_walls_to_a_file(tmp_path, suffix, magic):
         assert picture.read_text().count("<path") >= len(varnolt_walls.walls(1, 0, -16))
 
 
+def wait_for_native_module(pid):
+    """Until the process has loaded varnolt_walls._native: its imports are then all but done."""
+    for _ in range(600):
+        if "_native" in open(f"/proc/{pid}/maps").read():
+            return
+        time.sleep(0.1)
+
+
 def test_ctrl_c_ends_the_command_line_quietly_with_130():
     child = subprocess.Popen(CLI + ["0", "2000", "1", "--count"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    time.sleep(2)  # past start-up, into the hours-long search
+    wait_for_native_module(child.pid)
+    time.sleep(0.5)  # into the hours-long search
     child.send_signal(signal.SIGINT)
     out, err = child.communicate(timeout=30)
     assert (child.returncode, out, err) == (130, b"", b"")
