@@ -88,6 +88,6 @@ def plot(r: int, c: int, d: int, *, ax: Axes | None = None, **style: Any) -> Axe
     ax.set_aspect("equal", adjustable="box")
     ax.set_xlabel("β")
     ax.set_ylabel("α")
-    ax.set_title(f"{len(found)} pseudo-walls of ({r}, {c}ℓ, {Fraction(d, 2)}ℓ²)")
+    ax.set_title(f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of ({r}, {c}ℓ, {Fraction(d, 2)}ℓ²)")
     ax.legend(loc="upper right", fontsize="small")
     return ax

@@ -77,7 +77,7 @@ def write_walls(out: TextIO, form: str, v: tuple[int, int, int], found: list[Wal
         writer.writerow(["center", "radius_squared", "r", "c", "d"])
         writer.writerows([str(w.center), str(w.radius_squared), *u] for w in found for u in w.semistabilizers)
     else:
-        out.write(f"v = {v}: β₋ = {beta_minus(*v)}, {len(found)} walls\n")
+        out.write(f"v = {v}: β₋ = {beta_minus(*v)}, {len(found)} wall{'' if len(found) == 1 else 's'}\n")
         table = [("center", "radius²", "semistabilizers")] + [
             (str(w.center), str(w.radius_squared), "; ".join(map(str, w.semistabilizers))) for w in found]
         widths = [max(len(row[i]) for row in table) for i in range(2)]

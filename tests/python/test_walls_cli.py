@@ -28,7 +28,7 @@ def walls_document(v):
          "semistabilizers": [list(u) for u in w.semistabilizers]} for w in varnolt_walls.walls(*v)]}
 
 
-WALLS_OF_TWO_POINTS = "v = (1, 0, -4): β₋ = -2, 1 walls\ncenter  radius²  semistabilizers\n-5/2    9/4      (1, -1, 1)\n"
+WALLS_OF_TWO_POINTS = "v = (1, 0, -4): β₋ = -2, 1 wall\ncenter  radius²  semistabilizers\n-5/2    9/4      (1, -1, 1)\n"
 CASES = [
     # (command, arguments, exit status, stdout: text or a check, stderr contains)
     (CLI, "1 0 -4", 0, WALLS_OF_TWO_POINTS, ""),
