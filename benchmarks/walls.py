@@ -1,0 +1,63 @@
+"""Benchmarks of varnolt_walls.candidates and count, run by hand after installing:
+
+    .venv/bin/python benchmarks/walls.py [--runs N]
+
+For each case of benchmarks/run.py it prints the median time of
+varnolt.pseudo_semistabilizers, of the CPython floor of building the same list
+of tuples (list(zip(R, C, D)) over the result's own columns), of
+varnolt_walls.candidates and of varnolt_walls.count, the ratio floor /
+candidates, and the bytes per candidate of the array.
+"""
+
+import argparse
+import os
+import statistics
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from run import CASES  # noqa: E402  (the same cases as the main benchmark)
+
+
+def median_seconds(function, runs):
+    times = []
+    for _ in range(runs):
+        start = time.perf_counter()
+        result = function()
+        times.append(time.perf_counter() - start)
+        del result
+    return statistics.median(times)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--runs", type=int, default=5, help="timed calls per case (median)")
+    args = parser.parse_args()
+
+    import varnolt
+    import varnolt_walls
+
+    # pseudo_semistabilizers announces on file descriptor 1: keep the report on a copy of it.
+    report = os.fdopen(os.dup(1), "w")
+    os.dup2(os.open(os.devnull, os.O_WRONLY), 1)
+
+    print(f"{'v':>16} {'results':>9} {'tuples ms':>10} {'floor ms':>9} {'array ms':>9}"
+          f" {'floor/array':>11} {'count ms':>9} {'bytes/row':>9}", file=report, flush=True)
+    for v in CASES:
+        tuples = varnolt.pseudo_semistabilizers(*v)
+        columns = list(zip(*tuples)) or [(), (), ()]
+        del tuples
+        array = varnolt_walls.candidates(*v)
+        n = len(array)
+        tuples_s = median_seconds(lambda: varnolt.pseudo_semistabilizers(*v), args.runs)
+        floor_s = median_seconds(lambda: list(zip(*columns)), args.runs)
+        array_s = median_seconds(lambda: varnolt_walls.candidates(*v), args.runs)
+        count_s = median_seconds(lambda: varnolt_walls.count(*v), args.runs)
+        print(f"{str(v):>16} {n:9d} {tuples_s * 1e3:10.3f} {floor_s * 1e3:9.3f} {array_s * 1e3:9.3f}"
+              f" {floor_s / max(array_s, 1e-9):11.1f} {count_s * 1e3:9.3f}"
+              f" {array.nbytes / max(n, 1):9.0f}", file=report, flush=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,18 @@
+"""Walls, arrays, counts and pictures of the candidate left pseudo-semistabilizers.
+
+The companion of ``varnolt`` for interactive work: the same exact search, with
+its candidates as a NumPy array (:func:`candidates`), their number
+(:func:`count`), the pseudo-walls they give (:func:`walls`), β₋ exactly
+(:func:`beta_minus`) and a picture of the walls (:func:`plot`, needs
+matplotlib). Nothing is printed, and the interpreter lock is released while
+the search runs. The command line ``varnolt-walls`` (or
+``python -m varnolt_walls``) offers the same.
+"""
+
+from ._beta import beta_minus
+from ._plot import plot
+from ._search import candidates, count
+from ._walls import Wall, walls
+from .quadratic_irrational import QuadraticIrrational
+
+__all__ = ["candidates", "count", "walls", "Wall", "beta_minus", "QuadraticIrrational", "plot"]

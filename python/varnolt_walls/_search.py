@@ -1,0 +1,66 @@
+"""The search of varnolt's core, with its results in compact form."""
+
+from __future__ import annotations
+
+import numpy as np
+from numpy.typing import NDArray
+
+from . import _native
+
+
+def candidates(r: int, c: int, d: int) -> NDArray[np.int64]:
+    """The candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²), as an array.
+
+    The rows are those of ``varnolt.pseudo_semistabilizers(r, c, d)``, in the
+    same order (by twisted ch1 q, then rank, then ch2), without the
+    announcement. The array is built straight from the search's output: 24
+    bytes per candidate, no Python object per row. The interpreter lock is
+    released while the search runs, and Ctrl-C interrupts it.
+
+    Parameters
+    ----------
+    r, c, d : int
+        Rank, ch1 = c·ℓ and ch2 = (d/2)·ℓ² of v, each a signed 64-bit integer.
+
+    Returns
+    -------
+    numpy.ndarray
+        Shape (N, 3), dtype int64, writable; row i is (r, c, d) of candidate i.
+
+    Raises
+    ------
+    RuntimeError
+        When the search cannot proceed, with its message, e.g.
+        "β_ is not rational: ∞ walls".
+    OverflowError
+        When an argument or a value the search needs leaves 64 bits.
+    MemoryError
+        When the result does not fit in memory.
+
+    Examples
+    --------
+    >>> candidates(2, 1, -4)
+    array([[ 1,  0,  0],
+           [ 2,  0, -1],
+           [ 2,  0,  0],
+           [ 3, -1,  0]])
+    >>> candidates(1, 0, -1).shape
+    (0, 3)
+    """
+    rows = _native.candidates(r, c, d)
+    return np.frombuffer(rows, dtype=np.int64).reshape(-1, 3)
+
+
+def count(r: int, c: int, d: int) -> int:
+    """The number of candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²).
+
+    The same as ``len(candidates(r, c, d))``, without building the rows. It
+    takes the same time as the search, and raises the same errors as
+    :func:`candidates`.
+
+    Examples
+    --------
+    >>> count(1, 0, -40000)
+    8057113
+    """
+    return _native.count(r, c, d)

@@ -1,0 +1,152 @@
+"""The command line: varnolt-walls R C D [--candidates | --count] [--format F] [--plot FILE]."""
+
+from __future__ import annotations
+
+import argparse
+import csv
+import json
+import os
+import sys
+from collections.abc import Sequence
+from typing import NoReturn, TextIO
+
+import numpy as np
+
+from ._beta import beta_minus
+from ._search import candidates, count
+from ._walls import Wall, walls
+
+PROG = "varnolt-walls"
+INT64 = (-(2**63), 2**63 - 1)
+PLOT_FORMATS = (".png", ".svg")
+
+DESCRIPTION = """\
+The pseudo-walls of the Chern character v = (R, C·ℓ, (D/2)·ℓ²) on a surface of
+Picard rank one, largest first: the center and radius² of each semicircle in
+the (β, α) half-plane and the candidate left pseudo-semistabilizers (r, c, d)
+that give it, computed exactly. --candidates lists the candidates instead,
+--count only counts them."""
+
+EPILOG = """\
+exit status: 0 done, 1 the search cannot proceed (its message on stderr, e.g.
+"β_ is not rational: ∞ walls"), 2 bad arguments, 130 interrupted (Ctrl-C).
+Standard output carries nothing but the result.
+
+example: varnolt-walls 1 0 -16 --format json"""
+
+
+class Parser(argparse.ArgumentParser):
+    def error(self, message: str) -> NoReturn:
+        # One line, not the whole usage: the --help says the rest.
+        self.exit(2, f"{self.prog}: error: {message} (see --help)\n")
+
+
+def int64(text: str) -> int:
+    try:
+        value = int(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not an integer: {text!r}") from None
+    if not INT64[0] <= value <= INT64[1]:
+        raise argparse.ArgumentTypeError(f"outside the signed 64-bit range: {text}")
+    return value
+
+
+def parser() -> Parser:
+    p = Parser(prog=PROG, description=DESCRIPTION, epilog=EPILOG,
+               formatter_class=argparse.RawDescriptionHelpFormatter)
+    p.add_argument("R", type=int64, help="rank")
+    p.add_argument("C", type=int64, help="ch1 = C·ℓ")
+    p.add_argument("D", type=int64, help="ch2 = (D/2)·ℓ², the numerator over 2")
+    mode = p.add_mutually_exclusive_group()
+    mode.add_argument("--candidates", action="store_true", help="list the candidates (r, c, d) in search order")
+    mode.add_argument("--count", action="store_true", help="print only the number of candidates")
+    p.add_argument("--format", choices=["text", "json", "csv"], default="text", help="output format (default: text)")
+    p.add_argument("--plot", metavar="FILE", help="also draw the walls to FILE (.png or .svg; needs matplotlib)")
+    return p
+
+
+def write_walls(out: TextIO, form: str, v: tuple[int, int, int], found: list[Wall]) -> None:
+    if form == "json":
+        document = {"chern_character": list(v), "beta_minus": str(beta_minus(*v)), "walls": [
+            {"center": str(w.center), "radius_squared": str(w.radius_squared),
+             "semistabilizers": [list(u) for u in w.semistabilizers]} for w in found]}
+        json.dump(document, out, ensure_ascii=False)
+        out.write("\n")
+    elif form == "csv":
+        writer = csv.writer(out, lineterminator="\n")
+        writer.writerow(["center", "radius_squared", "r", "c", "d"])
+        writer.writerows([str(w.center), str(w.radius_squared), *u] for w in found for u in w.semistabilizers)
+    else:
+        out.write(f"v = {v}: β₋ = {beta_minus(*v)}, {len(found)} wall{'' if len(found) == 1 else 's'}\n")
+        table = [("center", "radius²", "semistabilizers")] + [
+            (str(w.center), str(w.radius_squared), "; ".join(map(str, w.semistabilizers))) for w in found]
+        widths = [max(len(row[i]) for row in table) for i in range(2)]
+        for center, radius_squared, semistabilizers in table:
+            out.write(f"{center:<{widths[0]}}  {radius_squared:<{widths[1]}}  {semistabilizers}\n")
+
+
+def write_candidates(out: TextIO, form: str, v: tuple[int, int, int], rows: np.ndarray) -> None:
+    if form == "json":
+        document = {"chern_character": list(v), "beta_minus": str(beta_minus(*v)), "candidates": rows.tolist()}
+        json.dump(document, out)
+        out.write("\n")
+    else:
+        if form == "csv":
+            out.write("r,c,d\n")
+        np.savetxt(out, rows, fmt="%d", delimiter="," if form == "csv" else " ")
+
+
+def write_count(out: TextIO, form: str, v: tuple[int, int, int], n: int) -> None:
+    if form == "json":
+        json.dump({"chern_character": list(v), "beta_minus": str(beta_minus(*v)), "count": n}, out)
+        out.write("\n")
+    else:
+        out.write(("count\n" if form == "csv" else "") + f"{n}\n")
+
+
+def save_plot(v: tuple[int, int, int], path: str) -> None:
+    try:
+        from matplotlib.figure import Figure
+    except ImportError:
+        from ._plot import INSTALL_HINT
+        raise ImportError(INSTALL_HINT) from None
+    from ._plot import plot
+
+    figure = Figure(figsize=(8, 5), layout="constrained")
+    plot(*v, ax=figure.add_subplot())
+    figure.savefig(path)
+
+
+def run(argv: Sequence[str] | None) -> int:
+    p = parser()
+    args = p.parse_args(argv)
+    if args.plot is not None and not args.plot.lower().endswith(PLOT_FORMATS):
+        p.error(f"--plot FILE must end in .png or .svg: {args.plot}")
+    v = (args.R, args.C, args.D)
+    out = sys.stdout
+    if args.count:
+        write_count(out, args.format, v, count(*v))
+    elif args.candidates:
+        write_candidates(out, args.format, v, candidates(*v))
+    else:
+        write_walls(out, args.format, v, walls(*v))
+    out.flush()
+    if args.plot is not None:
+        save_plot(v, args.plot)
+    return 0
+
+
+def main(argv: Sequence[str] | None = None) -> int:
+    """Run the command line; returns the exit status."""
+    try:
+        return run(argv)
+    except KeyboardInterrupt:
+        return 130
+    except BrokenPipeError:
+        # The reader went away (e.g. `| head`): stop quietly; point stdout at
+        # /dev/null so the interpreter's last flush does not fail again.
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        return 1
+    except (RuntimeError, OverflowError, MemoryError, ValueError, ImportError, OSError) as error:
+        print(f"{PROG}: error: {error or 'out of memory'}", file=sys.stderr)
+        return 1

@@ -1,0 +1,58 @@
+#include "varnolt_walls/functions.hpp"
+
+#include <cstdint>
+
+#include "binding.hpp"
+#include "call_guard.hpp"
+#include "conversions.hpp"
+#include "varnolt_walls/core_calls.hpp"
+#include "varnolt_walls/rows_buffer.hpp"
+
+namespace varnolt::walls {
+
+namespace {
+
+constexpr const char* chern_parameters[] = {"r", "c", "d"};
+constexpr FunctionDescription candidates_description{"candidates", chern_parameters};
+constexpr FunctionDescription count_description{"count", chern_parameters};
+
+// The Chern character a call asks about: r, c, d bound and converted in
+// parameter order (the first failure wins).
+ChernChar<2> chern_character_argument(const FunctionDescription& function, PyObject* const* args,
+                                      Py_ssize_t nargsf, PyObject* kwnames) {
+    const auto slots = bind<3>(function, args, nargsf, kwnames);
+    const std::int64_t r = to_int64(slots[0], "r");
+    const std::int64_t c = to_int64(slots[1], "c");
+    const std::int64_t d = to_int64(slots[2], "d");
+    return {r, {c}, {d}};
+}
+
+// The search's value, or its message raised as RuntimeError.
+template <typename T>
+T value_or_raise(utils::Outcome<T> outcome) {
+    if (!outcome) {
+        PyErr_SetString(PyExc_RuntimeError, outcome.error());
+        throw PythonErrorSet{};
+    }
+    return std::move(*outcome);
+}
+
+}  // namespace
+
+PyObject* candidates(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    return call_guarded([&] {
+        const auto v = chern_character_argument(candidates_description, args, nargsf, kwnames);
+        const CandidateRuns runs = value_or_raise(candidate_runs(v));
+        return rows_buffer(runs).release();
+    });
+}
+
+PyObject* count(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    return call_guarded([&] {
+        const auto v = chern_character_argument(count_description, args, nargsf, kwnames);
+        const std::size_t found = value_or_raise(candidate_count(v));
+        return PyRef::checked(PyLong_FromSize_t(found)).release();
+    });
+}
+
+}  // namespace varnolt::walls

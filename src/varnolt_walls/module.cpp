@@ -1,0 +1,46 @@
+// varnolt_walls._native: the core bound a second time, for the varnolt_walls
+// package. Unlike varnolt it announces nothing, releases the interpreter lock
+// while the core searches and hands candidates over as a flat int64 buffer.
+#include "call_guard.hpp"
+#include "py_ref.hpp"
+#include "varnolt_walls/functions.hpp"
+
+namespace varnolt::walls {
+
+namespace {
+
+template <auto function>
+PyCFunction fast_call() {
+    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
+}
+
+PyMethodDef function_table[] = {
+    {"candidates", fast_call<candidates>(), METH_FASTCALL | METH_KEYWORDS,
+     "candidates(r, c, d)\n--\n\n"
+     "The candidates of (r, c, d/2) as a bytearray of native int64 rows (r, c, d)."},
+    {"count", fast_call<count>(), METH_FASTCALL | METH_KEYWORDS,
+     "count(r, c, d)\n--\n\nThe number of candidates of (r, c, d/2)."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyModuleDef module_definition = {
+    PyModuleDef_HEAD_INIT,
+    "varnolt_walls._native",
+    "The search of varnolt's core for the varnolt_walls package.",
+    0,
+    function_table,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+PyObject* initialise() { return PyRef::checked(PyModule_Create(&module_definition)).release(); }
+
+}  // namespace
+
+}  // namespace varnolt::walls
+
+extern "C" PyMODINIT_FUNC PyInit__native() {
+    return varnolt::call_guarded(varnolt::walls::initialise);
+}

@@ -1,0 +1,107 @@
+"""The varnolt-walls command line, run as a user would: outputs and exit statuses."""
+
+import doctest
+import importlib
+import json
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from fractions import Fraction
+
+import pytest
+
+import varnolt_walls
+
+CLI = [shutil.which("varnolt-walls", path=str(__import__("pathlib").Path(sys.executable).parent))]
+MODULE = [sys.executable, "-m", "varnolt_walls"]
+
+
+def as_json(out):
+    return json.loads(out)
+
+
+def walls_document(v):
+    return {"chern_character": list(v), "beta_minus": str(varnolt_walls.beta_minus(*v)), "walls": [
+        {"center": str(w.center), "radius_squared": str(w.radius_squared),
+         "semistabilizers": [list(u) for u in w.semistabilizers]} for w in varnolt_walls.walls(*v)]}
+
+
+WALLS_OF_TWO_POINTS = "v = (1, 0, -4): β₋ = -2, 1 wall\ncenter  radius²  semistabilizers\n-5/2    9/4      (1, -1, 1)\n"
+CASES = [
+    # (command, arguments, exit status, stdout: text or a check, stderr contains)
+    (CLI, "1 0 -4", 0, WALLS_OF_TWO_POINTS, ""),
+    (MODULE, "1 0 -4", 0, WALLS_OF_TWO_POINTS, ""),
+    (CLI, "1 0 -16 --format json", 0, lambda out: as_json(out) == walls_document((1, 0, -16))
+     and {"center": "-25/6", "radius_squared": "49/36", "semistabilizers": [[1, -3, 9], [2, -6, 18]]}
+     in as_json(out)["walls"], ""),
+    (CLI, "1 0 -16 --format csv", 0, lambda out: out.splitlines()[:2] == ["center,radius_squared,r,c,d",
+                                                                          "-17/2,225/4,1,-1,1"]
+     and len(out.splitlines()) == 1 + varnolt_walls.count(1, 0, -16), ""),
+    (CLI, "2 1 -4 --candidates", 0, "1 0 0\n2 0 -1\n2 0 0\n3 -1 0\n", ""),
+    (CLI, "2 1 -4 --candidates --format csv", 0, "r,c,d\n1,0,0\n2,0,-1\n2,0,0\n3,-1,0\n", ""),
+    (CLI, "2 1 -4 --candidates --format json", 0, lambda out: as_json(out) == {
+        "chern_character": [2, 1, -4], "beta_minus": "-1", "candidates": [[1, 0, 0], [2, 0, -1], [2, 0, 0], [3, -1, 0]]}, ""),
+    (CLI, "1 0 -1 --candidates", 0, "", ""),
+    (CLI, "1 0 -40000 --count", 0, "8057113\n", ""),
+    (CLI, "0 3 4 --count --format json", 0, lambda out: as_json(out) == {
+        "chern_character": [0, 3, 4], "beta_minus": "2/3", "count": varnolt_walls.count(0, 3, 4)}, ""),
+    (CLI, "0 3 4 --count --format csv", 0, f"count\n{varnolt_walls.count(0, 3, 4)}\n", ""),
+    (CLI, "3 2 -1", 1, "", "β_ is not rational: ∞ walls"),
+    (CLI, "3 2 -1 --count --format json", 1, "", "β_ is not rational: ∞ walls"),
+    (CLI, "-1 1 3", 1, "", "Internal logical error: Negative lower bound on r"),
+    (CLI, "1 x 3", 2, "", "argument C"),
+    (CLI, "1 0", 2, "", "required: D"),
+    (CLI, f"1 0 {2**63}", 2, "", "outside the signed 64-bit range"),
+    (CLI, "1 0 -4 --candidates --count", 2, "", "not allowed with"),
+    (CLI, "1 0 -4 --format xml", 2, "", "invalid choice"),
+    (CLI, "1 0 -4 --plot walls.pdf", 2, "", ".png or .svg"),
+]
+
+
+@pytest.mark.parametrize("command, arguments, status, stdout, stderr", CASES)
+def test_command_line(tmp_path, command, arguments, status, stdout, stderr):
+    run = subprocess.run(command + arguments.split(), capture_output=True, text=True, timeout=120, cwd=tmp_path)
+    assert run.returncode == status
+    assert stdout(run.stdout) if callable(stdout) else run.stdout == stdout
+    assert stderr in run.stderr and "Traceback" not in run.stderr
+    assert len(run.stderr.splitlines()) == (0 if status == 0 else 1)
+
+
+@pytest.mark.parametrize("suffix, magic", [(".png", b"\x89PNG"), (".svg", b"<?xml")])
+def test_command_line_draws_the_walls_to_a_file(tmp_path, suffix, magic):
+    pytest.importorskip("matplotlib")
+    picture = tmp_path / f"walls{suffix}"
+    run = subprocess.run(CLI + ["1", "0", "-16", "--count", "--plot", str(picture)],
+                         capture_output=True, text=True, timeout=120)
+    assert (run.returncode, run.stdout, run.stderr) == (0, "19\n", "")
+    assert picture.read_bytes().startswith(magic)
+    if suffix == ".svg":
+        assert picture.read_text().count("<path") >= len(varnolt_walls.walls(1, 0, -16))
+
+
+def wait_for_native_module(pid):
+    """Until the process has loaded varnolt_walls._native: its imports are then all but done."""
+    for _ in range(600):
+        if "_native" in open(f"/proc/{pid}/maps").read():
+            return
+        time.sleep(0.1)
+
+
+def test_ctrl_c_ends_the_command_line_quietly_with_130():
+    child = subprocess.Popen(CLI + ["0", "2000", "1", "--count"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    wait_for_native_module(child.pid)
+    time.sleep(0.5)  # into the hours-long search
+    child.send_signal(signal.SIGINT)
+    out, err = child.communicate(timeout=30)
+    assert (child.returncode, out, err) == (130, b"", b"")
+
+
+@pytest.mark.parametrize("module", ["varnolt_walls._search", "varnolt_walls._walls", "varnolt_walls._beta",
+                                    "varnolt_walls.quadratic_irrational", "varnolt_walls._plot"])
+def test_docstring_examples_run(module):
+    if module.endswith("_plot"):
+        pytest.importorskip("matplotlib")
+    results = doctest.testmod(importlib.import_module(module), extraglobs={"Fraction": Fraction})
+    assert results.failed == 0 and results.attempted > 0

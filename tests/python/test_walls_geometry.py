@@ -1,0 +1,145 @@
+"""walls, beta_minus, QuadraticIrrational and plot of varnolt_walls."""
+
+import random
+from decimal import Decimal, localcontext
+from fractions import Fraction
+from math import isqrt
+
+import pytest
+
+import varnolt
+from varnolt_walls import QuadraticIrrational, Wall, beta_minus, candidates, plot, walls
+
+RATIONAL_BETA = [(2, 1, -4), (3, 1, -5), (5, 3, 1), (4, 2, -8), (0, 5, 3), (0, 7, -9), (1, 0, -16),
+                 (1, 0, -36), (2, 0, -32), (3, -1, -5), (1, 0, -1)]
+
+
+def wall_equation(v, u, beta, alpha_squared):
+    """ch1^β(u)·ch2^{β,α}(v) − ch1^β(v)·ch2^{β,α}(u): zero exactly on the numerical wall of u."""
+    def ch1(w):
+        return w[1] - beta * w[0]
+
+    def ch2(w):
+        return Fraction(w[2], 2) - beta * w[1] + (beta * beta - alpha_squared) * w[0] / 2
+    return ch1(u) * ch2(v) - ch1(v) * ch2(u)
+
+
+@pytest.mark.parametrize("v", RATIONAL_BETA)
+def test_walls_are_the_distinct_numerical_walls_of_the_candidates_largest_first(v):
+    found = walls(*v)
+    rows = list(map(tuple, candidates(*v).tolist()))
+    # Every candidate on exactly one wall, each wall's candidates in search order.
+    assert sorted(u for w in found for u in w.semistabilizers) == sorted(rows)
+    for w in found:
+        positions = [rows.index(u) for u in w.semistabilizers]
+        assert positions == sorted(positions)
+        # The wall equation is a polynomial of degree ≤ 3 in β once α² is taken
+        # from the circle: vanishing at four points, it vanishes on all of it.
+        for u in w.semistabilizers:
+            for beta in (w.center - 1, w.center, w.center + Fraction(1, 3), w.center + 2):
+                assert wall_equation(v, u, beta, w.radius_squared - (beta - w.center) ** 2) == 0
+    keys = [(-w.radius_squared, w.center) for w in found]
+    assert keys == sorted(set(keys))
+    if v[0] == 0:
+        assert {w.center for w in found} <= {Fraction(v[2], 2 * v[1])}
+
+
+@pytest.mark.parametrize("n, k", [(2, 1)] + [(8, k) for k in range(1, 4)] + [(18, k) for k in range(1, 6)])
+def test_ideal_sheaf_of_n_points_has_the_wall_of_o_minus_k_at_minus_n_over_k_minus_k_over_2(n, k):
+    center = -(Fraction(n, k) + Fraction(k, 2))
+    [wall] = [w for w in walls(1, 0, -2 * n) if (1, -k, k * k) in w.semistabilizers]
+    assert (wall.center, wall.radius_squared) == (center, center**2 - 2 * n)
+
+
+def test_two_points_in_the_plane_have_one_wall():
+    assert walls(1, 0, -4) == [Wall(Fraction(-5, 2), Fraction(9, 4), ((1, -1, 1),))]
+
+
+@pytest.mark.parametrize("v, beta", [
+    ((1, 0, -16), Fraction(-4)), ((2, 1, -4), Fraction(-1)), ((0, 3, 4), Fraction(2, 3)),
+    ((-1, 1, 3), Fraction(1)), ((3, 2, -1), QuadraticIrrational(2, 7, 3)),
+    ((2**70, 3, -1), QuadraticIrrational(3, 9 + 2**70, 2**70))])
+def test_beta_minus_is_exact(v, beta):
+    assert beta_minus(*v) == beta and type(beta_minus(*v)) is type(beta)
+
+
+@pytest.mark.parametrize("v", [(1, 0, 1), (0, 0, 5)])
+def test_beta_minus_refuses_a_chern_character_without_a_real_one(v):
+    with pytest.raises(ValueError):
+        beta_minus(*v)
+
+
+@pytest.mark.parametrize("v", [(rng.randint(-5, 5), rng.randint(-9, 9), rng.randint(-30, 30))
+                               for rng in [random.Random(5)] for _ in range(200)])
+def test_beta_minus_is_rational_exactly_when_the_search_can_proceed(v):
+    try:
+        beta = beta_minus(*v)
+    except ValueError:
+        beta = None
+    rational = isinstance(beta, Fraction)
+    if rational and v[0] != 0:
+        assert v[0] * beta**2 - 2 * v[1] * beta + v[2] == 0
+    try:
+        varnolt.pseudo_semistabilizers(*v)
+        irrational = False
+    except RuntimeError as error:
+        irrational = str(error) == "β_ is not rational: ∞ walls"
+    assert rational != irrational
+
+
+def decimal_value(x):
+    with localcontext(prec=120):
+        return (Decimal(x.c) - Decimal(x.discriminant).sqrt()) / Decimal(x.r)
+
+
+QUADRATIC = [QuadraticIrrational(rng.randint(-20, 20), delta, rng.choice([-7, -2, -1, 1, 3, 12]))
+             for rng in [random.Random(3)] for _ in range(60)
+             for delta in [rng.randint(2, 400)] if isqrt(delta) ** 2 != delta]
+RATIONALS = [Fraction(-7, 3), Fraction(0), Fraction(5, 8), 2, -0.25]
+
+
+@pytest.mark.parametrize("x", QUADRATIC)
+def test_quadratic_irrational_orders_and_converts_like_a_high_precision_model(x):
+    assert float(x) == float(decimal_value(x))
+    with localcontext(prec=120):
+        for y in QUADRATIC[:20]:
+            assert (x < y, x == y, x > y) == (decimal_value(x) < decimal_value(y),
+                                              decimal_value(x) == decimal_value(y),
+                                              decimal_value(x) > decimal_value(y))
+        for q in RATIONALS:
+            exact = Fraction(q)
+            model = Decimal(exact.numerator) / Decimal(exact.denominator)
+            assert (x < q, x == q, x > q, q < x) == (decimal_value(x) < model, False,
+                                                     decimal_value(x) > model, decimal_value(x) > model)
+    scaled = QuadraticIrrational(3 * x.c, 9 * x.discriminant, 3 * x.r)
+    assert scaled == x and hash(scaled) == hash(x) and str(x) == f"({x.c} - √{x.discriminant})/{x.r}"
+
+
+@pytest.mark.parametrize("c, delta, r", [(1, 4, 1), (1, 0, 1), (1, -3, 1), (1, 2, 0)])
+def test_quadratic_irrational_refuses_rational_or_non_real_values(c, delta, r):
+    with pytest.raises(ValueError):
+        QuadraticIrrational(c, delta, r)
+
+
+@pytest.mark.parametrize("v", [(1, 0, -16), (0, 5, 3), (2, 1, -4), (1, 0, -1)])
+def test_plot_draws_one_semicircle_per_wall(v):
+    matplotlib = pytest.importorskip("matplotlib")
+    matplotlib.use("Agg")
+    from matplotlib.patches import Arc
+    from matplotlib.pyplot import close
+
+    ax = plot(*v, color="k")
+    arcs = [p for p in ax.patches if isinstance(p, Arc)]
+    drawn = [(a.center[0], a.width ** 2 / 4, a.theta1, a.theta2) for a in arcs]
+    expected = [(float(w.center), float(w.radius_squared), 0, 180) for w in walls(*v)]
+    assert len(drawn) == len(expected)
+    for arc, wall in zip(drawn, expected):
+        assert arc == pytest.approx(wall)
+    assert len(ax.lines) == (1 if v[0] == 0 else 3)  # β₋, and the vertical wall and hyperbola
+    close(ax.figure)
+
+
+def test_plot_without_matplotlib_says_how_to_get_it(monkeypatch):
+    monkeypatch.setitem(__import__("sys").modules, "matplotlib.pyplot", None)
+    with pytest.raises(ImportError, match=r"pip install 'varnolt\[plot\]'"):
+        plot(1, 0, -4)

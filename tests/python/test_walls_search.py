@@ -1,0 +1,84 @@
+"""varnolt_walls.candidates and count against varnolt.pseudo_semistabilizers, and the
+interpreter lock released while the core searches."""
+
+import random
+import signal
+import subprocess
+import sys
+import time
+
+import numpy as np
+import pytest
+
+import varnolt
+import varnolt_walls
+
+WORKED = [(2, 1, -4), (3, 1, -5), (5, 3, 1), (4, 2, -8), (0, 5, 3), (1, 0, -16), (0, 3, 4),
+          (1, 0, -1),  # no candidates
+          (3, 2, -1), (-1, 1, 3), (0, 0, 5)]  # the search cannot proceed
+RANDOM = [(rng.randint(-2, 6), rng.randint(-9, 9), rng.randint(-40, 40))
+          for rng in [random.Random(11)] for _ in range(300)]
+HOSTILE = [(2**63, 0, 0), (0, -(2**63) - 1, 0), (1.5, 0, 0), (1, "2", 3), (1, 2, None)]
+
+
+def outcome(function, v):
+    try:
+        return "ok", function(*v)
+    except Exception as error:
+        return type(error), str(error)
+
+
+@pytest.mark.parametrize("v", WORKED + RANDOM + HOSTILE)
+def test_candidates_and_count_match_pseudo_semistabilizers(v):
+    expected = outcome(varnolt.pseudo_semistabilizers, v)
+    rows = outcome(varnolt_walls.candidates, v)
+    counted = outcome(varnolt_walls.count, v)
+    if expected[0] != "ok":
+        assert rows == expected and counted == expected
+        return
+    array = rows[1]
+    assert array.dtype == np.int64 and array.shape == (len(expected[1]), 3)
+    assert array.flags.c_contiguous and array.flags.writeable
+    assert list(map(tuple, array.tolist())) == expected[1]
+    assert counted == ("ok", len(expected[1]))
+
+
+# Each child reports what it saw on stdout; a search holding the interpreter
+# lock would leave the main thread waiting for ever (the child then times out).
+INTERRUPTED = """
+import varnolt_walls
+print("ready", flush=True)
+try:
+    varnolt_walls.{function}(0, 2000, 1)  # hours of searching
+except KeyboardInterrupt:
+    print("KeyboardInterrupt", flush=True)
+"""
+OTHER_THREAD = """
+import os, threading, time, varnolt_walls
+started = threading.Event()
+def search():
+    started.set()
+    varnolt_walls.count(0, 2000, 1)  # hours of searching
+thread = threading.Thread(target=search, daemon=True)
+thread.start()
+started.wait()
+time.sleep(0.5)
+print(thread.is_alive(), sum(i * i for i in range(10**6)), flush=True)
+os._exit(0)
+"""
+
+
+@pytest.mark.parametrize("function", ["count", "candidates"])
+def test_ctrl_c_interrupts_a_long_search(function):
+    child = subprocess.Popen([sys.executable, "-c", INTERRUPTED.format(function=function)],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    assert child.stdout.readline() == "ready\n"
+    time.sleep(0.5)
+    child.send_signal(signal.SIGINT)
+    out, err = child.communicate(timeout=30)
+    assert (out, err, child.returncode) == ("KeyboardInterrupt\n", "", 0)
+
+
+def test_other_threads_run_python_code_while_a_search_runs():
+    child = subprocess.run([sys.executable, "-c", OTHER_THREAD], capture_output=True, text=True, timeout=60)
+    assert (child.stdout, child.stderr) == (f"True {sum(i * i for i in range(10**6))}\n", "")
