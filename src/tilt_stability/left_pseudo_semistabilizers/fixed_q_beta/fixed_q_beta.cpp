@@ -51,7 +51,7 @@ struct RankRun {
 // and each condition holds trivially outside its range, so the ranks of the
 // class with candidates form one run, found in closed form. Within a run, a
 // step of n² in rank adds m² to A/n² and keeps A mod n².
-Outcome<void> FixedQBetaData::append_candidates(CandidateRuns& out) const {
+Outcome<void> FixedQBetaData::append_candidates(RunSink& out) const {
     const ChernChar<2>& v = search.v;
     const std::int64_t m = search.beta.numer;
     const std::int64_t n = search.beta.denom;

@@ -27,7 +27,7 @@ std::optional<Cap> ProblemData::scaled_upper_cap() const {
     return least;
 }
 
-Outcome<void> ProblemData::append_candidates(const LatticeBound& lower, CandidateRuns& out) const {
+Outcome<void> ProblemData::append_candidates(const LatticeBound& lower, RunSink& out) const {
     const std::optional<Cap> cap = scaled_upper_cap();
     if (!cap) return std::unexpected("logical error, all upper bounds are None");
     const std::int64_t n = fixed_q_beta.search.beta.denom;

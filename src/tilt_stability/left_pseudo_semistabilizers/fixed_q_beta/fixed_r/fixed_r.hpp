@@ -40,7 +40,7 @@ struct ProblemData {
     // Appends the candidates to out, given this rank's radius bound (as
     // radius_condition_prob2 computes it; a caller walking ranks of one residue
     // class modulo n² may carry it forward instead).
-    Outcome<void> append_candidates(const LatticeBound& lower, CandidateRuns& out) const;
+    Outcome<void> append_candidates(const LatticeBound& lower, RunSink& out) const;
 
     // 2n² times the least cap on the twisted ch2 that applies, if any.
     std::optional<Cap> scaled_upper_cap() const;
