@@ -40,9 +40,10 @@ std::string to_string(const ChernChar<N>& v) {
     return text;
 }
 
+// Ignores the stream's width, fill and alignment, as the terms do.
 template <std::uint32_t N>
 std::ostream& operator<<(std::ostream& out, const ChernChar<N>& v) {
-    return out << to_string(v);
+    return terms::write_unformatted(out, to_string(v));
 }
 
 }  // namespace varnolt::chern_character

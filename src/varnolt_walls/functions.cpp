@@ -12,15 +12,14 @@ namespace varnolt::walls {
 
 namespace {
 
-constexpr const char* chern_parameters[] = {"r", "c", "d"};
-constexpr FunctionDescription candidates_description{"candidates", chern_parameters};
-constexpr FunctionDescription count_description{"count", chern_parameters};
+constexpr FunctionDescription<3> candidates_description{"candidates", {"r", "c", "d"}};
+constexpr FunctionDescription<3> count_description{"count", {"r", "c", "d"}};
 
 // The Chern character a call asks about: r, c, d bound and converted in
 // parameter order (the first failure wins).
-ChernChar<2> chern_character_argument(const FunctionDescription& function, PyObject* const* args,
+ChernChar<2> chern_character_argument(const FunctionDescription<3>& function, PyObject* const* args,
                                       Py_ssize_t nargsf, PyObject* kwnames) {
-    const auto slots = bind<3>(function, args, nargsf, kwnames);
+    const auto slots = bind(function, args, nargsf, kwnames);
     const std::int64_t r = to_int64(slots[0], "r");
     const std::int64_t c = to_int64(slots[1], "c");
     const std::int64_t d = to_int64(slots[2], "d");
@@ -50,8 +49,10 @@ PyObject* candidates(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObje
 PyObject* count(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return call_guarded([&] {
         const auto v = chern_character_argument(count_description, args, nargsf, kwnames);
-        const std::size_t found = value_or_raise(candidate_count(v));
-        return PyRef::checked(PyLong_FromSize_t(found)).release();
+        // At most 2^64 candidates per run and far fewer than 2^63 runs: the
+        // count fits a signed 128-bit integer.
+        const unsigned __int128 found = value_or_raise(candidate_count(v));
+        return int_from(static_cast<__int128>(found)).release();
     });
 }
 

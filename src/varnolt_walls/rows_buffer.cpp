@@ -14,13 +14,11 @@ constexpr std::size_t row_bytes = 3 * sizeof(std::int64_t);
 // Writes the rows of runs to out, which has room for all of them.
 void fill_rows(const CandidateRuns& runs, char* out) {
     for (const auto& run : runs.runs()) {
-        // d_last may be the largest int64: stop on it rather than past it.
-        for (std::int64_t d = run.d_first;; ++d) {
+        tilt_stability::left_pseudo_semistabilizers::for_each_d(run, [&](std::int64_t d) {
             const std::int64_t row[3] = {run.r, run.c, d};
             std::memcpy(out, row, row_bytes);
             out += row_bytes;
-            if (d == run.d_last) break;
-        }
+        });
     }
 }
 

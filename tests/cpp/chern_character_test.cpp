@@ -2,6 +2,7 @@
 // lattice of ch2 values.
 #include <gtest/gtest.h>
 
+#include <iomanip>
 #include <sstream>
 
 #include "chern_character/chern_character.hpp"
@@ -36,6 +37,26 @@ TEST(ChernCharText, WritesRankClassAndReducedCh2) {
         std::ostringstream out;
         out << v;
         EXPECT_EQ(out.str(), text);
+    }
+}
+
+// The caller's width, fill and alignment change nothing, and the width does not
+// carry over to what follows.
+TEST(ChernCharText, IgnoresWidthFillAndAlignment) {
+    const ChernChar<2> v{3, Chern1{2}, Chern2<2>{-1}};
+    const auto padded = [](auto&& manipulate, const auto& value) {
+        std::ostringstream out;
+        manipulate(out);
+        out << value << 7;
+        return out.str();
+    };
+    const auto wide = [](std::ostream& out) { out << std::setw(30) << std::setfill('*'); };
+    const auto left = [](std::ostream& out) { out << std::left << std::setw(12); };
+    const auto internal = [](std::ostream& out) { out << std::internal << std::setfill('0') << std::setw(9); };
+    for (const auto& manipulate : {+wide, +left, +internal}) {
+        EXPECT_EQ(padded(manipulate, v), "(3, 2ℓ, -1/2ℓ²)7");
+        EXPECT_EQ(padded(manipulate, Chern1{-4}), "-4ℓ7");
+        EXPECT_EQ(padded(manipulate, Chern2<2>{3}), "3/2ℓ²7");
     }
 }
 

@@ -60,7 +60,7 @@ struct Visit {
 Visit search_with(const ChernChar<2>& v, Ceiling ceiling) {
     Visit visit;
     InterruptPoll never;
-    auto found = find_all_runs(v, never, {ceiling, &visit.stats});
+    auto found = find_all_runs(v, never, {}, {ceiling, &visit.stats});
     EXPECT_TRUE(found) << found.error();
     if (found) visit.runs = std::move(*found);
     return visit;

@@ -36,11 +36,21 @@ std::string to_string(const Chern2<N>& d) {
     return ratio::fmt(Ratio::new_(d.numerator, N)) + "ℓ²";
 }
 
-inline std::ostream& operator<<(std::ostream& out, const Chern1& c) { return out << to_string(c); }
+// Writes text as it is: the displays of Chern characters ignore the stream's
+// width, fill and alignment. The width is reset all the same, as any formatted
+// output does, so that it does not carry over to the next item.
+inline std::ostream& write_unformatted(std::ostream& out, const std::string& text) {
+    out.width(0);
+    return out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+inline std::ostream& operator<<(std::ostream& out, const Chern1& c) {
+    return write_unformatted(out, to_string(c));
+}
 
 template <std::uint32_t N>
 std::ostream& operator<<(std::ostream& out, const Chern2<N>& d) {
-    return out << to_string(d);
+    return write_unformatted(out, to_string(d));
 }
 
 namespace detail {

@@ -26,8 +26,8 @@ std::int64_t q_numer_end(const LeftSearchData& search, std::int64_t x) {
 
 }  // namespace
 
-Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& interrupt,
-                                     const SearchOptions& options) {
+Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSink& out,
+                         const SearchOptions& options) {
     const std::optional<Ratio> beta = β_(v);
     if (!beta) return std::unexpected("β_ is not rational: ∞ walls");
     const std::int64_t m = beta->numer;
@@ -41,22 +41,37 @@ Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& inter
 
     const std::int64_t x = search.x();
     const std::int64_t k_end = x > 1 ? q_numer_end(search, x) : x;
-    CandidateRuns found;
     for (std::int64_t k = 1; k < k_end; ++k) {
         interrupt.tick();
-        const Outcome<void> appended = fixed_q_beta::FixedQBetaData{search, k}.append_candidates(found);
+        const Outcome<void> appended = fixed_q_beta::FixedQBetaData{search, k}.append_candidates(out);
         if (!appended) {
             report();
-            return std::unexpected(appended.error());
+            return appended;
         }
     }
     report();
+    return {};
+}
+
+Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& interrupt,
+                                     CandidateLimit limit, const SearchOptions& options) {
+    CandidateRuns found(std::move(limit));
+    const Outcome<void> appended = append_all(v, interrupt, found, options);
+    if (!appended) return std::unexpected(appended.error());
     return found;
+}
+
+Outcome<unsigned __int128> count_all(const ChernChar<2>& v, InterruptPoll& interrupt,
+                                     const SearchOptions& options) {
+    CandidateCount count;
+    const Outcome<void> appended = append_all(v, interrupt, count, options);
+    if (!appended) return std::unexpected(appended.error());
+    return count.total();
 }
 
 Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt,
                              const SearchOptions& options) {
-    const Outcome<CandidateRuns> found = find_all_runs(v, interrupt, options);
+    const Outcome<CandidateRuns> found = find_all_runs(v, interrupt, {}, options);
     if (!found) return std::unexpected(found.error());
     return found->expanded();
 }

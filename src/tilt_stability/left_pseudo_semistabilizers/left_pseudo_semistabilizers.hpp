@@ -2,6 +2,9 @@
 // The search driver: every candidate left pseudo-semistabilizer of v at
 // β = β₋(v) = m/n, ordered by q = k/n (the candidates' ch1 twisted by β), then
 // by rank, then by ch2.
+//
+// Every entry point raises ArithmeticOverflow when a value the search needs
+// leaves 64 bits, and Interrupted when interrupt asks it to stop.
 #include <cstdint>
 #include <optional>
 
@@ -17,13 +20,21 @@ struct SearchOptions {
     SearchStats* visited = nullptr;
 };
 
-// The candidates, held as runs of one rank each, or the first message any
-// stage met. Raises ArithmeticOverflow when a value the search needs leaves
-// 64 bits, and Interrupted when interrupt asks it to stop.
+// Hands the candidates to out, run by run in the search's order, or returns
+// the first message any stage met (out may then hold part of them).
+Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSink& out,
+                         const SearchOptions& options = {});
+
+// The candidates, held as runs of one rank each, or the first message. Throws
+// CandidateLimitReached as soon as they number more than limit allows.
 Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& interrupt,
+                                     CandidateLimit limit = {}, const SearchOptions& options = {});
+
+// How many candidates there are, in constant memory, or the first message.
+Outcome<unsigned __int128> count_all(const ChernChar<2>& v, InterruptPoll& interrupt,
                                      const SearchOptions& options = {});
 
-// The same, one ChernChar<2> per candidate.
+// The candidates, one ChernChar<2> each.
 Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt,
                              const SearchOptions& options = {});
 

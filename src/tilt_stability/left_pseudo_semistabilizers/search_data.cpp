@@ -4,24 +4,27 @@
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
 
+CandidateRun::CandidateRun(std::int64_t r, std::int64_t c, std::int64_t d_first, std::int64_t d_last)
+    : r(r), c(c), d_first(d_first), d_last(d_last) {
+    if (d_first > d_last) utils::stop("empty candidate run: d_first > d_last");
+}
+
 void CandidateRuns::append(const CandidateRun& run) {
-    // d_last - d_first + 1 can reach 2^64, one beyond the largest size.
-    const unsigned __int128 count =
-        static_cast<unsigned __int128>(static_cast<__int128>(run.d_last) - run.d_first + 1);
+    const unsigned __int128 count = run.count();
     if (count > static_cast<unsigned __int128>(SIZE_MAX - size_)) utils::stop("capacity overflow");
+    // size_ + count fits a size here.
+    const std::size_t total = size_ + static_cast<std::size_t>(count);
+    if (!limit_.allows(total)) throw CandidateLimitReached(total);
     runs_.push_back(run);
-    size_ += static_cast<std::size_t>(count);
+    size_ = total;
 }
 
 Candidates CandidateRuns::expanded() const {
     Candidates all;
+    if (size_ > all.max_size()) utils::stop("capacity overflow");
     all.reserve(size_);
-    for (const CandidateRun& run : runs_) {
-        for (std::int64_t d = run.d_first;; ++d) {
-            all.push_back({run.r, {run.c}, {d}});
-            if (d == run.d_last) break;
-        }
-    }
+    for (const CandidateRun& run : runs_)
+        for_each_d(run, [&](std::int64_t d) { all.push_back({run.r, {run.c}, {d}}); });
     return all;
 }
 

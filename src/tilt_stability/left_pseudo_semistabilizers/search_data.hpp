@@ -1,8 +1,14 @@
 #pragma once
-// The record of one search, shared read-only by every stage below the driver.
+// The record of one search, shared read-only by every stage below the driver,
+// and the sinks the stages hand their candidates to.
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <exception>
+#include <functional>
+#include <limits>
+#include <utility>
 #include <vector>
 
 #include "chern_character/chern_character.hpp"
@@ -22,22 +28,100 @@ using utils::Outcome;
 using Candidates = std::vector<ChernChar<2>>;
 
 // The candidates of one rank: (r, c, d) for every d from d_first to d_last.
+// Invariant: d_first <= d_last, so a run is never empty. The constructor stops
+// the call when a stage tries to make a run that breaks it, and the fields are
+// const so that nothing can break it later.
 struct CandidateRun {
-    std::int64_t r;
-    std::int64_t c;
-    std::int64_t d_first;
-    std::int64_t d_last;
+    CandidateRun(std::int64_t r, std::int64_t c, std::int64_t d_first, std::int64_t d_last);
+
+    // d_last − d_first + 1, from 1 up to 2^64 (one beyond any 64-bit size).
+    unsigned __int128 count() const {
+        return static_cast<unsigned __int128>(static_cast<__int128>(d_last) - d_first + 1);
+    }
+
+    const std::int64_t r;
+    const std::int64_t c;
+    const std::int64_t d_first;
+    const std::int64_t d_last;
+};
+
+// Calls each(d) for every d of the run, in increasing order. Loops to d_last
+// inclusive without ever computing d_last + 1, which may not exist.
+template <typename Each>
+void for_each_d(const CandidateRun& run, Each&& each) {
+    for (std::int64_t d = run.d_first;; ++d) {
+        each(d);
+        if (d == run.d_last) return;
+    }
+}
+
+// Where the stages put what they find: one run at a time, in the search's order.
+class RunSink {
+public:
+    virtual void append(const CandidateRun& run) = 0;
+
+protected:
+    ~RunSink() = default;
+};
+
+// Thrown by CandidateRuns when holding another run would take it past its
+// candidate limit. Everything the search held is freed as it unwinds.
+class CandidateLimitReached : public std::exception {
+public:
+    explicit CandidateLimitReached(std::size_t found) : found_(found) {}
+    const char* what() const noexcept override { return "candidate limit reached"; }
+    // The candidates found when the search stopped, the run that crossed the
+    // limit included: more than the limit.
+    std::size_t found() const noexcept { return found_; }
+
+private:
+    std::size_t found_;
+};
+
+// How many candidates a search may hold: a count that the caller decides.
+// Working the limit out may cost more than a small search (the caller may have
+// to read several files), so it can also be given lazily: a first count up to
+// which no limit applies, and a function that returns the real limit, called
+// at most once, when the count first passes that first count.
+class CandidateLimit {
+public:
+    static constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
+
+    CandidateLimit(std::size_t limit = none) : current_(limit) {}  // fixed
+    CandidateLimit(std::size_t unchecked_up_to, std::function<std::size_t()> real_limit)
+        : current_(unchecked_up_to), real_limit_(std::move(real_limit)) {}
+
+    // Whether the search may hold count candidates: one comparison, unless
+    // count is the first to pass the first count.
+    bool allows(std::size_t count) {
+        if (count <= current_) return true;
+        if (!real_limit_) return false;
+        current_ = std::exchange(real_limit_, nullptr)();
+        return count <= current_;
+    }
+
+private:
+    std::size_t current_;
+    std::function<std::size_t()> real_limit_;
 };
 
 // Candidates in the search's order, held as one run per rank: a rank often
 // has many candidates, and a run costs the same whatever their number.
-class CandidateRuns {
+class CandidateRuns final : public RunSink {
 public:
-    // Stops with "capacity overflow" when the count no longer fits a size.
-    void append(const CandidateRun& run);
+    // Holds at most as many candidates as limit allows; see append.
+    explicit CandidateRuns(CandidateLimit limit = {}) : limit_(std::move(limit)) {}
+
+    // Stops with "capacity overflow" when the count no longer fits a size, and
+    // throws CandidateLimitReached when the limit does not allow it.
+    void append(const CandidateRun& run) override;
+
     std::size_t size() const { return size_; }  // candidates, not runs
     const std::deque<CandidateRun>& runs() const { return runs_; }
-    // One ChernChar<2> per candidate, in order.
+
+    // One ChernChar<2> per candidate, in order. Stops with "capacity overflow"
+    // when the count exceeds what a vector can hold; an allocation that fails
+    // throws std::bad_alloc.
     Candidates expanded() const;
 
 private:
@@ -45,6 +129,19 @@ private:
     // buffer, so the search keeps answering interruptions promptly.
     std::deque<CandidateRun> runs_;
     std::size_t size_ = 0;
+    CandidateLimit limit_;
+};
+
+// Only the number of candidates: constant memory whatever the search finds.
+// 128 bits hold the exact count: every run adds at most 2^64, and 2^64 runs
+// cannot be visited.
+class CandidateCount final : public RunSink {
+public:
+    void append(const CandidateRun& run) override { total_ += run.count(); }
+    unsigned __int128 total() const { return total_; }
+
+private:
+    unsigned __int128 total_ = 0;
 };
 
 // What a search visited: the ranks whose ch2 range it computed, and the

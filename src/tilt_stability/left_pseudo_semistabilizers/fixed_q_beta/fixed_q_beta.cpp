@@ -150,7 +150,7 @@ std::vector<RankRun> rank_runs_by_class(const FixedQBetaData& fixed_q, const Cap
 // ranks base + t·n² in increasing order, since every base lies below r0 + n².
 Outcome<void> walk_in_rank_order(const FixedQBetaData& fixed_q, const Caps& caps,
                                  std::vector<RankRun> runs, std::int64_t n_squared,
-                                 CandidateRuns& out) {
+                                 RunSink& out) {
     const LeftSearchData& search = fixed_q.search;
     const std::int64_t m = search.beta.numer;
     const __int128 c_step = static_cast<__int128>(search.beta.denom) * m;  // c per n² ranks
@@ -170,7 +170,7 @@ Outcome<void> walk_in_rank_order(const FixedQBetaData& fixed_q, const Caps& caps
 
 }  // namespace
 
-Outcome<void> FixedQBetaData::append_candidates(CandidateRuns& out) const {
+Outcome<void> FixedQBetaData::append_candidates(RunSink& out) const {
     const Outcome<FirstRank> first = first_admissible_rank(*this);
     if (!first) return std::unexpected(first.error());
     // n² < 2^63 also bounds the rank step well below any size limit.

@@ -16,7 +16,7 @@ struct FixedQBetaData {
     Outcome<Candidates> find_all() const;
 
     // The same, appended to out (on a message, out may hold part of them).
-    Outcome<void> append_candidates(CandidateRuns& out) const;
+    Outcome<void> append_candidates(RunSink& out) const;
 };
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta

@@ -46,7 +46,7 @@ __int128 Caps::largest_rank_reaching(__int128 threshold) const {
 }
 
 Outcome<void> ProblemData::append_candidates(const Caps& caps, const LatticeBound& lower,
-                                             CandidateRuns& out) const {
+                                             RunSink& out) const {
     ++fixed_q_beta.search.visited.ranks_visited;
     const std::optional<__int128> cap = caps.least_floor_at(r);
     if (!cap) return std::unexpected("logical error, all upper bounds are None");

@@ -73,7 +73,7 @@ struct ProblemData {
     // radius bound (as radius_condition_prob2 computes it; a caller walking
     // the ranks of one residue class modulo n² may advance it instead).
     Outcome<void> append_candidates(const Caps& caps, const LatticeBound& lower,
-                                    CandidateRuns& out) const;
+                                    RunSink& out) const;
 };
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r
