@@ -1,6 +1,6 @@
 #include "tilt_stability/bounded_rank/walk_by_q.hpp"
 
-#include <queue>
+#include <algorithm>
 #include <vector>
 
 #include "tilt_stability/bounded_rank/fixed_rank/fixed_c/fixed_c.hpp"
@@ -10,51 +10,57 @@ namespace varnolt::tilt_stability::bounded_rank {
 
 namespace {
 
-// The next c of one rank still to be examined, and the rank's last c.
-struct Cursor {
+// The admissible c of one rank.
+struct RankCoeffs {
     std::int64_t r;
-    std::int64_t c;
+    std::int64_t c_first;
     std::int64_t c_last;
 };
 
 }  // namespace
 
-// Within one rank q = c − r·β grows with c, so each rank's admissible c give
-// one list sorted by q, and a heap over the ranks merges them in q order.
-// Order of two cursors: q1 < q2 exactly when t·(c1 − c2) − (r1 − r2)·B < 0
-// (β = B/t), one surd and one sign test; equal q (only for rational β) go by
-// rank. For irrational β distinct (r, c) never share a q, since
-// c1 − c2 = (r1 − r2)·β forces r1 = r2 and c1 = c2.
+// The order without a merge. A rank's admissible c run from
+// c_first = floor(r·β) + 1 upward, so its values of q are θ_r + j
+// (j = 0, 1, ...) with θ_r = c_first − r·β in (0, 1]. For j1 < j2,
+// θ1 + j1 <= j2 < θ2 + j2: a smaller j always comes first. So the order by q,
+// then rank, is the order by j, then θ, then rank: sort the ranks once by
+// (θ, r) and sweep j = 0, 1, ..., dropping each rank after its last c (the
+// compaction keeps the sorted order). θ1 < θ2 exactly when
+// t·(c1 − c2) − (r1 − r2)·B < 0 for β = B/t: one surd and one sign test. For
+// irrational β distinct ranks never share a θ (c1 − c2 = (r1 − r2)·β forces
+// r1 = r2); for rational β equal θ go by rank.
 //
-// Cost: every admissible (r, c) is popped once, and each pop costs O(log R)
-// comparisons plus the O(1) exact work of its ch2 run: O(R·w·log R) in all for
-// w admissible c per rank (w < S + 1), with one cursor per rank in memory.
+// Cost: R rank bounds, O(R·log R) comparisons for the sort, then O(1) exact
+// work for each of the Σ w_r admissible (r, c), w_r < S + 1: O(R·log R + R·w)
+// cheap exact steps, plus one run per (r, c) that has candidates; one
+// RankCoeffs per rank in memory.
 void append_runs_by_q(const BoundedSearchData& search, CandidateRuns& out) {
-    const wide t = search.t();
-    const Surd& b = search.beta.numer;
-    const auto after = [&](const Cursor& x, const Cursor& y) {
-        const Surd difference = Surd{utils::checked_mul_wide(t, wide{x.c} - y.c), 0, b.radicand} -
-                                b * (wide{x.r} - y.r);
-        const int order = quadratic::sign(difference);
-        return order != 0 ? order > 0 : x.r > y.r;
-    };
-    std::priority_queue<Cursor, std::vector<Cursor>, decltype(after)> heap(after);
-
+    std::vector<RankCoeffs> ranks;
     for (std::int64_t r = 1; r <= search.max_rank; ++r) {
         search.interrupt.tick();
         if (const auto range = fixed_rank::FixedRankData{search, r}.admissible_c())
-            heap.push({r, range->first, range->last});
+            ranks.push_back({r, range->first, range->last});
     }
-    while (!heap.empty()) {
+    const wide t = search.t();
+    const Surd& b = search.beta.numer;
+    std::sort(ranks.begin(), ranks.end(), [&](const RankCoeffs& x, const RankCoeffs& y) {
         search.interrupt.tick();
-        Cursor next = heap.top();
-        heap.pop();
-        const fixed_rank::FixedRankData rank{search, next.r};
-        if (const auto run = fixed_rank::fixed_c::FixedCoeffData{rank, next.c}.run()) out.append(*run);
-        if (next.c < next.c_last) {
-            ++next.c;
-            heap.push(next);
+        const Surd theta_difference =
+            Surd{utils::checked_mul_wide(t, wide{x.c_first} - y.c_first), 0, b.radicand} -
+            b * (wide{x.r} - y.r);
+        const int order = quadratic::sign(theta_difference);
+        return order != 0 ? order < 0 : x.r < y.r;
+    });
+    for (std::int64_t j = 0; !ranks.empty(); ++j) {
+        std::size_t kept = 0;
+        for (const RankCoeffs& rank : ranks) {
+            search.interrupt.tick();
+            const std::int64_t c = rank.c_first + j;  // <= c_last
+            const fixed_rank::FixedRankData fixed_rank{search, rank.r};
+            if (const auto run = fixed_rank::fixed_c::FixedCoeffData{fixed_rank, c}.run()) out.append(*run);
+            if (c < rank.c_last) ranks[kept++] = rank;
         }
+        ranks.resize(kept);
     }
 }
 
