@@ -134,6 +134,8 @@ def bounded_candidates(r, c, d, max_rank):
     if beta is None:
         return ("error", IRRATIONAL)
     twisted_v = c - r * beta
+    if twisted_v.sign() <= 0:  # no q with 0 < q < S
+        return ("ok", [])
     found = []
     for rank in range(1, max_rank + 1):
         coefficients = _coefficient_box(beta, twisted_v, rank)
