@@ -37,6 +37,11 @@ std::int64_t to_int64(PyObject* object, const char* name) {
     return value;
 }
 
+std::optional<std::int64_t> to_optional_int64(PyObject* object, const char* name) {
+    if (Py_IsNone(object)) return std::nullopt;
+    return to_int64(object, name);
+}
+
 std::uint32_t to_uint32(PyObject* object, const char* name) {
     PyRef index = PyRef::steal(PyNumber_Index(object));
     if (!index) raise_conversion_error(name);

@@ -1,6 +1,7 @@
 #pragma once
 // Conversions between Python ints and the core's integers.
 #include <cstdint>
+#include <optional>
 
 #include "py_ref.hpp"
 
@@ -10,6 +11,9 @@ namespace varnolt {
 // Throws PythonErrorSet: TypeError "argument 'NAME': ..." for an object
 // without an integer value, the interpreter's OverflowError outside the range.
 std::int64_t to_int64(PyObject* object, const char* name);
+
+// As to_int64, with None meaning no value.
+std::optional<std::int64_t> to_optional_int64(PyObject* object, const char* name);
 
 // As to_int64, for an unsigned 32-bit integer; above 4294967295 (and below
 // 2^64) the OverflowError is "out of range integral type conversion attempted".

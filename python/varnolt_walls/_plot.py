@@ -15,7 +15,8 @@ if TYPE_CHECKING:
 INSTALL_HINT = "plot needs matplotlib: pip install 'varnolt[plot]' (or pip install matplotlib)"
 
 
-def plot(r: int, c: int, d: int, *, ax: Axes | None = None, **style: Any) -> Axes:
+def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None = None,
+         **style: Any) -> Axes:
     """Draw the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) as semicircles in the (β, α) half-plane.
 
     One semicircle per wall of :func:`walls`, with β₋ marked on the β axis;
@@ -57,7 +58,7 @@ def plot(r: int, c: int, d: int, *, ax: Axes | None = None, **style: Any) -> Axe
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
-    found = walls(r, c, d)
+    found = walls(r, c, d, max_rank=max_rank)
     beta = float(beta_minus(r, c, d))
     if ax is None:
         ax = pyplot.figure().add_subplot()

@@ -2,13 +2,50 @@
 
 from __future__ import annotations
 
+import operator
+from collections.abc import Callable
+from math import isqrt
+from typing import TypeVar
+
 import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
 
+T = TypeVar("T")
 
-def candidates(r: int, c: int, d: int) -> NDArray[np.int64]:
+IRRATIONAL = "β_ is not rational: ∞ walls"
+
+
+def _irrational_beta(r: int, c: int, d: int) -> bool:
+    discriminant = c * c - r * d
+    return r > 0 and discriminant > 0 and isqrt(discriminant) ** 2 != discriminant
+
+
+def _search(native: Callable[[int, int, int, int | None], T], r: int, c: int, d: int,
+            max_rank: int | None) -> T:
+    """native(r, c, d, bound) with max_rank checked; an irrational β₋ without
+    a bound is a ValueError that says to pass one."""
+    if max_rank is None:
+        try:
+            return native(r, c, d, None)
+        except RuntimeError as error:
+            # The search also stops so when v has no real β₋ at all; only an
+            # irrational one (rank > 0, c² − r·d > 0 not a square) has
+            # candidates of every rank, which a bound makes finitely many.
+            if str(error) == IRRATIONAL and _irrational_beta(*map(operator.index, (r, c, d))):
+                raise ValueError(
+                    f"β₋ of ({r}, {c}, {d}) is irrational, so there are infinitely many "
+                    "pseudo-walls: pass max_rank=R to list the candidates of rank at most R"
+                ) from None
+            raise
+    bound = operator.index(max_rank)
+    if bound < 0:
+        raise ValueError(f"max_rank must be >= 0, not {bound}")
+    return native(r, c, d, bound)
+
+
+def candidates(r: int, c: int, d: int, *, max_rank: int | None = None) -> NDArray[np.int64]:
     """The candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²), as an array.
 
     The rows are those of ``varnolt.pseudo_semistabilizers(r, c, d)``, in the
@@ -47,11 +84,11 @@ def candidates(r: int, c: int, d: int) -> NDArray[np.int64]:
     >>> candidates(1, 0, -1).shape
     (0, 3)
     """
-    rows = _native.candidates(r, c, d)
+    rows = _search(_native.candidates, r, c, d, max_rank)
     return np.frombuffer(rows, dtype=np.int64).reshape(-1, 3)
 
 
-def count(r: int, c: int, d: int) -> int:
+def count(r: int, c: int, d: int, *, max_rank: int | None = None) -> int:
     """The number of candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²).
 
     The same as ``len(candidates(r, c, d))``, without building the rows. It
@@ -63,4 +100,4 @@ def count(r: int, c: int, d: int) -> int:
     >>> count(1, 0, -40000)
     8057113
     """
-    return _native.count(r, c, d)
+    return _search(_native.count, r, c, d, max_rank)

@@ -77,7 +77,7 @@ def group_walls(v: Row, rows: Iterable[Row]) -> list[Wall]:
     return result
 
 
-def walls(r: int, c: int, d: int) -> list[Wall]:
+def walls(r: int, c: int, d: int, *, max_rank: int | None = None) -> list[Wall]:
     """The distinct pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) that its candidates give, largest first.
 
     Each candidate u of :func:`candidates` gives the numerical wall of u
@@ -104,5 +104,5 @@ def walls(r: int, c: int, d: int) -> list[Wall]:
     (16, [('-25/6', '49/36')])
     """
     v = (r, c, d)
-    rows: list[Row] = [(u[0], u[1], u[2]) for u in candidates(r, c, d).tolist()]
+    rows: list[Row] = [(u[0], u[1], u[2]) for u in candidates(r, c, d, max_rank=max_rank).tolist()]
     return group_walls(v, rows)

@@ -51,6 +51,13 @@ def int64(text: str) -> int:
     return value
 
 
+def max_rank_bound(text: str) -> int:
+    value = int64(text)
+    if value < 0:
+        raise argparse.ArgumentTypeError(f"--max-rank must be >= 0: {text}")
+    return value
+
+
 def parser() -> Parser:
     p = Parser(prog=PROG, description=DESCRIPTION, epilog=EPILOG,
                formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -61,6 +68,8 @@ def parser() -> Parser:
     mode.add_argument("--candidates", action="store_true", help="list the candidates (r, c, d) in search order")
     mode.add_argument("--count", action="store_true", help="print only the number of candidates")
     p.add_argument("--format", choices=["text", "json", "csv"], default="text", help="output format (default: text)")
+    p.add_argument("--max-rank", metavar="N", type=max_rank_bound,
+                   help="only candidates of rank at most N (required when β₋ is irrational)")
     p.add_argument("--plot", metavar="FILE", help="also draw the walls to FILE (.png or .svg; needs matplotlib)")
     return p
 
@@ -104,7 +113,7 @@ def write_count(out: TextIO, form: str, v: tuple[int, int, int], n: int) -> None
         out.write(("count\n" if form == "csv" else "") + f"{n}\n")
 
 
-def save_plot(v: tuple[int, int, int], path: str) -> None:
+def save_plot(v: tuple[int, int, int], path: str, max_rank: int | None) -> None:
     try:
         from matplotlib.figure import Figure
     except ImportError:
@@ -113,7 +122,7 @@ def save_plot(v: tuple[int, int, int], path: str) -> None:
     from ._plot import plot
 
     figure = Figure(figsize=(8, 5), layout="constrained")
-    plot(*v, ax=figure.add_subplot())
+    plot(*v, max_rank=max_rank, ax=figure.add_subplot())
     figure.savefig(path)
 
 
@@ -125,14 +134,14 @@ def run(argv: Sequence[str] | None) -> int:
     v = (args.R, args.C, args.D)
     out = sys.stdout
     if args.count:
-        write_count(out, args.format, v, count(*v))
+        write_count(out, args.format, v, count(*v, max_rank=args.max_rank))
     elif args.candidates:
-        write_candidates(out, args.format, v, candidates(*v))
+        write_candidates(out, args.format, v, candidates(*v, max_rank=args.max_rank))
     else:
-        write_walls(out, args.format, v, walls(*v))
+        write_walls(out, args.format, v, walls(*v, max_rank=args.max_rank))
     out.flush()
     if args.plot is not None:
-        save_plot(v, args.plot)
+        save_plot(v, args.plot, args.max_rank)
     return 0
 
 

@@ -8,6 +8,8 @@
 
 namespace varnolt::utils {
 
+using wide = __int128;
+
 inline __int128 checked_mul_wide(__int128 a, __int128 b) {
     __int128 product;
     if (__builtin_mul_overflow(a, b, &product)) overflow();

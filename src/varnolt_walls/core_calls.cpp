@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "memory_budget.hpp"
+#include "tilt_stability/bounded_rank/bounded_rank.hpp"
 #include "tilt_stability/interrupt.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
 #include "varnolt_walls/released_lock.hpp"
@@ -29,19 +30,37 @@ auto without_lock(Search&& search) {
     return search(interrupt);
 }
 
+// Hands the candidates of the request to out: every one, or those of rank at
+// most max_rank (the only search there is for an irrational β₋).
+Outcome<void> append_candidates(const SearchRequest& request, InterruptPoll& interrupt,
+                                search::RunSink& out) {
+    if (request.max_rank)
+        return tilt_stability::bounded_rank::find_bounded_runs(request.v, *request.max_rank,
+                                                               interrupt, out);
+    return search::append_all(request.v, interrupt, out);
+}
+
 }  // namespace
 
-Outcome<CandidateRuns> candidate_runs(const ChernChar<2>& v) {
+Outcome<CandidateRuns> candidate_runs(const SearchRequest& request) {
     MemoryBudget budget(bytes_per_candidate);
     return runs_within(budget, [&](search::CandidateLimit limit) {
-        return without_lock([&](InterruptPoll& interrupt) {
-            return search::find_all_runs(v, interrupt, std::move(limit));
+        return without_lock([&](InterruptPoll& interrupt) -> Outcome<CandidateRuns> {
+            CandidateRuns found(std::move(limit));
+            const Outcome<void> appended = append_candidates(request, interrupt, found);
+            if (!appended) return std::unexpected(appended.error());
+            return found;
         });
     });
 }
 
-Outcome<unsigned __int128> candidate_count(const ChernChar<2>& v) {
-    return without_lock([&](InterruptPoll& interrupt) { return search::count_all(v, interrupt); });
+Outcome<unsigned __int128> candidate_count(const SearchRequest& request) {
+    return without_lock([&](InterruptPoll& interrupt) -> Outcome<unsigned __int128> {
+        search::CandidateCount count;
+        const Outcome<void> appended = append_candidates(request, interrupt, count);
+        if (!appended) return std::unexpected(appended.error());
+        return count.total();
+    });
 }
 
 }  // namespace varnolt::walls

@@ -12,18 +12,18 @@ namespace varnolt::walls {
 
 namespace {
 
-constexpr FunctionDescription<3> candidates_description{"candidates", {"r", "c", "d"}};
-constexpr FunctionDescription<3> count_description{"count", {"r", "c", "d"}};
+constexpr FunctionDescription<4> candidates_description{"candidates", {"r", "c", "d", "max_rank"}};
+constexpr FunctionDescription<4> count_description{"count", {"r", "c", "d", "max_rank"}};
 
-// The Chern character a call asks about: r, c, d bound and converted in
-// parameter order (the first failure wins).
-ChernChar<2> chern_character_argument(const FunctionDescription<3>& function, PyObject* const* args,
-                                      Py_ssize_t nargsf, PyObject* kwnames) {
+// The search a call asks for: r, c, d and max_rank (None: no bound) bound and
+// converted in parameter order (the first failure wins).
+SearchRequest search_request(const FunctionDescription<4>& function, PyObject* const* args,
+                             Py_ssize_t nargsf, PyObject* kwnames) {
     const auto slots = bind(function, args, nargsf, kwnames);
     const std::int64_t r = to_int64(slots[0], "r");
     const std::int64_t c = to_int64(slots[1], "c");
     const std::int64_t d = to_int64(slots[2], "d");
-    return {r, {c}, {d}};
+    return {{r, {c}, {d}}, to_optional_int64(slots[3], "max_rank")};
 }
 
 // The search's value, or its message raised as RuntimeError.
@@ -40,18 +40,18 @@ T value_or_raise(utils::Outcome<T> outcome) {
 
 PyObject* candidates(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return call_guarded([&] {
-        const auto v = chern_character_argument(candidates_description, args, nargsf, kwnames);
-        const CandidateRuns runs = value_or_raise(candidate_runs(v));
+        const SearchRequest request = search_request(candidates_description, args, nargsf, kwnames);
+        const CandidateRuns runs = value_or_raise(candidate_runs(request));
         return rows_buffer(runs).release();
     });
 }
 
 PyObject* count(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return call_guarded([&] {
-        const auto v = chern_character_argument(count_description, args, nargsf, kwnames);
+        const SearchRequest request = search_request(count_description, args, nargsf, kwnames);
         // At most 2^64 candidates per run and far fewer than 2^63 runs: the
         // count fits a signed 128-bit integer.
-        const unsigned __int128 found = value_or_raise(candidate_count(v));
+        const unsigned __int128 found = value_or_raise(candidate_count(request));
         return int_from(static_cast<__int128>(found)).release();
     });
 }

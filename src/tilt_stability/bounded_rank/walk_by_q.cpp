@@ -1,0 +1,67 @@
+#include "tilt_stability/bounded_rank/walk_by_q.hpp"
+
+#include <algorithm>
+#include <vector>
+
+#include "tilt_stability/bounded_rank/fixed_rank/fixed_c/fixed_c.hpp"
+#include "tilt_stability/bounded_rank/fixed_rank/fixed_rank.hpp"
+
+namespace varnolt::tilt_stability::bounded_rank {
+
+namespace {
+
+// The admissible c of one rank.
+struct RankCoeffs {
+    std::int64_t r;
+    std::int64_t c_first;
+    std::int64_t c_last;
+};
+
+}  // namespace
+
+// The order without a merge. A rank's admissible c run from
+// c_first = floor(r·β) + 1 upward, so its values of q are θ_r + j
+// (j = 0, 1, ...) with θ_r = c_first − r·β in (0, 1]. For j1 < j2,
+// θ1 + j1 <= j2 < θ2 + j2: a smaller j always comes first. So the order by q,
+// then rank, is the order by j, then θ, then rank: sort the ranks once by
+// (θ, r) and sweep j = 0, 1, ..., dropping each rank after its last c (the
+// compaction keeps the sorted order). θ1 < θ2 exactly when
+// t·(c1 − c2) − (r1 − r2)·B < 0 for β = B/t: one surd and one sign test. For
+// irrational β distinct ranks never share a θ (c1 − c2 = (r1 − r2)·β forces
+// r1 = r2); for rational β equal θ go by rank.
+//
+// Cost: R rank bounds, O(R·log R) comparisons for the sort, then O(1) exact
+// work for each of the Σ w_r admissible (r, c), w_r < S + 1: O(R·log R + R·w)
+// cheap exact steps, plus one run per (r, c) that has candidates; one
+// RankCoeffs per rank in memory.
+void append_runs_by_q(const BoundedSearchData& search, RunSink& out) {
+    std::vector<RankCoeffs> ranks;
+    for (std::int64_t r = 1; r <= search.max_rank; ++r) {
+        search.interrupt.tick();
+        if (const auto range = fixed_rank::FixedRankData{search, r}.admissible_c())
+            ranks.push_back({r, range->first, range->last});
+    }
+    const wide t = search.t();
+    const Surd& b = search.beta.numer;
+    std::sort(ranks.begin(), ranks.end(), [&](const RankCoeffs& x, const RankCoeffs& y) {
+        search.interrupt.tick();
+        const Surd theta_difference =
+            Surd{utils::checked_mul_wide(t, wide{x.c_first} - y.c_first), 0, b.radicand} -
+            b * (wide{x.r} - y.r);
+        const int order = quadratic::sign(theta_difference);
+        return order != 0 ? order < 0 : x.r < y.r;
+    });
+    for (std::int64_t j = 0; !ranks.empty(); ++j) {
+        std::size_t kept = 0;
+        for (const RankCoeffs& rank : ranks) {
+            search.interrupt.tick();
+            const std::int64_t c = rank.c_first + j;  // <= c_last
+            const fixed_rank::FixedRankData fixed_rank{search, rank.r};
+            if (const auto run = fixed_rank::fixed_c::FixedCoeffData{fixed_rank, c}.run()) out.append(*run);
+            if (c < rank.c_last) ranks[kept++] = rank;
+        }
+        ranks.resize(kept);
+    }
+}
+
+}  // namespace varnolt::tilt_stability::bounded_rank
