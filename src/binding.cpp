@@ -49,8 +49,8 @@ Py_ssize_t parameter_index(std::span<const char* const> parameters, PyObject* ke
 }  // namespace
 
 void bind_arguments(const char* function_name, std::span<const char* const> parameters,
-                    PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-                    std::span<PyObject*> slots) {
+                    std::size_t required, PyObject* const* args, Py_ssize_t nargs,
+                    PyObject* kwnames, std::span<PyObject*> slots) {
     const auto count = static_cast<Py_ssize_t>(parameters.size());
     if (nargs > count) {
         raise_type_error(PyRef::steal(PyUnicode_FromFormat(
@@ -79,7 +79,7 @@ void bind_arguments(const char* function_name, std::span<const char* const> para
     }
 
     std::vector<const char*> missing;
-    for (std::size_t i = 0; i < slots.size(); ++i)
+    for (std::size_t i = 0; i < required; ++i)
         if (slots[i] == nullptr) missing.push_back(parameters[i]);
     if (!missing.empty()) {
         raise_type_error(PyRef::steal(PyUnicode_FromFormat(

@@ -1,6 +1,7 @@
 #include "varnolt_walls/core_calls.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <utility>
 
 #include "memory_budget.hpp"
@@ -20,13 +21,15 @@ using tilt_stability::InterruptPoll;
 // the search's runs, at worst one per candidate, until the rows are filled.
 constexpr std::size_t bytes_per_candidate = 3 * sizeof(std::int64_t) + sizeof(search::CandidateRun);
 
-// Runs search(interrupt) with the lock released. Everything the core throws
-// (Interrupted, the candidate limit, overflow, stops, bad_alloc) unwinds
-// through the lock's destructor, so the caller meets it with the lock held.
+// Runs search(interrupt) with the lock released, Ctrl-C and the request's
+// progress callback polled. Everything the core throws (Interrupted, the
+// candidate limit, overflow, stops, bad_alloc) unwinds through the lock's
+// destructor, so the caller meets it with the lock held.
 template <typename Search>
-auto without_lock(Search&& search) {
+auto without_lock(const SearchRequest& request, Search&& search) {
     ReleasedLock lock;
-    InterruptPoll interrupt{SignalCheck{lock}};
+    InterruptPoll interrupt{std::function<bool(const tilt_stability::Progress&)>{
+        SignalCheck{lock, request.progress}}};
     return search(interrupt);
 }
 
@@ -45,7 +48,7 @@ Outcome<void> append_candidates(const SearchRequest& request, InterruptPoll& int
 Outcome<CandidateRuns> candidate_runs(const SearchRequest& request) {
     MemoryBudget budget(bytes_per_candidate);
     return runs_within(budget, [&](search::CandidateLimit limit) {
-        return without_lock([&](InterruptPoll& interrupt) -> Outcome<CandidateRuns> {
+        return without_lock(request, [&](InterruptPoll& interrupt) -> Outcome<CandidateRuns> {
             CandidateRuns found(std::move(limit));
             const Outcome<void> appended = append_candidates(request, interrupt, found);
             if (!appended) return std::unexpected(appended.error());
@@ -55,7 +58,7 @@ Outcome<CandidateRuns> candidate_runs(const SearchRequest& request) {
 }
 
 Outcome<unsigned __int128> candidate_count(const SearchRequest& request) {
-    return without_lock([&](InterruptPoll& interrupt) -> Outcome<unsigned __int128> {
+    return without_lock(request, [&](InterruptPoll& interrupt) -> Outcome<unsigned __int128> {
         search::CandidateCount count;
         const Outcome<void> appended = append_candidates(request, interrupt, count);
         if (!appended) return std::unexpected(appended.error());

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "chern_character/chern_character.hpp"
+#include "python.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/search_data.hpp"
 #include "utils/message.hpp"
 
@@ -16,10 +17,13 @@ using tilt_stability::left_pseudo_semistabilizers::CandidateRuns;
 using utils::Outcome;
 
 // A search: the candidates of v, of rank at most max_rank when it is given (it
-// must be, for an irrational β₋).
+// must be, for an irrational β₋). progress, when not null, is a borrowed
+// callable that the search calls now and then with (done, total), see
+// SignalCheck.
 struct SearchRequest {
     ChernChar<2> v;
     std::optional<std::int64_t> max_rank;
+    PyObject* progress = nullptr;
 };
 
 // The candidates in the search's order, held as the core's runs. Throws

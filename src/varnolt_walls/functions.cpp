@@ -12,18 +12,33 @@ namespace varnolt::walls {
 
 namespace {
 
-constexpr FunctionDescription<4> candidates_description{"candidates", {"r", "c", "d", "max_rank"}};
-constexpr FunctionDescription<4> count_description{"count", {"r", "c", "d", "max_rank"}};
+// progress may be left out.
+constexpr FunctionDescription<5> candidates_description{
+    "candidates", {"r", "c", "d", "max_rank", "progress"}, 4};
+constexpr FunctionDescription<5> count_description{
+    "count", {"r", "c", "d", "max_rank", "progress"}, 4};
 
-// The search a call asks for: r, c, d and max_rank (None: no bound) bound and
-// converted in parameter order (the first failure wins).
-SearchRequest search_request(const FunctionDescription<4>& function, PyObject* const* args,
+// A callable for progress, or null for None or a left-out argument; TypeError
+// for anything else.
+PyObject* progress_callback(PyObject* object) {
+    if (object == nullptr || object == Py_None) return nullptr;
+    if (PyCallable_Check(object) == 0) {
+        PyErr_SetString(PyExc_TypeError, "argument 'progress' must be callable or None");
+        throw PythonErrorSet{};
+    }
+    return object;
+}
+
+// The search a call asks for: r, c, d, max_rank (None: no bound) and progress
+// bound and converted in parameter order (the first failure wins).
+SearchRequest search_request(const FunctionDescription<5>& function, PyObject* const* args,
                              Py_ssize_t nargsf, PyObject* kwnames) {
     const auto slots = bind(function, args, nargsf, kwnames);
     const std::int64_t r = to_int64(slots[0], "r");
     const std::int64_t c = to_int64(slots[1], "c");
     const std::int64_t d = to_int64(slots[2], "d");
-    return {{r, {c}, {d}}, to_optional_int64(slots[3], "max_rank")};
+    const std::optional<std::int64_t> max_rank = to_optional_int64(slots[3], "max_rank");
+    return {{r, {c}, {d}}, max_rank, progress_callback(slots[4])};
 }
 
 // The search's value, or its message raised as RuntimeError.

@@ -1,6 +1,7 @@
 #include "tilt_stability/bounded_rank/walk_by_q.hpp"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "tilt_stability/bounded_rank/fixed_rank/fixed_c/fixed_c.hpp"
@@ -15,6 +16,49 @@ struct RankCoeffs {
     std::int64_t r;
     std::int64_t c_first;
     std::int64_t c_last;
+};
+
+// The walk's progress in "ranks of max_rank": the first half of the steps
+// while the ranks are bounded, the second half spread evenly over the (r, c)
+// pairs of the walk, one step per `pairs_per_step` pairs (a countdown, so the
+// walk pays a decrement per pair).
+class WalkProgress {
+public:
+    WalkProgress(InterruptPoll& interrupt, std::int64_t max_rank)
+        : interrupt_(interrupt), total_(max_rank), half_(max_rank / 2) {}
+
+    void rank_bounded(std::int64_t r) { interrupt_.report((r - 1) / 2, total_); }
+
+    // The walk is about to visit every (r, c) of ranks.
+    void walk_starts(const std::vector<RankCoeffs>& ranks) {
+        unsigned __int128 pairs = 0;
+        for (const RankCoeffs& rank : ranks)
+            pairs += static_cast<unsigned __int128>(static_cast<__int128>(rank.c_last) - rank.c_first + 1);
+        // ceil(pairs / steps) pairs per step, so the steps never run past the total.
+        const auto steps = static_cast<unsigned __int128>(total_ - half_);
+        const unsigned __int128 per_step = steps == 0 ? 1 : (pairs + steps - 1) / steps;
+        pairs_per_step_ = static_cast<std::int64_t>(std::min<unsigned __int128>(
+            std::max<unsigned __int128>(per_step, 1), std::numeric_limits<std::int64_t>::max()));
+        countdown_ = pairs_per_step_;
+        done_ = half_;
+        interrupt_.report(done_, total_);
+    }
+
+    void pair_walked() {
+        if (--countdown_ > 0) return;
+        countdown_ = pairs_per_step_;
+        interrupt_.report(++done_, total_);
+    }
+
+    void finished() { interrupt_.report(total_, total_); }
+
+private:
+    InterruptPoll& interrupt_;
+    std::int64_t total_;
+    std::int64_t half_;
+    std::int64_t done_ = 0;
+    std::int64_t pairs_per_step_ = 1;
+    std::int64_t countdown_ = 1;
 };
 
 }  // namespace
@@ -35,8 +79,10 @@ struct RankCoeffs {
 // cheap exact steps, plus one run per (r, c) that has candidates; one
 // RankCoeffs per rank in memory.
 void append_runs_by_q(const BoundedSearchData& search, RunSink& out) {
+    WalkProgress progress(search.interrupt, search.max_rank);
     std::vector<RankCoeffs> ranks;
     for (std::int64_t r = 1; r <= search.max_rank; ++r) {
+        progress.rank_bounded(r);
         search.interrupt.tick();
         if (const auto range = fixed_rank::FixedRankData{search, r}.admissible_c())
             ranks.push_back({r, range->first, range->last});
@@ -51,6 +97,7 @@ void append_runs_by_q(const BoundedSearchData& search, RunSink& out) {
         const int order = quadratic::sign(theta_difference);
         return order != 0 ? order < 0 : x.r < y.r;
     });
+    progress.walk_starts(ranks);
     for (std::int64_t j = 0; !ranks.empty(); ++j) {
         std::size_t kept = 0;
         for (const RankCoeffs& rank : ranks) {
@@ -59,9 +106,11 @@ void append_runs_by_q(const BoundedSearchData& search, RunSink& out) {
             const fixed_rank::FixedRankData fixed_rank{search, rank.r};
             if (const auto run = fixed_rank::fixed_c::FixedCoeffData{fixed_rank, c}.run()) out.append(*run);
             if (c < rank.c_last) ranks[kept++] = rank;
+            progress.pair_walked();
         }
         ranks.resize(kept);
     }
+    progress.finished();
 }
 
 }  // namespace varnolt::tilt_stability::bounded_rank

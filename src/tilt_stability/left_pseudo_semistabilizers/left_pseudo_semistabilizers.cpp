@@ -41,7 +41,10 @@ Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSin
 
     const std::int64_t x = search.x();
     const std::int64_t k_end = x > 1 ? q_numer_end(search, x) : x;
+    // Progress counts the values of q: k − 1 of them are done when k starts.
+    const std::int64_t steps = k_end > 1 ? k_end - 1 : 0;
     for (std::int64_t k = 1; k < k_end; ++k) {
+        interrupt.report(k - 1, steps);
         interrupt.tick();
         const Outcome<void> appended = fixed_q_beta::FixedQBetaData{search, k}.append_candidates(out);
         if (!appended) {
@@ -49,6 +52,7 @@ Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSin
             return appended;
         }
     }
+    interrupt.report(steps, steps);
     report();
     return {};
 }
