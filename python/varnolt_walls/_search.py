@@ -22,13 +22,17 @@ def _irrational_beta(r: int, c: int, d: int) -> bool:
     return r > 0 and discriminant > 0 and isqrt(discriminant) ** 2 != discriminant
 
 
-def _search(native: Callable[[int, int, int, int | None], T], r: int, c: int, d: int,
-            max_rank: int | None) -> T:
-    """native(r, c, d, bound) with max_rank checked; an irrational β₋ without
-    a bound is a ValueError that says to pass one."""
+# A search's progress callback: called with (done, total) steps.
+ProgressCallback = Callable[[int, int], object]
+
+
+def _search(native: Callable[[int, int, int, int | None, ProgressCallback | None], T], r: int, c: int,
+            d: int, max_rank: int | None, progress: ProgressCallback | None = None) -> T:
+    """native(r, c, d, bound, progress) with max_rank checked; an irrational β₋
+    without a bound is a ValueError that says to pass one."""
     if max_rank is None:
         try:
-            return native(r, c, d, None)
+            return native(r, c, d, None, progress)
         except RuntimeError as error:
             # The search also stops so when v has no real β₋ at all; only an
             # irrational one (rank > 0, c² − r·d > 0 not a square) has
@@ -42,10 +46,11 @@ def _search(native: Callable[[int, int, int, int | None], T], r: int, c: int, d:
     bound = operator.index(max_rank)
     if bound < 0:
         raise ValueError(f"max_rank must be >= 0, not {bound}")
-    return native(r, c, d, bound)
+    return native(r, c, d, bound, progress)
 
 
-def candidates(r: int, c: int, d: int, *, max_rank: int | None = None) -> NDArray[np.int64]:
+def candidates(r: int, c: int, d: int, *, max_rank: int | None = None,
+               progress: ProgressCallback | None = None) -> NDArray[np.int64]:
     """The candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²), as an array.
 
     The rows are those of ``varnolt.pseudo_semistabilizers(r, c, d)``, in the
@@ -58,6 +63,12 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None) -> NDArra
     ----------
     r, c, d : int
         Rank, ch1 = c·ℓ and ch2 = (d/2)·ℓ² of v, each a signed 64-bit integer.
+    progress : callable, optional
+        Called as ``progress(done, total)`` now and then while a long search
+        runs (at most every 50 ms, with the interpreter lock held): ``done``
+        of ``total`` steps, the values of q for a rational β₋, ranks of
+        `max_rank` for an irrational one. An exception it raises ends the
+        search and propagates.
 
     Returns
     -------
@@ -84,20 +95,21 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None) -> NDArra
     >>> candidates(1, 0, -1).shape
     (0, 3)
     """
-    rows = _search(_native.candidates, r, c, d, max_rank)
+    rows = _search(_native.candidates, r, c, d, max_rank, progress)
     return np.frombuffer(rows, dtype=np.int64).reshape(-1, 3)
 
 
-def count(r: int, c: int, d: int, *, max_rank: int | None = None) -> int:
+def count(r: int, c: int, d: int, *, max_rank: int | None = None,
+          progress: ProgressCallback | None = None) -> int:
     """The number of candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²).
 
     The same as ``len(candidates(r, c, d))``, without building the rows. It
-    takes the same time as the search, and raises the same errors as
-    :func:`candidates`.
+    takes the same time as the search, and takes the same options and
+    raises the same errors as :func:`candidates`.
 
     Examples
     --------
     >>> count(1, 0, -40000)
     8057113
     """
-    return _search(_native.count, r, c, d, max_rank)
+    return _search(_native.count, r, c, d, max_rank, progress)

@@ -7,7 +7,7 @@ from dataclasses import dataclass
 from fractions import Fraction
 from math import gcd
 
-from ._search import candidates
+from ._search import ProgressCallback, candidates
 
 Row = tuple[int, int, int]
 
@@ -77,7 +77,8 @@ def group_walls(v: Row, rows: Iterable[Row]) -> list[Wall]:
     return result
 
 
-def walls(r: int, c: int, d: int, *, max_rank: int | None = None) -> list[Wall]:
+def walls(r: int, c: int, d: int, *, max_rank: int | None = None,
+          progress: ProgressCallback | None = None) -> list[Wall]:
     """The distinct pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) that its candidates give, largest first.
 
     Each candidate u of :func:`candidates` gives the numerical wall of u
@@ -88,7 +89,7 @@ def walls(r: int, c: int, d: int, *, max_rank: int | None = None) -> list[Wall]:
     the cost is some microseconds of Python per candidate on top of
     :func:`candidates`.
 
-    Raises the errors of :func:`candidates`.
+    Takes the options and raises the errors of :func:`candidates`.
 
     Examples
     --------
@@ -104,5 +105,6 @@ def walls(r: int, c: int, d: int, *, max_rank: int | None = None) -> list[Wall]:
     (16, [('-25/6', '49/36')])
     """
     v = (r, c, d)
-    rows: list[Row] = [(u[0], u[1], u[2]) for u in candidates(r, c, d, max_rank=max_rank).tolist()]
+    found = candidates(r, c, d, max_rank=max_rank, progress=progress)
+    rows: list[Row] = [(u[0], u[1], u[2]) for u in found.tolist()]
     return group_walls(v, rows)

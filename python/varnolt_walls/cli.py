@@ -1,4 +1,5 @@
-"""The command line: varnolt-walls R C D [--candidates | --count] [--format F] [--plot FILE]."""
+"""The command line: varnolt-walls R C D [--candidates | --count] [--format F] [--plot FILE],
+and varnolt-walls sweep FILE (see _sweep_cli)."""
 
 from __future__ import annotations
 
@@ -8,11 +9,13 @@ import json
 import os
 import sys
 from collections.abc import Sequence
+from contextlib import nullcontext
 from typing import NoReturn, TextIO
 
 import numpy as np
 
 from ._beta import beta_minus
+from ._progress import search_bar
 from ._search import candidates, count
 from ._walls import Wall, walls
 
@@ -25,7 +28,11 @@ The pseudo-walls of the Chern character v = (R, C·ℓ, (D/2)·ℓ²) on a surfa
 Picard rank one, largest first: the center and radius² of each semicircle in
 the (β, α) half-plane and the candidate left pseudo-semistabilizers (r, c, d)
 that give it, computed exactly. --candidates lists the candidates instead,
---count only counts them."""
+--count only counts them. A search that takes longer than a second shows a
+progress bar on stderr when it is a terminal (needs tqdm).
+
+varnolt-walls sweep FILE: the same for many Chern characters at once, on all
+cores (see varnolt-walls sweep --help)."""
 
 EPILOG = """\
 exit status: 0 done, 1 the search cannot proceed (its message on stderr, e.g.
@@ -133,12 +140,15 @@ def run(argv: Sequence[str] | None) -> int:
         p.error(f"--plot FILE must end in .png or .svg: {args.plot}")
     v = (args.R, args.C, args.D)
     out = sys.stdout
-    if args.count:
-        write_count(out, args.format, v, count(*v, max_rank=args.max_rank))
-    elif args.candidates:
-        write_candidates(out, args.format, v, candidates(*v, max_rank=args.max_rank))
-    else:
-        write_walls(out, args.format, v, walls(*v, max_rank=args.max_rank))
+    # A bar on stderr once the search has run for a second, if it is a terminal.
+    progress = search_bar(PROG)
+    with progress or nullcontext():
+        if args.count:
+            write_count(out, args.format, v, count(*v, max_rank=args.max_rank, progress=progress))
+        elif args.candidates:
+            write_candidates(out, args.format, v, candidates(*v, max_rank=args.max_rank, progress=progress))
+        else:
+            write_walls(out, args.format, v, walls(*v, max_rank=args.max_rank, progress=progress))
     out.flush()
     if args.plot is not None:
         save_plot(v, args.plot, args.max_rank)
@@ -147,8 +157,13 @@ def run(argv: Sequence[str] | None) -> int:
 
 def main(argv: Sequence[str] | None = None) -> int:
     """Run the command line; returns the exit status."""
+    arguments = sys.argv[1:] if argv is None else list(argv)
+    if arguments[:1] == ["sweep"]:
+        from ._sweep_cli import main as sweep_main
+
+        return sweep_main(arguments[1:])
     try:
-        return run(argv)
+        return run(arguments)
     except KeyboardInterrupt:
         return 130
     except BrokenPipeError:
