@@ -5,15 +5,14 @@ from __future__ import annotations
 
 import signal
 import time
-from collections.abc import Sequence
+from collections.abc import Iterable, Sequence
 from concurrent.futures import CancelledError
-from typing import Literal, Protocol
+from typing import Literal, Protocol, cast
 
 from ._search import candidates, count
 from ._walls import walls
 
 What = Literal["count", "walls", "candidates"]
-ChernCharacter = tuple[int, int, int]
 SEARCHES = {"count": count, "walls": walls, "candidates": candidates}
 
 
@@ -39,7 +38,7 @@ def start_worker(stop: StopFlag) -> None:
     signal.signal(signal.SIGINT, signal.SIG_IGN)
 
 
-def run_batch(what: What, batch: Sequence[ChernCharacter], max_rank: int | None,
+def run_batch(what: What, batch: Sequence[object], max_rank: int | None,
               stop: StopFlag | None = None) -> tuple[list[object], float]:
     """The result of each v of batch, or the exception it raised, and the seconds the batch took.
 
@@ -58,7 +57,8 @@ def run_batch(what: What, batch: Sequence[ChernCharacter], max_rank: int | None,
     for v in batch:
         check(0, 0)
         try:
-            results.append(search(*v, max_rank=max_rank, progress=check))
+            # v as it came, so that a v that is not (r, c, d) fails as the one-by-one call does.
+            results.append(search(*cast("Iterable[int]", v), max_rank=max_rank, progress=check))
         except CancelledError:
             raise
         except Exception as error:

@@ -10,13 +10,13 @@ from collections import deque
 from collections.abc import Callable, Iterable, Iterator, Sized
 from concurrent.futures import Executor, ProcessPoolExecutor, ThreadPoolExecutor
 from itertools import islice
-from typing import Literal, SupportsIndex, TypeVar, cast, overload
+from typing import Literal, TypeVar, overload
 
 import numpy as np
 from numpy.typing import NDArray
 
 from ._progress import INSTALL_HINT, Bar, stderr_is_terminal, tqdm_bar
-from ._sweep_tasks import SEARCHES, ChernCharacter, StopFlag, What, run_batch, start_worker
+from ._sweep_tasks import SEARCHES, StopFlag, What, run_batch, start_worker
 from ._walls import Wall
 
 V = TypeVar("V")
@@ -36,12 +36,6 @@ BATCHES_PER_WORKER = 4  # in flight, and shares of what is left
 
 def _cpu_count() -> int:
     return os.cpu_count() or 1
-
-
-def _chern_character(v: object) -> ChernCharacter:
-    """v as (r, c, d) of Python ints; TypeError or ValueError when it is not three integers."""
-    r, c, d = cast("Iterable[SupportsIndex]", v)
-    return operator.index(r), operator.index(c), operator.index(d)
 
 
 @overload
@@ -77,8 +71,8 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
     Parameters
     ----------
     chern_characters : iterable of (r, c, d)
-        The Chern characters v = (r, c·ℓ, (d/2)·ℓ²), each three integers. A
-        v that is not three integers yields its TypeError or ValueError.
+        The Chern characters v = (r, c·ℓ, (d/2)·ℓ²), each three integers
+        (one that is not yields the TypeError of the one-by-one call).
     what : {"count", "walls", "candidates"}
         What to compute for each v.
     max_rank : int, optional
@@ -106,17 +100,22 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
 
     Examples
     --------
+    The ideal sheaves of 2 and 8 points in the plane, and a v with an
+    irrational β₋, on two threads:
+
     >>> from concurrent.futures import ThreadPoolExecutor
-    >>> points = [(1, 0, -2 * n) for n in range(1, 5)]
     >>> with ThreadPoolExecutor(2) as pool:
-    ...     for v, result in sweep(points, executor=pool, progress=False):
-    ...         print(v, result)
-    (1, 0, -2) 0
+    ...     for v, result in sweep([(1, 0, -4), (1, 0, -16), (3, 2, -1)], executor=pool, progress=False):
+    ...         print(v, type(result).__name__ if isinstance(result, Exception) else result)
     (1, 0, -4) 1
-    (1, 0, -6) 3
-    (1, 0, -8) 4
-    >>> [(v, type(result).__name__) for v, result in sweep([(3, 2, -1)], jobs=1, progress=False)]
-    [((3, 2, -1), 'ValueError')]
+    (1, 0, -16) 19
+    (3, 2, -1) ValueError
+
+    With `max_rank` the irrational one has candidates too; here on the
+    default pool of processes:
+
+    >>> dict(sweep([(1, 0, -16), (3, 2, -1)], max_rank=3, jobs=1, progress=False))
+    {(1, 0, -16): 18, (3, 2, -1): 5}
     """
     if what not in SEARCHES:
         raise ValueError(f"what must be 'count', 'walls' or 'candidates', not {what!r}")
@@ -180,39 +179,26 @@ def _default_pool(jobs: int, stop: StopFlag) -> Executor:
 
 
 class _Task[T]:
-    """One batch of v on its way: the valid ones submitted as one task, the
-    errors of those that are not three integers kept by position."""
+    """One batch of v on its way."""
 
     def __init__(self, executor: Executor, what: What, batch: list[T], max_rank: int | None,
                  stop: StopFlag | None) -> None:
         self.vs = batch
-        self._failed: dict[int, Exception] = {}
-        valid: list[ChernCharacter] = []
-        for i, v in enumerate(batch):
-            try:
-                valid.append(_chern_character(v))
-            except (TypeError, ValueError) as error:
-                self._failed[i] = error
-        self._future = executor.submit(run_batch, what, valid, max_rank, stop) if valid else None
+        self._future = executor.submit(run_batch, what, batch, max_rank, stop)
 
     def results(self) -> tuple[list[object], float]:
-        """The result or error of each v, and the seconds the task took (0: none ran).
+        """Waits for the task: the result or error of each v, and the seconds it took.
 
-        Waits for the task. When the task as a whole fails (a worker died, or
-        the cluster lost it), that is the error of each of its v."""
-        found: list[object] = []
-        seconds = 0.0
-        if self._future is not None:
-            try:
-                found, seconds = self._future.result()
-            except Exception as error:
-                found = [error] * (len(self.vs) - len(self._failed))
-        answers = iter(found)
-        return [self._failed[i] if i in self._failed else next(answers) for i in range(len(self.vs))], seconds
+        When the task as a whole fails (a v that cannot be sent to the worker,
+        a worker that died, a cluster that lost it), that is the error of each
+        of its v; then it took 0 seconds."""
+        try:
+            return self._future.result()
+        except Exception as error:
+            return [error] * len(self.vs), 0.0
 
     def cancel(self) -> None:
-        if self._future is not None:
-            self._future.cancel()
+        self._future.cancel()
 
 
 def _results(vs: Iterator[V], what: What, max_rank: int | None, executor: Executor | None, workers: int,
