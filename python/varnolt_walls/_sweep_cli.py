@@ -75,7 +75,7 @@ def parser() -> Parser:
                    help="what to compute for each v (default: count)")
     p.add_argument("--max-rank", metavar="N", type=rank_bound,
                    help="only candidates of rank at most N (required when β₋ is irrational)")
-    p.add_argument("--jobs", metavar="N", type=positive, help="worker processes (default: one per core)")
+    p.add_argument("--jobs", metavar="N", type=positive, help="worker threads (default: one per core)")
     return p
 
 

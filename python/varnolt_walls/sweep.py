@@ -2,13 +2,12 @@
 
 from __future__ import annotations
 
-import multiprocessing
 import operator
 import os
 import threading
 from collections import deque
 from collections.abc import Callable, Iterable, Iterator, Sized
-from concurrent.futures import Executor, ProcessPoolExecutor, ThreadPoolExecutor
+from concurrent.futures import Executor, ThreadPoolExecutor
 from itertools import islice
 from typing import Literal, TypeVar, overload
 
@@ -16,7 +15,7 @@ import numpy as np
 from numpy.typing import NDArray
 
 from ._progress import INSTALL_HINT, Bar, stderr_is_terminal, tqdm_bar
-from ._sweep_tasks import SEARCHES, StopFlag, What, run_batch, start_worker
+from ._sweep_tasks import SEARCHES, What, run_batch
 from ._walls import Wall
 
 V = TypeVar("V")
@@ -24,7 +23,8 @@ SweepCallback = Callable[[int, int | None], object]
 Progress = bool | SweepCallback | None
 
 # A batch of v is one task. Its size aims at BATCH_SECONDS of work: enough
-# that a task's own cost (about 0.1 ms to a local process, more to a cluster)
+# that a task's own cost (some µs on a thread, 0.1 ms to a process, more to a
+# cluster)
 # is small beside it, little enough that progress stays smooth. It at most
 # doubles from one batch to the next, and when the number of v is known no
 # batch takes more than a share of what is left, so that every worker gets
@@ -65,8 +65,8 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
 
     Nothing is written to standard output. Ctrl-C (KeyboardInterrupt), or
     leaving the loop early, cancels the tasks that have not started; with the
-    default pool, or a ThreadPoolExecutor, it also stops the running searches
-    within about 50 ms and shuts the default pool down.
+    default pool, or any ThreadPoolExecutor, it also stops the running
+    searches within about 50 ms, and it shuts the default pool down.
 
     Parameters
     ----------
@@ -81,9 +81,11 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
         Where the searches run: a ProcessPoolExecutor, a ThreadPoolExecutor
         (the searches release the interpreter lock), or a cluster's, such as
         ``dask.distributed.Client.get_executor()``. The sweep does not shut it
-        down. Default: a pool of `jobs` processes, made for this sweep.
+        down. Default: a pool of `jobs` threads, made for this sweep (the
+        searches release the interpreter lock, and threads measured faster
+        than processes, which pay to start and to pickle each result).
     jobs : int, optional
-        The number of processes of the default pool; default: one per core.
+        The number of threads of the default pool; default: one per core.
     progress : bool or callable, optional
         True: a progress bar on standard error (needs tqdm); False: none; a
         callable: called as ``progress(done, total)`` after each v, total None
@@ -112,7 +114,7 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
     (3, 2, -1) ValueError
 
     With `max_rank` the irrational one has candidates too; here on the
-    default pool of processes:
+    default pool:
 
     >>> dict(sweep([(1, 0, -16), (3, 2, -1)], max_rank=3, jobs=1, progress=False))
     {(1, 0, -16): 18, (3, 2, -1): 5}
@@ -171,18 +173,11 @@ class _Batches[T]:
         return batch
 
 
-def _default_pool(jobs: int, stop: StopFlag) -> Executor:
-    # forkserver: forking a process that runs threads (a Dask client, a
-    # progress bar's monitor) can deadlock the child.
-    context = multiprocessing.get_context("forkserver")
-    return ProcessPoolExecutor(jobs, mp_context=context, initializer=start_worker, initargs=(stop,))
-
-
 class _Task[T]:
     """One batch of v on its way."""
 
     def __init__(self, executor: Executor, what: What, batch: list[T], max_rank: int | None,
-                 stop: StopFlag | None) -> None:
+                 stop: threading.Event | None) -> None:
         self.vs = batch
         self._future = executor.submit(run_batch, what, batch, max_rank, stop)
 
@@ -204,15 +199,10 @@ class _Task[T]:
 def _results(vs: Iterator[V], what: What, max_rank: int | None, executor: Executor | None, workers: int,
              report: SweepCallback | None, bar: Bar | None, total: int | None,
              in_flight: int) -> Iterator[tuple[V, object]]:
-    stop: StopFlag
-    if executor is None:
-        stop = multiprocessing.get_context("forkserver").Event()
-        pool = _default_pool(workers, stop)
-    else:
-        stop = threading.Event()
-        pool = executor
-    # The searches see the stop flag of the default pool's processes from
-    # their start; a threading.Event reaches only threads of this process.
+    pool = executor if executor is not None else ThreadPoolExecutor(workers, thread_name_prefix="varnolt-sweep")
+    stop = threading.Event()
+    # An Event reaches only the threads of this process; the searches of
+    # other processes finish on their own.
     task_stop = stop if isinstance(pool, ThreadPoolExecutor) else None
     batches = _Batches(vs, total, workers)
     pending: deque[_Task[V]] = deque()
