@@ -12,6 +12,7 @@ from typing import NoReturn, TextIO
 
 import numpy as np
 
+from ._sweep_tasks import Result, What
 from ._walls import Wall
 from .sweep import sweep
 
@@ -106,7 +107,7 @@ def wall_document(wall: Wall) -> dict[str, object]:
             "semistabilizers": [list(u) for u in wall.semistabilizers]}
 
 
-def document(v: tuple[int, int, int], what: str, result: object) -> dict[str, object]:
+def document(v: tuple[int, int, int], what: What, result: Result | Exception) -> dict[str, object]:
     """The JSON object of one v."""
     line: dict[str, object] = {"chern_character": list(v)}
     if isinstance(result, Exception):
@@ -114,7 +115,7 @@ def document(v: tuple[int, int, int], what: str, result: object) -> dict[str, ob
     elif isinstance(result, np.ndarray):
         line[what] = result.tolist()
     elif isinstance(result, list):
-        line[what] = [wall_document(wall) for wall in result if isinstance(wall, Wall)]
+        line[what] = [wall_document(wall) for wall in result]
     else:
         line[what] = result
     return line
@@ -138,11 +139,12 @@ def run(argv: Sequence[str]) -> int:
         print(f"{PROG}: error: {error}", file=sys.stderr)
         return 2
     out: TextIO = sys.stdout
+    what: What = args.what
     failed = False
-    with closing(sweep(vs, args.what, max_rank=args.max_rank, jobs=args.jobs)) as results:
+    with closing(sweep(vs, what, max_rank=args.max_rank, jobs=args.jobs)) as results:
         for v, result in results:
             failed = failed or isinstance(result, Exception)
-            out.write(json.dumps(document(v, args.what, result), ensure_ascii=False) + "\n")
+            out.write(json.dumps(document(v, what, result), ensure_ascii=False) + "\n")
             out.flush()
     return 1 if failed else 0
 

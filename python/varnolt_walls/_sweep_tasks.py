@@ -5,19 +5,23 @@ from __future__ import annotations
 
 import threading
 import time
-from collections.abc import Iterable, Sequence
+from collections.abc import Callable, Iterable, Sequence
 from concurrent.futures import CancelledError
 from typing import Literal, cast
 
+import numpy as np
+from numpy.typing import NDArray
+
 from ._search import candidates, count
-from ._walls import walls
+from ._walls import Wall, walls
 
 What = Literal["count", "walls", "candidates"]
-SEARCHES = {"count": count, "walls": walls, "candidates": candidates}
+Result = int | list[Wall] | NDArray[np.int64]
+SEARCHES: dict[str, Callable[..., Result]] = {"count": count, "walls": walls, "candidates": candidates}
 
 
 def run_batch(what: What, batch: Sequence[object], max_rank: int | None,
-              stop: threading.Event | None = None) -> tuple[list[object], float]:
+              stop: threading.Event | None = None) -> tuple[list[Result | Exception], float]:
     """The result of each v of batch, or the exception it raised, and the seconds the batch took.
 
     `stop` (only for threads of the sweep's own process) ends the batch with
@@ -31,7 +35,7 @@ def run_batch(what: What, batch: Sequence[object], max_rank: int | None,
             raise CancelledError
 
     start = time.perf_counter()
-    results: list[object] = []
+    results: list[Result | Exception] = []
     for v in batch:
         check(0, 0)
         try:

@@ -6,7 +6,7 @@ import operator
 import os
 import threading
 from collections import deque
-from collections.abc import Callable, Iterable, Iterator, Sized
+from collections.abc import Callable, Generator, Iterable, Iterator, Sized
 from concurrent.futures import Executor, ThreadPoolExecutor
 from itertools import islice
 from typing import Literal, TypeVar, overload
@@ -15,7 +15,7 @@ import numpy as np
 from numpy.typing import NDArray
 
 from ._progress import INSTALL_HINT, Bar, stderr_is_terminal, tqdm_bar
-from ._sweep_tasks import SEARCHES, What, run_batch
+from ._sweep_tasks import SEARCHES, Result, What, run_batch
 from ._walls import Wall
 
 V = TypeVar("V")
@@ -41,18 +41,22 @@ def _cpu_count() -> int:
 @overload
 def sweep(chern_characters: Iterable[V], what: Literal["count"] = "count", *, max_rank: int | None = None,
           executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
-          max_in_flight: int | None = None) -> Iterator[tuple[V, int | Exception]]: ...
+          max_in_flight: int | None = None) -> Generator[tuple[V, int | Exception]]: ...
 @overload
 def sweep(chern_characters: Iterable[V], what: Literal["walls"], *, max_rank: int | None = None,
           executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
-          max_in_flight: int | None = None) -> Iterator[tuple[V, list[Wall] | Exception]]: ...
+          max_in_flight: int | None = None) -> Generator[tuple[V, list[Wall] | Exception]]: ...
 @overload
 def sweep(chern_characters: Iterable[V], what: Literal["candidates"], *, max_rank: int | None = None,
           executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
-          max_in_flight: int | None = None) -> Iterator[tuple[V, NDArray[np.int64] | Exception]]: ...
+          max_in_flight: int | None = None) -> Generator[tuple[V, NDArray[np.int64] | Exception]]: ...
+@overload
+def sweep(chern_characters: Iterable[V], what: What, *, max_rank: int | None = None,
+          executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
+          max_in_flight: int | None = None) -> Generator[tuple[V, Result | Exception]]: ...
 def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int | None = None,
           executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
-          max_in_flight: int | None = None) -> Iterator[tuple[V, object]]:
+          max_in_flight: int | None = None) -> Generator[tuple[V, Result | Exception]]:
     """The searches of many Chern characters, spread over the workers of an executor.
 
     Yields ``(v, result)`` for each v of `chern_characters`, in their order,
@@ -98,7 +102,8 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
 
     Returns
     -------
-    iterator of (v, result or exception)
+    generator of (v, result or exception)
+        Its ``close()`` (or ``contextlib.closing``) ends the sweep at once.
 
     Examples
     --------
@@ -181,7 +186,7 @@ class _Task[T]:
         self.vs = batch
         self._future = executor.submit(run_batch, what, batch, max_rank, stop)
 
-    def results(self) -> tuple[list[object], float]:
+    def results(self) -> tuple[list[Result | Exception], float]:
         """Waits for the task: the result or error of each v, and the seconds it took.
 
         When the task as a whole fails (a v that cannot be sent to the worker,
@@ -190,7 +195,8 @@ class _Task[T]:
         try:
             return self._future.result()
         except Exception as error:
-            return [error] * len(self.vs), 0.0
+            failed: list[Result | Exception] = [error] * len(self.vs)
+            return failed, 0.0
 
     def cancel(self) -> None:
         self._future.cancel()
@@ -198,7 +204,7 @@ class _Task[T]:
 
 def _results(vs: Iterator[V], what: What, max_rank: int | None, executor: Executor | None, workers: int,
              report: SweepCallback | None, bar: Bar | None, total: int | None,
-             in_flight: int) -> Iterator[tuple[V, object]]:
+             in_flight: int) -> Generator[tuple[V, Result | Exception]]:
     pool = executor if executor is not None else ThreadPoolExecutor(workers, thread_name_prefix="varnolt-sweep")
     stop = threading.Event()
     # An Event reaches only the threads of this process; the searches of
