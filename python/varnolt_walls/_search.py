@@ -39,8 +39,9 @@ def _search(native: Callable[[int, int, int, int | None, ProgressCallback | None
             # candidates of every rank, which a bound makes finitely many.
             if str(error) == IRRATIONAL and _irrational_beta(*map(operator.index, (r, c, d))):
                 raise ValueError(
-                    f"β₋ of ({r}, {c}, {d}) is irrational, so there are infinitely many "
-                    "pseudo-walls: pass max_rank=R to list the candidates of rank at most R"
+                    f"{IRRATIONAL}: β₋ of ({r}, {c}, {d}) is irrational, so there are infinitely "
+                    "many pseudo-walls; pass max_rank=R to list those of the candidates of rank "
+                    "at most R"
                 ) from None
             raise
     bound = operator.index(max_rank)
