@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+import importlib.util
 import operator
 import os
 import threading
@@ -23,12 +24,11 @@ SweepCallback = Callable[[int, int | None], object]
 Progress = bool | SweepCallback | None
 
 # A batch of v is one task. Its size aims at BATCH_SECONDS of work: enough
-# that a task's own cost (some µs on a thread, 0.1 ms to a process, more to a
-# cluster)
-# is small beside it, little enough that progress stays smooth. It at most
-# doubles from one batch to the next, and when the number of v is known no
-# batch takes more than a share of what is left, so that every worker gets
-# some even when the first v are cheap and the last ones dear.
+# that a task's own cost (some µs on a thread, 0.1 ms to a process, more to
+# a cluster) is small beside it, little enough that progress stays smooth.
+# It at most doubles from one batch to the next, and when the number of v is
+# known no batch takes more than a share of what is left, so that every
+# worker gets some even when the first v are cheap and the last ones dear.
 BATCH_SECONDS = 0.05
 MAX_BATCH = 1024
 BATCHES_PER_WORKER = 4  # in flight, and shares of what is left
@@ -132,10 +132,11 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
         raise ValueError("jobs is the size of the default pool: a positive int, and only without executor")
     if max_in_flight is not None and operator.index(max_in_flight) < 1:
         raise ValueError(f"max_in_flight must be >= 1, not {max_in_flight}")
+    if progress is True and importlib.util.find_spec("tqdm") is None:
+        raise ImportError(INSTALL_HINT)
     total = len(chern_characters) if isinstance(chern_characters, Sized) else None
-    report, bar = _progress_report(progress, total, what)
     workers = jobs or _cpu_count()
-    return _results(iter(chern_characters), what, max_rank, executor, workers, report, bar, total,
+    return _results(iter(chern_characters), what, max_rank, executor, workers, progress, total,
                     max_in_flight or BATCHES_PER_WORKER * workers)
 
 
@@ -148,8 +149,6 @@ def _progress_report(progress: Progress, total: int | None,
         return None, None
     bar = tqdm_bar(total=total, unit="v", description=what)
     if bar is None:
-        if progress is True:
-            raise ImportError(INSTALL_HINT)
         return None, None
     return lambda done, total: bar.update(1), bar
 
@@ -203,8 +202,10 @@ class _Task[T]:
 
 
 def _results(vs: Iterator[V], what: What, max_rank: int | None, executor: Executor | None, workers: int,
-             report: SweepCallback | None, bar: Bar | None, total: int | None,
-             in_flight: int) -> Generator[tuple[V, Result | Exception]]:
+             progress: Progress, total: int | None, in_flight: int) -> Generator[tuple[V, Result | Exception]]:
+    # Only now, as the caller starts to iterate: a sweep never iterated
+    # leaves no bar behind.
+    report, bar = _progress_report(progress, total, what)
     pool = executor if executor is not None else ThreadPoolExecutor(workers, thread_name_prefix="varnolt-sweep")
     stop = threading.Event()
     # An Event reaches only the threads of this process; the searches of

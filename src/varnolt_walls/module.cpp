@@ -16,10 +16,10 @@ PyCFunction fast_call() {
 
 PyMethodDef function_table[] = {
     {"candidates", fast_call<candidates>(), METH_FASTCALL | METH_KEYWORDS,
-     "candidates(r, c, d)\n--\n\n"
+     "candidates(r, c, d, max_rank, progress=None)\n--\n\n"
      "The candidates of (r, c, d/2) as a bytearray of native int64 rows (r, c, d)."},
     {"count", fast_call<count>(), METH_FASTCALL | METH_KEYWORDS,
-     "count(r, c, d)\n--\n\nThe number of candidates of (r, c, d/2)."},
+     "count(r, c, d, max_rank, progress=None)\n--\n\nThe number of candidates of (r, c, d/2)."},
     {nullptr, nullptr, 0, nullptr},
 };
 
