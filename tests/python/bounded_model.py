@@ -88,21 +88,34 @@ def real_beta(r, c, d):
     return Real(Fraction(c, r), Fraction(-1, r), discriminant)
 
 
-def _holds(v_r, beta, twisted_v, rank, c1, d1):
-    """Whether (rank, c1, d1) meets every condition, each decided by one exact sign."""
+def _q_holds(v_r, twisted_v, rank, q):
+    """0 < q < S and v.r·q < r'·S: the conditions that do not involve d'."""
+    return q.sign() > 0 and (twisted_v - q).sign() > 0 and (rank * twisted_v - v_r * q).sign() > 0
+
+
+def _ch2_bounds(v_r, beta, twisted_v, rank, c1):
+    """(L, caps) of (r', c'): the twisted ch2 is t = d'/2 − L with L = β·c' − β²·r'/2, and the
+    conditions on d' are 0 < t and t ≤ every cap."""
     q = c1 - rank * beta
-    if q.sign() <= 0 or (twisted_v - q).sign() <= 0 or (rank * twisted_v - v_r * q).sign() <= 0:
-        return False
-    twisted_ch2 = Fraction(d1, 2) - beta * c1 + beta * beta * rank / 2
-    if twisted_ch2.sign() <= 0:
-        return False
     delta = twisted_v - q
     caps = [q * q / (2 * rank)]
     if rank > v_r:
         caps.append(delta * delta / (2 * (rank - v_r)))
     if 2 * rank < v_r:
         caps.append(delta * q / (v_r - 2 * rank))
-    return all((cap - twisted_ch2).sign() >= 0 for cap in caps)
+    return beta * c1 - beta * beta * rank / 2, caps
+
+
+def _ch2_holds(bounds, d1):
+    lower, caps = bounds
+    twisted_ch2 = Fraction(d1, 2) - lower
+    return twisted_ch2.sign() > 0 and all((cap - twisted_ch2).sign() >= 0 for cap in caps)
+
+
+def _holds(v_r, beta, twisted_v, rank, c1, d1):
+    """Whether (rank, c1, d1) meets every condition, each decided by one exact sign."""
+    return (_q_holds(v_r, twisted_v, rank, c1 - rank * beta)
+            and _ch2_holds(_ch2_bounds(v_r, beta, twisted_v, rank, c1), d1))
 
 
 def _coefficient_box(beta, twisted_v, rank):
@@ -140,14 +153,14 @@ def bounded_candidates(r, c, d, max_rank):
     for rank in range(1, max_rank + 1):
         coefficients = _coefficient_box(beta, twisted_v, rank)
         for c1 in coefficients:
+            # The conditions on q do not involve d': when they fail, no d' of this c' holds.
+            if not _q_holds(r, twisted_v, rank, c1 - rank * beta):
+                continue
+            bounds = _ch2_bounds(r, beta, twisted_v, rank, c1)
             ch2s = _ch2_box(beta, twisted_v, rank, c1)
-            for d1 in ch2s:
-                if _holds(r, beta, twisted_v, rank, c1, d1):
-                    found.append((rank, c1, d1))
-            assert not _holds(r, beta, twisted_v, rank, c1, ch2s[0])
-            assert not _holds(r, beta, twisted_v, rank, c1, ch2s[-1])
+            found.extend((rank, c1, d1) for d1 in ch2s if _ch2_holds(bounds, d1))
+            assert not _ch2_holds(bounds, ch2s[0]) and not _ch2_holds(bounds, ch2s[-1])
         for edge in (coefficients[0], coefficients[-1]):
-            assert not any(_holds(r, beta, twisted_v, rank, edge, d1)
-                           for d1 in _ch2_box(beta, twisted_v, rank, edge))
+            assert not _q_holds(r, twisted_v, rank, edge - rank * beta)
     found.sort(key=cmp_to_key(_cmp_by_q(beta)))
     return ("ok", found)
