@@ -6,7 +6,7 @@ from fractions import Fraction
 from math import sqrt
 from typing import TYPE_CHECKING, Any
 
-from ._beta import beta_minus
+from ._beta import beta_minus, beta_minus_text
 from ._walls import walls
 
 if TYPE_CHECKING:
@@ -81,7 +81,7 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
         betas = [beta + side * width * i / steps for i in range(steps + 1)]
         alphas = [sqrt(max((b - vertical) ** 2 - (c * c - r * d) / r**2, 0.0)) for b in betas]
         ax.plot(betas, alphas, color="0.4", linewidth=0.8, label="hyperbola through β₋")
-    ax.plot([beta], [0.0], marker="o", color="C3", linestyle="none", label=f"β₋ = {beta_minus(r, c, d)}")
+    ax.plot([beta], [0.0], marker="o", color="C3", linestyle="none", label=f"β₋ = {beta_minus_text(r, c, d)}")
 
     margin = 0.05 * max(right - left, top, 1.0)
     ax.set_xlim(left - margin, right + margin)

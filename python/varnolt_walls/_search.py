@@ -22,10 +22,17 @@ def _irrational_beta(r: int, c: int, d: int) -> bool:
     return r > 0 and discriminant > 0 and isqrt(discriminant) ** 2 != discriminant
 
 
+def irrational_hint(r: int, c: int, d: int, option: str = "max_rank=R") -> str:
+    """What to do when the search stops at an irrational β₋: pass a rank bound."""
+    return (f"β₋ of ({r}, {c}, {d}) is irrational, so there are infinitely many pseudo-walls: "
+            f"pass {option} to list those of the candidates of rank at most {option[-1]}")
+
+
 def _search(native: Callable[[int, int, int, int | None], T], r: int, c: int, d: int,
             max_rank: int | None) -> T:
-    """native(r, c, d, bound) with max_rank checked; an irrational β₋ without
-    a bound is a ValueError that says to pass one."""
+    """native(r, c, d, bound) with max_rank checked. An irrational β₋ without a
+    bound keeps the search's RuntimeError (the same outcome as
+    varnolt.pseudo_semistabilizers), with a note that says to pass one."""
     if max_rank is None:
         try:
             return native(r, c, d, None)
@@ -34,10 +41,7 @@ def _search(native: Callable[[int, int, int, int | None], T], r: int, c: int, d:
             # irrational one (rank > 0, c² − r·d > 0 not a square) has
             # candidates of every rank, which a bound makes finitely many.
             if str(error) == IRRATIONAL and _irrational_beta(*map(operator.index, (r, c, d))):
-                raise ValueError(
-                    f"β₋ of ({r}, {c}, {d}) is irrational, so there are infinitely many "
-                    "pseudo-walls: pass max_rank=R to list the candidates of rank at most R"
-                ) from None
+                error.add_note(irrational_hint(r, c, d))
             raise
     bound = operator.index(max_rank)
     if bound < 0:

@@ -8,7 +8,8 @@ numbers a + b·√Δ (a, b Fractions), never with the search's scaled bounds:
 * A candidate u = (r', c', d'/2) with 1 ≤ r' ≤ R has q = c' − r'·β and S = c − r·β with
   0 < q < S and r' > r·q/S; its twisted ch2 t = d'/2 − β·c' + β²·r'/2 satisfies 0 < t ≤ the least
   of q²/(2r'), δ²/(2(r' − r)) when r' > r and δ·q/(r − 2r') when 2r' < r, with δ = S − q.
-* For every rank, c' and d' run over a box found with floating point and widened by a margin;
+* For every rank, c' and d' run over a box found from close rational approximations (isqrt)
+  and widened by a margin;
   each condition is then decided exactly, and the box edges are checked to fail, so the box
   holds every candidate.
 
@@ -18,12 +19,13 @@ The results are sorted by q (exactly), then r', then d'.  `bounded_candidates` r
 
 from fractions import Fraction
 from functools import cmp_to_key
-from math import ceil, floor, isqrt, sqrt
+from math import ceil, floor, isqrt
 
 from search_model import search as unbounded_search
 
 IRRATIONAL = "β_ is not rational: ∞ walls"
 MARGIN = 3
+PRECISION = 40
 
 
 class Real:
@@ -71,8 +73,11 @@ class Real:
         square_a, square_b = self.a * self.a, self.b * self.b * self.radicand
         return sa if square_a > square_b else sb if square_a < square_b else 0
 
-    def __float__(self):
-        return float(self.a) + float(self.b) * sqrt(self.radicand)
+    def approx(self):
+        """A Fraction within 2^-39 of the value, at any magnitude (a float would not do near 2^63)."""
+        scaled = self.b * self.b * self.radicand * 4**PRECISION
+        root = Fraction(isqrt(floor(scaled)), 2**PRECISION)
+        return self.a + (root if self.b > 0 else -root)
 
 
 def real_beta(r, c, d):
@@ -119,15 +124,15 @@ def _holds(v_r, beta, twisted_v, rank, c1, d1):
 
 
 def _coefficient_box(beta, twisted_v, rank):
-    low = float(rank * beta)
-    return range(floor(low) - MARGIN, ceil(low + float(twisted_v)) + MARGIN + 1)
+    low = (rank * beta).approx()
+    return range(floor(low) - MARGIN, ceil(low + twisted_v.approx()) + MARGIN + 1)
 
 
 def _ch2_box(beta, twisted_v, rank, c1):
     """d' box: 0 < t ≤ q²/(2r') < S²/(2r') puts d' in (2L, 2L + S²/r']."""
     q = c1 - rank * beta
-    twice_lower = float(2 * beta * q + beta * beta * rank)
-    width = float(twisted_v) ** 2 / rank
+    twice_lower = (2 * beta * q + beta * beta * rank).approx()
+    width = twisted_v.approx() ** 2 / rank
     return range(floor(twice_lower) - MARGIN, ceil(twice_lower + width) + MARGIN + 1)
 
 
