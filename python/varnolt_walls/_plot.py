@@ -28,6 +28,9 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
     ----------
     r, c, d : int
         The Chern character, as for :func:`walls`.
+    max_rank : int, optional
+        Only the walls of candidates of rank at most `max_rank`, as for
+        :func:`walls`; required when β₋ is irrational.
     ax : matplotlib.axes.Axes, optional
         Where to draw; a new figure's Axes when omitted.
     **style
@@ -51,6 +54,8 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
     >>> ax = plot(1, 0, -16, color="tab:blue")
     >>> len(ax.patches)
     16
+    >>> len(plot(1, 0, -2, max_rank=12).patches)  # one point: β₋ = -√2 is irrational
+    2
     """
     try:
         import matplotlib.pyplot as pyplot

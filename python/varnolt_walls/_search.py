@@ -62,6 +62,15 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None) -> NDArra
     ----------
     r, c, d : int
         Rank, ch1 = c·ℓ and ch2 = (d/2)·ℓ² of v, each a signed 64-bit integer.
+    max_rank : int, optional
+        Only the candidates of rank at most `max_rank` (>= 0), in the same
+        order. For a rational β₋ this is the full list without the ranks
+        above it, and the search never visits them. An irrational β₋
+        (r > 0, c² − r·d > 0 not a square) has infinitely many candidates,
+        whose pseudo-walls accumulate at β₋, so there it is required: the
+        candidates are then every (r', c', d') with 1 <= r' <= max_rank that
+        meets the search's conditions at the exact β₋ = (c − √Δ)/r, ordered
+        by q = c' − r'·β₋ as a real number, then r', then d'.
 
     Returns
     -------
@@ -72,11 +81,16 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None) -> NDArra
     ------
     RuntimeError
         When the search cannot proceed, with its message, e.g.
-        "β_ is not rational: ∞ walls".
+        "β_ is not rational: ∞ walls" (no real β₋; or an irrational β₋ without
+        `max_rank`, with a note saying to pass it).
+    ValueError
+        When `max_rank` is negative.
     OverflowError
-        When an argument or a value the search needs leaves 64 bits.
+        When an argument or a value the search needs leaves 64 bits (128 bits
+        for the intermediate values of an irrational β₋).
     MemoryError
-        When the result does not fit in memory.
+        When the result (or, for an irrational β₋, one record per rank up to
+        `max_rank`) does not fit in memory.
 
     Examples
     --------
@@ -85,8 +99,20 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None) -> NDArra
            [ 2,  0, -1],
            [ 2,  0,  0],
            [ 3, -1,  0]])
+    >>> candidates(2, 1, -4, max_rank=2)
+    array([[ 1,  0,  0],
+           [ 2,  0, -1],
+           [ 2,  0,  0]])
     >>> candidates(1, 0, -1).shape
     (0, 3)
+
+    One point in the plane, β₋ = -√2: O(-1) = (1, -1, 1) comes first.
+
+    >>> candidates(1, 0, -2, max_rank=12)
+    array([[  1,  -1,   1],
+           [  9, -12,  16],
+           [  2,  -2,   2],
+           [  5,  -6,   7]])
     """
     rows = _search(_native.candidates, r, c, d, max_rank)
     return np.frombuffer(rows, dtype=np.int64).reshape(-1, 3)
@@ -95,13 +121,16 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None) -> NDArra
 def count(r: int, c: int, d: int, *, max_rank: int | None = None) -> int:
     """The number of candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²).
 
-    The same as ``len(candidates(r, c, d))``, without building the rows. It
-    takes the same time as the search, and raises the same errors as
-    :func:`candidates`.
+    The same as ``len(candidates(r, c, d, max_rank=max_rank))``, without
+    building the rows. It takes the same time as the search, and raises the
+    same errors as :func:`candidates`; `max_rank` is as there (required when
+    β₋ is irrational).
 
     Examples
     --------
     >>> count(1, 0, -40000)
     8057113
+    >>> count(1, 0, -2, max_rank=12), count(1, 0, -2, max_rank=1000)
+    (4, 9)
     """
     return _search(_native.count, r, c, d, max_rank)
