@@ -94,6 +94,7 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
     ax.set_aspect("equal", adjustable="box")
     ax.set_xlabel("β")
     ax.set_ylabel("α")
-    ax.set_title(f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of ({r}, {c}ℓ, {Fraction(d, 2)}ℓ²)")
+    bound = "" if max_rank is None else f", candidates of rank ≤ {max_rank}"
+    ax.set_title(f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of ({r}, {c}ℓ, {Fraction(d, 2)}ℓ²){bound}")
     ax.legend(loc="upper right", fontsize="small")
     return ax
