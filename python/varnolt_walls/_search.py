@@ -23,16 +23,15 @@ def _irrational_beta(r: int, c: int, d: int) -> bool:
 
 
 def irrational_hint(r: int, c: int, d: int, option: str = "max_rank=R") -> str:
-    """What to do when the search stops at an irrational β₋: pass a rank bound."""
-    return (f"β₋ of ({r}, {c}, {d}) is irrational, so there are infinitely many pseudo-walls: "
+    """Why the search stops at an irrational β₋, and what to do: pass a rank bound."""
+    return (f"β₋ of ({r}, {c}, {d}) is irrational, so there are infinitely many pseudo-walls; "
             f"pass {option} to list those of the candidates of rank at most {option[-1]}")
 
 
 def _search(native: Callable[[int, int, int, int | None], T], r: int, c: int, d: int,
             max_rank: int | None) -> T:
-    """native(r, c, d, bound) with max_rank checked. An irrational β₋ without a
-    bound keeps the search's RuntimeError (the same outcome as
-    varnolt.pseudo_semistabilizers), with a note that says to pass one."""
+    """native(r, c, d, bound) with max_rank checked; an irrational β₋ without
+    a bound is a ValueError that keeps the search's message and says to pass one."""
     if max_rank is None:
         try:
             return native(r, c, d, None)
@@ -41,7 +40,7 @@ def _search(native: Callable[[int, int, int, int | None], T], r: int, c: int, d:
             # irrational one (rank > 0, c² − r·d > 0 not a square) has
             # candidates of every rank, which a bound makes finitely many.
             if str(error) == IRRATIONAL and _irrational_beta(*map(operator.index, (r, c, d))):
-                error.add_note(irrational_hint(r, c, d))
+                raise ValueError(f"{IRRATIONAL}: {irrational_hint(r, c, d)}") from None
             raise
     bound = operator.index(max_rank)
     if bound < 0:
@@ -81,10 +80,11 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None) -> NDArra
     ------
     RuntimeError
         When the search cannot proceed, with its message, e.g.
-        "β_ is not rational: ∞ walls" (no real β₋; or an irrational β₋ without
-        `max_rank`, with a note saying to pass it).
+        "β_ is not rational: ∞ walls" when v has no real β₋.
     ValueError
-        When `max_rank` is negative.
+        When β₋ is irrational and `max_rank` is not given (the message starts
+        with the search's and says to pass `max_rank`), or `max_rank` is
+        negative.
     OverflowError
         When an argument or a value the search needs leaves 64 bits (128 bits
         for the intermediate values of an irrational β₋).

@@ -140,10 +140,10 @@ def run(argv: Sequence[str] | None) -> int:
             write_candidates(out, args.format, v, candidates(*v, max_rank=args.max_rank))
         else:
             write_walls(out, args.format, v, walls(*v, max_rank=args.max_rank))
-    except RuntimeError as error:
-        # The search's message, and on the same line what to do about it.
-        if str(error) == IRRATIONAL and getattr(error, "__notes__", None):
-            raise RuntimeError(f"{error}; {irrational_hint(*v, '--max-rank N')}") from None
+    except ValueError as error:
+        # The same words, with the option of the command line.
+        if str(error).startswith(IRRATIONAL):
+            raise ValueError(f"{IRRATIONAL}: {irrational_hint(*v, '--max-rank N')}") from None
         raise
     out.flush()
     if args.plot is not None:

@@ -57,8 +57,8 @@ CASES = [
         "chern_character": [2, 3, 3], "beta_minus": "(3 - √3)/2",
         "candidates": varnolt_walls.candidates(2, 3, 3, max_rank=40).tolist()}, ""),
     (CLI, "2 1 -4 --max-rank 2 --candidates", 0, "1 0 0\n2 0 -1\n2 0 0\n", ""),
-    (CLI, "1 0 -2", 1, "", "β_ is not rational: ∞ walls; β₋ of (1, 0, -2) is irrational, so there are "
-     "infinitely many pseudo-walls: pass --max-rank N"),
+    (CLI, "1 0 -2", 1, "", "β_ is not rational: ∞ walls: β₋ of (1, 0, -2) is irrational, so there are "
+     "infinitely many pseudo-walls; pass --max-rank N"),
     (CLI, "1 0 -2 --max-rank -1", 2, "", "--max-rank must be >= 0"),
     (CLI, "1 x 3", 2, "", "argument C"),
     (CLI, "1 0", 2, "", "required: D"),
