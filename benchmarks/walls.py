@@ -6,7 +6,9 @@ For each case of benchmarks/run.py it prints the median time of
 varnolt.pseudo_semistabilizers, of the CPython floor of building the same list
 of tuples (list(zip(R, C, D)) over the result's own columns), of
 varnolt_walls.candidates and of varnolt_walls.count, the ratio floor /
-candidates, and the bytes per candidate of the array.
+candidates, and the bytes per candidate of the array. Then, for searches
+bounded by rank (a hundred points in the plane, whose β₋ is irrational), the
+median time of count and candidates with max_rank = 10^3, 10^4 and 10^5.
 """
 
 import argparse
@@ -18,6 +20,9 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from run import CASES  # noqa: E402  (the same cases as the main benchmark)
+
+# A hundred points in the plane: β₋ = -√200 is irrational.
+BOUNDED_CASES = [((1, 0, -200), 10**k) for k in (3, 4, 5)]
 
 
 def median_seconds(function, runs):
@@ -57,6 +62,13 @@ def main():
         print(f"{str(v):>16} {n:9d} {tuples_s * 1e3:10.3f} {floor_s * 1e3:9.3f} {array_s * 1e3:9.3f}"
               f" {floor_s / max(array_s, 1e-9):11.1f} {count_s * 1e3:9.3f}"
               f" {array.nbytes / max(n, 1):9.0f}", file=report, flush=True)
+
+    print(f"\n{'v':>16} {'max_rank':>9} {'results':>9} {'count ms':>9} {'array ms':>9}", file=report, flush=True)
+    for v, max_rank in BOUNDED_CASES:
+        n = varnolt_walls.count(*v, max_rank=max_rank)
+        count_s = median_seconds(lambda: varnolt_walls.count(*v, max_rank=max_rank), args.runs)
+        array_s = median_seconds(lambda: varnolt_walls.candidates(*v, max_rank=max_rank), args.runs)
+        print(f"{str(v):>16} {max_rank:9d} {n:9d} {count_s * 1e3:9.3f} {array_s * 1e3:9.3f}", file=report, flush=True)
 
 
 if __name__ == "__main__":

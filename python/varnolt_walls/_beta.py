@@ -50,3 +50,20 @@ def beta_minus(r: int, c: int, d: int) -> Fraction | QuadraticIrrational:
     if root * root == discriminant:
         return Fraction(c - root, r)
     return QuadraticIrrational(c, discriminant, r)
+
+
+def beta_minus_text(r: int, c: int, d: int) -> str:
+    """β₋ as text for people: like ``str(beta_minus(r, c, d))``, without a "0 - " or a "/1".
+
+    Examples
+    --------
+    >>> beta_minus_text(1, 0, -2), beta_minus_text(2, 3, 3), beta_minus_text(2, 0, -1), beta_minus_text(1, 0, -16)
+    ('-√2', '(3 - √3)/2', '-√2/2', '-4')
+    """
+    beta = beta_minus(r, c, d)
+    if isinstance(beta, Fraction) or beta.r < 0:
+        return str(beta)
+    numerator = f"-√{beta.discriminant}" if beta.c == 0 else f"{beta.c} - √{beta.discriminant}"
+    if beta.r == 1:
+        return numerator
+    return f"{numerator}/{beta.r}" if beta.c == 0 else f"({numerator})/{beta.r}"

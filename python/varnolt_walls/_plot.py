@@ -6,7 +6,7 @@ from fractions import Fraction
 from math import sqrt
 from typing import TYPE_CHECKING, Any
 
-from ._beta import beta_minus
+from ._beta import beta_minus, beta_minus_text
 from ._walls import walls
 
 if TYPE_CHECKING:
@@ -28,6 +28,9 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
     ----------
     r, c, d : int
         The Chern character, as for :func:`walls`.
+    max_rank : int, optional
+        Only the walls of candidates of rank at most `max_rank`, as for
+        :func:`walls`; required when β₋ is irrational.
     ax : matplotlib.axes.Axes, optional
         Where to draw; a new figure's Axes when omitted.
     **style
@@ -51,6 +54,8 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
     >>> ax = plot(1, 0, -16, color="tab:blue")
     >>> len(ax.patches)
     16
+    >>> len(plot(1, 0, -2, max_rank=12).patches)  # one point: β₋ = -√2 is irrational
+    2
     """
     try:
         import matplotlib.pyplot as pyplot
@@ -81,7 +86,7 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
         betas = [beta + side * width * i / steps for i in range(steps + 1)]
         alphas = [sqrt(max((b - vertical) ** 2 - (c * c - r * d) / r**2, 0.0)) for b in betas]
         ax.plot(betas, alphas, color="0.4", linewidth=0.8, label="hyperbola through β₋")
-    ax.plot([beta], [0.0], marker="o", color="C3", linestyle="none", label=f"β₋ = {beta_minus(r, c, d)}")
+    ax.plot([beta], [0.0], marker="o", color="C3", linestyle="none", label=f"β₋ = {beta_minus_text(r, c, d)}")
 
     margin = 0.05 * max(right - left, top, 1.0)
     ax.set_xlim(left - margin, right + margin)
@@ -89,6 +94,7 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
     ax.set_aspect("equal", adjustable="box")
     ax.set_xlabel("β")
     ax.set_ylabel("α")
-    ax.set_title(f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of ({r}, {c}ℓ, {Fraction(d, 2)}ℓ²)")
+    bound = "" if max_rank is None else f", candidates of rank ≤ {max_rank}"
+    ax.set_title(f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of ({r}, {c}ℓ, {Fraction(d, 2)}ℓ²){bound}")
     ax.legend(loc="upper right", fontsize="small")
     return ax

@@ -89,7 +89,10 @@ def walls(r: int, c: int, d: int, *, max_rank: int | None = None,
     the cost is some microseconds of Python per candidate on top of
     :func:`candidates`.
 
-    Takes the options and raises the errors of :func:`candidates`.
+    `max_rank` keeps only the candidates of rank at most `max_rank`, as for
+    :func:`candidates`; it is required when β₋ is irrational, where the
+    pseudo-walls are infinitely many and accumulate at β₋. `progress` is as
+    for :func:`candidates`. Raises the errors of :func:`candidates`.
 
     Examples
     --------
@@ -103,6 +106,11 @@ def walls(r: int, c: int, d: int, *, max_rank: int | None = None,
     >>> found = walls(1, 0, -16)
     >>> len(found), [(str(w.center), str(w.radius_squared)) for w in found if (1, -3, 9) in w.semistabilizers]
     (16, [('-25/6', '49/36')])
+
+    One point, β₋ = -√2: up to rank 12 the wall of O(-1), and one pseudo-wall nested under it.
+
+    >>> [(str(w.center), str(w.radius_squared), w.semistabilizers) for w in walls(1, 0, -2, max_rank=12)]
+    [('-3/2', '1/4', ((1, -1, 1), (2, -2, 2))), ('-17/12', '1/144', ((9, -12, 16), (5, -6, 7)))]
     """
     v = (r, c, d)
     found = candidates(r, c, d, max_rank=max_rank, progress=progress)

@@ -14,9 +14,9 @@ from typing import NoReturn, TextIO
 
 import numpy as np
 
-from ._beta import beta_minus
+from ._beta import beta_minus_text
 from ._progress import search_bar
-from ._search import candidates, count
+from ._search import IRRATIONAL, candidates, count, irrational_hint
 from ._walls import Wall, walls
 
 PROG = "varnolt-walls"
@@ -83,7 +83,7 @@ def parser() -> Parser:
 
 def write_walls(out: TextIO, form: str, v: tuple[int, int, int], found: list[Wall]) -> None:
     if form == "json":
-        document = {"chern_character": list(v), "beta_minus": str(beta_minus(*v)), "walls": [
+        document = {"chern_character": list(v), "beta_minus": beta_minus_text(*v), "walls": [
             {"center": str(w.center), "radius_squared": str(w.radius_squared),
              "semistabilizers": [list(u) for u in w.semistabilizers]} for w in found]}
         json.dump(document, out, ensure_ascii=False)
@@ -93,7 +93,7 @@ def write_walls(out: TextIO, form: str, v: tuple[int, int, int], found: list[Wal
         writer.writerow(["center", "radius_squared", "r", "c", "d"])
         writer.writerows([str(w.center), str(w.radius_squared), *u] for w in found for u in w.semistabilizers)
     else:
-        out.write(f"v = {v}: β₋ = {beta_minus(*v)}, {len(found)} wall{'' if len(found) == 1 else 's'}\n")
+        out.write(f"v = {v}: β₋ = {beta_minus_text(*v)}, {len(found)} wall{'' if len(found) == 1 else 's'}\n")
         table = [("center", "radius²", "semistabilizers")] + [
             (str(w.center), str(w.radius_squared), "; ".join(map(str, w.semistabilizers))) for w in found]
         widths = [max(len(row[i]) for row in table) for i in range(2)]
@@ -103,8 +103,8 @@ def write_walls(out: TextIO, form: str, v: tuple[int, int, int], found: list[Wal
 
 def write_candidates(out: TextIO, form: str, v: tuple[int, int, int], rows: np.ndarray) -> None:
     if form == "json":
-        document = {"chern_character": list(v), "beta_minus": str(beta_minus(*v)), "candidates": rows.tolist()}
-        json.dump(document, out)
+        document = {"chern_character": list(v), "beta_minus": beta_minus_text(*v), "candidates": rows.tolist()}
+        json.dump(document, out, ensure_ascii=False)
         out.write("\n")
     else:
         if form == "csv":
@@ -114,7 +114,7 @@ def write_candidates(out: TextIO, form: str, v: tuple[int, int, int], rows: np.n
 
 def write_count(out: TextIO, form: str, v: tuple[int, int, int], n: int) -> None:
     if form == "json":
-        json.dump({"chern_character": list(v), "beta_minus": str(beta_minus(*v)), "count": n}, out)
+        json.dump({"chern_character": list(v), "beta_minus": beta_minus_text(*v), "count": n}, out, ensure_ascii=False)
         out.write("\n")
     else:
         out.write(("count\n" if form == "csv" else "") + f"{n}\n")
@@ -142,13 +142,19 @@ def run(argv: Sequence[str] | None) -> int:
     out = sys.stdout
     # A bar on stderr once the search has run for a second, if it is a terminal.
     progress = search_bar(PROG)
-    with progress or nullcontext():
-        if args.count:
-            write_count(out, args.format, v, count(*v, max_rank=args.max_rank, progress=progress))
-        elif args.candidates:
-            write_candidates(out, args.format, v, candidates(*v, max_rank=args.max_rank, progress=progress))
-        else:
-            write_walls(out, args.format, v, walls(*v, max_rank=args.max_rank, progress=progress))
+    try:
+        with progress or nullcontext():
+            if args.count:
+                write_count(out, args.format, v, count(*v, max_rank=args.max_rank, progress=progress))
+            elif args.candidates:
+                write_candidates(out, args.format, v, candidates(*v, max_rank=args.max_rank, progress=progress))
+            else:
+                write_walls(out, args.format, v, walls(*v, max_rank=args.max_rank, progress=progress))
+    except ValueError as error:
+        # The same words, with the option of the command line.
+        if str(error).startswith(IRRATIONAL):
+            raise ValueError(f"{IRRATIONAL}: {irrational_hint(*v, '--max-rank N')}") from None
+        raise
     out.flush()
     if args.plot is not None:
         save_plot(v, args.plot, args.max_rank)

@@ -8,7 +8,8 @@ numbers a + b·√Δ (a, b Fractions), never with the search's scaled bounds:
 * A candidate u = (r', c', d'/2) with 1 ≤ r' ≤ R has q = c' − r'·β and S = c − r·β with
   0 < q < S and r' > r·q/S; its twisted ch2 t = d'/2 − β·c' + β²·r'/2 satisfies 0 < t ≤ the least
   of q²/(2r'), δ²/(2(r' − r)) when r' > r and δ·q/(r − 2r') when 2r' < r, with δ = S − q.
-* For every rank, c' and d' run over a box found with floating point and widened by a margin;
+* For every rank, c' and d' run over a box found from close rational approximations (isqrt)
+  and widened by a margin;
   each condition is then decided exactly, and the box edges are checked to fail, so the box
   holds every candidate.
 
@@ -18,12 +19,13 @@ The results are sorted by q (exactly), then r', then d'.  `bounded_candidates` r
 
 from fractions import Fraction
 from functools import cmp_to_key
-from math import ceil, floor, isqrt, sqrt
+from math import ceil, floor, isqrt
 
 from search_model import search as unbounded_search
 
 IRRATIONAL = "β_ is not rational: ∞ walls"
 MARGIN = 3
+PRECISION = 40
 
 
 class Real:
@@ -71,8 +73,11 @@ class Real:
         square_a, square_b = self.a * self.a, self.b * self.b * self.radicand
         return sa if square_a > square_b else sb if square_a < square_b else 0
 
-    def __float__(self):
-        return float(self.a) + float(self.b) * sqrt(self.radicand)
+    def approx(self):
+        """A Fraction within 2^-39 of the value, at any magnitude (a float would not do near 2^63)."""
+        scaled = self.b * self.b * self.radicand * 4**PRECISION
+        root = Fraction(isqrt(floor(scaled)), 2**PRECISION)
+        return self.a + (root if self.b > 0 else -root)
 
 
 def real_beta(r, c, d):
@@ -88,33 +93,46 @@ def real_beta(r, c, d):
     return Real(Fraction(c, r), Fraction(-1, r), discriminant)
 
 
-def _holds(v_r, beta, twisted_v, rank, c1, d1):
-    """Whether (rank, c1, d1) meets every condition, each decided by one exact sign."""
+def _q_holds(v_r, twisted_v, rank, q):
+    """0 < q < S and v.r·q < r'·S: the conditions that do not involve d'."""
+    return q.sign() > 0 and (twisted_v - q).sign() > 0 and (rank * twisted_v - v_r * q).sign() > 0
+
+
+def _ch2_bounds(v_r, beta, twisted_v, rank, c1):
+    """(L, caps) of (r', c'): the twisted ch2 is t = d'/2 − L with L = β·c' − β²·r'/2, and the
+    conditions on d' are 0 < t and t ≤ every cap."""
     q = c1 - rank * beta
-    if q.sign() <= 0 or (twisted_v - q).sign() <= 0 or (rank * twisted_v - v_r * q).sign() <= 0:
-        return False
-    twisted_ch2 = Fraction(d1, 2) - beta * c1 + beta * beta * rank / 2
-    if twisted_ch2.sign() <= 0:
-        return False
     delta = twisted_v - q
     caps = [q * q / (2 * rank)]
     if rank > v_r:
         caps.append(delta * delta / (2 * (rank - v_r)))
     if 2 * rank < v_r:
         caps.append(delta * q / (v_r - 2 * rank))
-    return all((cap - twisted_ch2).sign() >= 0 for cap in caps)
+    return beta * c1 - beta * beta * rank / 2, caps
+
+
+def _ch2_holds(bounds, d1):
+    lower, caps = bounds
+    twisted_ch2 = Fraction(d1, 2) - lower
+    return twisted_ch2.sign() > 0 and all((cap - twisted_ch2).sign() >= 0 for cap in caps)
+
+
+def _holds(v_r, beta, twisted_v, rank, c1, d1):
+    """Whether (rank, c1, d1) meets every condition, each decided by one exact sign."""
+    return (_q_holds(v_r, twisted_v, rank, c1 - rank * beta)
+            and _ch2_holds(_ch2_bounds(v_r, beta, twisted_v, rank, c1), d1))
 
 
 def _coefficient_box(beta, twisted_v, rank):
-    low = float(rank * beta)
-    return range(floor(low) - MARGIN, ceil(low + float(twisted_v)) + MARGIN + 1)
+    low = (rank * beta).approx()
+    return range(floor(low) - MARGIN, ceil(low + twisted_v.approx()) + MARGIN + 1)
 
 
 def _ch2_box(beta, twisted_v, rank, c1):
     """d' box: 0 < t ≤ q²/(2r') < S²/(2r') puts d' in (2L, 2L + S²/r']."""
     q = c1 - rank * beta
-    twice_lower = float(2 * beta * q + beta * beta * rank)
-    width = float(twisted_v) ** 2 / rank
+    twice_lower = (2 * beta * q + beta * beta * rank).approx()
+    width = twisted_v.approx() ** 2 / rank
     return range(floor(twice_lower) - MARGIN, ceil(twice_lower + width) + MARGIN + 1)
 
 
@@ -140,14 +158,14 @@ def bounded_candidates(r, c, d, max_rank):
     for rank in range(1, max_rank + 1):
         coefficients = _coefficient_box(beta, twisted_v, rank)
         for c1 in coefficients:
+            # The conditions on q do not involve d': when they fail, no d' of this c' holds.
+            if not _q_holds(r, twisted_v, rank, c1 - rank * beta):
+                continue
+            bounds = _ch2_bounds(r, beta, twisted_v, rank, c1)
             ch2s = _ch2_box(beta, twisted_v, rank, c1)
-            for d1 in ch2s:
-                if _holds(r, beta, twisted_v, rank, c1, d1):
-                    found.append((rank, c1, d1))
-            assert not _holds(r, beta, twisted_v, rank, c1, ch2s[0])
-            assert not _holds(r, beta, twisted_v, rank, c1, ch2s[-1])
+            found.extend((rank, c1, d1) for d1 in ch2s if _ch2_holds(bounds, d1))
+            assert not _ch2_holds(bounds, ch2s[0]) and not _ch2_holds(bounds, ch2s[-1])
         for edge in (coefficients[0], coefficients[-1]):
-            assert not any(_holds(r, beta, twisted_v, rank, edge, d1)
-                           for d1 in _ch2_box(beta, twisted_v, rank, edge))
+            assert not _q_holds(r, twisted_v, rank, edge - rank * beta)
     found.sort(key=cmp_to_key(_cmp_by_q(beta)))
     return ("ok", found)

@@ -51,6 +51,15 @@ CASES = [
     (CLI, "3 2 -1", 1, "", "β_ is not rational: ∞ walls"),
     (CLI, "3 2 -1 --count --format json", 1, "", "β_ is not rational: ∞ walls"),
     (CLI, "-1 1 3", 1, "", "Internal logical error: Negative lower bound on r"),
+    (CLI, "1 0 -2 --max-rank 12", 0, "v = (1, 0, -2): β₋ = -√2, 2 walls\ncenter  radius²  semistabilizers\n"
+     "-3/2    1/4      (1, -1, 1); (2, -2, 2)\n-17/12  1/144    (9, -12, 16); (5, -6, 7)\n", ""),
+    (CLI, "2 3 3 --max-rank 40 --candidates --format json", 0, lambda out: as_json(out) == {
+        "chern_character": [2, 3, 3], "beta_minus": "(3 - √3)/2",
+        "candidates": varnolt_walls.candidates(2, 3, 3, max_rank=40).tolist()}, ""),
+    (CLI, "2 1 -4 --max-rank 2 --candidates", 0, "1 0 0\n2 0 -1\n2 0 0\n", ""),
+    (CLI, "1 0 -2", 1, "", "β_ is not rational: ∞ walls: β₋ of (1, 0, -2) is irrational, so there are "
+     "infinitely many pseudo-walls; pass --max-rank N"),
+    (CLI, "1 0 -2 --max-rank -1", 2, "", "--max-rank must be >= 0"),
     (CLI, "1 x 3", 2, "", "argument C"),
     (CLI, "1 0", 2, "", "required: D"),
     (CLI, f"1 0 {2**63}", 2, "", "outside the signed 64-bit range"),

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 #include <vector>
 
 #include "tilt_stability/bounded_rank/fixed_rank/fixed_c/fixed_c.hpp"
@@ -81,6 +82,12 @@ private:
 void append_runs_by_q(const BoundedSearchData& search, RunSink& out) {
     WalkProgress progress(search.interrupt, search.max_rank);
     std::vector<RankCoeffs> ranks;
+    // Room for every rank, taken at once: a bound whose records the system
+    // cannot give fails here with bad_alloc (MemoryError), instead of after
+    // hours of filling a growing vector. Pages are only touched as they fill.
+    const auto room = static_cast<std::uint64_t>(std::max<std::int64_t>(search.max_rank, 0));
+    if (room > ranks.max_size()) throw std::bad_alloc();
+    ranks.reserve(static_cast<std::size_t>(room));
     for (std::int64_t r = 1; r <= search.max_rank; ++r) {
         progress.rank_bounded(r);
         search.interrupt.tick();

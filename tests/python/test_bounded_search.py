@@ -1,0 +1,170 @@
+"""Searches bounded by rank (max_rank): candidates and count against the brute-force model of
+bounded_model over seeded v with rational and irrational β₋, the rational list cut at the bound,
+and the outcomes a user relies on."""
+
+import functools
+import random
+import signal
+import subprocess
+import sys
+import time
+from fractions import Fraction
+from math import isqrt
+
+import numpy as np
+import pytest
+
+import bounded_model
+import varnolt_walls
+from varnolt import pseudo_semistabilizers
+
+IRRATIONAL = "β_ is not rational: ∞ walls"
+INT64_MAX = 2**63 - 1
+EDGE_C = isqrt(INT64_MAX)  # c² − 2 is the largest such d that fits: values near 2^63 throughout
+
+
+def is_irrational(r, c, d):
+    delta = c * c - r * d
+    return r > 0 and delta > 0 and isqrt(delta) ** 2 != delta
+
+
+def sample(seed, count, rational):
+    """Seeded v of small entries with irrational (or rational) β₋, and a rank bound up to 300."""
+    rng, cases = random.Random(seed), []
+    while len(cases) < count:
+        v = (rng.randint(0 if rational else 1, 6), rng.randint(-10, 10), rng.randint(-30, 30))
+        if is_irrational(*v) == rational or bounded_model.real_beta(*v) is None:
+            continue
+        max_rank = rng.choice([1, 2, 5, 12, 40, 100, 300]) if len(cases) % 3 else rng.randint(1, 300)
+        # Keeps the model's box (about √Δ + 7 values of c' per rank) small: a few seconds in all.
+        if max_rank * (isqrt(abs(v[1] ** 2 - v[0] * v[2])) + 7) <= 1500:
+            cases.append((*v, max_rank))
+    return cases
+
+
+IRRATIONAL_CASES = sample(0xB0_12, 12, rational=False) + [
+    (1, 0, -2, 12), (2, 3, 3, 100), (2, 0, -4, 200), (3, 0, -6, 300),
+    (1, 2**31, 2**62 - 2, 4), (1, EDGE_C, EDGE_C**2 - 2, 1),  # ch2 of the candidates near 2^63
+]
+RATIONAL_CASES = sample(0xB0_13, 10, rational=True)
+
+
+def as_rows(array):
+    assert isinstance(array, np.ndarray) and array.dtype == np.int64 and array.shape[1:] == (3,)
+    return [tuple(int(x) for x in row) for row in array]
+
+
+@functools.cache
+def model(r, c, d, max_rank):
+    return bounded_model.bounded_candidates(r, c, d, max_rank)
+
+
+def outcome(function, *args, **kwargs):
+    try:
+        result = function(*args, **kwargs)
+    except Exception as error:
+        return type(error), str(error)
+    return "ok", as_rows(result) if isinstance(result, np.ndarray) else [tuple(u) for u in result]
+
+
+@pytest.mark.parametrize("r, c, d, max_rank", IRRATIONAL_CASES + RATIONAL_CASES)
+def test_candidates_and_count_match_the_model(r, c, d, max_rank):
+    status, expected = model(r, c, d, max_rank)
+    assert status == "ok"
+    assert as_rows(varnolt_walls.candidates(r, c, d, max_rank=max_rank)) == expected
+    assert varnolt_walls.count(r, c, d, max_rank=max_rank) == len(expected)
+
+
+def test_the_irrational_cases_are_not_all_empty():
+    """The comparisons above must see candidates, or they prove nothing."""
+    assert sum(model(*case)[1] != [] for case in IRRATIONAL_CASES) >= 12
+
+
+@pytest.mark.parametrize("r, c, d, max_rank", RATIONAL_CASES + [(r, c, d, 1) for r, c, d in
+                                                                 [(3, 1, -5), (5, 3, 1), (0, 3, 4), (3, 1, -1)]])
+def test_a_rational_bound_cuts_the_full_list(r, c, d, max_rank):
+    """Below X² the full list without the ranks above the bound; at X² (all ranks) the full list."""
+    beta = bounded_model.real_beta(r, c, d).a
+    x = c * beta.denominator - r * beta.numerator
+    full = [tuple(u) for u in pseudo_semistabilizers(r, c, d)]
+    top = max((u[0] for u in full), default=0)
+    for bound in {max_rank, top - 1, top, x * x}:
+        if bound >= 0:
+            cut = [u for u in full if u[0] <= bound]
+            assert as_rows(varnolt_walls.candidates(r, c, d, max_rank=bound)) == cut
+    assert as_rows(varnolt_walls.candidates(r, c, d, max_rank=x * x)) == full
+
+
+def test_a_point_in_the_plane_has_its_one_wall_first():
+    """(1, −1, 1/2) comes first; its wall against v = (1, 0, −1) has centre −3/2 and ρ² = 1/4."""
+    found = as_rows(varnolt_walls.candidates(1, 0, -2, max_rank=12))
+    assert found[0] == (1, -1, 1)
+    (big_r, big_c, big_d), (r, c, d) = (1, 0, Fraction(-2, 2)), (1, -1, Fraction(1, 2))
+    slope = c * big_r - big_c * r
+    centre = (d * big_r - big_d * r) / slope
+    assert (centre, centre**2 - 2 * (big_c * d - c * big_d) / slope) == (Fraction(-3, 2), Fraction(1, 4))
+    largest = varnolt_walls.walls(1, 0, -2, max_rank=12)[0]
+    assert (largest.center, largest.radius_squared, largest.semistabilizers[0]) == (-1.5, 0.25, (1, -1, 1))
+
+
+@pytest.mark.parametrize("function", [varnolt_walls.candidates, varnolt_walls.count, varnolt_walls.walls])
+@pytest.mark.parametrize("v", [(1, 0, -2), (2, 3, 3), (2, 0, -4), (3, 0, -6)])
+def test_an_irrational_beta_without_max_rank_says_to_pass_it(function, v):
+    with pytest.raises(ValueError) as raised:
+        function(*v)
+    message = str(raised.value)
+    assert message.startswith(IRRATIONAL) and "infinitely many pseudo-walls" in message and "max_rank" in message
+
+
+@pytest.mark.parametrize("v, max_rank, error, message", [
+    ((1, 0, -2), -1, ValueError, "max_rank must be >= 0, not -1"),
+    ((2, 1, -4), -5, ValueError, "max_rank must be >= 0, not -5"),
+    ((1, 0, 1), 10, RuntimeError, IRRATIONAL),   # Δ < 0: no real β₋
+    ((0, 0, 5), 10, RuntimeError, IRRATIONAL),   # rank 0 and c = 0
+    ((1, 0, 1), None, RuntimeError, IRRATIONAL),  # not irrational: no bound helps
+    ((1, 0, -2), 2**50, MemoryError, ""),        # one record per rank: far beyond any memory
+    ((1, 0, -2), INT64_MAX, MemoryError, ""),
+    ((1, 2**32, 1), 3, OverflowError, "arithmetic overflow"),  # Δ beyond 64 bits
+    ((1, EDGE_C, EDGE_C**2 - 2), 2, OverflowError, "arithmetic overflow"),  # the rank-2 ch2 beyond 2^63
+])
+def test_outcomes_that_are_not_lists(v, max_rank, error, message):
+    for function in (varnolt_walls.candidates, varnolt_walls.count):
+        with pytest.raises(error) as raised:
+            function(*v, max_rank=max_rank)
+        assert str(raised.value).startswith(message) and "max_rank=R" not in str(raised.value)
+
+
+def test_the_overflow_above_hides_a_candidate_beyond_64_bits():
+    """Raising there is right: the model's list holds a ch2 that no int64 can carry."""
+    status, rows = model(1, EDGE_C, EDGE_C**2 - 2, 2)
+    assert status == "ok" and max(u[2] for u in rows) > INT64_MAX
+
+
+@pytest.mark.parametrize("v", [(-1, 0, 2), (-2, 1, 4), (-1, 0, 1), (-1, 1, 3), (-3, -5, 8), (-2, -7, 1)])
+@pytest.mark.parametrize("max_rank", [0, 3, 40])
+def test_a_negative_rank_ends_as_the_unbounded_search_does(v, max_rank):
+    expected = outcome(pseudo_semistabilizers, *v)
+    if expected[0] == "ok":
+        expected = ("ok", [u for u in expected[1] if u[0] <= max_rank])
+    assert outcome(varnolt_walls.candidates, *v, max_rank=max_rank) == expected
+
+
+INTERRUPTED = """
+import varnolt_walls
+print("ready", flush=True)
+try:
+    varnolt_walls.{function}(1, 0, -2, max_rank=10**8)  # minutes of walking ranks
+except KeyboardInterrupt:
+    print("KeyboardInterrupt", flush=True)
+"""
+
+
+@pytest.mark.parametrize("function", ["count", "candidates"])
+def test_ctrl_c_interrupts_a_long_bounded_search(function):
+    child = subprocess.Popen([sys.executable, "-c", INTERRUPTED.format(function=function)],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    assert child.stdout.readline() == "ready\n"
+    time.sleep(0.5)
+    child.send_signal(signal.SIGINT)
+    out, err = child.communicate(timeout=30)
+    assert (out, err, child.returncode) == ("KeyboardInterrupt\n", "", 0)
