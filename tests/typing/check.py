@@ -5,7 +5,10 @@ interpreter whose environment has varnolt, mypy, basedpyright and numpy:
    accepted.py, and in rejected.py an error on exactly the lines marked
    "# error";
 2. accepted.py runs: the module accepts what the stubs accept;
-3. mypy's stubtest finds the stubs true to the module as it is at run time.
+3. mypy's stubtest finds the stubs true to the module as it is at run time;
+4. the companion package varnolt_walls passes mypy --strict and pyright (in
+   its standard mode: matplotlib's own annotations are too loose for strict),
+   and stubtest finds the stub of its native module true.
 
 Exits 1 if any check fails; the mypy cache goes to build/typing.
 """
@@ -74,6 +77,13 @@ def main() -> int:
         check_checker("pyright", pyright_error_lines),
         check_command("accepted.py at run time", python, str(here / "accepted.py")),
         check_command("stubtest", python, "-m", "mypy.stubtest", "varnolt"),
+        check_command("mypy varnolt_walls", python, "-m", "mypy", "--strict", "--no-error-summary",
+                      f"--cache-dir={repo / 'build' / 'typing' / 'mypy-cache'}", "-p", "varnolt_walls"),
+        check_command("pyright varnolt_walls", python, "-m", "basedpyright", "--pythonpath", python,
+                      "--project", str(here / "package-pyrightconfig.json"),
+                      str(repo / "python" / "varnolt_walls")),
+        check_command("stubtest varnolt_walls._native", python, "-m", "mypy.stubtest",
+                      "varnolt_walls._native"),
     ]
     return 0 if all(results) else 1
 
