@@ -24,7 +24,12 @@ std::string repeat(const std::string& piece, std::size_t count) {
 
 std::string fmt(const Ratio& x, const FormatOptions& options) {
     std::string body = magnitude_digits(x.numer);
-    if (x.denom != 1) body += "/" + std::to_string(x.denom);
+    if (x.denom != 1) {
+        // Appended piece by piece: g++ 12 mistakes "/" + std::to_string(...)
+        // for an overlapping copy (-Wrestrict) in optimised builds.
+        body += '/';
+        body += std::to_string(x.denom);
+    }
     const std::string sign = x.numer < 0 ? "-" : options.plus ? "+" : "";
 
     const std::size_t length = sign.size() + body.size();  // ASCII only
