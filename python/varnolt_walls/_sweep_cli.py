@@ -8,16 +8,15 @@ import os
 import sys
 from collections.abc import Iterable, Sequence
 from contextlib import closing
-from typing import NoReturn, TextIO
+from typing import TextIO
 
 import numpy as np
 
 from ._sweep_tasks import Result, What
-from ._walls import Wall
+from .cli import INT64, Parser, max_rank_bound, wall_document
 from .sweep import sweep
 
 PROG = "varnolt-walls sweep"
-INT64 = (-(2**63), 2**63 - 1)
 
 DESCRIPTION = """\
 The searches of many Chern characters at once, spread over all cores. FILE
@@ -43,11 +42,6 @@ worker is left running).
 example: printf '1 0 -4\\n1 0 -16\\n3 2 -1\\n' | varnolt-walls sweep - --max-rank 10"""
 
 
-class Parser(argparse.ArgumentParser):
-    def error(self, message: str) -> NoReturn:
-        self.exit(2, f"{self.prog}: error: {message} (see --help)\n")
-
-
 def positive(text: str) -> int:
     try:
         value = int(text)
@@ -58,23 +52,13 @@ def positive(text: str) -> int:
     return value
 
 
-def rank_bound(text: str) -> int:
-    try:
-        value = int(text)
-    except ValueError:
-        raise argparse.ArgumentTypeError(f"not an integer: {text!r}") from None
-    if not 0 <= value <= INT64[1]:
-        raise argparse.ArgumentTypeError(f"--max-rank must be >= 0 and fit 64 bits: {text}")
-    return value
-
-
 def parser() -> Parser:
     p = Parser(prog=PROG, description=DESCRIPTION, epilog=EPILOG,
                formatter_class=argparse.RawDescriptionHelpFormatter)
     p.add_argument("file", metavar="FILE", help="the Chern characters, one 'R C D' per line; - for stdin")
     p.add_argument("--what", choices=["count", "walls", "candidates"], default="count",
                    help="what to compute for each v (default: count)")
-    p.add_argument("--max-rank", metavar="N", type=rank_bound,
+    p.add_argument("--max-rank", metavar="N", type=max_rank_bound,
                    help="only candidates of rank at most N (required when β₋ is irrational)")
     p.add_argument("--jobs", metavar="N", type=positive, help="worker threads (default: one per core)")
     return p
@@ -100,11 +84,6 @@ def chern_characters(lines: Iterable[str], name: str) -> list[tuple[int, int, in
                           f"got {line.strip()!r}")
         found.append((values[0], values[1], values[2]))
     return found
-
-
-def wall_document(wall: Wall) -> dict[str, object]:
-    return {"center": str(wall.center), "radius_squared": str(wall.radius_squared),
-            "semistabilizers": [list(u) for u in wall.semistabilizers]}
 
 
 def document(v: tuple[int, int, int], what: What, result: Result | Exception) -> dict[str, object]:

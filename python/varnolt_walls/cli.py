@@ -81,11 +81,16 @@ def parser() -> Parser:
     return p
 
 
+def wall_document(wall: Wall) -> dict[str, object]:
+    """A wall as JSON: center and radius² as exact "p/q" texts."""
+    return {"center": str(wall.center), "radius_squared": str(wall.radius_squared),
+            "semistabilizers": [list(u) for u in wall.semistabilizers]}
+
+
 def write_walls(out: TextIO, form: str, v: tuple[int, int, int], found: list[Wall]) -> None:
     if form == "json":
-        document = {"chern_character": list(v), "beta_minus": beta_minus_text(*v), "walls": [
-            {"center": str(w.center), "radius_squared": str(w.radius_squared),
-             "semistabilizers": [list(u) for u in w.semistabilizers]} for w in found]}
+        document = {"chern_character": list(v), "beta_minus": beta_minus_text(*v),
+                    "walls": [wall_document(w) for w in found]}
         json.dump(document, out, ensure_ascii=False)
         out.write("\n")
     elif form == "csv":
