@@ -5,10 +5,6 @@ and the outcomes a user relies on."""
 import functools
 import os
 import random
-import signal
-import subprocess
-import sys
-import time
 from fractions import Fraction
 from math import isqrt
 
@@ -153,24 +149,3 @@ def test_a_negative_rank_ends_as_the_unbounded_search_does(v, max_rank):
     if expected[0] == "ok":
         expected = ("ok", [u for u in expected[1] if u[0] <= max_rank])
     assert outcome(varnolt_walls.candidates, *v, max_rank=max_rank) == expected
-
-
-INTERRUPTED = """
-import varnolt_walls
-print("ready", flush=True)
-try:
-    varnolt_walls.{function}(1, 0, -2, max_rank=10**8)  # minutes of walking ranks
-except KeyboardInterrupt:
-    print("KeyboardInterrupt", flush=True)
-"""
-
-
-@pytest.mark.parametrize("function", ["count", "candidates"])
-def test_ctrl_c_interrupts_a_long_bounded_search(function):
-    child = subprocess.Popen([sys.executable, "-c", INTERRUPTED.format(function=function)],
-                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-    assert child.stdout.readline() == "ready\n"
-    time.sleep(0.5)
-    child.send_signal(signal.SIGINT)
-    out, err = child.communicate(timeout=30)
-    assert (out, err, child.returncode) == ("KeyboardInterrupt\n", "", 0)

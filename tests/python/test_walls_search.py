@@ -58,7 +58,7 @@ INTERRUPTED = """
 import varnolt_walls
 print("ready", flush=True)
 try:
-    varnolt_walls.{function}(0, 2000, 1)  # hours of searching
+    varnolt_walls.{call}  # minutes to hours of searching
 except KeyboardInterrupt:
     print("KeyboardInterrupt", flush=True)
 """
@@ -77,9 +77,10 @@ os._exit(0)
 """
 
 
-@pytest.mark.parametrize("function", ["count", "candidates"])
-def test_ctrl_c_interrupts_a_long_search(function):
-    child = subprocess.Popen([sys.executable, "-c", INTERRUPTED.format(function=function)],
+@pytest.mark.parametrize("call", [f"{function}({arguments})" for function in ("count", "candidates")
+                                  for arguments in ("0, 2000, 1", "1, 0, -2, max_rank=10**8")])
+def test_ctrl_c_interrupts_a_long_search(call):
+    child = subprocess.Popen([sys.executable, "-c", INTERRUPTED.format(call=call)],
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     assert child.stdout.readline() == "ready\n"
     time.sleep(0.5)
