@@ -48,6 +48,7 @@ using varnolt::tilt_stability::left_pseudo_semistabilizers::find_all_runs;
 using varnolt::utils::ArithmeticOverflow;
 using varnolt::utils::Outcome;
 using varnolt::utils::Stop;
+using varnolt::utils::wide;
 
 // Wide enough for every value below: from 64-bit r, c, d, β₋ = m/n has
 // |m|, n < 2^66, so X < 2^131, and the largest values (X², r·m², d·n²) stay
@@ -145,7 +146,8 @@ std::optional<ChernChar<2>> decode(const std::uint8_t* data, std::size_t size) {
 //
 // The checker is left out of coverage instrumentation: its branches say nothing
 // about the search, and the instrumented 512-bit arithmetic would dominate the
-// run time. Int is __int128 where the bounds below allow it, Wide otherwise.
+// run time. Int is wide (128 bits) where the bounds below allow it, Wide
+// (512 bits) otherwise.
 #define CHECKER __attribute__((no_sanitize("coverage")))
 
 template <typename Int>
@@ -237,7 +239,7 @@ CHECKER std::optional<Beta> exact_beta(const ChernChar<2>& v) {
 //   k²/r,  (X − k)²/(r − v.r) when r > v.r,  2k(X − k)/(v.r − 2r) when 2r < v.r.
 // As d·n² − A is an integer, d·n² <= A + W exactly when d·n² − A <= floor(W).
 //
-// With |m|, n, X <= 2^30, every value below fits __int128 once a rank is known
+// With |m|, n, X <= 2^30, every value below fits wide once a rank is known
 // to be at most X² <= 2^60: A < 2^121, d·n² < 2^124, v.r·k < 2^94.
 template <typename Int>
 struct Definition {
@@ -388,7 +390,7 @@ CHECKER void check(const ChernChar<2>& v, const Outcome<CandidateRuns>& outcome)
     const Wide x = Wide{v.c.coeff} * beta->n - Wide{v.r} * beta->m;
     require(!(v.r < 0 && x >= 2), "a list for a negative rank with X >= 2");
     if (small(beta->m, 30) && small(beta->n, 30) && small(x, 30))
-        check_list<__int128>(v, *beta, x, *outcome, rebuild_rank_limit);
+        check_list<wide>(v, *beta, x, *outcome, rebuild_rank_limit);
     else
         check_list<Wide>(v, *beta, x, *outcome, rebuild_rank_limit / 100);
 }

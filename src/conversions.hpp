@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "py_ref.hpp"
+#include "utils/int128.hpp"
 
 namespace varnolt {
 
@@ -20,6 +21,6 @@ std::optional<std::int64_t> to_optional_int64(PyObject* object, const char* name
 std::uint32_t to_uint32(PyObject* object, const char* name);
 
 PyRef int_from(std::int64_t value);
-PyRef int_from(__int128 value);
+PyRef int_from(utils::wide value);
 
 }  // namespace varnolt

@@ -7,12 +7,13 @@
 
 #include "memory/available_memory.hpp"
 #include "py_ref.hpp"
+#include "utils/int128.hpp"
 
 namespace varnolt {
 
 namespace {
 
-std::string decimal(unsigned __int128 value) {
+std::string decimal(utils::uwide value) {
     std::string digits;
     do {
         digits.push_back(static_cast<char>('0' + static_cast<int>(value % 10)));
@@ -38,7 +39,7 @@ tilt_stability::left_pseudo_semistabilizers::CandidateLimit MemoryBudget::search
 }
 
 void MemoryBudget::refuse(std::size_t found) const {
-    const unsigned __int128 needed = static_cast<unsigned __int128>(found) * bytes_per_candidate_;
+    const utils::uwide needed = static_cast<utils::uwide>(found) * bytes_per_candidate_;
     const std::string message = "the search stopped after finding " + decimal(found) +
                                 " candidates: a list of them needs " + decimal(needed) +
                                 " bytes of memory, but this process can use only " +

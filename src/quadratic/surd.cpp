@@ -1,13 +1,15 @@
 #include "quadratic/surd.hpp"
 
 #include "utils/checked.hpp"
-#include "utils/sqrt_wide.hpp"
+#include "utils/isqrt.hpp"
+#include "utils/rounding.hpp"
 #include "utils/stop.hpp"
 
 namespace varnolt::quadratic {
 
-using utils::checked_add_wide;
-using utils::checked_mul_wide;
+using utils::checked_add;
+using utils::checked_mul;
+using utils::checked_neg;
 using utils::uwide;
 
 namespace {
@@ -17,18 +19,12 @@ std::int64_t common_radicand(const Surd& x, const Surd& y) {
     return x.radicand;
 }
 
-wide checked_neg_wide(wide a) {
-    wide negated;
-    if (__builtin_sub_overflow(wide{0}, a, &negated)) utils::overflow();
-    return negated;
-}
-
 uwide magnitude(wide a) { return a < 0 ? uwide{0} - static_cast<uwide>(a) : static_cast<uwide>(a); }
 
 // b²·D, or nothing when it exceeds 2^128 − 1.
 bool square_times(uwide b, uwide factor, uwide& result) {
     uwide square;
-    return !__builtin_mul_overflow(b, b, &square) && !__builtin_mul_overflow(square, factor, &result);
+    return !utils::mul_overflows(b, b, square) && !utils::mul_overflows(square, factor, result);
 }
 
 int sign_of(wide a) { return (a > 0) - (a < 0); }
@@ -36,22 +32,22 @@ int sign_of(wide a) { return (a > 0) - (a < 0); }
 }  // namespace
 
 Surd operator+(const Surd& x, const Surd& y) {
-    return {checked_add_wide(x.a, y.a), checked_add_wide(x.b, y.b), common_radicand(x, y)};
+    return {checked_add<wide>(x.a, y.a), checked_add<wide>(x.b, y.b), common_radicand(x, y)};
 }
 
-Surd operator-(const Surd& x) { return {checked_neg_wide(x.a), checked_neg_wide(x.b), x.radicand}; }
+Surd operator-(const Surd& x) { return {checked_neg<wide>(x.a), checked_neg<wide>(x.b), x.radicand}; }
 
 Surd operator-(const Surd& x, const Surd& y) { return x + (-y); }
 
 Surd operator*(const Surd& x, const Surd& y) {
     const wide radicand = common_radicand(x, y);
-    return {checked_add_wide(checked_mul_wide(x.a, y.a),
-                             checked_mul_wide(checked_mul_wide(x.b, y.b), radicand)),
-            checked_add_wide(checked_mul_wide(x.a, y.b), checked_mul_wide(y.a, x.b)), x.radicand};
+    return {checked_add<wide>(checked_mul<wide>(x.a, y.a),
+                             checked_mul<wide>(checked_mul<wide>(x.b, y.b), radicand)),
+            checked_add<wide>(checked_mul<wide>(x.a, y.b), checked_mul<wide>(y.a, x.b)), x.radicand};
 }
 
 Surd operator*(const Surd& x, wide k) {
-    return {checked_mul_wide(x.a, k), checked_mul_wide(x.b, k), x.radicand};
+    return {checked_mul<wide>(x.a, k), checked_mul<wide>(x.b, k), x.radicand};
 }
 
 // With a and b of one sign (or one of them 0) the sign is theirs. Otherwise
@@ -65,7 +61,7 @@ int sign(const Surd& x) {
     if (sign_b == 0 || sign_a == sign_b) return sign_a != 0 ? sign_a : sign_b;
     if (sign_a == 0) return sign_b;
     uwide a_squared = 0, b_squared_d = 0;
-    const bool a_fits = !__builtin_mul_overflow(magnitude(x.a), magnitude(x.a), &a_squared);
+    const bool a_fits = !utils::mul_overflows(magnitude(x.a), magnitude(x.a), a_squared);
     const bool b_fits = square_times(magnitude(x.b), static_cast<uwide>(x.radicand), b_squared_d);
     if (!a_fits && !b_fits) utils::overflow();
     if (!b_fits || (a_fits && a_squared < b_squared_d)) return sign_b;
@@ -87,13 +83,13 @@ wide floor_div(const Surd& x, wide den) {
     if (x.b != 0 && x.radicand != 0) {
         uwide b_squared_d = 0;
         if (!square_times(magnitude(x.b), static_cast<uwide>(x.radicand), b_squared_d)) utils::overflow();
-        const uwide root = utils::sqrt_wide(b_squared_d);  // < 2^64
+        const uwide root = utils::isqrt(b_squared_d);  // < 2^64
         const wide s = static_cast<wide>(root);
         floor_b_root = x.b > 0 ? s : -s - (root * root != b_squared_d ? 1 : 0);
     }
-    return utils::floor_div_wide(checked_add_wide(x.a, floor_b_root), den);
+    return utils::floor_div(checked_add<wide>(x.a, floor_b_root), den);
 }
 
-wide ceil_div(const Surd& x, wide den) { return checked_neg_wide(floor_div(-x, den)); }
+wide ceil_div(const Surd& x, wide den) { return checked_neg<wide>(floor_div(-x, den)); }
 
 }  // namespace varnolt::quadratic

@@ -15,7 +15,7 @@
 #include <compare>
 #include <cstdint>
 
-#include "utils/wide.hpp"
+#include "utils/int128.hpp"
 
 namespace varnolt::quadratic {
 

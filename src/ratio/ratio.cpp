@@ -99,8 +99,8 @@ Ratio combine(const Ratio& x, const Ratio& y, Combine op) {
 
 }  // namespace
 
-Ratio add(const Ratio& x, const Ratio& y) { return combine(x, y, checked_add); }
-Ratio sub(const Ratio& x, const Ratio& y) { return combine(x, y, checked_sub); }
+Ratio add(const Ratio& x, const Ratio& y) { return combine(x, y, checked_add<std::int64_t>); }
+Ratio sub(const Ratio& x, const Ratio& y) { return combine(x, y, checked_sub<std::int64_t>); }
 
 Ratio operator+(const Ratio& x, std::int64_t k) {
     return Ratio::new_(checked_add(x.numer, checked_mul(x.denom, k)), x.denom);
@@ -144,8 +144,8 @@ std::optional<Ratio> checked_div(const Ratio& x, const Ratio& y) {
     } else {
         const std::int64_t g1 = gcd(x.numer, y.numer);
         const std::int64_t g2 = gcd(x.denom, y.denom);
-        if (__builtin_mul_overflow(guarded_div(x.numer, g1), guarded_div(y.denom, g2), &p) ||
-            __builtin_mul_overflow(guarded_div(x.denom, g2), guarded_div(y.numer, g1), &q))
+        if (utils::mul_overflows(guarded_div(x.numer, g1), guarded_div(y.denom, g2), p) ||
+            utils::mul_overflows(guarded_div(x.denom, g2), guarded_div(y.numer, g1), q))
             return std::nullopt;
     }
     if (q == 0) return std::nullopt;

@@ -1,10 +1,17 @@
 #pragma once
-// Checked signed 64-bit arithmetic. Every sum, difference, product and
-// negation in the core goes through these: a result outside the signed 64-bit
-// range raises ArithmeticOverflow instead of wrapping, so no answer is ever
-// computed from a wrapped value.
+// Checked integer arithmetic in 64 or 128 bits. Every sum, difference,
+// product and negation in the core goes through these: a result outside the
+// range of its width raises ArithmeticOverflow instead of wrapping, so no
+// answer is ever computed from a wrapped value.
+//
+// The width is the template argument, 64 bits unless given:
+// checked_mul(a, b) is the signed 64-bit product, checked_mul<wide>(a, b) the
+// 128-bit one. Operands convert to that width first.
 #include <cstdint>
 #include <exception>
+#include <type_traits>
+
+#include "utils/int128.hpp"
 
 namespace varnolt::utils {
 
@@ -17,30 +24,39 @@ public:
 
 [[noreturn]] inline void overflow() { throw ArithmeticOverflow{}; }
 
-inline std::int64_t checked_add(std::int64_t a, std::int64_t b) {
-    std::int64_t result;
-    if (__builtin_add_overflow(a, b, &result)) overflow();
+template <typename T = std::int64_t>
+T checked_add(std::type_identity_t<T> a, std::type_identity_t<T> b) {
+    T result;
+    if (add_overflows<T>(a, b, result)) overflow();
     return result;
 }
 
-inline std::int64_t checked_sub(std::int64_t a, std::int64_t b) {
-    std::int64_t result;
-    if (__builtin_sub_overflow(a, b, &result)) overflow();
+template <typename T = std::int64_t>
+T checked_sub(std::type_identity_t<T> a, std::type_identity_t<T> b) {
+    T result;
+    if (sub_overflows<T>(a, b, result)) overflow();
     return result;
 }
 
-inline std::int64_t checked_mul(std::int64_t a, std::int64_t b) {
-    std::int64_t result;
-    if (__builtin_mul_overflow(a, b, &result)) overflow();
+template <typename T = std::int64_t>
+T checked_mul(std::type_identity_t<T> a, std::type_identity_t<T> b) {
+    T result;
+    if (mul_overflows<T>(a, b, result)) overflow();
     return result;
 }
 
-inline std::int64_t checked_neg(std::int64_t a) { return checked_sub(0, a); }
+template <typename T = std::int64_t>
+T checked_neg(std::type_identity_t<T> a) {
+    return checked_sub<T>(0, a);
+}
 
-inline std::int64_t checked_abs(std::int64_t a) { return a < 0 ? checked_neg(a) : a; }
+template <typename T = std::int64_t>
+T checked_abs(std::type_identity_t<T> a) {
+    return a < 0 ? checked_neg<T>(a) : a;
+}
 
 // Narrows an exact 128-bit value; raises ArithmeticOverflow when it does not fit.
-inline std::int64_t narrow(__int128 value) {
+inline std::int64_t narrow(wide value) {
     if (value < INT64_MIN || value > INT64_MAX) overflow();
     return static_cast<std::int64_t>(value);
 }

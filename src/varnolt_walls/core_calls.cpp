@@ -57,8 +57,8 @@ Outcome<CandidateRuns> candidate_runs(const SearchRequest& request) {
     });
 }
 
-Outcome<unsigned __int128> candidate_count(const SearchRequest& request) {
-    return without_lock(request, [&](InterruptPoll& interrupt) -> Outcome<unsigned __int128> {
+Outcome<utils::uwide> candidate_count(const SearchRequest& request) {
+    return without_lock(request, [&](InterruptPoll& interrupt) -> Outcome<utils::uwide> {
         search::CandidateCount count;
         const Outcome<void> appended = append_candidates(request, interrupt, count);
         if (!appended) return std::unexpected(appended.error());

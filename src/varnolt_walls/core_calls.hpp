@@ -32,6 +32,6 @@ struct SearchRequest {
 Outcome<CandidateRuns> candidate_runs(const SearchRequest& request);
 
 // The number of candidates, counted in constant memory.
-Outcome<unsigned __int128> candidate_count(const SearchRequest& request);
+Outcome<utils::uwide> candidate_count(const SearchRequest& request);
 
 }  // namespace varnolt::walls

@@ -66,8 +66,8 @@ PyObject* count(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* k
         const SearchRequest request = search_request(count_description, args, nargsf, kwnames);
         // At most 2^64 candidates per run and far fewer than 2^63 runs: the
         // count fits a signed 128-bit integer.
-        const unsigned __int128 found = value_or_raise(candidate_count(request));
-        return int_from(static_cast<__int128>(found)).release();
+        const utils::uwide found = value_or_raise(candidate_count(request));
+        return int_from(static_cast<utils::wide>(found)).release();
     });
 }
 

@@ -186,16 +186,16 @@ TEST(Cmp, AgreesWithExactCrossMultiplication) {
         return Ratio::new_(numer, std::max<std::int64_t>(denom, 1));
     };
     const auto near = [&rng](const Ratio& x) {
-        const __int128 numer = x.numer + static_cast<__int128>(rng() % 7) - 3;
-        const __int128 denom = x.denom + static_cast<__int128>(rng() % 7) - 3;
+        const utils::wide numer = x.numer + static_cast<utils::wide>(rng() % 7) - 3;
+        const utils::wide denom = x.denom + static_cast<utils::wide>(rng() % 7) - 3;
         if (numer < int_min || numer > int_max || denom < 1 || denom > int_max) return x;
         return Ratio::new_(static_cast<std::int64_t>(numer), static_cast<std::int64_t>(denom));
     };
     for (int i = 0; i < 200000; ++i) {
         const Ratio x = random_ratio();
         const Ratio y = i % 2 == 0 ? near(x) : random_ratio();
-        const __int128 lhs = static_cast<__int128>(x.numer) * y.denom;
-        const __int128 rhs = static_cast<__int128>(y.numer) * x.denom;
+        const utils::wide lhs = static_cast<utils::wide>(x.numer) * y.denom;
+        const utils::wide rhs = static_cast<utils::wide>(y.numer) * x.denom;
         const Ordering exact = lhs < rhs ? Ordering::Less : lhs > rhs ? Ordering::Greater : Ordering::Equal;
         ASSERT_EQ(ratio::cmp(x, y), exact) << x << " vs " << y;
     }

@@ -26,7 +26,7 @@ using tilt_stability::left_pseudo_semistabilizers::for_each_d;
 using tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::FixedQBetaData;
 using tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r::ProblemData;
 
-using u128 = unsigned __int128;
+using u128 = utils::uwide;
 
 TEST(CandidateRun, AnEmptyRunCannotBeMade) {
     EXPECT_EQ(stop_message([] { CandidateRun(1, 0, 5, 4); }), "empty candidate run: d_first > d_last");
@@ -125,7 +125,7 @@ TEST(RunSinks, RunsListAndCountAgreeAndTheLimitIsExact) {
         InterruptPoll never;
         const Outcome<CandidateRuns> runs = find_all_runs(v, never);
         const Outcome<Candidates> list = find_all(v);
-        const Outcome<unsigned __int128> count = count_all(v, never);
+        const Outcome<utils::uwide> count = count_all(v, never);
         ASSERT_TRUE(runs && list && count);
         ASSERT_EQ(runs->expanded(), *list);
         EXPECT_TRUE(*count == list->size());

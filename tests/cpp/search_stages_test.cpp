@@ -40,7 +40,7 @@ std::ostream& operator<<(std::ostream& out, const LowerRow& row) {
 
 // L as a Ratio, from the integer A = 2n²·L split into quotient·n² + remainder.
 Ratio as_ratio(const LatticeBound& bound, std::int64_t n) {
-    const __int128 n_squared = static_cast<__int128>(n) * n;
+    const utils::wide n_squared = static_cast<utils::wide>(n) * n;
     EXPECT_LE(0, bound.remainder);
     EXPECT_LT(bound.remainder, n_squared);
     const std::int64_t a = utils::narrow(bound.quotient * n_squared + bound.remainder);

@@ -8,7 +8,7 @@
 #include "quadratic/surd.hpp"
 #include "support.hpp"
 #include "utils/checked.hpp"
-#include "utils/sqrt_wide.hpp"
+#include "utils/isqrt.hpp"
 
 namespace varnolt::test {
 namespace {
@@ -105,10 +105,10 @@ TEST(SurdProperty, AgreesWithLongDoubleOnSmallParts) {
 }
 
 TEST(SqrtWide, FloorOfTheRootAcrossTheRange) {
-    EXPECT_EQ(utils::sqrt_wide(0), 0u);
-    EXPECT_EQ(utils::sqrt_wide(3), 1u);
-    EXPECT_EQ(utils::sqrt_wide(4), 2u);
-    EXPECT_EQ(utils::sqrt_wide(~uwide{0}), uwide{UINT64_MAX});
+    EXPECT_EQ(utils::isqrt(0), 0u);
+    EXPECT_EQ(utils::isqrt(3), 1u);
+    EXPECT_EQ(utils::isqrt(4), 2u);
+    EXPECT_EQ(utils::isqrt(~uwide{0}), uwide{UINT64_MAX});
     std::mt19937_64 rng(5);
     for (int i = 0; i < 20000; ++i) {
         const int bits = 1 + i % 128;
@@ -117,7 +117,7 @@ TEST(SqrtWide, FloorOfTheRootAcrossTheRange) {
             const uwide s = a >> (bits / 2 + 1);
             a = s * s - (i % 2);
         }
-        const uwide root = utils::sqrt_wide(a);
+        const uwide root = utils::isqrt(a);
         ASSERT_LE(root * root, a) << i;
         ASSERT_TRUE(root == UINT64_MAX || (root + 1) * (root + 1) > a) << i;
     }

@@ -7,9 +7,11 @@
 #include <random>
 
 #include "support.hpp"
+#include "ratio/rounding.hpp"
 #include "utils/checked.hpp"
-#include "utils/utils.hpp"
-#include "utils/wide.hpp"
+#include "utils/isqrt.hpp"
+#include "utils/modular.hpp"
+#include "utils/rounding.hpp"
 
 namespace varnolt::test {
 namespace {
@@ -25,17 +27,17 @@ TEST(Rounding, NeighbouringIntegersAndOverflow) {
         {Q(-int_max, 2), -two_pow(62) + 1, -two_pow(62)}, {Q(int_min, int_max), -1, -2},
     };
     for (const auto& [x, above, below] : rows) {
-        EXPECT_EQ(utils::least_greater_int(x), above) << x;
-        EXPECT_EQ(utils::greatest_lesser_or_eq_int(x), below) << x;
+        EXPECT_EQ(ratio::least_greater_int(x), above) << x;
+        EXPECT_EQ(ratio::greatest_lesser_or_eq_int(x), below) << x;
     }
     // The successor of 2^63 - 1 does not fit.
-    EXPECT_THROW(utils::least_greater_int(Q(int_max)), ArithmeticOverflow);
-    EXPECT_EQ(utils::greatest_lesser_or_eq_int(Q(int_max)), int_max);
+    EXPECT_THROW(ratio::least_greater_int(Q(int_max)), ArithmeticOverflow);
+    EXPECT_EQ(ratio::greatest_lesser_or_eq_int(Q(int_max)), int_max);
 }
 
-struct FloorModRow { __int128 a; std::int64_t b, remainder; };
+struct FloorModRow { utils::wide a; std::int64_t b, remainder; };
 TEST(FloorMod, NeverNegativeAndBelowTheDivisor) {
-    const __int128 two_pow_100 = static_cast<__int128>(1) << 100;  // ≡ 2 (mod 7), as 2^3 ≡ 1
+    const utils::wide two_pow_100 = static_cast<utils::wide>(1) << 100;  // ≡ 2 (mod 7), as 2^3 ≡ 1
     const FloorModRow rows[] = {
         {7, 3, 1}, {-7, 3, 2}, {-6, 3, 0}, {0, 5, 0}, {7, -3, 1}, {-7, -3, 2}, {5, 1, 0},
         {int_min, 3, 1}, {int_max, int_max, 0}, {-1, int_max, int_max - 1},
@@ -93,7 +95,7 @@ TEST(ModuloInverse, ExactForLargeModuli) {
             ASSERT_TRUE(result.has_value()) << a << " mod " << m;
             const std::int64_t r = *result;
             ASSERT_TRUE(r >= 1 && r < m) << r;
-            ASSERT_EQ(static_cast<unsigned __int128>(r) * static_cast<unsigned __int128>(a) % um, 1u)
+            ASSERT_EQ(static_cast<utils::uwide>(r) * static_cast<utils::uwide>(a) % um, 1u)
                 << a << " mod " << m << " gave " << r;
             ++inverses;
         }
@@ -111,7 +113,7 @@ TEST(CheckedSqrt, RationalRootOrNothing) {
         {Q(2), std::nullopt}, {Q(1, 2), std::nullopt}, {Q(-1, 4), std::nullopt},
         {Q(9223372030926249000), std::nullopt}, {Q(1, int_max), std::nullopt},
     };
-    for (const auto& [x, root] : rows) EXPECT_EQ(utils::checked_sqrt(x), root) << x;
+    for (const auto& [x, root] : rows) EXPECT_EQ(ratio::checked_sqrt(x), root) << x;
 }
 
 struct IsqrtRow { std::uint64_t a, root; };
@@ -123,7 +125,7 @@ TEST(Sqrt, FloorOfSquareRoot) {
         {18446744065119617024u, 4294967294},   // one below it
         {(std::uint64_t{1} << 53) + 1, 94906265},  // not exact in double precision
     };
-    for (const auto& [a, root] : rows) EXPECT_EQ(utils::sqrt(a), root) << a;
+    for (const auto& [a, root] : rows) EXPECT_EQ(utils::isqrt(a), root) << a;
 }
 
 // s = sqrt(a) is the floor exactly when s^2 <= a < (s + 1)^2; squares near
@@ -131,7 +133,7 @@ TEST(Sqrt, FloorOfSquareRoot) {
 TEST(Sqrt, BracketsArgumentExactly) {
     std::mt19937_64 rng(99);
     const auto check = [](std::uint64_t a) {
-        const unsigned __int128 s = utils::sqrt(a);
+        const utils::uwide s = utils::isqrt(a);
         ASSERT_LE(s * s, a) << a;
         ASSERT_GT((s + 1) * (s + 1), a) << a;
     };

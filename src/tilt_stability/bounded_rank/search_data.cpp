@@ -18,7 +18,7 @@ std::optional<ExactBeta> exact_beta(const ChernChar<2>& v) {
 Surd BoundedSearchData::scaled_twisted_v() const { return scaled_q(v.r, v.c.coeff); }
 
 Surd BoundedSearchData::scaled_q(std::int64_t r, std::int64_t c) const {
-    const Surd scaled_c{utils::checked_mul_wide(c, t()), 0, beta.numer.radicand};
+    const Surd scaled_c{utils::checked_mul<wide>(c, t()), 0, beta.numer.radicand};
     return scaled_c - beta.numer * wide{r};
 }
 

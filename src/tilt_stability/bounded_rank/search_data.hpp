@@ -19,6 +19,7 @@ using left_pseudo_semistabilizers::CandidateRuns;
 using left_pseudo_semistabilizers::RunSink;
 using quadratic::Surd;
 using utils::Outcome;
+using utils::uwide;
 using utils::wide;
 
 // β = numer / denom exactly, denom >= 1.

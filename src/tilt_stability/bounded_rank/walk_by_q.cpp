@@ -32,14 +32,14 @@ public:
 
     // The walk is about to visit every (r, c) of ranks.
     void walk_starts(const std::vector<RankCoeffs>& ranks) {
-        unsigned __int128 pairs = 0;
+        uwide pairs = 0;
         for (const RankCoeffs& rank : ranks)
-            pairs += static_cast<unsigned __int128>(static_cast<__int128>(rank.c_last) - rank.c_first + 1);
+            pairs += static_cast<uwide>(static_cast<wide>(rank.c_last) - rank.c_first + 1);
         // ceil(pairs / steps) pairs per step, so the steps never run past the total.
-        const auto steps = static_cast<unsigned __int128>(total_ - half_);
-        const unsigned __int128 per_step = steps == 0 ? 1 : (pairs + steps - 1) / steps;
-        pairs_per_step_ = static_cast<std::int64_t>(std::min<unsigned __int128>(
-            std::max<unsigned __int128>(per_step, 1), std::numeric_limits<std::int64_t>::max()));
+        const auto steps = static_cast<uwide>(total_ - half_);
+        const uwide per_step = steps == 0 ? 1 : (pairs + steps - 1) / steps;
+        pairs_per_step_ = static_cast<std::int64_t>(std::min<uwide>(
+            std::max<uwide>(per_step, 1), std::numeric_limits<std::int64_t>::max()));
         countdown_ = pairs_per_step_;
         done_ = half_;
         interrupt_.report(done_, total_);
@@ -99,7 +99,7 @@ void append_runs_by_q(const BoundedSearchData& search, RunSink& out) {
     std::sort(ranks.begin(), ranks.end(), [&](const RankCoeffs& x, const RankCoeffs& y) {
         search.interrupt.tick();
         const Surd theta_difference =
-            Surd{utils::checked_mul_wide(t, wide{x.c_first} - y.c_first), 0, b.radicand} -
+            Surd{utils::checked_mul<wide>(t, wide{x.c_first} - y.c_first), 0, b.radicand} -
             b * (wide{x.r} - y.r);
         const int order = quadratic::sign(theta_difference);
         return order != 0 ? order < 0 : x.r < y.r;

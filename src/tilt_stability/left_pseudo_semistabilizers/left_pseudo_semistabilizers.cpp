@@ -4,8 +4,8 @@
 
 #include "tilt_stability/beta.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
-#include "utils/utils.hpp"
-#include "utils/wide.hpp"
+#include "utils/modular.hpp"
+#include "utils/rounding.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
 
@@ -17,11 +17,11 @@ namespace {
 // messages are seen.
 std::int64_t q_numer_end(const LeftSearchData& search, std::int64_t x) {
     const std::int64_t v_r = search.v.r;
-    const __int128 r_max = search.largest_rank();
+    const wide r_max = search.largest_rank();
     if (v_r <= 0 || r_max >= v_r) return x;  // v.r·k < v.r·X <= r_max·X for every k < X
     // |r_max| < 2^63 here, so r_max·X fits in 128 bits.
-    const __int128 end = utils::ceil_div_wide(r_max * x, v_r);
-    return static_cast<std::int64_t>(std::clamp<__int128>(end, 2, x));
+    const wide end = utils::ceil_div(r_max * x, v_r);
+    return static_cast<std::int64_t>(std::clamp<wide>(end, 2, x));
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& inter
     return found;
 }
 
-Outcome<unsigned __int128> count_all(const ChernChar<2>& v, InterruptPoll& interrupt,
+Outcome<uwide> count_all(const ChernChar<2>& v, InterruptPoll& interrupt,
                                      const SearchOptions& options) {
     CandidateCount count;
     const Outcome<void> appended = append_all(v, interrupt, count, options);

@@ -31,7 +31,7 @@ Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& inter
                                      CandidateLimit limit = {}, const SearchOptions& options = {});
 
 // How many candidates there are, in constant memory, or the first message.
-Outcome<unsigned __int128> count_all(const ChernChar<2>& v, InterruptPoll& interrupt,
+Outcome<uwide> count_all(const ChernChar<2>& v, InterruptPoll& interrupt,
                                      const SearchOptions& options = {});
 
 // The candidates, one ChernChar<2> each.

@@ -10,8 +10,8 @@ CandidateRun::CandidateRun(std::int64_t r, std::int64_t c, std::int64_t d_first,
 }
 
 void CandidateRuns::append(const CandidateRun& run) {
-    const unsigned __int128 count = run.count();
-    if (count > static_cast<unsigned __int128>(SIZE_MAX - size_)) utils::stop("capacity overflow");
+    const uwide count = run.count();
+    if (count > static_cast<uwide>(SIZE_MAX - size_)) utils::stop("capacity overflow");
     // size_ + count fits a size here.
     const std::size_t total = size_ + static_cast<std::size_t>(count);
     if (!limit_.allows(total)) throw CandidateLimitReached(total);

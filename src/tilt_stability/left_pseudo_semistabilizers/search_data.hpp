@@ -23,6 +23,8 @@ using chern_character::ChernChar;
 using ratio::Ratio;
 using utils::Message;
 using utils::Outcome;
+using utils::uwide;
+using utils::wide;
 
 // The candidates a search stage found, in the search's order.
 using Candidates = std::vector<ChernChar<2>>;
@@ -35,8 +37,8 @@ struct CandidateRun {
     CandidateRun(std::int64_t r, std::int64_t c, std::int64_t d_first, std::int64_t d_last);
 
     // d_last − d_first + 1, from 1 up to 2^64 (one beyond any 64-bit size).
-    unsigned __int128 count() const {
-        return static_cast<unsigned __int128>(static_cast<__int128>(d_last) - d_first + 1);
+    uwide count() const {
+        return static_cast<uwide>(static_cast<wide>(d_last) - d_first + 1);
     }
 
     const std::int64_t r;
@@ -138,10 +140,10 @@ private:
 class CandidateCount final : public RunSink {
 public:
     void append(const CandidateRun& run) override { total_ += run.count(); }
-    unsigned __int128 total() const { return total_; }
+    uwide total() const { return total_; }
 
 private:
-    unsigned __int128 total_ = 0;
+    uwide total_ = 0;
 };
 
 // What a search visited: the ranks whose ch2 range it computed, and the
@@ -171,8 +173,8 @@ struct LeftSearchData {
     }
 
     // The largest rank of a candidate, min(X², rank_ceiling), exact in 128 bits.
-    __int128 largest_rank() const {
-        const __int128 x_squared = static_cast<__int128>(x()) * x();
+    wide largest_rank() const {
+        const wide x_squared = static_cast<wide>(x()) * x();
         return rank_ceiling && *rank_ceiling < x_squared ? *rank_ceiling : x_squared;
     }
 };

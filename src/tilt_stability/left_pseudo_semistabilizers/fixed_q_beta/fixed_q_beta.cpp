@@ -7,7 +7,7 @@
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/fixed_r.hpp"
 #include "utils/checked.hpp"
 #include "utils/stop.hpp"
-#include "utils/wide.hpp"
+#include "utils/rounding.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta {
 
@@ -15,12 +15,12 @@ using fixed_r::Caps;
 using fixed_r::LatticeBound;
 using fixed_r::ProblemData;
 using fixed_r::bound_on_d::lower::radius_condition_prob2;
-using utils::ceil_div_wide;
+using utils::ceil_div;
 using utils::checked_add;
-using utils::checked_add_wide;
+using utils::checked_add;
 using utils::checked_mul;
-using utils::checked_mul_wide;
-using utils::floor_div_wide;
+using utils::checked_mul;
+using utils::floor_div;
 using utils::floor_mod;
 using utils::narrow;
 
@@ -42,10 +42,10 @@ struct RankRun {
 };
 
 // floor(numer/denom) + 1, the least integer strictly above numer/denom.
-std::int64_t least_integer_above(__int128 numer, std::int64_t denom) {
+std::int64_t least_integer_above(wide numer, std::int64_t denom) {
     if (denom == 0) utils::stop("denominator == 0");
     if (denom < 0) return least_integer_above(-numer, utils::checked_neg(denom));
-    return narrow(floor_div_wide(numer, denom) + 1);
+    return narrow(floor_div(numer, denom) + 1);
 }
 
 // A candidate of rank r has ch1 coefficient c = q + r·β = (k + r·m)/n, an
@@ -57,15 +57,15 @@ Outcome<FirstRank> first_admissible_rank(const FixedQBetaData& fixed_q) {
     const std::int64_t m = search.beta.numer;
     const std::int64_t n = search.beta.denom;
     const std::int64_t k = fixed_q.q_numer;
-    const std::int64_t r_min = least_integer_above(static_cast<__int128>(search.v.r) * k, search.x());
+    const std::int64_t r_min = least_integer_above(static_cast<wide>(search.v.r) * k, search.x());
     if (r_min < 1) return std::unexpected("Internal logical error: Negative lower bound on r");
     if (n < 1) return std::unexpected("n must be positive");
     std::int64_t r0 = r_min;
     if (n != 1) {
         if (!search.m_inverse) return std::unexpected(search.m_inverse.error());
-        r0 = checked_add(r_min, floor_mod(-static_cast<__int128>(*search.m_inverse) * k - r_min, n));
+        r0 = checked_add(r_min, floor_mod(-static_cast<wide>(*search.m_inverse) * k - r_min, n));
     }
-    const __int128 r0_term = static_cast<__int128>(r0) * m + k;
+    const wide r0_term = static_cast<wide>(r0) * m + k;
     if (floor_mod(r0_term, n) != 0)
         return std::unexpected("Internal logical error: Mistake in underlying modular arithmetic");
     return FirstRank{r0, narrow(r0_term / n)};
@@ -90,15 +90,15 @@ Outcome<FirstRank> first_admissible_rank(const FixedQBetaData& fixed_q) {
 // The cost is the smaller of the window and the number of classes.
 template <typename Visit>
 void for_each_class_in_window(const LeftSearchData& search, std::int64_t classes,
-                              std::int64_t first_remainder, __int128 largest_cap, Visit visit) {
+                              std::int64_t first_remainder, wide largest_cap, Visit visit) {
     const std::int64_t m = search.beta.numer;
     const std::int64_t n = search.beta.denom;
     const std::int64_t h = first_remainder / n;
     const std::int64_t e = first_remainder % n;
-    const __int128 u_low = std::max<__int128>(
-        0, ceil_div_wide(static_cast<__int128>(n) * n - e - largest_cap, n));
+    const wide u_low = std::max<wide>(
+        0, ceil_div(static_cast<wide>(n) * n - e - largest_cap, n));
     if (u_low >= n) return;
-    const std::int64_t s = floor_mod(static_cast<__int128>(m) * m, n);
+    const std::int64_t s = floor_mod(static_cast<wide>(m) * m, n);
     if (n - u_low >= classes) {
         for (std::int64_t j = 0, u = h; j < classes; ++j, u = u + s < n ? u + s : u + s - n) {
             search.interrupt.tick();
@@ -108,10 +108,10 @@ void for_each_class_in_window(const LeftSearchData& search, std::int64_t classes
     }
     // Here 1 <= u_low <= n − 1, so n >= 2 and the inverse exists.
     const std::int64_t i = *search.m_inverse;
-    const std::int64_t s_inverse = floor_mod(static_cast<__int128>(i) * i, n);
+    const std::int64_t s_inverse = floor_mod(static_cast<wide>(i) * i, n);
     for (auto u = static_cast<std::int64_t>(u_low); u < n; ++u) {
         search.interrupt.tick();
-        const std::int64_t j = floor_mod(static_cast<__int128>(u - h) * s_inverse, n);
+        const std::int64_t j = floor_mod(static_cast<wide>(u - h) * s_inverse, n);
         if (j < classes) visit(j);
     }
 }
@@ -135,8 +135,8 @@ std::vector<RankRun> rank_runs_by_class(const FixedQBetaData& fixed_q, const Cap
         const std::int64_t base = first.r + j * n;  // <= r_max
         const std::int64_t base_c = checked_add(first.c, checked_mul(j, m));
         const LatticeBound lower = radius_condition_prob2(ProblemData{fixed_q, base, base_c});
-        const __int128 highest =
-            std::min<__int128>(r_max, caps.largest_rank_reaching(n_squared - lower.remainder));
+        const wide highest =
+            std::min<wide>(r_max, caps.largest_rank_reaching(n_squared - lower.remainder));
         if (highest >= base) runs.push_back({base, base_c, lower, narrow((highest - base) / n_squared)});
     };
     for_each_class_in_window(search, classes, first_lower.remainder,
@@ -153,12 +153,12 @@ Outcome<void> walk_in_rank_order(const FixedQBetaData& fixed_q, const Caps& caps
                                  RunSink& out) {
     const LeftSearchData& search = fixed_q.search;
     const std::int64_t m = search.beta.numer;
-    const __int128 c_step = static_cast<__int128>(search.beta.denom) * m;  // c per n² ranks
+    const wide c_step = static_cast<wide>(search.beta.denom) * m;  // c per n² ranks
     for (std::int64_t t = 0; !runs.empty(); ++t) {
         for (const RankRun& run : runs) {
             search.interrupt.tick();
             const ProblemData problem{fixed_q, run.base + t * n_squared,
-                                      narrow(checked_add_wide(run.base_c, checked_mul_wide(c_step, t)))};
+                                      narrow(checked_add<wide>(run.base_c, checked_mul<wide>(c_step, t)))};
             const Outcome<void> appended =
                 problem.append_candidates(caps, run.base_lower.advanced(m, t), out);
             if (!appended) return appended;

@@ -35,11 +35,11 @@ std::optional<CandidateRun> FixedCoeffData::run() const {
     if (r > v_r) offer(e * e, wide{r} - v_r);
     if (2 * wide{r} < v_r) offer(e * q * wide{2}, v_r - 2 * wide{r});
 
-    const wide t_squared = utils::checked_mul_wide(search.t(), search.t());
+    const wide t_squared = utils::checked_mul<wide>(search.t(), search.t());
     const Surd twice_lower = b * b * wide{r} + b * q * wide{2};
-    const wide d_first = utils::checked_add_wide(quadratic::floor_div(twice_lower, t_squared), 1);
+    const wide d_first = utils::checked_add<wide>(quadratic::floor_div(twice_lower, t_squared), 1);
     const wide d_last = quadratic::floor_div(twice_lower * least.denom + least.numer,
-                                             utils::checked_mul_wide(t_squared, least.denom));
+                                             utils::checked_mul<wide>(t_squared, least.denom));
     if (d_first > d_last) return std::nullopt;
     return CandidateRun{r, c, utils::narrow(d_first), utils::narrow(d_last)};
 }

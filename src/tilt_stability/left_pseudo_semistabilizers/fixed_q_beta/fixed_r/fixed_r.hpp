@@ -24,7 +24,7 @@ namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fi
 
 // An integer A held as quotient·n² + remainder with 0 <= remainder < n².
 struct LatticeBound {
-    __int128 quotient;
+    wide quotient;
     std::int64_t remainder;
 
     // A at the rank t·n² higher: A grows by t·n²·m², so the quotient grows by
@@ -46,18 +46,18 @@ public:
 
     // floor(W(r)) for the least cap that applies at rank r (any rank); none
     // when no cap applies (r = 0 = v.r).
-    std::optional<__int128> least_floor_at(std::int64_t r) const;
+    std::optional<wide> least_floor_at(std::int64_t r) const;
 
     // The largest rank r with W(r) >= threshold (an integer >= 1), valid for
     // the ranks the search admits: W(r) >= threshold holds for every admitted
     // rank up to it and for none beyond.
-    __int128 largest_rank_reaching(__int128 threshold) const;
+    wide largest_rank_reaching(wide threshold) const;
 
 private:
     std::int64_t v_r_;
-    __int128 k_squared_;          // k²
-    __int128 x_minus_k_squared_;  // (X − k)²
-    __int128 two_k_x_minus_k_;    // 2k(X − k)
+    wide k_squared_;          // k²
+    wide x_minus_k_squared_;  // (X − k)²
+    wide two_k_x_minus_k_;    // 2k(X − k)
 };
 
 struct ProblemData {

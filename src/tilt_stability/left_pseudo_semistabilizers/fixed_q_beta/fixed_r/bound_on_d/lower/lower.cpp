@@ -1,21 +1,21 @@
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 
 #include "utils/checked.hpp"
-#include "utils/wide.hpp"
+#include "utils/rounding.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r::bound_on_d::
     lower {
 
-using utils::checked_add_wide;
-using utils::checked_mul_wide;
+using utils::checked_add;
+using utils::checked_mul;
 
 LatticeBound radius_condition_prob2(const ProblemData& problem) {
     const Ratio& beta = problem.fixed_q_beta.search.beta;
-    const __int128 m = beta.numer;
+    const wide m = beta.numer;
     const std::int64_t n_squared = utils::checked_mul(beta.denom, beta.denom);
     // |m|² <= 2^126, so only the product with r and the sum can overflow.
-    const __int128 a = checked_add_wide(checked_mul_wide(m * m, problem.r),
-                                        checked_mul_wide(2 * m, problem.fixed_q_beta.q_numer));
+    const wide a = checked_add<wide>(checked_mul<wide>(m * m, problem.r),
+                                        checked_mul<wide>(2 * m, problem.fixed_q_beta.q_numer));
     const std::int64_t remainder = utils::floor_mod(a, n_squared);
     return {(a - remainder) / n_squared, remainder};
 }

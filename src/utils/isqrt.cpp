@@ -1,6 +1,7 @@
-#include "utils/sqrt_wide.hpp"
+#include "utils/isqrt.hpp"
 
 #include <cmath>
+#include <cstdint>
 
 namespace varnolt::utils {
 
@@ -10,7 +11,7 @@ namespace varnolt::utils {
 // floating-point start the iterates fall to floor(sqrt(a)) and stop there (the
 // first y >= x). The floating-point root only picks the start: it is within a
 // relative 2^-50 of sqrt(a), so x + a/x stays below 2^66 and nothing wraps.
-uwide sqrt_wide(uwide a) {
+uwide isqrt(uwide a) {
     if (a < 4) return a == 0 ? 0 : 1;
     const double root = std::sqrt(static_cast<double>(a));
     uwide x = root >= 18446744073709551615.0 ? uwide{UINT64_MAX} : static_cast<uwide>(root);

@@ -1,0 +1,32 @@
+#include "ratio/rounding.hpp"
+
+#include "utils/checked.hpp"
+#include "utils/isqrt.hpp"
+#include "utils/stop.hpp"
+
+namespace varnolt::ratio {
+
+std::int64_t least_greater_int(const Ratio& x) {
+    if (x.denom == 1) return utils::checked_add(x.numer, 1);
+    const std::int64_t q = utils::guarded_div(x.numer, x.denom);  // truncated toward zero
+    return x.numer > 0 ? q + 1 : q;
+}
+
+std::int64_t greatest_lesser_or_eq_int(const Ratio& x) {
+    if (x.denom == 1) return x.numer;
+    const std::int64_t q = utils::guarded_div(x.numer, x.denom);
+    return x.numer > 0 ? q : q - 1;  // |q| < 2^63 - 1 here, as denom >= 2
+}
+
+std::optional<Ratio> checked_sqrt(const Ratio& x) {
+    if (x.numer < 0 || x.denom < 0) return std::nullopt;
+    const auto numer = static_cast<std::uint64_t>(x.numer);
+    const auto denom = static_cast<std::uint64_t>(x.denom);
+    const auto s = static_cast<std::uint64_t>(utils::isqrt(numer));
+    const auto t = static_cast<std::uint64_t>(utils::isqrt(denom));
+    // s, t <= 2^32 - 1 < 2^63, so the casts and the squares are exact.
+    if (s * s != numer || t * t != denom) return std::nullopt;
+    return Ratio::new_(static_cast<std::int64_t>(s), static_cast<std::int64_t>(t));
+}
+
+}  // namespace varnolt::ratio
