@@ -11,6 +11,8 @@ import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
+from ._above import over_point, rank_bound
+from ._options import Point, Row, Side, Surface, check_side, check_surface, dual, exact_point, mirrored, point_in_frame
 
 T = TypeVar("T")
 
@@ -32,13 +34,13 @@ def irrational_hint(r: int, c: int, d: int, option: str = "max_rank=R") -> str:
 ProgressCallback = Callable[[int, int], object]
 
 
-def _search(native: Callable[[int, int, int, int | None, ProgressCallback | None], T], r: int, c: int,
-            d: int, max_rank: int | None, progress: ProgressCallback | None = None) -> T:
-    """native(r, c, d, bound, progress) with max_rank checked; an irrational β₋
+def _search(native: Callable[[int, int, int, int | None, ProgressCallback | None, bool], T], r: int, c: int,
+            d: int, max_rank: int | None, progress: ProgressCallback | None = None, p2: bool = False) -> T:
+    """native(r, c, d, bound, progress, p2) with max_rank checked; an irrational β₋
     without a bound is a ValueError that keeps the search's message and says to pass one."""
     if max_rank is None:
         try:
-            return native(r, c, d, None, progress)
+            return native(r, c, d, None, progress, p2)
         except RuntimeError as error:
             # The search also stops so when v has no real β₋ at all; only an
             # irrational one (rank > 0, c² − r·d > 0 not a square) has
@@ -49,10 +51,43 @@ def _search(native: Callable[[int, int, int, int | None, ProgressCallback | None
     bound = operator.index(max_rank)
     if bound < 0:
         raise ValueError(f"max_rank must be >= 0, not {bound}")
-    return native(r, c, d, bound, progress)
+    return native(r, c, d, bound, progress, p2)
 
 
-def candidates(r: int, c: int, d: int, *, max_rank: int | None = None,
+class Request:
+    """One search with its options checked: v on its surface, the side of the vertical wall and
+    the point the walls must pass over, turned into the left search that answers it."""
+
+    def __init__(self, r: int, c: int, d: int, max_rank: int | None, surface: object, side: object,
+                 above: object) -> None:
+        self.v: Row = (operator.index(r), operator.index(c), operator.index(d))
+        self.p2 = check_surface(surface, self.v)
+        self.mirrored = mirrored(self.v, check_side(side))
+        # The left search: v, or the dual of v for its right walls.
+        self.searched = dual(self.v) if self.mirrored else self.v
+        self.point = None if above is None else point_in_frame(self.v, exact_point(above), check_side(side))
+        self.max_rank = max_rank
+        if self.point is not None:
+            proven = rank_bound(self.searched, self.point)
+            if proven is not None:
+                self.max_rank = proven if max_rank is None else min(operator.index(max_rank), proven)
+
+    def rows(self, progress: ProgressCallback | None) -> NDArray[np.int64]:
+        """The candidates, as classes of v on its side (the dual's turned into (−r', c', −d'))."""
+        found = np.frombuffer(_search(_native.candidates, *self.searched, self.max_rank, progress, self.p2),
+                              dtype=np.int64).reshape(-1, 3)
+        if self.point is not None:
+            found = found[over_point(self.searched, found, self.point)]
+        return found * np.array([-1, 1, -1], dtype=np.int64) if self.mirrored else found
+
+    def count(self, progress: ProgressCallback | None) -> int:
+        if self.point is not None:
+            return len(self.rows(progress))
+        return _search(_native.count, *self.searched, self.max_rank, progress, self.p2)
+
+
+def candidates(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surface = None,
+               side: Side = "left", above: Point | None = None,
                progress: ProgressCallback | None = None) -> NDArray[np.int64]:
     """The candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²), as an array.
 
@@ -75,6 +110,37 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None,
         candidates are then every (r', c', d') with 1 <= r' <= max_rank that
         meets the search's conditions at the exact β₋ = (c − √Δ)/r, ordered
         by q = c' − r'·β₋ as a real number, then r', then d'.
+    surface : {None, "P2"}, optional
+        The lattice of Chern characters: None (default) takes every d, the
+        lattice ch2 ∈ ½ℤ·ℓ², exact for surfaces with ℓ² = 2. "P2", the
+        projective plane, keeps only the classes with d ≡ c (mod 2), those
+        with an integral c₂ = c²/2 − d/2: v must be one (else ValueError),
+        and so is every candidate listed. The search skips the others at no
+        cost per candidate.
+    side : {"left", "right"}, optional
+        Whose walls the candidates give: those left of the vertical wall
+        β = c/r (default), or right of it. The right walls of v (r > 0) are
+        the mirror images β ↦ −β of the left walls of its dual (r, −c, d),
+        and each candidate (r', c', d') of the dual gives the class
+        (−r', c', −d') of v's right wall: its derived dual shifted by one. The
+        rows are those classes, in the dual's search order. For rank 0 the
+        walls are one family of semicircles centred at β₋, each on both
+        sides of it, so "right" gives the same as "left"; a negative rank is
+        searched as it is whatever the side (as a class of a shifted sheaf,
+        its walls are those of −v).
+    above : (beta, alpha), optional
+        Only the candidates whose wall passes over the stability condition
+        σ(β, α) or through it: (β − center)² + α² <= radius². Each coordinate
+        is an int, a Fraction, a text "a/b" or decimal (exact), or a float
+        (taken at its exact binary value); α must be > 0, and for r > 0 the
+        point must lie on the asked `side` of the vertical wall (else
+        ValueError: no wall of that side passes over it). The walls of one
+        side are nested, so these are the walls at least as large as the
+        numerical wall through the point; their candidates have a rank at
+        most a bound proven from the point (see ``_above.py``), so the
+        search is finite for every v with a real β₋, irrational too, without
+        `max_rank` (which, if given, bounds the rank further). The
+        candidates up to that rank are held in memory and filtered exactly.
     progress : callable, optional
         Called as ``progress(done, total)`` now and then while a long search
         runs (at most every 50 ms, with the interpreter lock held): ``done``
@@ -93,9 +159,10 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None,
         When the search cannot proceed, with its message, e.g.
         "β_ is not rational: ∞ walls" when v has no real β₋.
     ValueError
-        When β₋ is irrational and `max_rank` is not given (the message starts
-        with the search's and says to pass `max_rank`), or `max_rank` is
-        negative.
+        When β₋ is irrational and neither `max_rank` nor `above` is given
+        (the message starts with the search's and says to pass `max_rank`),
+        `max_rank` is negative, v is not on the lattice of `surface`, or
+        `surface`, `side` or `above` is not one the search takes.
     OverflowError
         When an argument or a value the search needs leaves 64 bits (128 bits
         for the intermediate values of an irrational β₋).
@@ -124,19 +191,34 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None,
            [  9, -12,  16],
            [  2,  -2,   2],
            [  5,  -6,   7]])
+
+    Two points on P², and the one right wall of two points, made by (-1, -1, -1):
+
+    >>> candidates(2, 1, -4, surface="P2")
+    array([[ 1,  0,  0],
+           [ 3, -1,  0]])
+    >>> candidates(1, 0, -4, side="right")
+    array([[-1, -1, -1]])
+
+    The candidates of one point whose walls pass over σ(-3/2, 1/10), without a rank bound:
+
+    >>> candidates(1, 0, -2, above=("-3/2", "1/10"))
+    array([[ 1, -1,  1],
+           [ 2, -2,  2]])
     """
-    rows = _search(_native.candidates, r, c, d, max_rank, progress)
-    return np.frombuffer(rows, dtype=np.int64).reshape(-1, 3)
+    return Request(r, c, d, max_rank, surface, side, above).rows(progress)
 
 
-def count(r: int, c: int, d: int, *, max_rank: int | None = None,
-          progress: ProgressCallback | None = None) -> int:
+def count(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surface = None,
+          side: Side = "left", above: Point | None = None, progress: ProgressCallback | None = None) -> int:
     """The number of candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²).
 
-    The same as ``len(candidates(r, c, d, max_rank=max_rank))``, without
-    building the rows. It takes the same time as the search, and raises the
-    same errors as :func:`candidates`; `max_rank` and `progress` are as there
-    (`max_rank` is required when β₋ is irrational).
+    The same as ``len(candidates(r, c, d, ...))`` with the same options,
+    without building the rows (in constant memory, on P² too), except with
+    `above`, which filters the rows up to its rank bound. It takes the same
+    time as the search, and raises the same errors as :func:`candidates`;
+    the options are as there (`max_rank` or `above` is required when β₋ is
+    irrational).
 
     Examples
     --------
@@ -144,5 +226,7 @@ def count(r: int, c: int, d: int, *, max_rank: int | None = None,
     8057113
     >>> count(1, 0, -2, max_rank=12), count(1, 0, -2, max_rank=1000)
     (4, 9)
+    >>> count(1, 0, -40000, surface="P2")
+    4029032
     """
-    return _search(_native.count, r, c, d, max_rank, progress)
+    return Request(r, c, d, max_rank, surface, side, above).count(progress)

@@ -7,6 +7,7 @@ from dataclasses import dataclass
 from fractions import Fraction
 from math import gcd
 
+from ._options import Point, Side, Surface
 from ._search import ProgressCallback, candidates
 
 Row = tuple[int, int, int]
@@ -77,7 +78,8 @@ def group_walls(v: Row, rows: Iterable[Row]) -> list[Wall]:
     return result
 
 
-def walls(r: int, c: int, d: int, *, max_rank: int | None = None,
+def walls(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surface = None,
+          side: Side = "left", above: Point | None = None,
           progress: ProgressCallback | None = None) -> list[Wall]:
     """The distinct pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) that its candidates give, largest first.
 
@@ -90,9 +92,14 @@ def walls(r: int, c: int, d: int, *, max_rank: int | None = None,
     :func:`candidates`.
 
     `max_rank` keeps only the candidates of rank at most `max_rank`, as for
-    :func:`candidates`; it is required when β₋ is irrational, where the
-    pseudo-walls are infinitely many and accumulate at β₋. `progress` is as
-    for :func:`candidates`. Raises the errors of :func:`candidates`.
+    :func:`candidates`; it or `above` is required when β₋ is irrational,
+    where the pseudo-walls are infinitely many and accumulate at β₋.
+    `surface` ("P2": only classes with d ≡ c mod 2), `side` ("left" of the
+    vertical wall, or "right": the mirrored left walls of the dual
+    (r, −c, d), with the classes (−r', c', −d')) and `above` (only the walls
+    passing over the point (β, α) or through it, a finite list for every v
+    with a real β₋) are as for :func:`candidates`, as is `progress`. Raises
+    the errors of :func:`candidates`.
 
     Examples
     --------
@@ -111,8 +118,21 @@ def walls(r: int, c: int, d: int, *, max_rank: int | None = None,
 
     >>> [(str(w.center), str(w.radius_squared), w.semistabilizers) for w in walls(1, 0, -2, max_rank=12)]
     [('-3/2', '1/4', ((1, -1, 1), (2, -2, 2))), ('-17/12', '1/144', ((9, -12, 16), (5, -6, 7)))]
+
+    Eight points on P²: 8 walls, the smallest made by (2, -5, 9).
+
+    >>> found = walls(1, 0, -16, surface="P2")
+    >>> [str(w.center) for w in found], found[-1].semistabilizers
+    (['-17/2', '-15/2', '-13/2', '-11/2', '-5', '-9/2', '-25/6', '-41/10'], ((2, -5, 9),))
+
+    The right wall of two points, and the walls of ten points over σ(-5, 1):
+
+    >>> walls(1, 0, -4, side="right")
+    [Wall(center=Fraction(5, 2), radius_squared=Fraction(9, 4), semistabilizers=((-1, -1, -1),))]
+    >>> [str(w.center) for w in walls(1, 0, -20, above=(-5, 1))]
+    ['-21/2', '-19/2', '-17/2', '-15/2', '-13/2', '-6']
     """
     v = (r, c, d)
-    found = candidates(r, c, d, max_rank=max_rank, progress=progress)
+    found = candidates(r, c, d, max_rank=max_rank, surface=surface, side=side, above=above, progress=progress)
     rows: list[Row] = [(u[0], u[1], u[2]) for u in found.tolist()]
     return group_walls(v, rows)

@@ -33,14 +33,24 @@ auto without_lock(const SearchRequest& request, Search&& search) {
     return search(interrupt);
 }
 
-// Hands the candidates of the request to out: every one, or those of rank at
-// most max_rank (the only search there is for an irrational β₋).
-Outcome<void> append_candidates(const SearchRequest& request, InterruptPoll& interrupt,
-                                search::RunSink& out) {
+// Hands the candidates of v on the half-integral lattice to out: every one, or
+// those of rank at most max_rank (the only search there is for an irrational β₋).
+Outcome<void> append_lattice_candidates(const SearchRequest& request, InterruptPoll& interrupt,
+                                        search::RunSink& out) {
     if (request.max_rank)
         return tilt_stability::bounded_rank::find_bounded_runs(request.v, *request.max_rank,
                                                                interrupt, out);
     return search::append_all(request.v, interrupt, out);
+}
+
+// The same, restricted to the request's surface.
+Outcome<void> append_candidates(const SearchRequest& request, InterruptPoll& interrupt,
+                                search::RunSink& out) {
+    if (request.surface == tilt_stability::surface::Surface::projective_plane) {
+        tilt_stability::surface::ProjectivePlaneRuns restricted(out);
+        return append_lattice_candidates(request, interrupt, restricted);
+    }
+    return append_lattice_candidates(request, interrupt, out);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "chern_character/chern_character.hpp"
 #include "python.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/search_data.hpp"
+#include "tilt_stability/surface/surface.hpp"
 #include "utils/message.hpp"
 
 namespace varnolt::walls {
@@ -16,14 +17,15 @@ using chern_character::ChernChar;
 using tilt_stability::left_pseudo_semistabilizers::CandidateRuns;
 using utils::Outcome;
 
-// A search: the candidates of v, of rank at most max_rank when it is given (it
-// must be, for an irrational β₋). progress, when not null, is a borrowed
+// A search: the candidates of v on the lattice of surface, of rank at most
+// max_rank when it is given (it must be, for an irrational β₋). progress, when not null, is a borrowed
 // callable that the search calls now and then with (done, total), see
 // SignalCheck.
 struct SearchRequest {
     ChernChar<2> v;
     std::optional<std::int64_t> max_rank;
     PyObject* progress = nullptr;
+    tilt_stability::surface::Surface surface = tilt_stability::surface::Surface::half_integral_ch2;
 };
 
 // The candidates in the search's order, held as the core's runs. Throws

@@ -12,11 +12,11 @@ namespace varnolt::walls {
 
 namespace {
 
-// progress may be left out.
-constexpr FunctionDescription<5> candidates_description{
-    "candidates", {"r", "c", "d", "max_rank", "progress"}, 4};
-constexpr FunctionDescription<5> count_description{
-    "count", {"r", "c", "d", "max_rank", "progress"}, 4};
+// progress and p2 may be left out.
+constexpr FunctionDescription<6> candidates_description{
+    "candidates", {"r", "c", "d", "max_rank", "progress", "p2"}, 4};
+constexpr FunctionDescription<6> count_description{
+    "count", {"r", "c", "d", "max_rank", "progress", "p2"}, 4};
 
 // A callable for progress, or null for None or a left-out argument; TypeError
 // for anything else.
@@ -29,16 +29,32 @@ PyObject* progress_callback(PyObject* object) {
     return object;
 }
 
-// The search a call asks for: r, c, d, max_rank (None: no bound) and progress
-// bound and converted in parameter order (the first failure wins).
-SearchRequest search_request(const FunctionDescription<5>& function, PyObject* const* args,
+// The lattice of p2: the projective plane's when true, else the half-integral one.
+tilt_stability::surface::Surface surface(PyObject* p2) {
+    using tilt_stability::surface::Surface;
+    if (p2 == nullptr) return Surface::half_integral_ch2;
+    const int truth = PyObject_IsTrue(p2);
+    if (truth < 0) throw PythonErrorSet{};
+    return truth != 0 ? Surface::projective_plane : Surface::half_integral_ch2;
+}
+
+// The search a call asks for: r, c, d, max_rank (None: no bound), progress and
+// p2 bound and converted in parameter order (the first failure wins). v off
+// the lattice of p2 is a ValueError.
+SearchRequest search_request(const FunctionDescription<6>& function, PyObject* const* args,
                              Py_ssize_t nargsf, PyObject* kwnames) {
     const auto slots = bind(function, args, nargsf, kwnames);
     const std::int64_t r = to_int64(slots[0], "r");
     const std::int64_t c = to_int64(slots[1], "c");
     const std::int64_t d = to_int64(slots[2], "d");
     const std::optional<std::int64_t> max_rank = to_optional_int64(slots[3], "max_rank");
-    return {{r, {c}, {d}}, max_rank, progress_callback(slots[4])};
+    PyObject* const progress = progress_callback(slots[4]);
+    const SearchRequest request{{r, {c}, {d}}, max_rank, progress, surface(slots[5])};
+    if (!tilt_stability::surface::on_lattice(request.surface, request.v)) {
+        PyErr_SetString(PyExc_ValueError, "v is not on the lattice of P2: d must be congruent to c mod 2");
+        throw PythonErrorSet{};
+    }
+    return request;
 }
 
 // The search's value, or its message raised as RuntimeError.

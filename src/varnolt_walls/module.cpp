@@ -16,10 +16,12 @@ PyCFunction fast_call() {
 
 PyMethodDef function_table[] = {
     {"candidates", fast_call<candidates>(), METH_FASTCALL | METH_KEYWORDS,
-     "candidates(r, c, d, max_rank, progress=None)\n--\n\n"
-     "The candidates of (r, c, d/2) as a bytearray of native int64 rows (r, c, d)."},
+     "candidates(r, c, d, max_rank, progress=None, p2=False)\n--\n\n"
+     "The candidates of (r, c, d/2) as a bytearray of native int64 rows (r, c, d);\n"
+     "with p2, only those with d = c mod 2 (and v must be such)."},
     {"count", fast_call<count>(), METH_FASTCALL | METH_KEYWORDS,
-     "count(r, c, d, max_rank, progress=None)\n--\n\nThe number of candidates of (r, c, d/2)."},
+     "count(r, c, d, max_rank, progress=None, p2=False)\n--\n\n"
+     "The number of candidates of (r, c, d/2), of those with d = c mod 2 with p2."},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -29,29 +29,34 @@ using utils::wide;
 // The candidates a search stage found, in the search's order.
 using Candidates = std::vector<ChernChar<2>>;
 
-// The candidates of one rank: (r, c, d) for every d from d_first to d_last.
-// Invariant: d_first <= d_last, so a run is never empty. The constructor stops
-// the call when a stage tries to make a run that breaks it, and the fields are
-// const so that nothing can break it later.
+// The candidates of one rank: (r, c, d) for d = d_first, d_first + d_step, …,
+// d_last. The stages make runs of step 1; a lattice that admits only every
+// other ch2 (see surface/surface.hpp) makes runs of step 2.
+// Invariant: d_first <= d_last, d_step >= 1 and d_step divides d_last − d_first,
+// so a run is never empty and ends on d_last. The constructor stops the call
+// when a stage tries to make a run that breaks it, and the fields are const so
+// that nothing can break it later.
 struct CandidateRun {
-    CandidateRun(std::int64_t r, std::int64_t c, std::int64_t d_first, std::int64_t d_last);
+    CandidateRun(std::int64_t r, std::int64_t c, std::int64_t d_first, std::int64_t d_last,
+                 std::int64_t d_step = 1);
 
-    // d_last − d_first + 1, from 1 up to 2^64 (one beyond any 64-bit size).
+    // (d_last − d_first)/d_step + 1, from 1 up to 2^64 (one beyond any 64-bit size).
     uwide count() const {
-        return static_cast<uwide>(static_cast<wide>(d_last) - d_first + 1);
+        return static_cast<uwide>(static_cast<wide>(d_last) - d_first) / static_cast<uwide>(d_step) + 1;
     }
 
     const std::int64_t r;
     const std::int64_t c;
     const std::int64_t d_first;
     const std::int64_t d_last;
+    const std::int64_t d_step;
 };
 
 // Calls each(d) for every d of the run, in increasing order. Loops to d_last
-// inclusive without ever computing d_last + 1, which may not exist.
+// inclusive without ever computing a d beyond it, which may not exist.
 template <typename Each>
 void for_each_d(const CandidateRun& run, Each&& each) {
-    for (std::int64_t d = run.d_first;; ++d) {
+    for (std::int64_t d = run.d_first;; d += run.d_step) {
         each(d);
         if (d == run.d_last) return;
     }
