@@ -15,7 +15,7 @@ using tilt_stability::left_pseudo_semistabilizers::CandidateRun;
 using tilt_stability::left_pseudo_semistabilizers::CandidateRuns;
 using tilt_stability::surface::ProjectivePlaneRuns;
 
-using u128 = unsigned __int128;
+using u128 = utils::uwide;
 
 TEST(CandidateRun, AStepMustDivideTheRun) {
     const std::string message = "candidate run: d_step must be positive and divide d_last - d_first";
