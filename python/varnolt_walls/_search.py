@@ -192,11 +192,15 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None, surface: 
            [  2,  -2,   2],
            [  5,  -6,   7]])
 
-    Two points on P², and the one right wall of two points, made by (-1, -1, -1):
+    On P², only the classes with d ≡ c (mod 2); the one right wall of two
+    points is made by (-1, -1, -1):
 
-    >>> candidates(2, 1, -4, surface="P2")
-    array([[ 1,  0,  0],
-           [ 3, -1,  0]])
+    >>> candidates(2, 0, -8, surface="P2")
+    array([[ 1, -1,  1],
+           [ 2, -2,  2],
+           [ 2, -1, -3],
+           [ 2, -1, -1],
+           [ 3, -3,  1]])
     >>> candidates(1, 0, -4, side="right")
     array([[-1, -1, -1]])
 
@@ -227,6 +231,6 @@ def count(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surfa
     >>> count(1, 0, -2, max_rank=12), count(1, 0, -2, max_rank=1000)
     (4, 9)
     >>> count(1, 0, -40000, surface="P2")
-    4029032
+    4028649
     """
     return Request(r, c, d, max_rank, surface, side, above).count(progress)

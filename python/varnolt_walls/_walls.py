@@ -125,12 +125,13 @@ def walls(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surfa
     >>> [str(w.center) for w in found], found[-1].semistabilizers
     (['-17/2', '-15/2', '-13/2', '-11/2', '-5', '-9/2', '-25/6', '-41/10'], ((2, -5, 9),))
 
-    The right wall of two points, and the walls of ten points over σ(-5, 1):
+    The right wall of two points, and the walls of one point over σ(-3/2, 1/10)
+    (β₋ = -√2 is irrational, yet no rank bound is needed):
 
     >>> walls(1, 0, -4, side="right")
     [Wall(center=Fraction(5, 2), radius_squared=Fraction(9, 4), semistabilizers=((-1, -1, -1),))]
-    >>> [str(w.center) for w in walls(1, 0, -20, above=(-5, 1))]
-    ['-21/2', '-19/2', '-17/2', '-15/2', '-13/2', '-6']
+    >>> walls(1, 0, -2, above=("-3/2", "1/10"))
+    [Wall(center=Fraction(-3, 2), radius_squared=Fraction(1, 4), semistabilizers=((1, -1, 1), (2, -2, 2)))]
     """
     v = (r, c, d)
     found = candidates(r, c, d, max_rank=max_rank, surface=surface, side=side, above=above, progress=progress)
