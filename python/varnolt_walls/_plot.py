@@ -4,10 +4,11 @@ from __future__ import annotations
 
 from fractions import Fraction
 from math import sqrt
-from typing import TYPE_CHECKING, Any
+from typing import TYPE_CHECKING, Any, Literal
 
 from ._beta import beta_minus, beta_minus_text
-from ._walls import walls
+from ._options import Point, Side, Surface, exact_point
+from ._walls import Wall, walls
 
 if TYPE_CHECKING:
     from matplotlib.axes import Axes
@@ -15,7 +16,24 @@ if TYPE_CHECKING:
 INSTALL_HINT = "plot needs matplotlib: pip install 'varnolt[plot]' (or pip install matplotlib)"
 
 
-def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None = None,
+def _sides(side: str) -> tuple[Side, ...]:
+    if side == "both":
+        return ("left", "right")
+    if side in ("left", "right"):
+        return ("left",) if side == "left" else ("right",)
+    raise ValueError(f"side must be 'left', 'right' or 'both', not {side!r}")
+
+
+def _walls_of_sides(r: int, c: int, d: int, sides: tuple[Side, ...], max_rank: int | None, surface: Surface,
+                    above: Point | None) -> list[Wall]:
+    """The walls of each side (rank <= 0: one family, drawn once)."""
+    if r <= 0:
+        sides = sides[:1]
+    return [w for s in sides for w in walls(r, c, d, max_rank=max_rank, surface=surface, side=s, above=above)]
+
+
+def plot(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surface = None,
+         side: Side | Literal["both"] = "left", above: Point | None = None, ax: Axes | None = None,
          **style: Any) -> Axes:
     """Draw the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) as semicircles in the (β, α) half-plane.
 
@@ -30,7 +48,14 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
         The Chern character, as for :func:`walls`.
     max_rank : int, optional
         Only the walls of candidates of rank at most `max_rank`, as for
-        :func:`walls`; required when β₋ is irrational.
+        :func:`walls`; it or `above` is required when β₋ is irrational.
+    surface, above : optional
+        As for :func:`walls`: "P2" keeps the classes with d ≡ c (mod 2);
+        above=(β, α) keeps the walls over σ(β, α), which is marked. With
+        side="both" the point must lie on one side; the walls of the other
+        side cannot pass over it and are left out.
+    side : {"left", "right", "both"}, optional
+        The walls left of the vertical wall (default), right of it, or both.
     ax : matplotlib.axes.Axes, optional
         Where to draw; a new figure's Axes when omitted.
     **style
@@ -56,6 +81,8 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
     16
     >>> len(plot(1, 0, -2, max_rank=12).patches)  # one point: β₋ = -√2 is irrational
     2
+    >>> len(plot(1, 0, -16, surface="P2", side="both").patches)  # 8 walls on each side
+    16
     """
     try:
         import matplotlib.pyplot as pyplot
@@ -63,7 +90,11 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
-    found = walls(r, c, d, max_rank=max_rank)
+    sides = _sides(side)
+    point = None if above is None else exact_point(above)
+    if point is not None and len(sides) == 2 and r > 0:
+        sides = ("left",) if point[0] < Fraction(c, r) else ("right",)
+    found = _walls_of_sides(r, c, d, sides, max_rank, surface, above)
     beta = float(beta_minus(r, c, d))
     if ax is None:
         ax = pyplot.figure().add_subplot()
@@ -79,14 +110,12 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
         vertical = c / r
         left, right = min(left, vertical), max(right, vertical)
         ax.axvline(vertical, color="0.4", linestyle="--", linewidth=0.8, label=f"β = {Fraction(c, r)}")
-        # α² = (β − c/r)² − Δ/r², Δ = c² − r·d: the branch on β₋'s side of c/r.
-        width = max(right - left, 1.0)
-        side = 1.0 if beta > vertical else -1.0
-        steps = 200
-        betas = [beta + side * width * i / steps for i in range(steps + 1)]
-        alphas = [sqrt(max((b - vertical) ** 2 - (c * c - r * d) / r**2, 0.0)) for b in betas]
-        ax.plot(betas, alphas, color="0.4", linewidth=0.8, label="hyperbola through β₋")
+        _hyperbola(ax, r, c, d, beta, max(right - left, 1.0), sides)
     ax.plot([beta], [0.0], marker="o", color="C3", linestyle="none", label=f"β₋ = {beta_minus_text(r, c, d)}")
+    if point is not None:
+        ax.plot([float(point[0])], [float(point[1])], marker="x", color="C1", linestyle="none",
+                label=f"σ({point[0]}, {point[1]})")
+        top = max(top, float(point[1]))
 
     margin = 0.05 * max(right - left, top, 1.0)
     ax.set_xlim(left - margin, right + margin)
@@ -95,6 +124,21 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, ax: Axes | None
     ax.set_xlabel("β")
     ax.set_ylabel("α")
     bound = "" if max_rank is None else f", candidates of rank ≤ {max_rank}"
-    ax.set_title(f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of ({r}, {c}ℓ, {Fraction(d, 2)}ℓ²){bound}")
+    where = ("" if surface is None else f" on {surface}") + ("" if point is None else " over the point")
+    ax.set_title(f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of ({r}, {c}ℓ, {Fraction(d, 2)}ℓ²)"
+                 f"{where}{bound}")
     ax.legend(loc="upper right", fontsize="small")
     return ax
+
+
+def _hyperbola(ax: Axes, r: int, c: int, d: int, beta: float, width: float, sides: tuple[Side, ...]) -> None:
+    """The branches of α² = (β − c/r)² − Δ/r², Δ = c² − r·d, on the drawn sides: each meets every
+    wall of its side at its top. The first passes through β₋, the right one (r > 0) through β₊."""
+    vertical, root = c / r, sqrt(c * c - r * d) / abs(r)
+    steps = 200
+    for index, s in enumerate(sides):
+        foot = beta if s == "left" else vertical + root
+        direction = 1.0 if foot > vertical else -1.0
+        betas = [foot + direction * width * i / steps for i in range(steps + 1)]
+        alphas = [sqrt(max((b - vertical) ** 2 - root * root, 0.0)) for b in betas]
+        ax.plot(betas, alphas, color="0.4", linewidth=0.8, label="hyperbola" if index == 0 else None)

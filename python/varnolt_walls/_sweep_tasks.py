@@ -7,7 +7,7 @@ import threading
 import time
 from collections.abc import Callable, Iterable, Sequence
 from concurrent.futures import CancelledError
-from typing import Literal, cast
+from typing import Any, Literal, cast
 
 import numpy as np
 from numpy.typing import NDArray
@@ -18,9 +18,11 @@ from ._walls import Wall, walls
 What = Literal["count", "walls", "candidates"]
 Result = int | list[Wall] | NDArray[np.int64]
 SEARCHES: dict[str, Callable[..., Result]] = {"count": count, "walls": walls, "candidates": candidates}
+# The keyword arguments of every search of a sweep: max_rank, surface, side, above.
+Options = dict[str, Any]
 
 
-def run_batch(what: What, batch: Sequence[object], max_rank: int | None,
+def run_batch(what: What, batch: Sequence[object], options: Options,
               stop: threading.Event | None = None) -> tuple[list[Result | Exception], float]:
     """The result of each v of batch, or the exception it raised, and the seconds the batch took.
 
@@ -40,7 +42,7 @@ def run_batch(what: What, batch: Sequence[object], max_rank: int | None,
         check(0, 0)
         try:
             # v as it came, so that a v that is not (r, c, d) fails as the one-by-one call does.
-            results.append(search(*cast("Iterable[int]", v), max_rank=max_rank, progress=check))
+            results.append(search(*cast("Iterable[int]", v), **options, progress=check))
         except CancelledError:
             raise
         except Exception as error:

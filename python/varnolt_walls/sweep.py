@@ -16,7 +16,8 @@ import numpy as np
 from numpy.typing import NDArray
 
 from ._progress import INSTALL_HINT, Bar, stderr_is_terminal, tqdm_bar
-from ._sweep_tasks import SEARCHES, Result, What, run_batch
+from ._options import SURFACES, Point, Side, Surface, check_side, exact_point
+from ._sweep_tasks import SEARCHES, Options, Result, What, run_batch
 from ._walls import Wall
 
 V = TypeVar("V")
@@ -40,28 +41,29 @@ def _cpu_count() -> int:
 
 @overload
 def sweep(chern_characters: Iterable[V], what: Literal["count"] = "count", *, max_rank: int | None = None,
-          executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
+          surface: Surface = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
           max_in_flight: int | None = None) -> Generator[tuple[V, int | Exception]]: ...
 @overload
 def sweep(chern_characters: Iterable[V], what: Literal["walls"], *, max_rank: int | None = None,
-          executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
+          surface: Surface = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
           max_in_flight: int | None = None) -> Generator[tuple[V, list[Wall] | Exception]]: ...
 @overload
 def sweep(chern_characters: Iterable[V], what: Literal["candidates"], *, max_rank: int | None = None,
-          executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
+          surface: Surface = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
           max_in_flight: int | None = None) -> Generator[tuple[V, NDArray[np.int64] | Exception]]: ...
 @overload
 def sweep(chern_characters: Iterable[V], what: What, *, max_rank: int | None = None,
-          executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
+          surface: Surface = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
           max_in_flight: int | None = None) -> Generator[tuple[V, Result | Exception]]: ...
 def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int | None = None,
-          executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
+          surface: Surface = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
           max_in_flight: int | None = None) -> Generator[tuple[V, Result | Exception]]:
     """The searches of many Chern characters, spread over the workers of an executor.
 
     Yields ``(v, result)`` for each v of `chern_characters`, in their order,
     as soon as the results up to v are in. The result is that of
-    ``count(*v)``, ``walls(*v)`` or ``candidates(*v)`` (with `max_rank`), or
+    ``count(*v)``, ``walls(*v)`` or ``candidates(*v)`` (with `max_rank`,
+    `surface`, `side` and `above`), or
     the exception that call raised: a failing v (an irrational β₋ without
     `max_rank`, an overflow, a lack of memory) does not stop the sweep.
     `chern_characters` is read lazily, a few batches ahead of what was
@@ -81,6 +83,11 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
         What to compute for each v.
     max_rank : int, optional
         Only candidates of rank at most `max_rank`, as in :func:`count`.
+    surface, side, above : optional
+        As in :func:`count`: the lattice of P² ("P2"), the walls right of
+        the vertical wall (side="right"), only the walls over σ(β, α). A v
+        that they do not suit (off the lattice of P², a point across its
+        vertical wall) yields the ValueError of the one-by-one call.
     executor : concurrent.futures.Executor, optional
         Where the searches run: a ProcessPoolExecutor, a ThreadPoolExecutor
         (the searches release the interpreter lock), or a cluster's, such as
@@ -123,11 +130,24 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
 
     >>> dict(sweep([(1, 0, -16), (3, 2, -1)], max_rank=3, jobs=1, progress=False))
     {(1, 0, -16): 18, (3, 2, -1): 5}
+
+    The walls of points in the plane on P², and the number of those over σ(-4, 1):
+
+    >>> {v: len(result) for v, result in sweep([(1, 0, -4), (1, 0, -16)], "walls", surface="P2", progress=False)}
+    {(1, 0, -4): 1, (1, 0, -16): 8}
+    >>> dict(sweep([(1, 0, -8), (1, 0, -12)], "count", surface="P2", above=(-4, 1), progress=False))
+    {(1, 0, -8): 2, (1, 0, -12): 4}
     """
     if what not in SEARCHES:
         raise ValueError(f"what must be 'count', 'walls' or 'candidates', not {what!r}")
     if max_rank is not None and operator.index(max_rank) < 0:
         raise ValueError(f"max_rank must be >= 0, not {max_rank}")
+    check_side(side)
+    if surface is not None and surface not in SURFACES:
+        raise ValueError(f"surface must be None or 'P2', not {surface!r}")
+    # The options each search gets, checked once; the point exact, as it is pickled to the workers.
+    options: Options = {"max_rank": max_rank, "surface": surface, "side": side,
+                        "above": None if above is None else exact_point(above)}
     if jobs is not None and (executor is not None or operator.index(jobs) < 1):
         raise ValueError("jobs is the size of the default pool: a positive int, and only without executor")
     if max_in_flight is not None and operator.index(max_in_flight) < 1:
@@ -136,7 +156,7 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
         raise ImportError(INSTALL_HINT)
     total = len(chern_characters) if isinstance(chern_characters, Sized) else None
     workers = jobs or _cpu_count()
-    return _results(iter(chern_characters), what, max_rank, executor, workers, progress, total,
+    return _results(iter(chern_characters), what, options, executor, workers, progress, total,
                     max_in_flight or BATCHES_PER_WORKER * workers)
 
 
@@ -180,10 +200,10 @@ class _Batches[T]:
 class _Task[T]:
     """One batch of v on its way."""
 
-    def __init__(self, executor: Executor, what: What, batch: list[T], max_rank: int | None,
+    def __init__(self, executor: Executor, what: What, batch: list[T], options: Options,
                  stop: threading.Event | None) -> None:
         self.vs = batch
-        self._future = executor.submit(run_batch, what, batch, max_rank, stop)
+        self._future = executor.submit(run_batch, what, batch, options, stop)
 
     def results(self) -> tuple[list[Result | Exception], float]:
         """Waits for the task: the result or error of each v, and the seconds it took.
@@ -201,7 +221,7 @@ class _Task[T]:
         self._future.cancel()
 
 
-def _results(vs: Iterator[V], what: What, max_rank: int | None, executor: Executor | None, workers: int,
+def _results(vs: Iterator[V], what: What, options: Options, executor: Executor | None, workers: int,
              progress: Progress, total: int | None, in_flight: int) -> Generator[tuple[V, Result | Exception]]:
     # Only now, as the caller starts to iterate: a sweep never iterated
     # leaves no bar behind.
@@ -217,7 +237,7 @@ def _results(vs: Iterator[V], what: What, max_rank: int | None, executor: Execut
     try:
         while True:
             while len(pending) < in_flight and (batch := batches.next()):
-                pending.append(_Task(pool, what, batch, max_rank, task_stop))
+                pending.append(_Task(pool, what, batch, options, task_stop))
             if not pending:
                 return
             task = pending.popleft()

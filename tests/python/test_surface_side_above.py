@@ -122,3 +122,17 @@ def test_right_walls_over_a_point_are_the_mirrored_left_ones_and_the_array_is_in
     right = vw.candidates(1, 0, -20, side="right", above=(5, 1))
     assert right.dtype == np.int64
     assert rows(right) == [(-u[0], u[1], -u[2]) for u in rows(vw.candidates(1, 0, -20, above=(-5, 1)))]
+
+
+@pytest.mark.parametrize("what", ["count", "walls", "candidates"])
+def test_a_sweep_gives_each_v_its_one_by_one_result_with_the_options(what):
+    vs = [(1, 0, -16), (1, 0, -20), (2, 1, -3), (0, 3, 5), (1, 1, -12)]  # the last is off P2
+    options = {"surface": "P2", "side": "right", "above": ("7/2", 0.5)}
+    search = {"count": vw.count, "walls": vw.walls, "candidates": vw.candidates}[what]
+    for v, result in vw.sweep(vs, what, **options, jobs=2, progress=False):
+        try:
+            expected = search(*v, **options)
+        except ValueError as error:
+            assert isinstance(result, ValueError) and str(result) == str(error)
+            continue
+        assert rows(result) == rows(expected) if what == "candidates" else result == expected
