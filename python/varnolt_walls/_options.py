@@ -95,7 +95,7 @@ def point_in_frame(v: Row, point: ExactPoint, side: Side) -> ExactPoint:
     vertical = Fraction(c, r)
     if (beta < vertical) != (side == "left") or beta == vertical:
         other = "right" if side == "left" else "left"
-        where, hint = ("on", "") if beta == vertical else (f"{other} of", f"; pass side={other!r}")
+        where, hint = ("on", "") if beta == vertical else (f"{other} of", f" (the {other} walls are on that side)")
         raise ValueError(f"the point (β, α) = ({beta}, {alpha}) lies {where} the vertical wall β = {vertical} "
                          f"of {v}, over which no {side} wall passes{hint}")
     return (-beta, alpha) if mirrored(v, side) else point

@@ -13,7 +13,7 @@ from typing import TextIO
 import numpy as np
 
 from ._sweep_tasks import Result, What
-from .cli import INT64, Parser, max_rank_bound, wall_document
+from .cli import INT64, Parser, add_search_options, options_document, search_options, wall_document
 from .sweep import sweep
 
 PROG = "varnolt-walls sweep"
@@ -24,7 +24,8 @@ The searches of many Chern characters at once, spread over all cores. FILE
 per line as three integers "R C D"; blank lines and everything after a # are
 skipped. The whole input is checked before any search starts.
 
-Standard output gets one JSON object per v, in input order (JSON Lines):
+Standard output gets one JSON object per v, in input order (JSON Lines), each
+with the options of its search ("max_rank", "surface", "side", "above"):
   {"chern_character": [R, C, D], "count": N}
   {"chern_character": [R, C, D], "walls": [{"center": "-5/2", "radius_squared": "9/4",
                                             "semistabilizers": [[1, -1, 1]]}, ...]}
@@ -58,8 +59,7 @@ def parser() -> Parser:
     p.add_argument("file", metavar="FILE", help="the Chern characters, one 'R C D' per line; - for stdin")
     p.add_argument("--what", choices=["count", "walls", "candidates"], default="count",
                    help="what to compute for each v (default: count)")
-    p.add_argument("--max-rank", metavar="N", type=max_rank_bound,
-                   help="only candidates of rank at most N (required when β₋ is irrational)")
+    add_search_options(p)
     p.add_argument("--jobs", metavar="N", type=positive, help="worker threads (default: one per core)")
     return p
 
@@ -86,9 +86,10 @@ def chern_characters(lines: Iterable[str], name: str) -> list[tuple[int, int, in
     return found
 
 
-def document(v: tuple[int, int, int], what: What, result: Result | Exception) -> dict[str, object]:
-    """The JSON object of one v."""
-    line: dict[str, object] = {"chern_character": list(v)}
+def document(v: tuple[int, int, int], what: What, result: Result | Exception,
+             options: dict[str, object]) -> dict[str, object]:
+    """The JSON object of one v, with the options of its search."""
+    line: dict[str, object] = {"chern_character": list(v), **options}
     if isinstance(result, Exception):
         line["error"] = {"type": type(result).__name__, "message": str(result) or type(result).__name__}
     elif isinstance(result, np.ndarray):
@@ -120,10 +121,12 @@ def run(argv: Sequence[str]) -> int:
     out: TextIO = sys.stdout
     what: What = args.what
     failed = False
-    with closing(sweep(vs, what, max_rank=args.max_rank, jobs=args.jobs)) as results:
+    options = search_options(args)
+    recorded = options_document(options)
+    with closing(sweep(vs, what, **options, jobs=args.jobs)) as results:
         for v, result in results:
             failed = failed or isinstance(result, Exception)
-            out.write(json.dumps(document(v, what, result), ensure_ascii=False) + "\n")
+            out.write(json.dumps(document(v, what, result, recorded), ensure_ascii=False) + "\n")
             out.flush()
     return 1 if failed else 0
 

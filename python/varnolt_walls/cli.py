@@ -10,7 +10,8 @@ import os
 import sys
 from collections.abc import Sequence
 from contextlib import nullcontext
-from typing import NoReturn, TextIO
+from fractions import Fraction
+from typing import Any, NoReturn, TextIO
 
 import numpy as np
 
@@ -65,6 +66,51 @@ def max_rank_bound(text: str) -> int:
     return value
 
 
+def point(text: str) -> tuple[Fraction, Fraction]:
+    """BETA,ALPHA: each an integer, a fraction a/b or a decimal, taken exactly."""
+    words = text.split(",")
+    try:
+        if len(words) != 2:
+            raise ValueError
+        return Fraction(words[0].strip()), Fraction(words[1].strip())
+    except (ValueError, ZeroDivisionError):
+        raise argparse.ArgumentTypeError(f"--above takes BETA,ALPHA, each an integer, a/b or a decimal: {text!r}") from None
+
+
+def add_search_options(p: argparse.ArgumentParser) -> None:
+    """The options of the searches: rank bound, surface, side and point."""
+    p.add_argument("--max-rank", metavar="N", type=max_rank_bound,
+                   help="only candidates of rank at most N (N or --above is required when β₋ is irrational)")
+    p.add_argument("--surface", choices=["P2"],
+                   help="P2: only classes with d ≡ c (mod 2), those of sheaves on the projective plane")
+    p.add_argument("--side", choices=["left", "right"], default="left",
+                   help="the walls left of the vertical wall β = C/R (default) or right of it")
+    p.add_argument("--above", metavar="BETA,ALPHA", type=point,
+                   help="only the walls over σ(BETA, ALPHA) or through it, of every rank (write "
+                        "--above=-5,1 when BETA is negative)")
+
+
+def search_options(args: argparse.Namespace) -> dict[str, Any]:
+    return {"max_rank": args.max_rank, "surface": args.surface, "side": args.side, "above": args.above}
+
+
+def options_document(options: dict[str, Any]) -> dict[str, object]:
+    """The options of a search as JSON: the point as exact "p/q" texts."""
+    above = options["above"]
+    return {"max_rank": options["max_rank"], "surface": options["surface"], "side": options["side"],
+            "above": None if above is None else [str(above[0]), str(above[1])]}
+
+
+def options_text(options: dict[str, Any]) -> str:
+    """The surface, side and point of a search for people: "" for the defaults."""
+    parts = [f"on {options['surface']}"] if options["surface"] else []
+    if options["side"] == "right":
+        parts.append("right of the vertical wall")
+    if options["above"] is not None:
+        parts.append(f"over σ({options['above'][0]}, {options['above'][1]})")
+    return "".join(f", {part}" for part in parts)
+
+
 def parser() -> Parser:
     p = Parser(prog=PROG, description=DESCRIPTION, epilog=EPILOG,
                formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -75,8 +121,7 @@ def parser() -> Parser:
     mode.add_argument("--candidates", action="store_true", help="list the candidates (r, c, d) in search order")
     mode.add_argument("--count", action="store_true", help="print only the number of candidates")
     p.add_argument("--format", choices=["text", "json", "csv"], default="text", help="output format (default: text)")
-    p.add_argument("--max-rank", metavar="N", type=max_rank_bound,
-                   help="only candidates of rank at most N (required when β₋ is irrational)")
+    add_search_options(p)
     p.add_argument("--plot", metavar="FILE", help="also draw the walls to FILE (.png or .svg; needs matplotlib)")
     return p
 
@@ -87,9 +132,10 @@ def wall_document(wall: Wall) -> dict[str, object]:
             "semistabilizers": [list(u) for u in wall.semistabilizers]}
 
 
-def write_walls(out: TextIO, form: str, v: tuple[int, int, int], found: list[Wall]) -> None:
+def write_walls(out: TextIO, form: str, v: tuple[int, int, int], found: list[Wall],
+                options: dict[str, Any]) -> None:
     if form == "json":
-        document = {"chern_character": list(v), "beta_minus": beta_minus_text(*v),
+        document = {"chern_character": list(v), "beta_minus": beta_minus_text(*v), **options_document(options),
                     "walls": [wall_document(w) for w in found]}
         json.dump(document, out, ensure_ascii=False)
         out.write("\n")
@@ -98,7 +144,8 @@ def write_walls(out: TextIO, form: str, v: tuple[int, int, int], found: list[Wal
         writer.writerow(["center", "radius_squared", "r", "c", "d"])
         writer.writerows([str(w.center), str(w.radius_squared), *u] for w in found for u in w.semistabilizers)
     else:
-        out.write(f"v = {v}: β₋ = {beta_minus_text(*v)}, {len(found)} wall{'' if len(found) == 1 else 's'}\n")
+        out.write(f"v = {v}: β₋ = {beta_minus_text(*v)}{options_text(options)}, "
+                  f"{len(found)} wall{'' if len(found) == 1 else 's'}\n")
         table = [("center", "radius²", "semistabilizers")] + [
             (str(w.center), str(w.radius_squared), "; ".join(map(str, w.semistabilizers))) for w in found]
         widths = [max(len(row[i]) for row in table) for i in range(2)]
@@ -106,9 +153,11 @@ def write_walls(out: TextIO, form: str, v: tuple[int, int, int], found: list[Wal
             out.write(f"{center:<{widths[0]}}  {radius_squared:<{widths[1]}}  {semistabilizers}\n")
 
 
-def write_candidates(out: TextIO, form: str, v: tuple[int, int, int], rows: np.ndarray) -> None:
+def write_candidates(out: TextIO, form: str, v: tuple[int, int, int], rows: np.ndarray,
+                     options: dict[str, Any]) -> None:
     if form == "json":
-        document = {"chern_character": list(v), "beta_minus": beta_minus_text(*v), "candidates": rows.tolist()}
+        document = {"chern_character": list(v), "beta_minus": beta_minus_text(*v), **options_document(options),
+                    "candidates": rows.tolist()}
         json.dump(document, out, ensure_ascii=False)
         out.write("\n")
     else:
@@ -117,15 +166,16 @@ def write_candidates(out: TextIO, form: str, v: tuple[int, int, int], rows: np.n
         np.savetxt(out, rows, fmt="%d", delimiter="," if form == "csv" else " ")
 
 
-def write_count(out: TextIO, form: str, v: tuple[int, int, int], n: int) -> None:
+def write_count(out: TextIO, form: str, v: tuple[int, int, int], n: int, options: dict[str, Any]) -> None:
     if form == "json":
-        json.dump({"chern_character": list(v), "beta_minus": beta_minus_text(*v), "count": n}, out, ensure_ascii=False)
+        json.dump({"chern_character": list(v), "beta_minus": beta_minus_text(*v), **options_document(options),
+                   "count": n}, out, ensure_ascii=False)
         out.write("\n")
     else:
         out.write(("count\n" if form == "csv" else "") + f"{n}\n")
 
 
-def save_plot(v: tuple[int, int, int], path: str, max_rank: int | None) -> None:
+def save_plot(v: tuple[int, int, int], path: str, options: dict[str, Any]) -> None:
     try:
         from matplotlib.figure import Figure
     except ImportError:
@@ -134,7 +184,7 @@ def save_plot(v: tuple[int, int, int], path: str, max_rank: int | None) -> None:
     from ._plot import plot
 
     figure = Figure(figsize=(8, 5), layout="constrained")
-    plot(*v, max_rank=max_rank, ax=figure.add_subplot())
+    plot(*v, **options, ax=figure.add_subplot())
     figure.savefig(path)
 
 
@@ -147,14 +197,15 @@ def run(argv: Sequence[str] | None) -> int:
     out = sys.stdout
     # A bar on stderr once the search has run for a second, if it is a terminal.
     progress = search_bar(PROG)
+    options = search_options(args)
     try:
         with progress or nullcontext():
             if args.count:
-                write_count(out, args.format, v, count(*v, max_rank=args.max_rank, progress=progress))
+                write_count(out, args.format, v, count(*v, **options, progress=progress), options)
             elif args.candidates:
-                write_candidates(out, args.format, v, candidates(*v, max_rank=args.max_rank, progress=progress))
+                write_candidates(out, args.format, v, candidates(*v, **options, progress=progress), options)
             else:
-                write_walls(out, args.format, v, walls(*v, max_rank=args.max_rank, progress=progress))
+                write_walls(out, args.format, v, walls(*v, **options, progress=progress), options)
     except ValueError as error:
         # The same words, with the option of the command line.
         if str(error).startswith(IRRATIONAL):
@@ -162,7 +213,7 @@ def run(argv: Sequence[str] | None) -> int:
         raise
     out.flush()
     if args.plot is not None:
-        save_plot(v, args.plot, args.max_rank)
+        save_plot(v, args.plot, options)
     return 0
 
 

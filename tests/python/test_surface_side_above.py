@@ -103,7 +103,7 @@ def test_above_takes_exact_coordinates_and_keeps_the_wall_through_the_point(abov
 
 @pytest.mark.parametrize(("call", "error", "match"), [
     (lambda: vw.walls(1, 0, -20, above=(-5, 0)), ValueError, "alpha must be > 0"),
-    (lambda: vw.walls(1, 0, -20, above=(1, 1)), ValueError, "right of the vertical wall β = 0 .* pass side='right'"),
+    (lambda: vw.walls(1, 0, -20, above=(1, 1)), ValueError, "right of the vertical wall β = 0 .*the right walls are on that side"),
     (lambda: vw.walls(1, 0, -20, side="right", above=(0, 1)), ValueError, "on the vertical wall β = 0"),
     (lambda: vw.walls(1, 0, -20, above=("x", 1)), ValueError, "beta is not a finite number"),
     (lambda: vw.walls(1, 0, -20, above=(float("nan"), 1)), ValueError, "beta is not a finite number"),
