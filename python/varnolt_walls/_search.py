@@ -54,13 +54,21 @@ def _search(native: Callable[[int, int, int, int | None, ProgressCallback | None
     return native(r, c, d, bound, progress, p2)
 
 
+def _index(value: object, name: str) -> int:
+    """value's integer value; a TypeError names the argument, as the native functions' do."""
+    try:
+        return operator.index(value)  # type: ignore[arg-type]
+    except TypeError as error:
+        raise TypeError(f"argument '{name}': {error}") from None
+
+
 class Request:
     """One search with its options checked: v on its surface, the side of the vertical wall and
     the point the walls must pass over, turned into the left search that answers it."""
 
     def __init__(self, r: int, c: int, d: int, max_rank: int | None, surface: object, side: object,
                  above: object) -> None:
-        self.v: Row = (operator.index(r), operator.index(c), operator.index(d))
+        self.v: Row = (_index(r, "r"), _index(c, "c"), _index(d, "d"))
         self.p2 = check_surface(surface, self.v)
         self.mirrored = mirrored(self.v, check_side(side))
         # The left search: v, or the dual of v for its right walls.
