@@ -17,6 +17,7 @@ from ._options import Point, Row, Side, Surface, check_side, check_surface, dual
 T = TypeVar("T")
 
 IRRATIONAL = "β_ is not rational: ∞ walls"
+INT64_MAX = 2**63 - 1
 
 
 def _irrational_beta(r: int, c: int, d: int) -> bool:
@@ -79,6 +80,11 @@ class Request:
             proven = rank_bound(self.searched, self.point)
             if proven is not None:
                 self.max_rank = proven if max_rank is None else min(operator.index(max_rank), proven)
+            if self.max_rank is not None and self.max_rank > INT64_MAX:
+                beta, alpha = (float(x) for x in self.point)
+                raise OverflowError(f"the walls of {self.v} over σ({beta:g}, {alpha:g}) may come from candidates "
+                                    f"of rank up to {self.max_rank:.3g}, beyond the signed 64-bit range of the "
+                                    "search; pass max_rank or a point farther from β₋")
 
     def rows(self, progress: ProgressCallback | None) -> NDArray[np.int64]:
         """The candidates, as classes of v on its side (the dual's turned into (−r', c', −d'))."""

@@ -136,3 +136,8 @@ def test_a_sweep_gives_each_v_its_one_by_one_result_with_the_options(what):
             assert isinstance(result, ValueError) and str(result) == str(error)
             continue
         assert rows(result) == rows(expected) if what == "candidates" else result == expected
+
+
+def test_a_point_whose_bound_leaves_64_bits_says_so():
+    with pytest.raises(OverflowError, match=r"rank up to 1.41e\+300, beyond the signed 64-bit range"):
+        vw.count(1, 0, -4, above=(-2, 1e-300))  # just over β₋ = -2: walls of every size down to it
