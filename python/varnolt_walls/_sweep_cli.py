@@ -13,6 +13,7 @@ from typing import TextIO
 import numpy as np
 
 from ._sweep_tasks import Result, What
+from ._walls import Walls
 from .cli import INT64, Parser, add_search_options, options_document, search_options, wall_document
 from .sweep import sweep
 
@@ -94,7 +95,7 @@ def document(v: tuple[int, int, int], what: What, result: Result | Exception,
         line["error"] = {"type": type(result).__name__, "message": str(result) or type(result).__name__}
     elif isinstance(result, np.ndarray):
         line[what] = result.tolist()
-    elif isinstance(result, list):
+    elif isinstance(result, Walls):
         line[what] = [wall_document(wall) for wall in result]
     else:
         line[what] = result

@@ -13,10 +13,10 @@ import numpy as np
 from numpy.typing import NDArray
 
 from ._search import candidates, count
-from ._walls import Wall, walls
+from ._walls import Walls, walls
 
 What = Literal["count", "walls", "candidates"]
-Result = int | list[Wall] | NDArray[np.int64]
+Result = int | Walls | NDArray[np.int64]
 SEARCHES: dict[str, Callable[..., Result]] = {"count": count, "walls": walls, "candidates": candidates}
 # The keyword arguments of every search of a sweep: max_rank, surface, side, above.
 Options = dict[str, Any]

@@ -2,18 +2,26 @@
 
 from __future__ import annotations
 
-from collections.abc import Iterable
+from collections.abc import Iterator, Sequence
 from dataclasses import dataclass
 from fractions import Fraction
 from math import gcd
+from typing import TYPE_CHECKING, Any, overload
 
+import numpy as np
+from numpy.typing import NDArray
+
+from . import _native
 from ._options import Point, Side, Surface
-from ._search import ProgressCallback, candidates
+from ._search import ProgressCallback, Request, _search
+
+if TYPE_CHECKING:
+    import pandas
 
 Row = tuple[int, int, int]
 
 
-@dataclass(frozen=True)
+@dataclass(frozen=True, slots=True)
 class Wall:
     """A pseudo-wall of v: the semicircle (β − center)² + α² = radius_squared, α > 0.
 
@@ -27,6 +35,13 @@ class Wall:
 
 
 Pair = tuple[int, int]
+# The native module's buffers: rows (int64, three per candidate, wall by
+# wall), offsets (int64, where each wall's rows start, then their count) and
+# terms (int64, per wall the center's numerator and denominator and the
+# radius²'s, each as low and high 64-bit words).
+Columns = tuple[bytearray, bytearray, bytearray]
+# Walls made per call of the native module while iterating.
+_CHUNK = 4096
 
 
 def _lowest_terms(numerator: int, denominator: int) -> Pair:
@@ -63,33 +78,146 @@ def numerical_wall(v: Row, u: Row) -> tuple[Fraction, Fraction]:
     return Fraction(*center), Fraction(*radius_squared)
 
 
-def group_walls(v: Row, rows: Iterable[Row]) -> list[Wall]:
+def _grouped_exactly(v: Row, rows: NDArray[np.int64]) -> tuple[NDArray[np.int64], list[int],
+                                                                 list[tuple[int, int, int, int]]]:
+    """The walls of rows with Python integers, for when a wall's terms leave 128 bits:
+    the rows wall by wall, the offsets and the terms of each wall."""
+    found: dict[tuple[Pair, Pair], list[int]] = {}
+    for i, u in enumerate(rows.tolist()):
+        found.setdefault(_wall_terms(v, (u[0], u[1], u[2])), []).append(i)
+    keys = sorted(found, key=lambda k: (-Fraction(*k[1]), Fraction(*k[0])))
+    order = [i for key in keys for i in found[key]]
+    offsets = np.cumsum([0] + [len(found[key]) for key in keys]).tolist()
+    return rows[order], offsets, [(*center, *radius) for center, radius in keys]
+
+
+class Walls(Sequence[Wall]):
+    """The walls of a search, largest first: a sequence of :class:`Wall`.
+
+    It behaves as the list of those walls (indexing, slicing, iteration,
+    ``len``, equality with a list) but holds them in columns (the candidates'
+    rows wall by wall, and the exact centers and radii² as integers), and
+    makes a :class:`Wall` only when one is looked at. :meth:`to_pandas` gives
+    the whole table at once.
+
+    Examples
+    --------
+    >>> found = walls(1, 0, -16)
+    >>> len(found), found[0]
+    (16, Wall(center=Fraction(-17, 2), radius_squared=Fraction(225, 4), semistabilizers=((1, -1, 1),)))
+    >>> found == list(found)
+    True
+    """
+
+    __slots__ = ("_columns", "_wide")
+
+    def __init__(self, columns: Columns, wide: list[tuple[int, int, int, int]] | None = None) -> None:
+        # wide: the terms as Python integers, when one leaves 128 bits.
+        self._columns = columns
+        self._wide = wide
+
+    def __len__(self) -> int:
+        return len(self._columns[1]) // 8 - 1
+
+    def _made(self, start: int, stop: int) -> list[Wall]:
+        made: list[Wall] = _native.wall_objects(self._columns, start, stop, Wall, Fraction)
+        if self._wide is not None:
+            return [Wall(Fraction(n, d), Fraction(m, e), w.semistabilizers)
+                    for (n, d, m, e), w in zip(self._wide[start:stop], made)]
+        return made
+
+    @overload
+    def __getitem__(self, index: int) -> Wall: ...
+    @overload
+    def __getitem__(self, index: slice) -> list[Wall]: ...
+
+    def __getitem__(self, index: int | slice) -> Wall | list[Wall]:
+        if isinstance(index, slice):
+            start, stop, step = index.indices(len(self))
+            if step == 1:
+                return self._made(start, max(start, stop))
+            return [self[i] for i in range(start, stop, step)]
+        i = range(len(self))[index]  # IndexError as a list raises it
+        return self._made(i, i + 1)[0]
+
+    def __iter__(self) -> Iterator[Wall]:
+        for start in range(0, len(self), _CHUNK):
+            yield from self._made(start, min(start + _CHUNK, len(self)))
+
+    def __eq__(self, other: object) -> bool:
+        if isinstance(other, (Walls, list, tuple)):
+            return len(self) == len(other) and all(x == y for x, y in zip(self, other))
+        return NotImplemented
+
+    __hash__ = None  # type: ignore[assignment]  # a mutable-looking sequence, like a list
+
+    def __repr__(self) -> str:
+        return repr(list(self))
+
+    def to_pandas(self) -> pandas.DataFrame:
+        """The walls as a table, one row per wall, without a :class:`Wall` per row.
+
+        Columns: ``center`` and ``radius_squared`` (exact, :class:`~fractions.Fraction`),
+        ``center_float`` and ``radius_squared_float`` (float64, correctly rounded)
+        and ``semistabilizers`` (a tuple of (r, c, d) per wall). Needs pandas
+        (``pip install 'varnolt[pandas]'``).
+
+        Examples
+        --------
+        >>> table = walls(1, 0, -16).to_pandas()
+        >>> table.shape, list(table.columns)
+        ((16, 5), ['center', 'radius_squared', 'center_float', 'radius_squared_float', 'semistabilizers'])
+        >>> table.loc[0, "center"], float(table.loc[0, "radius_squared_float"])
+        (Fraction(-17, 2), 56.25)
+        """
+        import pandas
+
+        centers, center_floats, radii, radius_floats, semistabilizers = _native.wall_columns(self._columns, Fraction)
+        if self._wide is not None:
+            centers = [Fraction(n, d) for n, d, _, _ in self._wide]
+            radii = [Fraction(m, e) for _, _, m, e in self._wide]
+            center_floats, radius_floats = list(map(float, centers)), list(map(float, radii))
+        return pandas.DataFrame({
+            "center": pandas.Series(centers, dtype=object),
+            "radius_squared": pandas.Series(radii, dtype=object),
+            "center_float": np.array(center_floats, dtype=np.float64),
+            "radius_squared_float": np.array(radius_floats, dtype=np.float64),
+            "semistabilizers": pandas.Series(semistabilizers, dtype=object),
+        })
+
+
+def _walls_of(v: Row, found: tuple[bytearray, bytearray | None, bytearray | None]) -> Walls:
+    rows, offsets, terms = found
+    if offsets is not None and terms is not None:
+        return Walls((rows, offsets, terms))
+    grouped, starts, wide = _grouped_exactly(v, np.frombuffer(rows, dtype=np.int64).reshape(-1, 3))
+    # The native terms are of 128 bits: these are kept as Python integers
+    # instead, and the native ones hold 0/1.
+    zeros = np.tile(np.array([0, 0, 1, 0, 0, 0, 1, 0], dtype=np.int64), len(wide))
+    return Walls((bytearray(grouped.tobytes()), bytearray(np.array(starts, dtype=np.int64).tobytes()),
+                  bytearray(zeros.tobytes())), wide)
+
+
+def group_walls(v: Row, rows: NDArray[np.int64] | Sequence[Row],
+                progress: ProgressCallback | None = None) -> Walls:
     """The distinct walls of the candidates `rows` of v, largest first (then by center)."""
-    # Grouped by exact integer terms: far cheaper than Fraction arithmetic per candidate.
-    found: dict[tuple[Pair, Pair], list[Row]] = {}
-    for u in rows:
-        found.setdefault(_wall_terms(v, u), []).append(u)
-    result = [Wall(Fraction(*center), Fraction(*radius_squared), tuple(us))
-              for (center, radius_squared), us in found.items()]
-    # float() of a Fraction is correctly rounded, hence monotone: unequal
-    # floats order the exact values the same way, and only equal ones need
-    # the exact (slow) comparison that follows them in the key.
-    result.sort(key=lambda w: (-float(w.radius_squared), -w.radius_squared, float(w.center), w.center))
-    return result
+    array = np.ascontiguousarray(rows, dtype=np.int64).reshape(-1, 3)
+    return _walls_of(v, _native.group(*v, array.tobytes(), progress))
 
 
 def walls(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surface = None,
           side: Side = "left", above: Point | None = None,
-          progress: ProgressCallback | None = None) -> list[Wall]:
+          progress: ProgressCallback | None = None) -> Walls:
     """The distinct pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) that its candidates give, largest first.
 
     Each candidate u of :func:`candidates` gives the numerical wall of u
     against v (:func:`numerical_wall`), a semicircle in the (β, α) upper
     half-plane (for rank 0 all of them share the center ch2(v)/c). Candidates
     that give the same wall are gathered in one :class:`Wall`; the walls are
-    ordered by radius², largest first, then by center. Everything is exact;
-    the cost is some microseconds of Python per candidate on top of
-    :func:`candidates`.
+    ordered by radius², largest first, then by center. Everything is exact:
+    the grouping runs in the native module on reduced fractions of 128-bit
+    integers (and in Python integers in the rare case where a value needs
+    more), with the interpreter lock released.
 
     `max_rank` keeps only the candidates of rank at most `max_rank`, as for
     :func:`candidates`; it or `above` is required when β₋ is irrational,
@@ -98,8 +226,16 @@ def walls(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surfa
     vertical wall, or "right": the mirrored left walls of the dual
     (r, −c, d), with the classes (−r', c', −d')) and `above` (only the walls
     passing over the point (β, α) or through it, a finite list for every v
-    with a real β₋) are as for :func:`candidates`, as is `progress`. Raises
-    the errors of :func:`candidates`.
+    with a real β₋) are as for :func:`candidates`, as is `progress`, whose steps
+    are followed by the grouping's own (two per candidate). Raises the
+    errors of :func:`candidates`; the memory the grouping needs counts in
+    their `MemoryError` check.
+
+    Returns
+    -------
+    Walls
+        A sequence of :class:`Wall`, equal to the list of them, held in
+        columns until a wall is looked at; ``to_pandas()`` gives a table.
 
     Examples
     --------
@@ -133,7 +269,7 @@ def walls(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surfa
     >>> walls(1, 0, -2, above=("-3/2", "1/10"))
     [Wall(center=Fraction(-3, 2), radius_squared=Fraction(1, 4), semistabilizers=((1, -1, 1), (2, -2, 2)))]
     """
-    v = (r, c, d)
-    found = candidates(r, c, d, max_rank=max_rank, surface=surface, side=side, above=above, progress=progress)
-    rows: list[Row] = [(u[0], u[1], u[2]) for u in found.tolist()]
-    return group_walls(v, rows)
+    request = Request(r, c, d, max_rank, surface, side, above)
+    if request.point is None and not request.mirrored:  # the search and the grouping in one native call
+        return _walls_of(request.v, _search(_native.walls, *request.v, request.max_rank, progress, request.p2))
+    return group_walls(request.v, request.rows(progress), progress)

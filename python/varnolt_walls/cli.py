@@ -132,7 +132,7 @@ def wall_document(wall: Wall) -> dict[str, object]:
             "semistabilizers": [list(u) for u in wall.semistabilizers]}
 
 
-def write_walls(out: TextIO, form: str, v: tuple[int, int, int], found: list[Wall],
+def write_walls(out: TextIO, form: str, v: tuple[int, int, int], found: Sequence[Wall],
                 options: dict[str, Any]) -> None:
     if form == "json":
         document = {"chern_character": list(v), "beta_minus": beta_minus_text(*v), **options_document(options),

@@ -18,7 +18,7 @@ from numpy.typing import NDArray
 from ._progress import INSTALL_HINT, Bar, stderr_is_terminal, tqdm_bar
 from ._options import SURFACES, Point, Side, Surface, check_side, exact_point
 from ._sweep_tasks import SEARCHES, Options, Result, What, run_batch
-from ._walls import Wall
+from ._walls import Walls
 
 V = TypeVar("V")
 SweepCallback = Callable[[int, int | None], object]
@@ -46,7 +46,7 @@ def sweep(chern_characters: Iterable[V], what: Literal["count"] = "count", *, ma
 @overload
 def sweep(chern_characters: Iterable[V], what: Literal["walls"], *, max_rank: int | None = None,
           surface: Surface = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
-          max_in_flight: int | None = None) -> Generator[tuple[V, list[Wall] | Exception]]: ...
+          max_in_flight: int | None = None) -> Generator[tuple[V, Walls | Exception]]: ...
 @overload
 def sweep(chern_characters: Iterable[V], what: Literal["candidates"], *, max_rank: int | None = None,
           surface: Surface = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,

@@ -21,6 +21,12 @@ using tilt_stability::InterruptPoll;
 // the search's runs, at worst one per candidate, until the rows are filled.
 constexpr std::size_t bytes_per_candidate = 3 * sizeof(std::int64_t) + sizeof(search::CandidateRun);
 
+// What walls holds per candidate at its peak, while the columns are written:
+// its row in the order found (24), what the order holds (40, see
+// order_walls) and its part of the columns (row, offset and terms: 24 + 8 +
+// 64). Less than the runs and the rows together, earlier.
+constexpr std::size_t bytes_per_grouped_candidate = 24 + 40 + 96;
+
 // Runs search(interrupt) with the lock released, Ctrl-C and the request's
 // progress callback polled. Everything the core throws (Interrupted, the
 // candidate limit, overflow, stops, bad_alloc) unwinds through the lock's
@@ -53,6 +59,23 @@ Outcome<void> append_candidates(const SearchRequest& request, InterruptPoll& int
     return append_lattice_candidates(request, interrupt, out);
 }
 
+grouping::Row row_of(const ChernChar<2>& v) { return {v.r, v.c.coeff, v.d.numerator}; }
+
+// The rows of runs, in order; the runs are emptied as they are read.
+std::vector<grouping::Row> expanded_rows(CandidateRuns&& runs) {
+    std::vector<grouping::Row> rows;
+    rows.reserve(runs.size());
+    for (const auto& run : runs.runs())
+        search::for_each_d(run, [&](std::int64_t d) { rows.push_back({run.r, run.c, d}); });
+    runs = CandidateRuns{};
+    return rows;
+}
+
+FoundWalls grouped(const ChernChar<2>& v, std::vector<grouping::Row> rows, InterruptPoll& interrupt) {
+    std::optional<grouping::WallOrder> order = grouping::order_walls(row_of(v), rows, interrupt);
+    return {std::move(rows), std::move(order)};
+}
+
 }  // namespace
 
 Outcome<CandidateRuns> candidate_runs(const SearchRequest& request) {
@@ -74,6 +97,24 @@ Outcome<utils::uwide> candidate_count(const SearchRequest& request) {
         if (!appended) return std::unexpected(appended.error());
         return count.total();
     });
+}
+
+Outcome<FoundWalls> candidate_walls(const SearchRequest& request) {
+    MemoryBudget budget(bytes_per_grouped_candidate);
+    return runs_within(budget, [&](search::CandidateLimit limit) {
+        return without_lock(request, [&](InterruptPoll& interrupt) -> Outcome<FoundWalls> {
+            CandidateRuns found(std::move(limit));
+            const Outcome<void> appended = append_candidates(request, interrupt, found);
+            if (!appended) return std::unexpected(appended.error());
+            return grouped(request.v, expanded_rows(std::move(found)), interrupt);
+        });
+    });
+}
+
+FoundWalls walls_of_rows(const SearchRequest& request, std::vector<grouping::Row> rows) {
+    MemoryBudget budget(bytes_per_grouped_candidate);
+    if (!budget.search_limit().allows(rows.size())) budget.refuse(rows.size());
+    return without_lock(request, [&](InterruptPoll& interrupt) { return grouped(request.v, std::move(rows), interrupt); });
 }
 
 }  // namespace varnolt::walls

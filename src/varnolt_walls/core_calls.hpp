@@ -10,6 +10,7 @@
 #include "tilt_stability/left_pseudo_semistabilizers/search_data.hpp"
 #include "tilt_stability/surface/surface.hpp"
 #include "utils/message.hpp"
+#include "varnolt_walls/grouping/group_walls.hpp"
 
 namespace varnolt::walls {
 
@@ -35,5 +36,21 @@ Outcome<CandidateRuns> candidate_runs(const SearchRequest& request);
 
 // The number of candidates, counted in constant memory.
 Outcome<utils::uwide> candidate_count(const SearchRequest& request);
+
+// Candidates gathered by wall: grouped when every wall key fits in 128 bits,
+// otherwise left in the order they came in for an exact grouping in Python.
+struct FoundWalls {
+    std::vector<grouping::Row> rows;            // in the order found
+    std::optional<grouping::WallOrder> order;  // their walls' order, when the keys fit
+};
+
+// The walls of the request's candidates. The search runs under a memory budget
+// that counts everything the grouping will hold, so a result that cannot fit
+// is refused (MemoryError with the figures) before it is built.
+Outcome<FoundWalls> candidate_walls(const SearchRequest& request);
+
+// The walls of the given rows of request.v (no search; max_rank unused).
+// MemoryError, as for candidate_walls, when their grouping would not fit.
+FoundWalls walls_of_rows(const SearchRequest& request, std::vector<grouping::Row> rows);
 
 }  // namespace varnolt::walls

@@ -7,6 +7,7 @@
 #include "conversions.hpp"
 #include "varnolt_walls/core_calls.hpp"
 #include "varnolt_walls/rows_buffer.hpp"
+#include "varnolt_walls/walls_buffers.hpp"
 
 namespace varnolt::walls {
 
@@ -17,6 +18,9 @@ constexpr FunctionDescription<6> candidates_description{
     "candidates", {"r", "c", "d", "max_rank", "progress", "p2"}, 4};
 constexpr FunctionDescription<6> count_description{
     "count", {"r", "c", "d", "max_rank", "progress", "p2"}, 4};
+constexpr FunctionDescription<6> walls_description{
+    "walls", {"r", "c", "d", "max_rank", "progress", "p2"}, 4};
+constexpr FunctionDescription<5> group_description{"group", {"r", "c", "d", "rows", "progress"}, 4};
 
 // A callable for progress, or null for None or a left-out argument; TypeError
 // for anything else.
@@ -84,6 +88,24 @@ PyObject* count(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* k
         // count fits a signed 128-bit integer.
         const utils::uwide found = value_or_raise(candidate_count(request));
         return int_from(static_cast<utils::wide>(found)).release();
+    });
+}
+
+PyObject* walls(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    return call_guarded([&] {
+        const SearchRequest request = search_request(walls_description, args, nargsf, kwnames);
+        return walls_buffers(value_or_raise(candidate_walls(request)), request.v).release();
+    });
+}
+
+PyObject* group(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    return call_guarded([&] {
+        const auto slots = bind(group_description, args, nargsf, kwnames);
+        const std::int64_t r = to_int64(slots[0], "r");
+        const std::int64_t c = to_int64(slots[1], "c");
+        const std::int64_t d = to_int64(slots[2], "d");
+        const SearchRequest request{{r, {c}, {d}}, std::nullopt, progress_callback(slots[4])};
+        return walls_buffers(walls_of_rows(request, rows_from_buffer(slots[3])), request.v).release();
     });
 }
 

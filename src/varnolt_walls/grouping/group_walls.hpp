@@ -1,0 +1,52 @@
+#pragma once
+// The candidates of v gathered by the wall they give, walls ordered largest
+// first: by radius², then by center, exactly. In two steps, so that the
+// caller can size its output before it is written: the order, then the
+// columns.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "tilt_stability/interrupt.hpp"
+#include "varnolt_walls/grouping/radix_sort.hpp"
+#include "varnolt_walls/grouping/wall_key.hpp"
+
+namespace varnolt::walls::grouping {
+
+struct WallOrder {
+    // The candidates wall by wall (sorted[k].index is a position in the
+    // rows), each wall's in the order they came in.
+    std::vector<KeyedIndex> sorted;
+    // Where each wall starts in sorted, then sorted.size().
+    std::vector<std::size_t> starts;
+
+    std::size_t walls() const { return starts.size() - 1; }
+};
+
+// The order of the walls of the candidates rows of v. Nothing when a
+// candidate's wall does not fit (see raw_wall): the caller groups them in
+// unbounded integers instead. Polls interrupt (Interrupted ends it) and
+// reports its progress there, in steps of 2 per candidate: the walls, the
+// sort. Holds 40 bytes per candidate besides rows: two sort entries and at
+// most one start.
+std::optional<WallOrder> order_walls(const Row& v, std::span<const Row> rows,
+                                     tilt_stability::InterruptPoll& interrupt);
+
+// The columns of the walls, with room for exactly what order holds:
+//   rows:    the candidates wall by wall, as in order;
+//   offsets: where each wall's rows start, then the count of rows;
+//   terms:   8 words per wall: the center's numerator and denominator, then
+//            the radius²'s, in lowest terms, each 128-bit value as its low
+//            and high 64-bit words (value = high·2^64 + low read unsigned).
+struct WallColumns {
+    std::span<Row> rows;
+    std::span<std::int64_t> offsets;
+    std::span<std::int64_t> terms;
+};
+
+// Writes the columns of order, found by order_walls for the same v and rows.
+void write_walls(const Row& v, std::span<const Row> rows, const WallOrder& order, const WallColumns& out);
+
+}  // namespace varnolt::walls::grouping

@@ -1,0 +1,193 @@
+#include "varnolt_walls/wall_objects.hpp"
+
+#include <cstdint>
+#include <span>
+
+#include "binding.hpp"
+#include "call_guard.hpp"
+#include "conversions.hpp"
+#include "py_ref.hpp"
+#include "utils/int128.hpp"
+
+namespace varnolt::walls {
+
+namespace {
+
+constexpr FunctionDescription<5> wall_objects_description{
+    "wall_objects", {"columns", "start", "stop", "wall_type", "fraction_type"}};
+constexpr FunctionDescription<2> wall_columns_description{"wall_columns", {"columns", "fraction_type"}};
+
+// A read-only view of a buffer of int64 values, released with the view.
+class Int64View {
+public:
+    explicit Int64View(PyObject* object) {
+        if (PyObject_GetBuffer(object, &view_, PyBUF_SIMPLE) != 0) throw PythonErrorSet{};
+        values_ = {static_cast<const std::int64_t*>(view_.buf),
+                   static_cast<std::size_t>(view_.len) / sizeof(std::int64_t)};
+    }
+    ~Int64View() { PyBuffer_Release(&view_); }
+    Int64View(const Int64View&) = delete;
+    Int64View& operator=(const Int64View&) = delete;
+
+    // Value i; ValueError when the buffer is too short (columns that do not belong together).
+    std::int64_t operator[](std::size_t i) const {
+        if (i >= values_.size()) {
+            PyErr_SetString(PyExc_ValueError, "wall columns of different lengths");
+            throw PythonErrorSet{};
+        }
+        return values_[i];
+    }
+    std::size_t size() const { return values_.size(); }
+
+private:
+    Py_buffer view_{};
+    std::span<const std::int64_t> values_;
+};
+
+// The three buffers of walls() and what makes their objects.
+struct WallColumns {
+    Int64View rows;
+    Int64View offsets;
+    Int64View terms;
+
+    std::size_t walls() const { return offsets.size() == 0 ? 0 : offsets.size() - 1; }
+};
+
+WallColumns columns_of(PyObject* columns) {
+    if (!PyTuple_Check(columns) || PyTuple_Size(columns) != 3) {
+        PyErr_SetString(PyExc_TypeError, "argument 'columns' must be the tuple (rows, offsets, terms)");
+        throw PythonErrorSet{};
+    }
+    return {Int64View(PyTuple_GetItem(columns, 0)), Int64View(PyTuple_GetItem(columns, 1)),
+            Int64View(PyTuple_GetItem(columns, 2))};
+}
+
+// Term `which` (0, 1: the center's numerator and denominator; 2, 3: the
+// radius²'s) of wall i: low and high 64-bit words.
+PyRef term(const WallColumns& columns, std::size_t wall, std::size_t which) {
+    const std::size_t at = 8 * wall + 2 * which;
+    const auto low = static_cast<std::uint64_t>(columns.terms[at]);
+    const auto value = static_cast<utils::wide>((static_cast<utils::uwide>(columns.terms[at + 1]) << 64) | low);
+    return int_from(value);
+}
+
+// The attribute names, interned once per call.
+struct Names {
+    PyRef numerator = interned("_numerator");
+    PyRef denominator = interned("_denominator");
+    PyRef center = interned("center");
+    PyRef radius_squared = interned("radius_squared");
+    PyRef semistabilizers = interned("semistabilizers");
+
+    static PyRef interned(const char* name) { return PyRef::checked(PyUnicode_InternFromString(name)); }
+};
+
+// What makes the objects of one call.
+struct Makers {
+    PyObject* wall_type;
+    PyObject* fraction_type;
+    Names names;
+};
+
+// The attributes are set as object.__setattr__ sets them, past the class's
+// own __setattr__: Wall is a frozen dataclass, and a Fraction in lowest terms
+// is made as Fraction._from_coprime_ints makes it, without its constructor's
+// gcd (the terms are in lowest terms already).
+void set_attribute(PyObject* object, const PyRef& name, const PyRef& value) {
+    if (PyObject_GenericSetAttr(object, name.get(), value.get()) != 0) throw PythonErrorSet{};
+}
+
+PyRef new_instance(PyObject* type) {
+    if (!PyType_Check(type)) {
+        PyErr_SetString(PyExc_TypeError, "wall_type and fraction_type must be classes");
+        throw PythonErrorSet{};
+    }
+    const auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(reinterpret_cast<PyTypeObject*>(type), Py_tp_alloc));
+    return PyRef::checked(alloc(reinterpret_cast<PyTypeObject*>(type), 0));
+}
+
+PyRef fraction(const WallColumns& columns, std::size_t wall, std::size_t first, const Makers& makers) {
+    PyRef made = new_instance(makers.fraction_type);
+    set_attribute(made.get(), makers.names.numerator, term(columns, wall, first));
+    set_attribute(made.get(), makers.names.denominator, term(columns, wall, first + 1));
+    return made;
+}
+
+PyRef semistabilizers(const WallColumns& columns, std::size_t wall) {
+    const auto first = static_cast<std::size_t>(columns.offsets[wall]);
+    const auto last = static_cast<std::size_t>(columns.offsets[wall + 1]);
+    PyRef rows = PyRef::checked(PyTuple_New(static_cast<Py_ssize_t>(last - first)));
+    for (std::size_t row = first; row < last; ++row) {
+        PyRef values[3] = {int_from(columns.rows[3 * row]), int_from(columns.rows[3 * row + 1]),
+                           int_from(columns.rows[3 * row + 2])};
+        PyRef item = PyRef::checked(PyTuple_Pack(3, values[0].get(), values[1].get(), values[2].get()));
+        PyTuple_SetItem(rows.get(), static_cast<Py_ssize_t>(row - first), item.release());
+    }
+    return rows;
+}
+
+PyRef wall_object(const WallColumns& columns, std::size_t wall, const Makers& makers) {
+    PyRef made = new_instance(makers.wall_type);
+    set_attribute(made.get(), makers.names.center, fraction(columns, wall, 0, makers));
+    set_attribute(made.get(), makers.names.radius_squared, fraction(columns, wall, 2, makers));
+    set_attribute(made.get(), makers.names.semistabilizers, semistabilizers(columns, wall));
+    return made;
+}
+
+std::size_t index_argument(PyObject* object, const char* name, std::size_t limit) {
+    const std::int64_t value = to_int64(object, name);
+    if (value < 0 || static_cast<std::uint64_t>(value) > limit) {
+        PyErr_Format(PyExc_IndexError, "%s out of range", name);
+        throw PythonErrorSet{};
+    }
+    return static_cast<std::size_t>(value);
+}
+
+// n / d correctly rounded, as Python's int division gives it.
+PyRef quotient(const PyRef& fraction_made, const Names& names) {
+    const PyRef numer = PyRef::checked(PyObject_GetAttr(fraction_made.get(), names.numerator.get()));
+    const PyRef denom = PyRef::checked(PyObject_GetAttr(fraction_made.get(), names.denominator.get()));
+    return PyRef::checked(PyNumber_TrueDivide(numer.get(), denom.get()));
+}
+
+}  // namespace
+
+PyObject* wall_objects(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    return call_guarded([&] {
+        const auto slots = bind(wall_objects_description, args, nargsf, kwnames);
+        const WallColumns columns = columns_of(slots[0]);
+        const std::size_t stop = index_argument(slots[2], "stop", columns.walls());
+        const std::size_t start = index_argument(slots[1], "start", stop);
+        const Makers makers{slots[3], slots[4], {}};
+        PyRef list = PyRef::checked(PyList_New(static_cast<Py_ssize_t>(stop - start)));
+        for (std::size_t wall = start; wall < stop; ++wall)
+            PyList_SetItem(list.get(), static_cast<Py_ssize_t>(wall - start),
+                           wall_object(columns, wall, makers).release());
+        return list.release();
+    });
+}
+
+PyObject* wall_columns(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    return call_guarded([&] {
+        const auto slots = bind(wall_columns_description, args, nargsf, kwnames);
+        const WallColumns columns = columns_of(slots[0]);
+        const Makers makers{nullptr, slots[1], {}};
+        const auto count = static_cast<Py_ssize_t>(columns.walls());
+        PyRef lists[5];
+        for (PyRef& list : lists) list = PyRef::checked(PyList_New(count));
+        for (Py_ssize_t wall = 0; wall < count; ++wall) {
+            const auto at = static_cast<std::size_t>(wall);
+            PyRef center = fraction(columns, at, 0, makers);
+            PyRef radius_squared = fraction(columns, at, 2, makers);
+            PyList_SetItem(lists[1].get(), wall, quotient(center, makers.names).release());
+            PyList_SetItem(lists[3].get(), wall, quotient(radius_squared, makers.names).release());
+            PyList_SetItem(lists[0].get(), wall, center.release());
+            PyList_SetItem(lists[2].get(), wall, radius_squared.release());
+            PyList_SetItem(lists[4].get(), wall, semistabilizers(columns, at).release());
+        }
+        return PyRef::checked(PyTuple_Pack(5, lists[0].get(), lists[1].get(), lists[2].get(), lists[3].get(),
+                                           lists[4].get())).release();
+    });
+}
+
+}  // namespace varnolt::walls

@@ -1,0 +1,71 @@
+#include "varnolt_walls/walls_buffers.hpp"
+
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+#include "varnolt_walls/released_lock.hpp"
+
+namespace varnolt::walls {
+
+namespace {
+
+using grouping::Row;
+
+// A new bytearray of count values of Item, and where its bytes start.
+template <typename Item>
+std::pair<PyRef, std::span<Item>> new_buffer(std::size_t count) {
+    if (count > static_cast<std::size_t>(PY_SSIZE_T_MAX) / sizeof(Item)) {
+        PyErr_NoMemory();
+        throw PythonErrorSet{};
+    }
+    PyRef buffer = PyRef::checked(PyByteArray_FromStringAndSize(nullptr, static_cast<Py_ssize_t>(count * sizeof(Item))));
+    char* bytes = PyByteArray_AsString(buffer.get());
+    if (bytes == nullptr) throw PythonErrorSet{};
+    return {std::move(buffer), std::span<Item>(reinterpret_cast<Item*>(bytes), count)};
+}
+
+PyRef rows_buffer(const std::vector<Row>& rows) {
+    auto [buffer, out] = new_buffer<Row>(rows.size());
+    // No other thread can see the new bytearray yet: it is filled without the lock.
+    const ReleasedLock lock;
+    std::memcpy(out.data(), rows.data(), rows.size() * sizeof(Row));
+    return std::move(buffer);
+}
+
+}  // namespace
+
+PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v) {
+    if (!found.order) {
+        PyRef rows = rows_buffer(found.rows);
+        return PyRef::checked(PyTuple_Pack(3, rows.get(), Py_None, Py_None));
+    }
+    const grouping::WallOrder& order = *found.order;
+    auto [rows, rows_out] = new_buffer<Row>(found.rows.size());
+    auto [offsets, offsets_out] = new_buffer<std::int64_t>(order.walls() + 1);
+    auto [terms, terms_out] = new_buffer<std::int64_t>(8 * order.walls());
+    {
+        // No other thread can see the new bytearrays yet: they are filled without the lock.
+        const ReleasedLock lock;
+        grouping::write_walls({v.r, v.c.coeff, v.d.numerator}, found.rows, order, {rows_out, offsets_out, terms_out});
+    }
+    return PyRef::checked(PyTuple_Pack(3, rows.get(), offsets.get(), terms.get()));
+}
+
+std::vector<Row> rows_from_buffer(PyObject* object) {
+    Py_buffer view;
+    if (PyObject_GetBuffer(object, &view, PyBUF_SIMPLE) != 0) throw PythonErrorSet{};
+    struct Release {
+        Py_buffer& view;
+        ~Release() { PyBuffer_Release(&view); }
+    } release{view};
+    if (view.len % static_cast<Py_ssize_t>(sizeof(Row)) != 0) {
+        PyErr_SetString(PyExc_ValueError, "argument 'rows' must hold whole rows of three int64 values");
+        throw PythonErrorSet{};
+    }
+    std::vector<Row> rows(static_cast<std::size_t>(view.len) / sizeof(Row));
+    std::memcpy(rows.data(), view.buf, static_cast<std::size_t>(view.len));
+    return rows;
+}
+
+}  // namespace varnolt::walls

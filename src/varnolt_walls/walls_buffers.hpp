@@ -1,0 +1,19 @@
+#pragma once
+// The walls of a call as flat buffers of native int64 values (rows, offsets
+// and terms: see grouping::WallColumns), which the package reads with the
+// native module's wall_objects and numpy.frombuffer (no copy, no NumPy C API).
+#include "py_ref.hpp"
+#include "varnolt_walls/core_calls.hpp"
+
+namespace varnolt::walls {
+
+// (rows, offsets, terms), or (rows, None, None) with the rows in the order
+// found when a wall key did not fit in 128 bits. MemoryError when a buffer
+// cannot be allocated.
+PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v);
+
+// The rows of a bytes-like object of native int64 values, three per row;
+// ValueError when its length is not a whole number of rows.
+std::vector<grouping::Row> rows_from_buffer(PyObject* object);
+
+}  // namespace varnolt::walls
