@@ -1,11 +1,12 @@
 // libFuzzer target on the search.
 //
-// Each input decodes to a Chern character v = (r, c, d). find_all_runs(v), the
+// Each input decodes to a Chern character v = (r, c, d). find_runs({v}), the
 // search as the module calls it, runs under a work budget, and its outcome is
 // checked against the definition of a candidate recomputed here from scratch in
 // 512-bit integers (no Ratio, no 64-bit intermediate): a wrong, missing,
-// repeated or misplaced candidate, an unexpected message, an overflow report on
-// small input or an internal stop other than "capacity overflow" aborts.
+// repeated or misplaced candidate, a failure of the wrong kind, an overflow
+// report on small input or an internal stop other than "capacity overflow"
+// aborts.
 // Sanitizers catch the rest.
 //
 // Input layout. Byte 0 modulo 7 picks how the following bytes are read
@@ -32,7 +33,7 @@
 #include <vector>
 
 #include "tilt_stability/interrupt.hpp"
-#include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
+#include "tilt_stability/search.hpp"
 #include "utils/checked.hpp"
 #include "utils/stop.hpp"
 
@@ -41,12 +42,13 @@ namespace {
 using varnolt::chern_character::ChernChar;
 using varnolt::tilt_stability::InterruptPoll;
 using varnolt::tilt_stability::Interrupted;
-using varnolt::tilt_stability::left_pseudo_semistabilizers::CandidateRun;
-using varnolt::tilt_stability::left_pseudo_semistabilizers::CandidateRuns;
-using varnolt::tilt_stability::left_pseudo_semistabilizers::Candidates;
-using varnolt::tilt_stability::left_pseudo_semistabilizers::find_all_runs;
-using varnolt::utils::ArithmeticOverflow;
-using varnolt::utils::Outcome;
+using varnolt::tilt_stability::CandidateRun;
+using varnolt::tilt_stability::CandidateRuns;
+using varnolt::tilt_stability::Candidates;
+using varnolt::tilt_stability::FailureKind;
+using varnolt::tilt_stability::SearchFailure;
+using varnolt::tilt_stability::SearchResult;
+using varnolt::tilt_stability::find_runs;
 using varnolt::utils::Stop;
 using varnolt::utils::wide;
 
@@ -367,34 +369,6 @@ CHECKER void check_list(const ChernChar<2>& v, const Beta& beta, Wide x, const C
     check_complete(def, inverse, found);
 }
 
-CHECKER void check(const ChernChar<2>& v, const Outcome<CandidateRuns>& outcome) {
-    const std::optional<Beta> beta = exact_beta(v);
-    if (!outcome) {
-        const std::string_view message = outcome.error();
-        if (message == "β_ is not rational: ∞ walls") {
-            require(!beta, "irrational-β₋ message for a rational β₋");
-            return;
-        }
-        if (message == "Internal logical error: Negative lower bound on r") {
-            require(beta && v.r < 0 && Wide{v.c.coeff} * beta->n - Wide{v.r} * beta->m >= 2,
-                    "negative-rank message outside negative rank with X >= 2");
-            return;
-        }
-        // The remaining messages of the search ("n must be positive", the two of
-        // modulo_inverse, "Mistake in underlying modular arithmetic", "all upper
-        // bounds are None") need wrapped arithmetic or a rank-0 record; with exact
-        // arithmetic none of them can be reached.
-        fail("unexpected message from the search");
-    }
-    require(beta.has_value(), "a list for an irrational β₋");
-    const Wide x = Wide{v.c.coeff} * beta->n - Wide{v.r} * beta->m;
-    require(!(v.r < 0 && x >= 2), "a list for a negative rank with X >= 2");
-    if (small(beta->m, 30) && small(beta->n, 30) && small(x, 30))
-        check_list<wide>(v, *beta, x, *outcome, rebuild_rank_limit);
-    else
-        check_list<Wide>(v, *beta, x, *outcome, rebuild_rank_limit / 100);
-}
-
 // The overflow report is only right when some value the search needs leaves
 // 64 bits. With |r|, |c|, |d| <= 2^20 and |m|, n <= 2^10, X <= 2^20, every such
 // value (ranks up to X² <= 2^40, ch2 up to about X²·β², …) stays below 2^62.
@@ -404,6 +378,48 @@ CHECKER void check_overflow(const ChernChar<2>& v) {
     require(beta.has_value(), "overflow report instead of the irrational-β₋ message");
     const Wide x = Wide{v.c.coeff} * beta->n - Wide{v.r} * beta->m;
     require(!(small(beta->m, 10) && small(beta->n, 10) && small(x, 20)), "overflow report on small input");
+}
+
+// A failure is right only where its kind says: no rational β₋ for the first
+// two kinds, a negative rank (whose search ends at its first q when X >= 2)
+// for the third, and a value beyond 64 bits for an overflow.
+CHECKER void check_failure(const ChernChar<2>& v, const std::optional<Beta>& beta,
+                           const SearchFailure& failure) {
+    switch (failure.kind) {
+        case FailureKind::irrational_beta:
+            require(!beta && v.r > 0, "irrational-β₋ failure for a rational β₋ or a rank <= 0");
+            return;
+        case FailureKind::no_real_beta:
+            require(!beta, "no-real-β₋ failure for a rational β₋");
+            return;
+        case FailureKind::negative_rank:
+            require(v.r < 0 && (!beta || Wide{v.c.coeff} * beta->n - Wide{v.r} * beta->m >= 2),
+                    "negative-rank failure outside negative rank with X >= 2 or an irrational β₋");
+            return;
+        case FailureKind::overflow:
+            check_overflow(v);
+            return;
+        case FailureKind::internal_fault:
+            // "n must be positive", the two of modulo_inverse, "Mistake in
+            // underlying modular arithmetic", "all upper bounds are None" need
+            // wrapped arithmetic or a rank-0 record; with exact arithmetic none
+            // of them can be reached.
+            break;
+    }
+    std::fprintf(stderr, "search_fuzzer: internal fault: %s\n", failure.text);
+    fail("internal fault of the search");
+}
+
+CHECKER void check(const ChernChar<2>& v, const SearchResult<CandidateRuns>& outcome) {
+    const std::optional<Beta> beta = exact_beta(v);
+    if (!outcome) return check_failure(v, beta, outcome.error());
+    require(beta.has_value(), "a list for an irrational β₋");
+    const Wide x = Wide{v.c.coeff} * beta->n - Wide{v.r} * beta->m;
+    require(!(v.r < 0 && x >= 2), "a list for a negative rank with X >= 2");
+    if (small(beta->m, 30) && small(beta->n, 30) && small(x, 30))
+        check_list<wide>(v, *beta, x, *outcome, rebuild_rank_limit);
+    else
+        check_list<Wide>(v, *beta, x, *outcome, rebuild_rank_limit / 100);
 }
 
 // "capacity overflow" is only right past 2^64 − 1 candidates. With X <= 2^20 a
@@ -425,12 +441,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int polls = 0;
     InterruptPoll budget([&polls] { return ++polls > budget_polls; });
     try {
-        const Outcome<CandidateRuns> outcome = find_all_runs(*v, budget);
+        const SearchResult<CandidateRuns> outcome = find_runs({*v}, budget);
         check(*v, outcome);
     } catch (const Interrupted&) {
         // The budget ran out: a fine outcome, nothing to check.
-    } catch (const ArithmeticOverflow&) {
-        check_overflow(*v);
     } catch (const Stop& stop) {
         // More candidates than a size can count: the one stop a search may give.
         if (std::string_view(stop.what()) != "capacity overflow") {

@@ -7,7 +7,7 @@
 #include "panic_exception.hpp"
 #include "py_ref.hpp"
 #include "tilt_stability/interrupt.hpp"
-#include "tilt_stability/left_pseudo_semistabilizers/search_data.hpp"
+#include "tilt_stability/candidates/candidates.hpp"
 #include "utils/checked.hpp"
 #include "utils/stop.hpp"
 
@@ -40,7 +40,7 @@ PyObject* raise_current_exception() noexcept {
             PyErr_SetString(PyExc_OverflowError, overflow.what());
         } catch (const std::bad_alloc&) {
             PyErr_NoMemory();
-        } catch (const tilt_stability::left_pseudo_semistabilizers::CandidateLimitReached&) {
+        } catch (const tilt_stability::CandidateLimitReached&) {
             PyErr_NoMemory();
         } catch (const utils::Stop& stop) {
             raise_panic(stop.message(), stop.where());

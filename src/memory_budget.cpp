@@ -31,7 +31,7 @@ std::size_t candidate_limit(std::uint64_t available, std::size_t bytes_per_candi
     return static_cast<std::size_t>(std::min(available / bytes_per_candidate, longest_list));
 }
 
-tilt_stability::left_pseudo_semistabilizers::CandidateLimit MemoryBudget::search_limit() {
+tilt_stability::CandidateLimit MemoryBudget::search_limit() {
     return {unchecked_candidates, [this] {
                 available_ = memory::usable_memory_bytes();
                 return candidate_limit(available_, bytes_per_candidate_);

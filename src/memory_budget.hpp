@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tilt_stability/left_pseudo_semistabilizers/search_data.hpp"
+#include "tilt_stability/candidates/candidates.hpp"
 
 namespace varnolt {
 
@@ -30,7 +30,7 @@ public:
 
     // The search's limit: the available memory is read once, when the search
     // first finds more than unchecked_candidates. It refers to this object.
-    tilt_stability::left_pseudo_semistabilizers::CandidateLimit search_limit();
+    tilt_stability::CandidateLimit search_limit();
 
     // Sets MemoryError saying that the search stopped after finding `found`
     // candidates, what a list of them needs and what is available; then
@@ -53,7 +53,7 @@ template <typename Search>
 auto runs_within(MemoryBudget& budget, Search&& search) {
     try {
         return search(budget.search_limit());
-    } catch (const tilt_stability::left_pseudo_semistabilizers::CandidateLimitReached& reached) {
+    } catch (const tilt_stability::CandidateLimitReached& reached) {
         // The runs are freed by now.
         release_free_memory();
         budget.refuse(reached.found());

@@ -2,13 +2,14 @@
 
 #include "conversions.hpp"
 #include "memory_budget.hpp"
-#include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
+#include "search_failure.hpp"
+#include "tilt_stability/search.hpp"
 
 namespace varnolt {
 
 namespace {
 
-namespace search = tilt_stability::left_pseudo_semistabilizers;
+namespace search = tilt_stability;
 
 // What the result holds per candidate at its peak: a list slot, a tuple and, as
 // a rule, an int of its own (8 + 64 + 32 bytes); and while the list is built
@@ -71,14 +72,10 @@ PyRef search_and_convert(const chern_character::ChernChar<2>& v) {
     // whether a signal (Ctrl-C) arrived, and stops if its handler raised.
     tilt_stability::InterruptPoll interrupt([] { return PyErr_CheckSignals() != 0; });
     MemoryBudget budget(bytes_per_candidate);
-    const auto outcome = runs_within(budget, [&](search::CandidateLimit limit) {
-        return search::find_all_runs(v, interrupt, std::move(limit));
-    });
-    if (!outcome) {
-        PyErr_SetString(PyExc_RuntimeError, outcome.error());
-        throw PythonErrorSet{};
-    }
-    return list_of(*outcome);
+    const search::CandidateRuns found = value_or_raise(runs_within(budget, [&](search::CandidateLimit limit) {
+        return search::find_runs({.v = v}, interrupt, std::move(limit));
+    }));
+    return list_of(found);
 }
 
 }  // namespace varnolt

@@ -1,6 +1,6 @@
 #pragma once
 // The search call of pseudo_semistabilizers and the conversion of its outcome:
-// a list of (r, c, d) tuples, or RuntimeError with the search's message.
+// a list of (r, c, d) tuples, or the exception of its failure (search_failure.hpp).
 #include "chern_character/chern_character.hpp"
 #include "py_ref.hpp"
 

@@ -11,10 +11,12 @@ the search runs. The command line ``varnolt-walls`` (or
 """
 
 from ._beta import beta_minus
+from ._errors import IrrationalBetaError, NoRealBetaError
 from ._plot import plot
 from ._search import candidates, count
 from ._walls import Wall, Walls, walls
 from .quadratic_irrational import QuadraticIrrational
 from .sweep import sweep
 
-__all__ = ["candidates", "count", "walls", "Wall", "Walls", "beta_minus", "QuadraticIrrational", "plot", "sweep"]
+__all__ = ["candidates", "count", "walls", "Wall", "Walls", "beta_minus", "QuadraticIrrational", "plot", "sweep",
+           "IrrationalBetaError", "NoRealBetaError"]

@@ -4,7 +4,6 @@ from __future__ import annotations
 
 import operator
 from collections.abc import Callable
-from math import isqrt
 from typing import TypeVar
 
 import numpy as np
@@ -16,19 +15,7 @@ from ._options import Point, Row, Side, Surface, check_side, check_surface, dual
 
 T = TypeVar("T")
 
-IRRATIONAL = "β_ is not rational: ∞ walls"
 INT64_MAX = 2**63 - 1
-
-
-def _irrational_beta(r: int, c: int, d: int) -> bool:
-    discriminant = c * c - r * d
-    return r > 0 and discriminant > 0 and isqrt(discriminant) ** 2 != discriminant
-
-
-def irrational_hint(r: int, c: int, d: int, option: str = "max_rank=R") -> str:
-    """Why the search stops at an irrational β₋, and what to do: pass a rank bound."""
-    return (f"β₋ of ({r}, {c}, {d}) is irrational, so there are infinitely many pseudo-walls; "
-            f"pass {option} to list those of the candidates of rank at most {option[-1]}")
 
 
 # A search's progress callback: called with (done, total) steps.
@@ -37,18 +24,9 @@ ProgressCallback = Callable[[int, int], object]
 
 def _search(native: Callable[[int, int, int, int | None, ProgressCallback | None, bool], T], r: int, c: int,
             d: int, max_rank: int | None, progress: ProgressCallback | None = None, p2: bool = False) -> T:
-    """native(r, c, d, bound, progress, p2) with max_rank checked; an irrational β₋
-    without a bound is a ValueError that keeps the search's message and says to pass one."""
+    """native(r, c, d, bound, progress, p2) with max_rank checked."""
     if max_rank is None:
-        try:
-            return native(r, c, d, None, progress, p2)
-        except RuntimeError as error:
-            # The search also stops so when v has no real β₋ at all; only an
-            # irrational one (rank > 0, c² − r·d > 0 not a square) has
-            # candidates of every rank, which a bound makes finitely many.
-            if str(error) == IRRATIONAL and _irrational_beta(*map(operator.index, (r, c, d))):
-                raise ValueError(f"{IRRATIONAL}: {irrational_hint(r, c, d)}") from None
-            raise
+        return native(r, c, d, None, progress, p2)
     bound = operator.index(max_rank)
     if bound < 0:
         raise ValueError(f"max_rank must be >= 0, not {bound}")
@@ -169,14 +147,18 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None, surface: 
 
     Raises
     ------
-    RuntimeError
-        When the search cannot proceed, with its message, e.g.
-        "β_ is not rational: ∞ walls" when v has no real β₋.
+    IrrationalBetaError
+        When β₋ is irrational and `max_rank` is not given (a ValueError whose
+        message starts with the search's, "β_ is not rational: ∞ walls", and
+        says to pass `max_rank`).
+    NoRealBetaError
+        When v has no real β₋ (c² − r·d < 0, or r = c = 0): a ValueError.
     ValueError
-        When β₋ is irrational and neither `max_rank` nor `above` is given
-        (the message starts with the search's and says to pass `max_rank`),
-        `max_rank` is negative, v is not on the lattice of `surface`, or
+        When `max_rank` is negative, v is not on the lattice of `surface`, or
         `surface`, `side` or `above` is not one the search takes.
+    RuntimeError
+        When the search cannot proceed otherwise, with its message, e.g. for
+        a negative rank.
     OverflowError
         When an argument or a value the search needs leaves 64 bits (128 bits
         for the intermediate values of an irrational β₋).

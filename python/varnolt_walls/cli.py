@@ -16,8 +16,9 @@ from typing import Any, NoReturn, TextIO
 import numpy as np
 
 from ._beta import beta_minus_text
+from ._errors import IrrationalBetaError
 from ._progress import search_bar
-from ._search import IRRATIONAL, candidates, count, irrational_hint
+from ._search import candidates, count
 from ._walls import Wall, walls
 
 PROG = "varnolt-walls"
@@ -206,11 +207,9 @@ def run(argv: Sequence[str] | None) -> int:
                 write_candidates(out, args.format, v, candidates(*v, **options, progress=progress), options)
             else:
                 write_walls(out, args.format, v, walls(*v, **options, progress=progress), options)
-    except ValueError as error:
+    except IrrationalBetaError as error:
         # The same words, with the option of the command line.
-        if str(error).startswith(IRRATIONAL):
-            raise ValueError(f"{IRRATIONAL}: {irrational_hint(*v, '--max-rank N')}") from None
-        raise
+        raise IrrationalBetaError(error.chern_character, "--max-rank N") from None
     out.flush()
     if args.plot is not None:
         save_plot(v, args.plot, options)

@@ -123,7 +123,7 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
     ...         print(v, type(result).__name__ if isinstance(result, Exception) else result)
     (1, 0, -4) 1
     (1, 0, -16) 19
-    (3, 2, -1) ValueError
+    (3, 2, -1) IrrationalBetaError
 
     With `max_rank` the irrational one has candidates too; here on the
     default pool:

@@ -5,6 +5,7 @@
 #include "binding.hpp"
 #include "call_guard.hpp"
 #include "conversions.hpp"
+#include "search_failure.hpp"
 #include "varnolt_walls/core_calls.hpp"
 #include "varnolt_walls/rows_buffer.hpp"
 #include "varnolt_walls/walls_buffers.hpp"
@@ -45,56 +46,80 @@ tilt_stability::surface::Surface surface(PyObject* p2) {
 // The search a call asks for: r, c, d, max_rank (None: no bound), progress and
 // p2 bound and converted in parameter order (the first failure wins). v off
 // the lattice of p2 is a ValueError.
-SearchRequest search_request(const FunctionDescription<6>& function, PyObject* const* args,
-                             Py_ssize_t nargsf, PyObject* kwnames) {
+SearchCall search_call(const FunctionDescription<6>& function, PyObject* const* args,
+                       Py_ssize_t nargsf, PyObject* kwnames) {
     const auto slots = bind(function, args, nargsf, kwnames);
     const std::int64_t r = to_int64(slots[0], "r");
     const std::int64_t c = to_int64(slots[1], "c");
     const std::int64_t d = to_int64(slots[2], "d");
     const std::optional<std::int64_t> max_rank = to_optional_int64(slots[3], "max_rank");
     PyObject* const progress = progress_callback(slots[4]);
-    const SearchRequest request{{r, {c}, {d}}, max_rank, progress, surface(slots[5])};
-    if (!tilt_stability::surface::on_lattice(request.surface, request.v)) {
+    const SearchCall call{{.v = {r, {c}, {d}}, .max_rank = max_rank, .surface = surface(slots[5])},
+                          progress};
+    if (!tilt_stability::surface::on_lattice(call.search.surface, call.search.v)) {
         PyErr_SetString(PyExc_ValueError, "v is not on the lattice of P2: d must be congruent to c mod 2");
         throw PythonErrorSet{};
     }
-    return request;
+    return call;
 }
 
-// The search's value, or its message raised as RuntimeError.
-template <typename T>
-T value_or_raise(utils::Outcome<T> outcome) {
-    if (!outcome) {
-        PyErr_SetString(PyExc_RuntimeError, outcome.error());
-        throw PythonErrorSet{};
+// The class of varnolt_walls._errors that the package raises for a failure of
+// this kind, or null for the kinds it raises as varnolt does.
+const char* package_error(tilt_stability::FailureKind kind) {
+    switch (kind) {
+        case tilt_stability::FailureKind::irrational_beta: return "IrrationalBetaError";
+        case tilt_stability::FailureKind::no_real_beta: return "NoRealBetaError";
+        default: return nullptr;
     }
-    return std::move(*outcome);
+}
+
+// Raises the failure of the search of v: the package's own exception, made
+// from v, for the kinds Python code decides by; otherwise as varnolt raises it.
+[[noreturn]] void raise_failure(const tilt_stability::SearchFailure& failure,
+                                const chern_character::ChernChar<2>& v) {
+    const char* name = package_error(failure.kind);
+    if (name == nullptr) raise_search_failure(failure);
+    const PyRef errors = PyRef::checked(PyImport_ImportModule("varnolt_walls._errors"));
+    const PyRef type = PyRef::checked(PyObject_GetAttrString(errors.get(), name));
+    const PyRef chern_character =
+        PyRef::checked(Py_BuildValue("(LLL)", v.r, v.c.coeff, v.d.numerator));
+    const PyRef error =
+        PyRef::checked(PyObject_CallFunctionObjArgs(type.get(), chern_character.get(), nullptr));
+    PyErr_SetObject(type.get(), error.get());
+    throw PythonErrorSet{};
+}
+
+// The search's value, or its failure raised.
+template <typename T>
+T value_or_raise(SearchResult<T> result, const SearchCall& call) {
+    if (!result) raise_failure(result.error(), call.search.v);
+    return std::move(*result);
 }
 
 }  // namespace
 
 PyObject* candidates(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return call_guarded([&] {
-        const SearchRequest request = search_request(candidates_description, args, nargsf, kwnames);
-        const CandidateRuns runs = value_or_raise(candidate_runs(request));
+        const SearchCall call = search_call(candidates_description, args, nargsf, kwnames);
+        const CandidateRuns runs = value_or_raise(candidate_runs(call), call);
         return rows_buffer(runs).release();
     });
 }
 
 PyObject* count(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return call_guarded([&] {
-        const SearchRequest request = search_request(count_description, args, nargsf, kwnames);
+        const SearchCall call = search_call(count_description, args, nargsf, kwnames);
         // At most 2^64 candidates per run and far fewer than 2^63 runs: the
         // count fits a signed 128-bit integer.
-        const utils::uwide found = value_or_raise(candidate_count(request));
+        const utils::uwide found = value_or_raise(candidate_count(call), call);
         return int_from(static_cast<utils::wide>(found)).release();
     });
 }
 
 PyObject* walls(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return call_guarded([&] {
-        const SearchRequest request = search_request(walls_description, args, nargsf, kwnames);
-        return walls_buffers(value_or_raise(candidate_walls(request)), request.v).release();
+        const SearchCall call = search_call(walls_description, args, nargsf, kwnames);
+        return walls_buffers(value_or_raise(candidate_walls(call), call), call.search.v).release();
     });
 }
 
@@ -104,8 +129,8 @@ PyObject* group(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* k
         const std::int64_t r = to_int64(slots[0], "r");
         const std::int64_t c = to_int64(slots[1], "c");
         const std::int64_t d = to_int64(slots[2], "d");
-        const SearchRequest request{{r, {c}, {d}}, std::nullopt, progress_callback(slots[4])};
-        return walls_buffers(walls_of_rows(request, rows_from_buffer(slots[3])), request.v).release();
+        const SearchCall call{{.v = {r, {c}, {d}}}, progress_callback(slots[4])};
+        return walls_buffers(walls_of_rows(call, rows_from_buffer(slots[3])), call.search.v).release();
     });
 }
 

@@ -14,7 +14,7 @@ constexpr std::size_t row_bytes = 3 * sizeof(std::int64_t);
 // Writes the rows of runs to out, which has room for all of them.
 void fill_rows(const CandidateRuns& runs, char* out) {
     for (const auto& run : runs.runs()) {
-        tilt_stability::left_pseudo_semistabilizers::for_each_d(run, [&](std::int64_t d) {
+        tilt_stability::for_each_d(run, [&](std::int64_t d) {
             const std::int64_t row[3] = {run.r, run.c, d};
             std::memcpy(out, row, row_bytes);
             out += row_bytes;

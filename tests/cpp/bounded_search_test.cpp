@@ -12,23 +12,24 @@
 
 #include "search_support.hpp"
 #include "support.hpp"
-#include "tilt_stability/bounded_rank/bounded_rank.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
+#include "tilt_stability/search.hpp"
 #include "utils/checked.hpp"
 
 namespace varnolt::test::search {
 namespace {
 
 using tilt_stability::Interrupted;
-using tilt_stability::bounded_rank::find_bounded_runs;
-using tilt_stability::left_pseudo_semistabilizers::CandidateRuns;
+using tilt_stability::CandidateRuns;
+using tilt_stability::FailureKind;
 using tilt_stability::left_pseudo_semistabilizers::find_all;
+using tilt_stability::run_search;
 
 Outcome<Candidates> bounded(const Triple& v, std::int64_t max_rank) {
     InterruptPoll never;
     CandidateRuns runs;
-    const Outcome<void> done = find_bounded_runs(chern(v), max_rank, never, runs);
-    if (!done) return std::unexpected(done.error());
+    const auto done = run_search({chern(v), max_rank}, never, runs);
+    if (!done) return std::unexpected(done.error().text);
     return runs.expanded();
 }
 
@@ -167,7 +168,7 @@ TEST(BoundedSearch, APointInThePlaneStartsWithItsWall) {
 TEST(BoundedSearch, StopsWhenInterrupted) {
     InterruptPoll stop_now([] { return true; });
     CandidateRuns runs;
-    EXPECT_THROW((void)find_bounded_runs(chern({1, 0, -200}), 1 << 20, stop_now, runs), Interrupted);
+    EXPECT_THROW((void)run_search({chern({1, 0, -200}), 1 << 20}, stop_now, runs), Interrupted);
 }
 
 TEST(BoundedSearch, ValuesBeyondTheCoreRaiseOverflow) {
@@ -176,8 +177,9 @@ TEST(BoundedSearch, ValuesBeyondTheCoreRaiseOverflow) {
     // v.r = v.c = 2^62 + 1, Δ = v.r: the bound r'·v.c/v.r on c', scaled by v.r², leaves
     // 128 bits at rank 8.
     const std::int64_t big = two_pow(62) + 1;
-    EXPECT_THROW((void)find_bounded_runs(chern({big, big, big - 1}), 10, never, runs),
-                 utils::ArithmeticOverflow);
+    const auto done = run_search({chern({big, big, big - 1}), 10}, never, runs);
+    ASSERT_FALSE(done);
+    EXPECT_EQ(done.error().kind, FailureKind::overflow);
 }
 
 }  // namespace

@@ -15,14 +15,14 @@
 namespace varnolt::test::search {
 namespace {
 
-using tilt_stability::left_pseudo_semistabilizers::CandidateLimit;
-using tilt_stability::left_pseudo_semistabilizers::CandidateLimitReached;
-using tilt_stability::left_pseudo_semistabilizers::CandidateRun;
-using tilt_stability::left_pseudo_semistabilizers::CandidateRuns;
+using tilt_stability::CandidateLimit;
+using tilt_stability::CandidateLimitReached;
+using tilt_stability::CandidateRun;
+using tilt_stability::CandidateRuns;
 using tilt_stability::left_pseudo_semistabilizers::count_all;
 using tilt_stability::left_pseudo_semistabilizers::find_all;
 using tilt_stability::left_pseudo_semistabilizers::find_all_runs;
-using tilt_stability::left_pseudo_semistabilizers::for_each_d;
+using tilt_stability::for_each_d;
 using tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::FixedQBetaData;
 using tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r::ProblemData;
 

@@ -8,16 +8,14 @@
 #include <vector>
 
 #include "search_support.hpp"
-#include "tilt_stability/bounded_rank/bounded_rank.hpp"
-#include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
+#include "tilt_stability/search.hpp"
 
 namespace varnolt::test::search {
 namespace {
 
 using tilt_stability::Progress;
-using tilt_stability::bounded_rank::find_bounded_runs;
-using tilt_stability::left_pseudo_semistabilizers::append_all;
-using tilt_stability::left_pseudo_semistabilizers::CandidateCount;
+using tilt_stability::run_search;
+using tilt_stability::CandidateCount;
 
 struct ProgressRow {
     Triple v;
@@ -42,10 +40,8 @@ TEST_P(SearchProgress, GoesForwardWithinItsTotalAndEndsThere) {
         return false;
     });
     CandidateCount count;
-    const Outcome<void> done = row.max_rank
-                                   ? find_bounded_runs(chern(row.v), *row.max_rank, interrupt, count)
-                                   : append_all(chern(row.v), interrupt, count);
-    ASSERT_TRUE(done) << done.error();
+    const auto done = run_search({chern(row.v), row.max_rank}, interrupt, count);
+    ASSERT_TRUE(done) << done.error().text;
 
     EXPECT_GE(seen.size(), row.least_polls);
     for (std::size_t i = 0; i < seen.size(); ++i) {

@@ -16,7 +16,7 @@ namespace varnolt::test::search {
 using chern_character::ChernChar;
 using ratio::Ratio;
 using tilt_stability::InterruptPoll;
-using tilt_stability::left_pseudo_semistabilizers::Candidates;
+using tilt_stability::Candidates;
 using tilt_stability::left_pseudo_semistabilizers::LeftSearchData;
 using utils::Outcome;
 

@@ -17,7 +17,7 @@
 namespace varnolt::test::search {
 namespace {
 
-using tilt_stability::left_pseudo_semistabilizers::CandidateRuns;
+using tilt_stability::CandidateRuns;
 using tilt_stability::left_pseudo_semistabilizers::find_all_runs;
 using tilt_stability::left_pseudo_semistabilizers::SearchStats;
 

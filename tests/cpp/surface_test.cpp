@@ -10,9 +10,9 @@
 namespace varnolt::test::surface {
 namespace {
 
-using tilt_stability::left_pseudo_semistabilizers::CandidateCount;
-using tilt_stability::left_pseudo_semistabilizers::CandidateRun;
-using tilt_stability::left_pseudo_semistabilizers::CandidateRuns;
+using tilt_stability::CandidateCount;
+using tilt_stability::CandidateRun;
+using tilt_stability::CandidateRuns;
 using tilt_stability::surface::ProjectivePlaneRuns;
 
 using u128 = utils::uwide;
@@ -40,7 +40,7 @@ TEST(ProjectivePlaneRuns, KeepExactlyTheDOfTheParityOfC) {
             if (d == last) break;
         }
         for (const CandidateRun& run : kept.runs())
-            tilt_stability::left_pseudo_semistabilizers::for_each_d(run, [&](std::int64_t d) { seen.push_back(d); });
+            tilt_stability::for_each_d(run, [&](std::int64_t d) { seen.push_back(d); });
         EXPECT_EQ(seen, expected) << c << ": " << first << ".." << last;
         EXPECT_EQ(kept.size(), expected.size());
     }

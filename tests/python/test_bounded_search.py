@@ -14,6 +14,7 @@ import pytest
 import bounded_model
 import varnolt_walls
 from varnolt import pseudo_semistabilizers
+from varnolt_walls import NoRealBetaError
 
 # Under the sanitizer stage AddressSanitizer's allocator ends the process on a
 # request it cannot meet, where the system's allocator makes it bad_alloc.
@@ -121,9 +122,9 @@ def test_an_irrational_beta_without_max_rank_says_to_pass_it(function, v):
 @pytest.mark.parametrize("v, max_rank, error, message", [
     ((1, 0, -2), -1, ValueError, "max_rank must be >= 0, not -1"),
     ((2, 1, -4), -5, ValueError, "max_rank must be >= 0, not -5"),
-    ((1, 0, 1), 10, RuntimeError, IRRATIONAL),   # Δ < 0: no real β₋
-    ((0, 0, 5), 10, RuntimeError, IRRATIONAL),   # rank 0 and c = 0
-    ((1, 0, 1), None, RuntimeError, IRRATIONAL),  # not irrational: no bound helps
+    ((1, 0, 1), 10, NoRealBetaError, "the Bogomolov discriminant c² - r·d of (1, 0, 1) is -1"),  # Δ < 0
+    ((0, 0, 5), 10, NoRealBetaError, "(0, 0, 5) has r = c = 0, so there is no β₋"),
+    ((1, 0, 1), None, NoRealBetaError, "the Bogomolov discriminant"),  # not irrational: no bound helps
     pytest.param((1, 0, -2), 2**50, MemoryError, "", marks=NEEDS_REAL_ALLOCATOR),  # a record per rank
     pytest.param((1, 0, -2), INT64_MAX, MemoryError, "", marks=NEEDS_REAL_ALLOCATOR),
     ((1, 2**32, 1), 3, OverflowError, "arithmetic overflow"),  # Δ beyond 64 bits

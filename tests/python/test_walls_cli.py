@@ -119,7 +119,8 @@ def test_ctrl_c_ends_the_command_line_quietly_with_130():
 
 
 @pytest.mark.parametrize("module", ["varnolt_walls._search", "varnolt_walls._walls", "varnolt_walls._beta",
-                                    "varnolt_walls.quadratic_irrational", "varnolt_walls._plot"])
+                                    "varnolt_walls.quadratic_irrational", "varnolt_walls._plot",
+                                    "varnolt_walls._errors"])
 def test_docstring_examples_run(module):
     if module.endswith("_plot"):
         pytest.importorskip("matplotlib")

@@ -27,6 +27,10 @@ def irrational_beta(r, c, d):
     return r > 0 and discriminant > 0 and math.isqrt(discriminant) ** 2 != discriminant
 
 
+def no_real_beta(r, c, d):
+    return all(isinstance(x, int) for x in (r, c, d)) and (r == c == 0 or c * c - r * d < 0)
+
+
 def outcome(function, v):
     try:
         return "ok", function(*v)
@@ -41,8 +45,12 @@ def test_candidates_and_count_match_pseudo_semistabilizers(v):
     counted = outcome(varnolt_walls.count, v)
     if expected[0] != "ok":
         if irrational_beta(*v):  # infinitely many candidates: a bound is asked for
-            expected = (ValueError, f"{expected[1]}: β₋ of {v} is irrational, so there are infinitely "
-                        "many pseudo-walls; pass max_rank=R to list those of the candidates of rank at most R")
+            expected = (varnolt_walls.IrrationalBetaError, f"{expected[1]}: β₋ of {v} is irrational, so there "
+                        "are infinitely many pseudo-walls; pass max_rank=R to list those of the candidates of "
+                        "rank at most R")
+        elif no_real_beta(*v):
+            assert rows[0] is counted[0] is varnolt_walls.NoRealBetaError and rows[1].endswith("no β₋ and no wall")
+            return
         assert rows == expected and counted == expected
         return
     array = rows[1]

@@ -8,15 +8,12 @@
 #include "chern_character/chern_character.hpp"
 #include "quadratic/surd.hpp"
 #include "tilt_stability/interrupt.hpp"
-#include "tilt_stability/left_pseudo_semistabilizers/search_data.hpp"
+#include "tilt_stability/candidates/candidates.hpp"
 #include "utils/message.hpp"
 
 namespace varnolt::tilt_stability::bounded_rank {
 
 using chern_character::ChernChar;
-using left_pseudo_semistabilizers::CandidateRun;
-using left_pseudo_semistabilizers::CandidateRuns;
-using left_pseudo_semistabilizers::RunSink;
 using quadratic::Surd;
 using utils::Outcome;
 using utils::uwide;

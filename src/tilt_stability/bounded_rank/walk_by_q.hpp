@@ -7,7 +7,7 @@ namespace varnolt::tilt_stability::bounded_rank {
 
 // Appends the runs to out, one per (rank, c) that has candidates. The twisted
 // ch1 S of v must be positive. Raises ArithmeticOverflow and Interrupted as
-// find_bounded_runs does.
+// append_bounded_runs does.
 void append_runs_by_q(const BoundedSearchData& search, RunSink& out);
 
 }  // namespace varnolt::tilt_stability::bounded_rank

@@ -1,18 +1,12 @@
 #pragma once
-// The record of one search, shared read-only by every stage below the driver,
-// and the sinks the stages hand their candidates to.
-#include <cstddef>
+// The record of one search at a rational β₋, shared read-only by every stage
+// below the driver.
 #include <cstdint>
-#include <deque>
 #include <optional>
-#include <exception>
-#include <functional>
-#include <limits>
-#include <utility>
-#include <vector>
 
 #include "chern_character/chern_character.hpp"
 #include "ratio/ratio.hpp"
+#include "tilt_stability/candidates/candidates.hpp"
 #include "tilt_stability/interrupt.hpp"
 #include "utils/checked.hpp"
 #include "utils/message.hpp"
@@ -25,131 +19,6 @@ using utils::Message;
 using utils::Outcome;
 using utils::uwide;
 using utils::wide;
-
-// The candidates a search stage found, in the search's order.
-using Candidates = std::vector<ChernChar<2>>;
-
-// The candidates of one rank: (r, c, d) for d = d_first, d_first + d_step, …,
-// d_last. The stages make runs of step 1; a lattice that admits only every
-// other ch2 (see surface/surface.hpp) makes runs of step 2.
-// Invariant: d_first <= d_last, d_step >= 1 and d_step divides d_last − d_first,
-// so a run is never empty and ends on d_last. The constructor stops the call
-// when a stage tries to make a run that breaks it, and the fields are const so
-// that nothing can break it later.
-struct CandidateRun {
-    CandidateRun(std::int64_t r, std::int64_t c, std::int64_t d_first, std::int64_t d_last,
-                 std::int64_t d_step = 1);
-
-    // (d_last − d_first)/d_step + 1, from 1 up to 2^64 (one beyond any 64-bit size).
-    uwide count() const {
-        return static_cast<uwide>(static_cast<wide>(d_last) - d_first) / static_cast<uwide>(d_step) + 1;
-    }
-
-    const std::int64_t r;
-    const std::int64_t c;
-    const std::int64_t d_first;
-    const std::int64_t d_last;
-    const std::int64_t d_step;
-};
-
-// Calls each(d) for every d of the run, in increasing order. Loops to d_last
-// inclusive without ever computing a d beyond it, which may not exist.
-template <typename Each>
-void for_each_d(const CandidateRun& run, Each&& each) {
-    for (std::int64_t d = run.d_first;; d += run.d_step) {
-        each(d);
-        if (d == run.d_last) return;
-    }
-}
-
-// Where the stages put what they find: one run at a time, in the search's order.
-class RunSink {
-public:
-    virtual void append(const CandidateRun& run) = 0;
-
-protected:
-    ~RunSink() = default;
-};
-
-// Thrown by CandidateRuns when holding another run would take it past its
-// candidate limit. Everything the search held is freed as it unwinds.
-class CandidateLimitReached : public std::exception {
-public:
-    explicit CandidateLimitReached(std::size_t found) : found_(found) {}
-    const char* what() const noexcept override { return "candidate limit reached"; }
-    // The candidates found when the search stopped, the run that crossed the
-    // limit included: more than the limit.
-    std::size_t found() const noexcept { return found_; }
-
-private:
-    std::size_t found_;
-};
-
-// How many candidates a search may hold: a count that the caller decides.
-// Working the limit out may cost more than a small search (the caller may have
-// to read several files), so it can also be given lazily: a first count up to
-// which no limit applies, and a function that returns the real limit, called
-// at most once, when the count first passes that first count.
-class CandidateLimit {
-public:
-    static constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
-
-    CandidateLimit(std::size_t limit = none) : current_(limit) {}  // fixed
-    CandidateLimit(std::size_t unchecked_up_to, std::function<std::size_t()> real_limit)
-        : current_(unchecked_up_to), real_limit_(std::move(real_limit)) {}
-
-    // Whether the search may hold count candidates: one comparison, unless
-    // count is the first to pass the first count.
-    bool allows(std::size_t count) {
-        if (count <= current_) return true;
-        if (!real_limit_) return false;
-        current_ = std::exchange(real_limit_, nullptr)();
-        return count <= current_;
-    }
-
-private:
-    std::size_t current_;
-    std::function<std::size_t()> real_limit_;
-};
-
-// Candidates in the search's order, held as one run per rank: a rank often
-// has many candidates, and a run costs the same whatever their number.
-class CandidateRuns final : public RunSink {
-public:
-    // Holds at most as many candidates as limit allows; see append.
-    explicit CandidateRuns(CandidateLimit limit = {}) : limit_(std::move(limit)) {}
-
-    // Stops with "capacity overflow" when the count no longer fits a size, and
-    // throws CandidateLimitReached when the limit does not allow it.
-    void append(const CandidateRun& run) override;
-
-    std::size_t size() const { return size_; }  // candidates, not runs
-    const std::deque<CandidateRun>& runs() const { return runs_; }
-
-    // One ChernChar<2> per candidate, in order. Stops with "capacity overflow"
-    // when the count exceeds what a vector can hold; an allocation that fails
-    // throws std::bad_alloc.
-    Candidates expanded() const;
-
-private:
-    // A deque grows without moving what it holds: no pause to copy a large
-    // buffer, so the search keeps answering interruptions promptly.
-    std::deque<CandidateRun> runs_;
-    std::size_t size_ = 0;
-    CandidateLimit limit_;
-};
-
-// Only the number of candidates: constant memory whatever the search finds.
-// 128 bits hold the exact count: every run adds at most 2^64, and 2^64 runs
-// cannot be visited.
-class CandidateCount final : public RunSink {
-public:
-    void append(const CandidateRun& run) override { total_ += run.count(); }
-    uwide total() const { return total_; }
-
-private:
-    uwide total_ = 0;
-};
 
 // What a search visited: the ranks whose ch2 range it computed, and the
 // residue classes of ranks (modulo n², per q) whose run of ranks it computed.

@@ -7,12 +7,9 @@
 #include <cstdint>
 
 #include "chern_character/chern_character.hpp"
-#include "tilt_stability/left_pseudo_semistabilizers/search_data.hpp"
+#include "tilt_stability/candidates/candidates.hpp"
 
 namespace varnolt::tilt_stability::surface {
-
-using left_pseudo_semistabilizers::CandidateRun;
-using left_pseudo_semistabilizers::RunSink;
 
 enum class Surface {
     half_integral_ch2,  // every integer d

@@ -1,8 +1,8 @@
-#include "tilt_stability/left_pseudo_semistabilizers/search_data.hpp"
+#include "tilt_stability/candidates/candidates.hpp"
 
 #include "utils/stop.hpp"
 
-namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
+namespace varnolt::tilt_stability {
 
 CandidateRun::CandidateRun(std::int64_t r, std::int64_t c, std::int64_t d_first, std::int64_t d_last,
                            std::int64_t d_step)
@@ -31,4 +31,4 @@ Candidates CandidateRuns::expanded() const {
     return all;
 }
 
-}  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers
+}  // namespace varnolt::tilt_stability

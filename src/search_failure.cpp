@@ -1,0 +1,13 @@
+#include "search_failure.hpp"
+
+#include "py_ref.hpp"
+
+namespace varnolt {
+
+void raise_search_failure(const tilt_stability::SearchFailure& failure) {
+    const bool overflow = failure.kind == tilt_stability::FailureKind::overflow;
+    PyErr_SetString(overflow ? PyExc_OverflowError : PyExc_RuntimeError, failure.text);
+    throw PythonErrorSet{};
+}
+
+}  // namespace varnolt
