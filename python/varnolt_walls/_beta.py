@@ -1,14 +1,42 @@
-"""β₋ of a Chern character, exactly."""
+"""β₋ of a Chern character, exactly: the one place that computes Δ and β₋."""
 
 from __future__ import annotations
 
 from fractions import Fraction
 from math import isqrt
+from typing import SupportsIndex
 
+from ._arguments import Row, integer
+from ._errors import IrrationalBetaError, NoRealBetaError
 from .quadratic_irrational import QuadraticIrrational
 
 
-def beta_minus(r: int, c: int, d: int) -> Fraction | QuadraticIrrational:
+def discriminant(r: int, c: int, d: int) -> int:
+    """The Bogomolov discriminant Δ = c² − r·d of v = (r, c, d/2) (half the Bogomolov form)."""
+    return c * c - r * d
+
+
+def no_real_beta(v: Row) -> bool:
+    """Whether v has no real β₋, and so no pseudo-walls: c² − r·d < 0, or r = c = 0."""
+    r, c, d = v
+    return (r == 0 and c == 0) or discriminant(r, c, d) < 0
+
+
+def exact_beta_minus(v: Row) -> Fraction | QuadraticIrrational:
+    """β₋ of v, given as Python ints; NoRealBetaError when it is not real."""
+    if no_real_beta(v):
+        raise NoRealBetaError(v)
+    r, c, d = v
+    if r == 0:
+        return Fraction(d, 2 * c)
+    delta = discriminant(r, c, d)
+    root = isqrt(delta)
+    if root * root == delta:
+        return Fraction(c - root, r)
+    return QuadraticIrrational(c, delta, r)
+
+
+def beta_minus(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex) -> Fraction | QuadraticIrrational:
     """β₋ of the Chern character v = (r, c·ℓ, (d/2)·ℓ²), exactly.
 
     β₋ is the root (c − √(c² − r·d))/r of the twisted ch2 d/2 − β·c + β²·r/2
@@ -18,7 +46,7 @@ def beta_minus(r: int, c: int, d: int) -> Fraction | QuadraticIrrational:
     Parameters
     ----------
     r, c, d : int
-        Rank, ch1 = c·ℓ and ch2 = (d/2)·ℓ² of v; any size.
+        Rank, ch1 = c·ℓ and ch2 = (d/2)·ℓ² of v; any size, any integer type.
 
     Returns
     -------
@@ -27,8 +55,9 @@ def beta_minus(r: int, c: int, d: int) -> Fraction | QuadraticIrrational:
 
     Raises
     ------
-    ValueError
-        When v has no real β₋: c² − r·d < 0, or r = c = 0.
+    NoRealBetaError
+        A ValueError, when v has no real β₋: its Bogomolov discriminant
+        c² − r·d is negative, or r = c = 0. Such a v has no pseudo-walls.
 
     Examples
     --------
@@ -36,34 +65,33 @@ def beta_minus(r: int, c: int, d: int) -> Fraction | QuadraticIrrational:
     Fraction(-4, 1)
     >>> beta_minus(0, 3, 4)
     Fraction(2, 3)
-    >>> print(beta_minus(3, 2, -1))
-    (2 - √7)/3
+    >>> print(beta_minus(3, 2, -1), beta_minus(1, 0, -20))
+    (2 - √7)/3 -2√5
     """
-    if r == 0:
-        if c == 0:
-            raise ValueError("β₋ is undefined for r = c = 0")
-        return Fraction(d, 2 * c)
-    discriminant = c * c - r * d
-    if discriminant < 0:
-        raise ValueError("β₋ is not real: c² - r·d < 0")
-    root = isqrt(discriminant)
-    if root * root == discriminant:
-        return Fraction(c - root, r)
-    return QuadraticIrrational(c, discriminant, r)
+    return exact_beta_minus((integer("r", r), integer("c", c), integer("d", d)))
 
 
-def beta_minus_text(r: int, c: int, d: int) -> str:
-    """β₋ as text for people: like ``str(beta_minus(r, c, d))``, without a "0 - " or a "/1".
+def beta_minus_text(v: Row) -> str:
+    """β₋ of v as text for people, in its simplest form.
 
     Examples
     --------
-    >>> beta_minus_text(1, 0, -2), beta_minus_text(2, 3, 3), beta_minus_text(2, 0, -1), beta_minus_text(1, 0, -16)
+    >>> beta_minus_text((1, 0, -2)), beta_minus_text((2, 3, 3)), beta_minus_text((2, 0, -1)), beta_minus_text((1, 0, -16))
     ('-√2', '(3 - √3)/2', '-√2/2', '-4')
     """
-    beta = beta_minus(r, c, d)
-    if isinstance(beta, Fraction) or beta.r < 0:
-        return str(beta)
-    numerator = f"-√{beta.discriminant}" if beta.c == 0 else f"{beta.c} - √{beta.discriminant}"
-    if beta.r == 1:
-        return numerator
-    return f"{numerator}/{beta.r}" if beta.c == 0 else f"({numerator})/{beta.r}"
+    return str(exact_beta_minus(v))
+
+
+def searched_beta(v: Row, bounded: bool, option: str = "max_rank=R") -> Fraction | QuadraticIrrational | None:
+    """β₋ of v when the search can run on it (None for a negative rank, which the search refuses itself).
+
+    Raises NoRealBetaError for a v without a real β₋ and, unless the search
+    is `bounded` in rank, IrrationalBetaError for an irrational β₋, whose
+    message says to pass `option`.
+    """
+    if v[0] < 0 and not no_real_beta(v):
+        return None
+    beta = exact_beta_minus(v)
+    if not bounded and isinstance(beta, QuadraticIrrational):
+        raise IrrationalBetaError(v, option)
+    return beta

@@ -4,8 +4,9 @@ from __future__ import annotations
 
 from fractions import Fraction
 from math import sqrt
-from typing import TYPE_CHECKING, Any, Literal
+from typing import TYPE_CHECKING, Any, Literal, SupportsIndex
 
+from ._arguments import chern_character, checked_max_rank
 from ._beta import beta_minus, beta_minus_text
 from ._options import Point, Side, Surface, exact_point
 from ._walls import Wall, walls
@@ -32,7 +33,8 @@ def _walls_of_sides(r: int, c: int, d: int, sides: tuple[Side, ...], max_rank: i
     return [w for s in sides for w in walls(r, c, d, max_rank=max_rank, surface=surface, side=s, above=above)]
 
 
-def plot(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surface = None,
+def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
+         surface: Surface = None,
          side: Side | Literal["both"] = "left", above: Point | None = None, ax: Axes | None = None,
          **style: Any) -> Axes:
     """Draw the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) as semicircles in the (β, α) half-plane.
@@ -90,6 +92,8 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surfac
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
+    r, c, d = chern_character(r, c, d)
+    max_rank = checked_max_rank(max_rank)
     sides = _sides(side)
     point = None if above is None else exact_point(above)
     if point is not None and len(sides) == 2 and r > 0:
@@ -111,7 +115,7 @@ def plot(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surfac
         left, right = min(left, vertical), max(right, vertical)
         ax.axvline(vertical, color="0.4", linestyle="--", linewidth=0.8, label=f"β = {Fraction(c, r)}")
         _hyperbola(ax, r, c, d, beta, max(right - left, 1.0), sides)
-    ax.plot([beta], [0.0], marker="o", color="C3", linestyle="none", label=f"β₋ = {beta_minus_text(r, c, d)}")
+    ax.plot([beta], [0.0], marker="o", color="C3", linestyle="none", label=f"β₋ = {beta_minus_text((r, c, d))}")
     if point is not None:
         ax.plot([float(point[0])], [float(point[1])], marker="x", color="C1", linestyle="none",
                 label=f"σ({point[0]}, {point[1]})")

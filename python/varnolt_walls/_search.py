@@ -2,21 +2,20 @@
 
 from __future__ import annotations
 
-import operator
 from collections.abc import Callable
-from typing import TypeVar
+from typing import SupportsIndex, TypeVar
 
 import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
 from ._above import over_point, rank_bound
+from ._arguments import INT64, chern_character, checked_max_rank
+from ._beta import no_real_beta, searched_beta
+from ._errors import NoRealBetaError
 from ._options import Point, Row, Side, Surface, check_side, check_surface, dual, exact_point, mirrored, point_in_frame
 
 T = TypeVar("T")
-
-INT64_MAX = 2**63 - 1
-
 
 # A search's progress callback: called with (done, total) steps.
 ProgressCallback = Callable[[int, int], object]
@@ -24,45 +23,37 @@ ProgressCallback = Callable[[int, int], object]
 
 def _search(native: Callable[[int, int, int, int | None, ProgressCallback | None, bool], T], r: int, c: int,
             d: int, max_rank: int | None, progress: ProgressCallback | None = None, p2: bool = False) -> T:
-    """native(r, c, d, bound, progress, p2) with max_rank checked."""
-    if max_rank is None:
-        return native(r, c, d, None, progress, p2)
-    bound = operator.index(max_rank)
-    if bound < 0:
-        raise ValueError(f"max_rank must be >= 0, not {bound}")
-    return native(r, c, d, bound, progress, p2)
-
-
-def _index(value: object, name: str) -> int:
-    """value's integer value; a TypeError names the argument, as the native functions' do."""
-    try:
-        return operator.index(value)  # type: ignore[arg-type]
-    except TypeError as error:
-        raise TypeError(f"argument '{name}': {error}") from None
+    """native(r, c, d, bound, progress, p2), for v and a bound already checked."""
+    return native(r, c, d, max_rank, progress, p2)
 
 
 class Request:
     """One search with its options checked: v on its surface, the side of the vertical wall and
     the point the walls must pass over, turned into the left search that answers it."""
 
-    def __init__(self, r: int, c: int, d: int, max_rank: int | None, surface: object, side: object,
-                 above: object) -> None:
-        self.v: Row = (_index(r, "r"), _index(c, "c"), _index(d, "d"))
+    def __init__(self, r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, max_rank: SupportsIndex | None,
+                 surface: object, side: object, above: object) -> None:
+        self.v: Row = chern_character(r, c, d)
+        bound = checked_max_rank(max_rank)
+        if no_real_beta(self.v):  # before the options, which need β₋
+            raise NoRealBetaError(self.v)
         self.p2 = check_surface(surface, self.v)
         self.mirrored = mirrored(self.v, check_side(side))
         # The left search: v, or the dual of v for its right walls.
         self.searched = dual(self.v) if self.mirrored else self.v
         self.point = None if above is None else point_in_frame(self.v, exact_point(above), check_side(side))
-        self.max_rank = max_rank
+        self.max_rank = bound
         if self.point is not None:
             proven = rank_bound(self.searched, self.point)
             if proven is not None:
-                self.max_rank = proven if max_rank is None else min(operator.index(max_rank), proven)
-            if self.max_rank is not None and self.max_rank > INT64_MAX:
+                self.max_rank = proven if bound is None else min(bound, proven)
+            if self.max_rank is not None and self.max_rank > INT64[1]:
                 beta, alpha = (float(x) for x in self.point)
                 raise OverflowError(f"the walls of {self.v} over σ({beta:g}, {alpha:g}) may come from candidates "
                                     f"of rank up to {self.max_rank:.3g}, beyond the signed 64-bit range of the "
                                     "search; pass max_rank or a point farther from β₋")
+        # v and its dual share Δ: a real β₋, and its being rational, are the same for both.
+        searched_beta(self.v, self.max_rank is not None)
 
     def rows(self, progress: ProgressCallback | None) -> NDArray[np.int64]:
         """The candidates, as classes of v on its side (the dual's turned into (−r', c', −d'))."""
@@ -78,8 +69,8 @@ class Request:
         return _search(_native.count, *self.searched, self.max_rank, progress, self.p2)
 
 
-def candidates(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surface = None,
-               side: Side = "left", above: Point | None = None,
+def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
+               surface: Surface = None, side: Side = "left", above: Point | None = None,
                progress: ProgressCallback | None = None) -> NDArray[np.int64]:
     """The candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²), as an array.
 
@@ -92,7 +83,9 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None, surface: 
     Parameters
     ----------
     r, c, d : int
-        Rank, ch1 = c·ℓ and ch2 = (d/2)·ℓ² of v, each a signed 64-bit integer.
+        Rank, ch1 = c·ℓ and ch2 = (d/2)·ℓ² of v, each a signed 64-bit integer
+        of any integer type (NumPy's included: the answer is that of the same
+        Python ints).
     max_rank : int, optional
         Only the candidates of rank at most `max_rank` (>= 0), in the same
         order. For a rational β₋ this is the full list without the ranks
@@ -148,20 +141,22 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None, surface: 
     Raises
     ------
     IrrationalBetaError
-        When β₋ is irrational and `max_rank` is not given (a ValueError whose
-        message starts with the search's, "β_ is not rational: ∞ walls", and
-        says to pass `max_rank`).
+        When β₋ is irrational and neither `max_rank` nor `above` is given (a
+        ValueError whose message starts with the search's, "β_ is not
+        rational: ∞ walls", and says to pass `max_rank`).
     NoRealBetaError
-        When v has no real β₋ (c² − r·d < 0, or r = c = 0): a ValueError.
+        When v has no real β₋ (c² − r·d < 0, or r = c = 0: no pseudo-walls
+        at all): a ValueError.
     ValueError
         When `max_rank` is negative, v is not on the lattice of `surface`, or
         `surface`, `side` or `above` is not one the search takes.
     RuntimeError
         When the search cannot proceed otherwise, with its message, e.g. for
         a negative rank.
-    OverflowError
-        When an argument or a value the search needs leaves 64 bits (128 bits
-        for the intermediate values of an irrational β₋).
+    TypeError, OverflowError
+        When an argument has no integer value or leaves the signed 64-bit
+        range (the message names it), or a value the search needs leaves 64
+        bits (128 bits for the intermediate values of an irrational β₋).
     MemoryError
         When the result (or, for an irrational β₋, one record per rank up to
         `max_rank`) does not fit in memory.
@@ -209,8 +204,9 @@ def candidates(r: int, c: int, d: int, *, max_rank: int | None = None, surface: 
     return Request(r, c, d, max_rank, surface, side, above).rows(progress)
 
 
-def count(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surface = None,
-          side: Side = "left", above: Point | None = None, progress: ProgressCallback | None = None) -> int:
+def count(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
+          surface: Surface = None, side: Side = "left", above: Point | None = None,
+          progress: ProgressCallback | None = None) -> int:
     """The number of candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²).
 
     The same as ``len(candidates(r, c, d, ...))`` with the same options,

@@ -2,23 +2,22 @@
 
 from __future__ import annotations
 
-from collections.abc import Iterator, Sequence
+from collections.abc import Callable, Iterator, Sequence
 from dataclasses import dataclass
 from fractions import Fraction
 from math import gcd
-from typing import TYPE_CHECKING, Any, overload
+from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 
 import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
+from ._arguments import Row, integer
 from ._options import Point, Side, Surface
 from ._search import ProgressCallback, Request, _search
 
 if TYPE_CHECKING:
     import pandas
-
-Row = tuple[int, int, int]
 
 
 @dataclass(frozen=True, slots=True)
@@ -26,12 +25,36 @@ class Wall:
     """A pseudo-wall of v: the semicircle (β − center)² + α² = radius_squared, α > 0.
 
     `semistabilizers` are the candidates (r, c, d) that give this wall, in the
-    search's order.
+    search's order. It prints as a line and shows as its equation in a notebook.
+
+    >>> wall = walls(1, 0, -16)[0]
+    >>> print(wall)
+    (β + 17/2)² + α² = 225/4, from (1, -1, 1)
+    >>> print(wall._repr_latex_())
+    $(\\beta + \\frac{17}{2})^2 + \\alpha^2 = \\frac{225}{4}$, from $(1, -1, 1)$
     """
 
     center: Fraction
     radius_squared: Fraction
     semistabilizers: tuple[Row, ...]
+
+    def _equation(self, number: Callable[[Fraction], str], beta: str, alpha: str, square: str) -> str:
+        sign, offset = ("+", -self.center) if self.center < 0 else ("-", self.center)
+        shifted = f"{beta}{square}" if not offset else f"({beta} {sign} {number(offset)}){square}"
+        return f"{shifted} + {alpha}{square} = {number(self.radius_squared)}"
+
+    def __str__(self) -> str:
+        return f"{self._equation(str, 'β', 'α', '²')}, from {'; '.join(map(str, self.semistabilizers))}"
+
+    def _repr_latex_(self) -> str:
+        rows = ", ".join(f"${u}$" for u in self.semistabilizers)
+        return f"${self._equation(_latex, r'\beta', r'\alpha', '^2')}$, from {rows}"
+
+
+def _latex(x: Fraction) -> str:
+    if x.denominator == 1:
+        return str(x.numerator)
+    return ("-" if x < 0 else "") + rf"\frac{{{abs(x.numerator)}}}{{{x.denominator}}}"
 
 
 Pair = tuple[int, int]
@@ -64,8 +87,10 @@ def _wall_terms(v: Row, u: Row) -> tuple[Pair, Pair]:
     return _lowest_terms(a, 2 * e), _lowest_terms(a * a - 4 * e * b, 4 * e * e)
 
 
-def numerical_wall(v: Row, u: Row) -> tuple[Fraction, Fraction]:
+def numerical_wall(v: Sequence[SupportsIndex], u: Sequence[SupportsIndex]) -> tuple[Fraction, Fraction]:
     """(center, radius²) of the numerical wall of the candidate u against v, both (r, c, d) with ch2 = d/2.
+
+    Both are any three integers (NumPy's included); the result is exact.
 
     For v = (R, C, D/2) and u = (r, c, d/2) the wall is the semicircle
     (β − x)² + α² = ρ² with x = (R·ch2(u) − r·ch2(v)) / (R·c − r·C) and
@@ -74,7 +99,9 @@ def numerical_wall(v: Row, u: Row) -> tuple[Fraction, Fraction]:
     >>> numerical_wall((1, 0, -16), (1, -3, 9))
     (Fraction(-25, 6), Fraction(49, 36))
     """
-    center, radius_squared = _wall_terms(v, u)
+    big_r, big_c, big_d = (integer(f"v[{i}]", x) for i, x in enumerate(v))
+    r, c, d = (integer(f"u[{i}]", x) for i, x in enumerate(u))
+    center, radius_squared = _wall_terms((big_r, big_c, big_d), (r, c, d))
     return Fraction(*center), Fraction(*radius_squared)
 
 
@@ -205,8 +232,8 @@ def group_walls(v: Row, rows: NDArray[np.int64] | Sequence[Row],
     return _walls_of(v, _native.group(*v, array.tobytes(), progress))
 
 
-def walls(r: int, c: int, d: int, *, max_rank: int | None = None, surface: Surface = None,
-          side: Side = "left", above: Point | None = None,
+def walls(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
+          surface: Surface = None, side: Side = "left", above: Point | None = None,
           progress: ProgressCallback | None = None) -> Walls:
     """The distinct pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) that its candidates give, largest first.
 

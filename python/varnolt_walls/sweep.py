@@ -15,6 +15,7 @@ from typing import Literal, TypeVar, overload
 import numpy as np
 from numpy.typing import NDArray
 
+from ._arguments import checked_max_rank
 from ._progress import INSTALL_HINT, Bar, stderr_is_terminal, tqdm_bar
 from ._options import SURFACES, Point, Side, Surface, check_side, exact_point
 from ._sweep_tasks import SEARCHES, Options, Result, What, run_batch
@@ -140,8 +141,7 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
     """
     if what not in SEARCHES:
         raise ValueError(f"what must be 'count', 'walls' or 'candidates', not {what!r}")
-    if max_rank is not None and operator.index(max_rank) < 0:
-        raise ValueError(f"max_rank must be >= 0, not {max_rank}")
+    max_rank = checked_max_rank(max_rank)
     check_side(side)
     if surface is not None and surface not in SURFACES:
         raise ValueError(f"surface must be None or 'P2', not {surface!r}")

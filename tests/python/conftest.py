@@ -35,3 +35,47 @@ class Index:
         if self.raises is not None:
             raise self.raises()
         return self if self.returns == "self" else self.returns
+
+
+def walls_json(found):
+    """Walls as the command line's JSON has them."""
+    return [{"center": str(w.center), "radius_squared": str(w.radius_squared),
+             "semistabilizers": [list(u) for u in w.semistabilizers]} for w in found]
+
+
+def json_document(v, max_rank, key, value):
+    """What the command line writes for v as JSON (one search, or one sweep line), from the
+    public functions. A bound makes the list complete when β₋ = m/n is rational and the bound
+    is at least X² = (c·n − r·m)², the largest rank a candidate has; checked here against the
+    counts with and without the bound."""
+    import varnolt_walls
+
+    try:
+        beta = varnolt_walls.beta_minus(*v)
+    except ValueError:
+        beta = None
+    if isinstance(beta, Fraction):
+        exact = {"fraction": [beta.numerator, beta.denominator]}
+    elif beta is not None:
+        exact = {"c": beta.c, "discriminant": beta.discriminant, "r": beta.r}
+    complete = key != "error" and (max_rank is None or isinstance(beta, Fraction)
+                                   and max_rank >= (v[1] * beta.denominator - v[0] * beta.numerator) ** 2)
+    if complete and max_rank is not None:
+        assert varnolt_walls.count(*v, max_rank=max_rank) == varnolt_walls.count(*v)
+    return {"chern_character": list(v), "surface": None, "side": "left", "max_rank": max_rank, "above": None,
+            "complete": complete,
+            "beta_minus": None if beta is None else {"text": str(beta), "float": float(beta)} | exact, key: value}
+
+
+def wait_until_blocked_writing_a_pipe(pid, seconds=120):
+    """Until process pid (its main thread) sleeps in a write to a full pipe, as the kernel's
+    wait channel shows ("pipe_write", or "anon_pipe_write" in newer kernels)."""
+    import time
+
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        with open(f"/proc/{pid}/wchan") as wchan:
+            if "pipe_write" in wchan.read():
+                return
+        time.sleep(0.01)
+    raise AssertionError(f"process {pid} never blocked writing to a pipe")

@@ -16,6 +16,7 @@ from pathlib import Path
 import pytest
 
 import varnolt_walls
+from conftest import json_document, walls_json
 
 CLI = [str(Path(sys.executable).parent / "varnolt-walls")]
 INPUT = "# ideal sheaves\n1 0 -4\n\n1 0 -16   # eight points\n  3 2 -1\n0 3 4\n"
@@ -23,17 +24,15 @@ VS = [(1, 0, -4), (1, 0, -16), (3, 2, -1), (0, 3, 4)]
 
 
 def expected_line(what, v, max_rank):
-    options = {"max_rank": max_rank, "surface": None, "side": "left", "above": None}  # each line records them
     try:
         result = getattr(varnolt_walls, what)(*v, max_rank=max_rank)
     except Exception as error:
-        return {"chern_character": list(v), **options, "error": {"type": type(error).__name__, "message": str(error)}}
+        return json_document(v, max_rank, "error", {"type": type(error).__name__, "message": str(error)})
     if what == "walls":
-        result = [{"center": str(w.center), "radius_squared": str(w.radius_squared),
-                   "semistabilizers": [list(u) for u in w.semistabilizers]} for w in result]
+        result = walls_json(result)
     elif what == "candidates":
         result = result.tolist()
-    return {"chern_character": list(v), **options, what: result}
+    return json_document(v, max_rank, what, result)
 
 
 def sweep_cli(arguments, stdin=INPUT, **options):

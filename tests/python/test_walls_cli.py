@@ -13,6 +13,7 @@ from fractions import Fraction
 import pytest
 
 import varnolt_walls
+from conftest import json_document, walls_json
 
 CLI = [shutil.which("varnolt-walls", path=str(__import__("pathlib").Path(sys.executable).parent))]
 MODULE = [sys.executable, "-m", "varnolt_walls"]
@@ -22,14 +23,8 @@ def as_json(out):
     return json.loads(out)
 
 
-# The options every JSON document records, here at their defaults.
-DEFAULTS = {"max_rank": None, "surface": None, "side": "left", "above": None}
-
-
 def walls_document(v):
-    return {"chern_character": list(v), "beta_minus": str(varnolt_walls.beta_minus(*v)), **DEFAULTS, "walls": [
-        {"center": str(w.center), "radius_squared": str(w.radius_squared),
-         "semistabilizers": [list(u) for u in w.semistabilizers]} for w in varnolt_walls.walls(*v)]}
+    return json_document(v, None, "walls", walls_json(varnolt_walls.walls(*v)))
 
 
 WALLS_OF_TWO_POINTS = "v = (1, 0, -4): β₋ = -2, 1 wall\ncenter  radius²  semistabilizers\n-5/2    9/4      (1, -1, 1)\n"
@@ -45,28 +40,28 @@ CASES = [
      and len(out.splitlines()) == 1 + varnolt_walls.count(1, 0, -16), ""),
     (CLI, "2 1 -4 --candidates", 0, "1 0 0\n2 0 -1\n2 0 0\n3 -1 0\n", ""),
     (CLI, "2 1 -4 --candidates --format csv", 0, "r,c,d\n1,0,0\n2,0,-1\n2,0,0\n3,-1,0\n", ""),
-    (CLI, "2 1 -4 --candidates --format json", 0, lambda out: as_json(out) == {
-        "chern_character": [2, 1, -4], "beta_minus": "-1", **DEFAULTS, "candidates": [[1, 0, 0], [2, 0, -1], [2, 0, 0], [3, -1, 0]]}, ""),
+    (CLI, "2 1 -4 --candidates --format json", 0, lambda out: as_json(out) == json_document(
+        (2, 1, -4), None, "candidates", [[1, 0, 0], [2, 0, -1], [2, 0, 0], [3, -1, 0]]), ""),
     (CLI, "1 0 -1 --candidates", 0, "", ""),
     (CLI, "1 0 -40000 --count", 0, "8057113\n", ""),
-    (CLI, "0 3 4 --count --format json", 0, lambda out: as_json(out) == {
-        "chern_character": [0, 3, 4], "beta_minus": "2/3", **DEFAULTS, "count": varnolt_walls.count(0, 3, 4)}, ""),
+    (CLI, "0 3 4 --count --format json", 0, lambda out: as_json(out) == json_document(
+        (0, 3, 4), None, "count", varnolt_walls.count(0, 3, 4)), ""),
     (CLI, "0 3 4 --count --format csv", 0, f"count\n{varnolt_walls.count(0, 3, 4)}\n", ""),
     (CLI, "3 2 -1", 1, "", "β_ is not rational: ∞ walls"),
     (CLI, "3 2 -1 --count --format json", 1, "", "β_ is not rational: ∞ walls"),
     (CLI, "-1 1 3", 1, "", "Internal logical error: Negative lower bound on r"),
     (CLI, "1 0 -2 --max-rank 12", 0, "v = (1, 0, -2): β₋ = -√2, 2 walls\ncenter  radius²  semistabilizers\n"
      "-3/2    1/4      (1, -1, 1); (2, -2, 2)\n-17/12  1/144    (9, -12, 16); (5, -6, 7)\n", ""),
-    (CLI, "2 3 3 --max-rank 40 --candidates --format json", 0, lambda out: as_json(out) == {
-        "chern_character": [2, 3, 3], "beta_minus": "(3 - √3)/2", **DEFAULTS, "max_rank": 40,
-        "candidates": varnolt_walls.candidates(2, 3, 3, max_rank=40).tolist()}, ""),
+    (CLI, "2 3 3 --max-rank 40 --candidates --format json", 0, lambda out: as_json(out) == json_document(
+        (2, 3, 3), 40, "candidates", varnolt_walls.candidates(2, 3, 3, max_rank=40).tolist()), ""),
     (CLI, "2 1 -4 --max-rank 2 --candidates", 0, "1 0 0\n2 0 -1\n2 0 0\n", ""),
     (CLI, "1 0 -2", 1, "", "β_ is not rational: ∞ walls: β₋ of (1, 0, -2) is irrational, so there are "
      "infinitely many pseudo-walls; pass --max-rank N"),
     (CLI, "1 0 -2 --max-rank -1", 2, "", "--max-rank must be >= 0"),
-    (CLI, "1 0 -16 --surface P2 --side right --above 5,1/2 --count --format json", 0, lambda out: as_json(out) == {
-        "chern_character": [1, 0, -16], "beta_minus": "-4", "max_rank": None, "surface": "P2", "side": "right",
-        "above": ["5", "1/2"], "count": varnolt_walls.count(1, 0, -16, surface="P2", side="right", above=(5, 0.5))}, ""),
+    (CLI, "1 0 -16 --surface P2 --side right --above 5,1/2 --count --format json", 0, lambda out: as_json(out) == (
+        json_document((1, 0, -16), None, "count", varnolt_walls.count(1, 0, -16, surface="P2", side="right",
+                                                                      above=(5, 0.5)))
+        | {"surface": "P2", "side": "right", "above": ["5", "1/2"], "complete": False}), ""),
     (CLI, "1 0 -2 --above=-3/2,0.1", 0, "v = (1, 0, -2): β₋ = -√2, over σ(-3/2, 1/10), 1 wall\n"
      "center  radius²  semistabilizers\n-3/2    1/4      (1, -1, 1); (2, -2, 2)\n", ""),
     (CLI, "1 1 -4 --surface P2", 1, "", "not a Chern character on P2"),
@@ -77,6 +72,13 @@ CASES = [
     (CLI, "1 0 -4 --candidates --count", 2, "", "not allowed with"),
     (CLI, "1 0 -4 --format xml", 2, "", "invalid choice"),
     (CLI, "1 0 -4 --plot walls.pdf", 2, "", ".png or .svg"),
+    (CLI, "walls 1 0 -4", 0, WALLS_OF_TWO_POINTS, ""),
+    (CLI, "--format csv -1 1 3", 1, "", "Negative lower bound on r"),  # options first, a negative R
+    (CLI, "--help", 0, lambda out: "{walls,sweep}" in out and "varnolt-walls R C D" in out, ""),
+    (CLI, "--version", 0, f"varnolt-walls {varnolt_walls.__version__}\n", ""),
+    (CLI, "1 0 2 --format json", 1, "", "v = (1, 0, 2) has no real β₋: its Bogomolov discriminant c² - r·d = -2"),
+    (CLI, "0 0 5", 1, "", "v = (0, 0, 5) has no β₋: r = c = 0, so there are no pseudo-walls"),
+    (CLI, "1 0 -4 --plot no-such-directory/walls.png", 1, "", "cannot write the plot"),  # before any result
 ]
 
 

@@ -1,6 +1,7 @@
 """walls, beta_minus, QuadraticIrrational and plot of varnolt_walls."""
 
 import random
+import re
 from decimal import Decimal, localcontext
 from fractions import Fraction
 from math import isqrt
@@ -112,7 +113,7 @@ def test_quadratic_irrational_orders_and_converts_like_a_high_precision_model(x)
             assert (x < q, x == q, x > q, q < x) == (decimal_value(x) < model, False,
                                                      decimal_value(x) > model, decimal_value(x) > model)
     scaled = QuadraticIrrational(3 * x.c, 9 * x.discriminant, 3 * x.r)
-    assert scaled == x and hash(scaled) == hash(x) and str(x) == f"({x.c} - √{x.discriminant})/{x.r}"
+    assert scaled == x and hash(scaled) == hash(x) and str(scaled) == str(x)
 
 
 @pytest.mark.parametrize("c, delta, r", [(1, 4, 1), (1, 0, 1), (1, -3, 1), (1, 2, 0)])
@@ -143,3 +144,25 @@ def test_plot_without_matplotlib_says_how_to_get_it(monkeypatch):
     monkeypatch.setitem(__import__("sys").modules, "matplotlib.pyplot", None)
     with pytest.raises(ImportError, match=r"pip install 'varnolt\[plot\]'"):
         plot(1, 0, -4)
+
+
+def sympy_of_text(sympy, text):
+    """The number a QuadraticIrrational's text denotes, read by SymPy: "(3 - 2√17)/3" as (3 - 2*sqrt(17))/3."""
+    return sympy.sympify(re.sub(r"(\d*)√(\d+)", lambda m: f"{m[1] or 1}*sqrt({m[2]})", text))
+
+
+@pytest.mark.parametrize("x", QUADRATIC[:30])
+def test_quadratic_irrational_text_arithmetic_and_sympy_agree_with_sympy(x):
+    sympy = pytest.importorskip("sympy")
+    model = (sympy.Integer(x.c) - sympy.sqrt(x.discriminant)) / x.r
+    assert sympy.expand(x.to_sympy() - model) == 0
+    assert sympy.expand(sympy_of_text(sympy, str(x)) - model) == 0
+    radicand = int(re.search(r"√(\d+)", str(x))[1])
+    assert all(power == 1 for power in sympy.factorint(radicand).values())  # nothing square left under the root
+    for q in [Fraction(-7, 3), Fraction(5, 8), 2, True]:
+        rational = sympy.Rational(Fraction(q).numerator, Fraction(q).denominator)
+        for result, expected in [(x + q, model + rational), (q + x, model + rational), (x - q, model - rational),
+                                 (q - x, rational - model), (x * q, model * rational), (q * x, model * rational),
+                                 (-x, -model)]:
+            assert isinstance(result, QuadraticIrrational) and sympy.expand(result.to_sympy() - expected) == 0
+    assert x * 0 == 0

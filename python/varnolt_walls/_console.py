@@ -1,0 +1,186 @@
+"""What both commands of the command line share: their parser class, argument types, the
+failures that end a command with a message and a status, and standard output."""
+
+from __future__ import annotations
+
+import argparse
+import os
+import signal
+import sys
+import threading
+from collections.abc import Iterator
+from contextlib import contextmanager
+from fractions import Fraction
+from types import FrameType
+from typing import Any, NoReturn
+
+from ._arguments import INT64, shown
+
+PROG = "varnolt-walls"
+CHUNK = 1 << 16  # bytes of output gathered before they are written
+
+
+class Parser(argparse.ArgumentParser):
+    def error(self, message: str) -> NoReturn:
+        # One line, not the whole usage: the --help says the rest.
+        self.exit(2, f"{self.prog}: error: {message} (see --help)\n")
+
+
+class Stop(Exception):
+    """Ends a command with its message as one line on stderr and an exit status."""
+
+    def __init__(self, message: str, status: int = 1) -> None:
+        super().__init__(message)
+        self.status = status
+
+
+def int64(text: str) -> int:
+    """An argument that must be a signed 64-bit integer."""
+    try:
+        value = int(text)
+    except ValueError:  # also for more digits than int() reads
+        raise argparse.ArgumentTypeError(f"not an integer: {shown(text)!r}") from None
+    if not INT64[0] <= value <= INT64[1]:
+        raise argparse.ArgumentTypeError(f"outside the signed 64-bit range: {shown(text)}")
+    return value
+
+
+def rank_bound(text: str) -> int:
+    """The --max-rank argument: a signed 64-bit integer >= 0."""
+    value = int64(text)
+    if value < 0:
+        raise argparse.ArgumentTypeError(f"--max-rank must be >= 0: {text}")
+    return value
+
+
+def point(text: str) -> tuple[Fraction, Fraction]:
+    """BETA,ALPHA: each an integer, a fraction a/b or a decimal, taken exactly."""
+    words = text.split(",")
+    try:
+        if len(words) != 2:
+            raise ValueError
+        return Fraction(words[0].strip()), Fraction(words[1].strip())
+    except (ValueError, ZeroDivisionError):
+        raise argparse.ArgumentTypeError(
+            f"--above takes BETA,ALPHA, each an integer, a/b or a decimal: {shown(text)!r}") from None
+
+
+def add_search_options(p: argparse.ArgumentParser) -> None:
+    """The options of the searches, the same for both commands: rank bound, surface, side and point."""
+    p.add_argument("--max-rank", metavar="N", type=rank_bound,
+                   help="only candidates of rank at most N (N or --above is required when β₋ is irrational)")
+    p.add_argument("--surface", choices=["P2"],
+                   help="P2: only classes with d ≡ c (mod 2), those of sheaves on the projective plane")
+    p.add_argument("--side", choices=["left", "right"], default="left",
+                   help="the walls left of the vertical wall β = C/R (default) or right of it")
+    p.add_argument("--above", metavar="BETA,ALPHA", type=point,
+                   help="only the walls over σ(BETA, ALPHA) or through it, of every rank (write "
+                        "--above=-5,1 when BETA is negative)")
+
+
+def search_options(args: argparse.Namespace) -> dict[str, Any]:
+    return {"max_rank": args.max_rank, "surface": args.surface, "side": args.side, "above": args.above}
+
+
+def options_text(options: dict[str, Any]) -> str:
+    """The surface, side and point of a search for people: "" for the defaults."""
+    parts = [f"on {options['surface']}"] if options["surface"] else []
+    if options["side"] == "right":
+        parts.append("right of the vertical wall")
+    if options["above"] is not None:
+        parts.append(f"over σ({options['above'][0]}, {options['above'][1]})")
+    return "".join(f", {part}" for part in parts)
+
+
+def positive(text: str) -> int:
+    try:
+        value = int(text)
+    except ValueError:
+        value = 0
+    if value < 1:
+        raise argparse.ArgumentTypeError(f"not a positive integer: {shown(text)!r}")
+    return value
+
+
+@contextmanager
+def interrupts_deferred() -> Iterator[None]:
+    """Within it, a first Ctrl-C waits for the end of the block (then raises
+    KeyboardInterrupt); a second one raises at once. Outside the main thread,
+    or when SIGINT is not Python's default handler, nothing changes."""
+    if (threading.current_thread() is not threading.main_thread()
+            or signal.getsignal(signal.SIGINT) is not signal.default_int_handler):
+        yield
+        return
+    pending = False
+
+    def defer(signum: int, frame: FrameType | None) -> None:
+        nonlocal pending
+        if pending:
+            raise KeyboardInterrupt
+        pending = True
+
+    signal.signal(signal.SIGINT, defer)
+    try:
+        yield
+    finally:
+        signal.signal(signal.SIGINT, signal.default_int_handler)
+    if pending:
+        raise KeyboardInterrupt
+
+
+class Output:
+    """Standard output, written in chunks of CHUNK bytes straight to its file
+    descriptor, so that memory does not grow with the output.
+
+    What was passed to one write() and then flush() goes out whole even when
+    Ctrl-C comes while a full pipe holds it back (a second Ctrl-C gives up):
+    each line of JSON Lines output, written so, ends whole. A write that fails
+    raises Stop, except for a reader that went away (BrokenPipeError).
+    """
+
+    def __init__(self) -> None:
+        stdout = sys.stdout
+        try:
+            if stdout is None:
+                raise OSError("it is closed")
+            stdout.flush()
+            self._fd = stdout.fileno()
+        except (OSError, ValueError) as error:  # ValueError: a closed file object
+            raise Stop(f"cannot write to standard output: {error}") from None
+        self._encoding = getattr(stdout, "encoding", None) or "utf-8"
+        self._pending: list[bytes] = []
+        self._size = 0
+
+    def write(self, text: str) -> None:
+        data = text.encode(self._encoding, "backslashreplace")
+        self._pending.append(data)
+        self._size += len(data)
+        if self._size >= CHUNK:
+            self.flush()
+
+    def flush(self) -> None:
+        data = memoryview(b"".join(self._pending))
+        self._pending.clear()
+        self._size = 0
+        try:
+            with interrupts_deferred():
+                while data:
+                    data = data[os.write(self._fd, data):]
+        except BrokenPipeError:
+            raise
+        except OSError as error:
+            raise Stop(f"cannot write to standard output: {error.strerror or error}") from None
+
+
+def read_lines(path: str) -> list[str]:
+    """The lines of a file, or of standard input for "-"; Stop (status 2) when it cannot be read."""
+    name = "<stdin>" if path == "-" else path
+    try:
+        if path != "-":
+            with open(path, encoding="utf-8") as file:
+                return file.readlines()
+        if sys.stdin is None:
+            raise OSError("standard input is closed")
+        return sys.stdin.readlines()
+    except (OSError, UnicodeDecodeError) as error:
+        raise Stop(f"cannot read {shown(name)}: {error}", 2) from None
