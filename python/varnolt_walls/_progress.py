@@ -25,10 +25,21 @@ def stderr_is_terminal() -> bool:
     return sys.stderr is not None and sys.stderr.isatty()
 
 
+def in_notebook() -> bool:
+    """Whether this runs in a Jupyter kernel: its stderr is the kernel's stream, not a terminal."""
+    return type(sys.stderr).__module__.startswith("ipykernel")
+
+
+def bar_wanted() -> bool:
+    """Whether a progress bar is shown by default: on a terminal's stderr or in a notebook."""
+    return stderr_is_terminal() or in_notebook()
+
+
 def tqdm_bar(*, total: float | None, unit: str, description: str) -> Bar | None:
-    """A new bar on stderr that vanishes when closed, or None without tqdm."""
+    """A new bar that vanishes when closed, or None without tqdm: tqdm.auto's, which is a
+    notebook widget in Jupyter (with ipywidgets) and a text bar on stderr elsewhere."""
     try:
-        tqdm = importlib.import_module("tqdm")
+        tqdm = importlib.import_module("tqdm.auto")
     except ImportError:
         return None
     bar: Bar = tqdm.tqdm(total=total, unit=unit, desc=description, file=sys.stderr, leave=False,

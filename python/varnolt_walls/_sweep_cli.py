@@ -11,6 +11,7 @@ from typing import TYPE_CHECKING, Any
 import numpy as np
 
 from ._arguments import INT64, Row, shown
+from ._errors import IrrationalBetaError
 from ._console import Output, Stop, positive, read_lines, search_options
 from ._schema import candidates_json, document, header, walls_json
 from ._sweep_tasks import Result, What
@@ -78,6 +79,8 @@ def chern_characters(lines: Iterable[str], name: str) -> list[Row]:
 def line_pieces(v: Row, what: What, options: dict[str, Any], result: Result | Exception) -> Iterator[str]:
     """The JSON object of one v, in pieces."""
     start = header(v, options, searched=not isinstance(result, Exception))
+    if isinstance(result, IrrationalBetaError):  # in the words of the command line
+        result = IrrationalBetaError(result.chern_character, "--max-rank N")
     if isinstance(result, Exception):
         error = {"type": type(result).__name__, "message": str(result) or type(result).__name__}
         return document(start, "error", [json.dumps(error, ensure_ascii=False)])

@@ -5,6 +5,7 @@ from __future__ import annotations
 from collections.abc import Callable, Iterator, Sequence
 from dataclasses import dataclass
 from fractions import Fraction
+from html import escape
 from math import gcd
 from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 
@@ -63,6 +64,9 @@ Pair = tuple[int, int]
 # terms (int64, per wall the center's numerator and denominator and the
 # radius²'s, each as low and high 64-bit words).
 Columns = tuple[bytearray, bytearray, bytearray]
+# What a notebook shows of the walls: so many rows, each with so many candidates.
+HTML_ROWS = 20
+HTML_CANDIDATES = 4
 # Walls made per call of the native module while iterating.
 _CHUNK = 4096
 
@@ -134,6 +138,11 @@ class Walls(Sequence[Wall]):
     (16, Wall(center=Fraction(-17, 2), radius_squared=Fraction(225, 4), semistabilizers=((1, -1, 1),)))
     >>> found == list(found)
     True
+
+    In a notebook it shows as a table of its first walls:
+
+    >>> print(walls(1, 0, -4)._repr_html_())  # doctest: +NORMALIZE_WHITESPACE
+    <table><caption>1 wall, largest first</caption><tr><th>center</th><th>radius²</th><th>semistabilizers</th></tr><tr><td>-5/2</td><td>9/4</td><td>(1, -1, 1)</td></tr></table>
     """
 
     __slots__ = ("_columns", "_wide")
@@ -180,6 +189,24 @@ class Walls(Sequence[Wall]):
 
     def __repr__(self) -> str:
         return repr(list(self))
+
+    def _repr_html_(self) -> str:
+        """A small table for notebooks: the first HTML_ROWS walls, each with its first candidates."""
+        def cell(text: str) -> str:
+            return f"<td>{escape(text)}</td>"
+
+        rows = []
+        for wall in self[:HTML_ROWS]:
+            us = wall.semistabilizers
+            more = f"; … ({len(us)} in all)" if len(us) > HTML_CANDIDATES else ""
+            rows.append(f"<tr>{cell(str(wall.center))}{cell(str(wall.radius_squared))}"
+                        f"{cell('; '.join(map(str, us[:HTML_CANDIDATES])) + more)}</tr>")
+        rest = len(self) - HTML_ROWS
+        footer = f"<tr><td colspan=\"3\">… and {rest} more</td></tr>" if rest > 0 else ""
+        s = "" if len(self) == 1 else "s"
+        return (f"<table><caption>{len(self)} wall{s}, largest first</caption>"
+                "<tr><th>center</th><th>radius²</th><th>semistabilizers</th></tr>"
+                f"{''.join(rows)}{footer}</table>")
 
     def to_pandas(self) -> pandas.DataFrame:
         """The walls as a table, one row per wall, without a :class:`Wall` per row.

@@ -16,7 +16,7 @@ import numpy as np
 from numpy.typing import NDArray
 
 from ._arguments import checked_max_rank
-from ._progress import INSTALL_HINT, Bar, stderr_is_terminal, tqdm_bar
+from ._progress import INSTALL_HINT, Bar, bar_wanted, tqdm_bar
 from ._options import SURFACES, Point, Side, Surface, check_side, exact_point
 from ._sweep_tasks import SEARCHES, Options, Result, What, run_batch
 from ._walls import Walls
@@ -99,10 +99,11 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
     jobs : int, optional
         The number of threads of the default pool; default: one per core.
     progress : bool or callable, optional
-        True: a progress bar on standard error (needs tqdm); False: none; a
+        True: a progress bar (needs tqdm; ``tqdm.auto``'s, so a notebook
+        widget in Jupyter, a bar on standard error elsewhere); False: none; a
         callable: called as ``progress(done, total)`` after each v, total None
         when `chern_characters` has no length. Default: a bar when standard
-        error is a terminal and tqdm is installed.
+        error is a terminal or in a Jupyter notebook, and tqdm is installed.
     max_in_flight : int, optional
         How many batches of v may be submitted and not yet yielded; default:
         4 per worker of the default pool, or per local core. Raise it for a
@@ -165,7 +166,7 @@ def _progress_report(progress: Progress, total: int | None,
     """The callback to call after each v, and the bar to close at the end."""
     if callable(progress):
         return progress, None
-    if progress is False or (progress is None and not stderr_is_terminal()):
+    if progress is False or (progress is None and not bar_wanted()):
         return None, None
     bar = tqdm_bar(total=total, unit="v", description=what)
     if bar is None:

@@ -27,6 +27,8 @@ def expected_line(what, v, max_rank):
     try:
         result = getattr(varnolt_walls, what)(*v, max_rank=max_rank)
     except Exception as error:
+        if isinstance(error, varnolt_walls.IrrationalBetaError):  # in the command line's words
+            error = varnolt_walls.IrrationalBetaError(v, "--max-rank N")
         return json_document(v, max_rank, "error", {"type": type(error).__name__, "message": str(error)})
     if what == "walls":
         result = walls_json(result)

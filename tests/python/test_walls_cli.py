@@ -76,8 +76,8 @@ CASES = [
     (CLI, "--format csv -1 1 3", 1, "", "Negative lower bound on r"),  # options first, a negative R
     (CLI, "--help", 0, lambda out: "{walls,sweep}" in out and "varnolt-walls R C D" in out, ""),
     (CLI, "--version", 0, f"varnolt-walls {varnolt_walls.__version__}\n", ""),
-    (CLI, "1 0 2 --format json", 1, "", "v = (1, 0, 2) has no real β₋: its Bogomolov discriminant c² - r·d = -2"),
-    (CLI, "0 0 5", 1, "", "v = (0, 0, 5) has no β₋: r = c = 0, so there are no pseudo-walls"),
+    (CLI, "1 0 2 --format json", 1, "", "c² - r·d of (1, 0, 2) is -2, negative, so there is no β₋ and no wall"),
+    (CLI, "0 0 5", 1, "", "(0, 0, 5) has r = c = 0, so there is no β₋ and no wall"),
     (CLI, "1 0 -4 --plot no-such-directory/walls.png", 1, "", "cannot write the plot"),  # before any result
 ]
 

@@ -166,3 +166,14 @@ def test_quadratic_irrational_text_arithmetic_and_sympy_agree_with_sympy(x):
                                  (-x, -model)]:
             assert isinstance(result, QuadraticIrrational) and sympy.expand(result.to_sympy() - expected) == 0
     assert x * 0 == 0
+
+
+def test_walls_show_in_a_notebook_as_a_table_of_the_first_ones():
+    found = walls(1, 0, -100)
+    page = found._repr_html_()
+    rows = re.findall(r"<tr><td>(.*?)</td><td>(.*?)</td><td>(.*?)</td></tr>", page)
+    assert len(found) > 20 and len(rows) == 20 and f"… and {len(found) - 20} more" in page
+    for (center, radius_squared, semistabilizers), wall in zip(rows, found):
+        assert (Fraction(center), Fraction(radius_squared)) == (wall.center, wall.radius_squared)
+        assert semistabilizers.startswith(str(wall.semistabilizers[0]))
+    assert f"<caption>{len(found)} walls" in page
