@@ -112,6 +112,7 @@ def test_above_takes_exact_coordinates_and_keeps_the_wall_through_the_point(abov
     (lambda: vw.walls(1, 0, -16, side="up"), ValueError, "side must be 'left' or 'right'"),
     (lambda: vw.count(1, 0, -16, surface="P3"), ValueError, "surface must be None or 'P2'"),
     (lambda: vw.count(3, 2, 3, above=(0, 1)), vw.NoRealBetaError, "no β₋ and no wall"),  # no real β₋
+    (lambda: vw.count(3, 2, -1, side="right"), vw.IrrationalBetaError, r"β₋ of \(3, 2, -1\) is irrational"),
 ])
 def test_option_errors_say_why(call, error, match):
     with pytest.raises(error, match=match):
