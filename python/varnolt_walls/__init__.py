@@ -5,8 +5,9 @@ its candidates as a NumPy array (:func:`candidates`), their number
 (:func:`count`), the pseudo-walls they give (:func:`walls`, and
 :func:`numerical_wall` of one candidate), β₋ exactly
 (:func:`beta_minus`), a picture of the walls (:func:`plot`, needs
-matplotlib) and the searches of many Chern characters at once, on all cores
-or a cluster (:func:`sweep`). Nothing is printed, and the interpreter lock is released while
+matplotlib), an interactive page of them (:func:`plot_html`, needs Bokeh)
+and the searches of many Chern characters at once, on all cores or a cluster
+(:func:`sweep`). Nothing is printed, and the interpreter lock is released while
 the search runs. The command line ``varnolt-walls`` (or
 ``python -m varnolt_walls``) offers the same.
 """
@@ -16,6 +17,7 @@ from importlib.metadata import PackageNotFoundError, version
 from ._beta import beta_minus
 from ._errors import IrrationalBetaError, NoRealBetaError
 from ._plot import plot
+from ._plot_html import plot_html
 from ._search import candidates, count
 from ._walls import Wall, Walls, numerical_wall, walls
 from .quadratic_irrational import QuadraticIrrational
@@ -27,4 +29,4 @@ except PackageNotFoundError:  # imported from a source tree that was never insta
     __version__ = "unknown"
 
 __all__ = ["candidates", "count", "walls", "Wall", "Walls", "numerical_wall", "beta_minus", "QuadraticIrrational",
-           "plot", "sweep", "IrrationalBetaError", "NoRealBetaError", "__version__"]
+           "plot", "plot_html", "sweep", "IrrationalBetaError", "NoRealBetaError", "__version__"]

@@ -23,7 +23,7 @@ from ._search import candidates, count
 from ._sweep_cli import add_sweep_command
 from ._walls import Wall, Walls, walls
 
-PLOT_FORMATS = (".png", ".svg")
+PLOT_FORMATS = (".png", ".svg", ".html")
 
 DESCRIPTION = """\
 The pseudo-walls of Chern characters on a surface of Picard rank one, computed
@@ -84,7 +84,9 @@ def add_walls_command(commands: argparse._SubParsersAction[Parser]) -> None:
     mode.add_argument("--candidates", action="store_true", help="list the candidates (r, c, d) in search order")
     mode.add_argument("--count", action="store_true", help="print only the number of candidates")
     p.add_argument("--format", choices=["text", "json", "csv"], default="text", help="output format (default: text)")
-    p.add_argument("--plot", metavar="FILE", help="also draw the walls to FILE (.png or .svg; needs matplotlib)")
+    p.add_argument("--plot", metavar="FILE",
+                   help="also draw the walls to FILE: .png or .svg (needs matplotlib), or .html, "
+                        "an interactive page that works offline (needs bokeh)")
     p.set_defaults(run=run_walls)
 
 
@@ -139,6 +141,18 @@ def write_result(out: Output, form: str, v: Row, options: dict[str, Any], result
 
 def save_plot(path: str, v: Row, options: dict[str, Any]) -> None:
     try:
+        if path.lower().endswith(".html"):
+            from ._plot_html import plot_html
+
+            plot_html(*v, path, **options)
+        else:
+            save_figure(path, v, options)
+    except OSError as error:
+        raise Stop(f"cannot write the plot {path}: {error.strerror or error}") from None
+
+
+def save_figure(path: str, v: Row, options: dict[str, Any]) -> None:
+    try:
         from matplotlib.figure import Figure
     except ImportError:
         from ._plot import INSTALL_HINT
@@ -147,15 +161,12 @@ def save_plot(path: str, v: Row, options: dict[str, Any]) -> None:
 
     figure = Figure(figsize=(8, 5), layout="constrained")
     plot(*v, **options, ax=figure.add_subplot())
-    try:
-        figure.savefig(path)
-    except OSError as error:
-        raise Stop(f"cannot write the plot {path}: {error.strerror or error}") from None
+    figure.savefig(path)
 
 
 def run_walls(args: argparse.Namespace, out: Output) -> int:
     if args.plot is not None and not args.plot.lower().endswith(PLOT_FORMATS):
-        raise Stop(f"argument --plot: FILE must end in .png or .svg: {args.plot}", 2)
+        raise Stop(f"argument --plot: FILE must end in .png, .svg or .html: {args.plot}", 2)
     v: Row = (args.R, args.C, args.D)
     options = search_options(args)
     # A bar on stderr once the search has run for a second, if it is a terminal;

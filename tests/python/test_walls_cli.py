@@ -71,7 +71,7 @@ CASES = [
     (CLI, f"1 0 {2**63}", 2, "", "outside the signed 64-bit range"),
     (CLI, "1 0 -4 --candidates --count", 2, "", "not allowed with"),
     (CLI, "1 0 -4 --format xml", 2, "", "invalid choice"),
-    (CLI, "1 0 -4 --plot walls.pdf", 2, "", ".png or .svg"),
+    (CLI, "1 0 -4 --plot walls.pdf", 2, "", ".png, .svg or .html"),
     (CLI, "walls 1 0 -4", 0, WALLS_OF_TWO_POINTS, ""),
     (CLI, "--format csv -1 1 3", 1, "", "Negative lower bound on r"),  # options first, a negative R
     (CLI, "--help", 0, lambda out: "{walls,sweep}" in out and "varnolt-walls R C D" in out, ""),
