@@ -8,7 +8,7 @@ from typing import TYPE_CHECKING, Any, Literal, SupportsIndex
 
 from ._arguments import chern_character, checked_max_rank
 from ._beta import beta_minus, beta_minus_text
-from ._options import Point, Side, Surface, exact_point
+from ._options import ExactPoint, Point, Side, Surface, exact_point
 from ._walls import Wall, walls
 
 if TYPE_CHECKING:
@@ -25,12 +25,18 @@ def _sides(side: str) -> tuple[Side, ...]:
     raise ValueError(f"side must be 'left', 'right' or 'both', not {side!r}")
 
 
-def _walls_of_sides(r: int, c: int, d: int, sides: tuple[Side, ...], max_rank: int | None, surface: Surface,
-                    above: Point | None) -> list[Wall]:
-    """The walls of each side (rank <= 0: one family, drawn once)."""
-    if r <= 0:
-        sides = sides[:1]
-    return [w for s in sides for w in walls(r, c, d, max_rank=max_rank, surface=surface, side=s, above=above)]
+def walls_to_draw(r: int, c: int, d: int, side: str, max_rank: int | None, surface: Surface,
+                  above: Point | None) -> tuple[tuple[Side, ...], ExactPoint | None, list[Wall]]:
+    """The sides drawn, the point of `above` exactly, and the walls of each side (rank <= 0: one
+    family, drawn once). With a point and both sides, only the side of the point: no wall of
+    the other side passes over it."""
+    sides = _sides(side)
+    point = None if above is None else exact_point(above)
+    if point is not None and len(sides) == 2 and r > 0:
+        sides = ("left",) if point[0] < Fraction(c, r) else ("right",)
+    found = [w for s in (sides[:1] if r <= 0 else sides)
+             for w in walls(r, c, d, max_rank=max_rank, surface=surface, side=s, above=above)]
+    return sides, point, found
 
 
 def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
@@ -94,11 +100,7 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
 
     r, c, d = chern_character(r, c, d)
     max_rank = checked_max_rank(max_rank)
-    sides = _sides(side)
-    point = None if above is None else exact_point(above)
-    if point is not None and len(sides) == 2 and r > 0:
-        sides = ("left",) if point[0] < Fraction(c, r) else ("right",)
-    found = _walls_of_sides(r, c, d, sides, max_rank, surface, above)
+    sides, point, found = walls_to_draw(r, c, d, side, max_rank, surface, above)
     beta = float(beta_minus(r, c, d))
     if ax is None:
         ax = pyplot.figure().add_subplot()

@@ -5,12 +5,13 @@ from __future__ import annotations
 import os
 from collections.abc import Sequence
 from fractions import Fraction
-from math import isqrt, sqrt
-from typing import TYPE_CHECKING, Literal
+from math import sqrt
+from typing import TYPE_CHECKING, Literal, SupportsIndex
 
-from ._beta import beta_minus, beta_minus_text
-from ._options import ExactPoint, Point, Side, Surface, exact_point
-from ._plot import _sides, _walls_of_sides
+from ._beta import exact_beta_minus
+from ._options import ExactPoint, Point, Side, Surface
+from ._arguments import chern_character, checked_max_rank
+from ._plot import walls_to_draw
 from ._walls import Wall
 
 if TYPE_CHECKING:
@@ -72,17 +73,12 @@ HINT = "Point at a wall for its exact centre, radius² and classes; click it to 
 
 
 def _beta_on_side(v: tuple[int, int, int], side: Side) -> Beta:
-    """β₋, or for the right side of a positive rank β₊ = (c + √Δ)/r (other ranks have one family)."""
-    r, c, d = v
-    if side == "left" or r <= 0:
-        return "β₋", beta_minus_text(*v), float(beta_minus(*v))
-    discriminant = c * c - r * d
-    root = isqrt(discriminant)
-    if root * root == discriminant:
-        return "β₊", str(Fraction(c + root, r)), (c + root) / r
-    top = f"{c} + √{discriminant}" if c else f"√{discriminant}"
-    text = top if r == 1 else f"({top})/{r}" if c else f"{top}/{r}"
-    return "β₊", text, (c + sqrt(discriminant)) / r
+    """β₋, or for the right side of a positive rank β₊ = 2c/r − β₋ (other ranks have one family)."""
+    beta = exact_beta_minus(v)
+    if side == "left" or v[0] <= 0:
+        return "β₋", str(beta), float(beta)
+    beta = Fraction(2 * v[1], v[0]) - beta
+    return "β₊", str(beta), float(beta)
 
 
 def _heading(v: tuple[int, int, int], count: int, betas: Sequence[Beta], max_rank: int | None,
@@ -238,8 +234,8 @@ def walls_page(v: tuple[int, int, int], found: Sequence[Wall], *, max_rank: int 
     return file_html(document, INLINE, title)
 
 
-def plot_html(r: int, c: int, d: int, path: str | os.PathLike[str] | None = None, *,
-              max_rank: int | None = None, surface: Surface = None, side: Side | Literal["both"] = "left",
+def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | os.PathLike[str] | None = None, *,
+              max_rank: SupportsIndex | None = None, surface: Surface = None, side: Side | Literal["both"] = "left",
               above: Point | None = None) -> str:
     """An interactive page of the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²): one HTML file that works offline.
 
@@ -292,11 +288,9 @@ def plot_html(r: int, c: int, d: int, path: str | os.PathLike[str] | None = None
     >>> "16 walls from all candidates" in plot_html(1, 0, -16, surface="P2", side="both")  # 8 on each side
     True
     """
-    sides = _sides(side)
-    point = None if above is None else exact_point(above)
-    if point is not None and len(sides) == 2 and r > 0:
-        sides = ("left",) if point[0] < Fraction(c, r) else ("right",)  # only one side passes over σ
-    found = _walls_of_sides(r, c, d, sides, max_rank, surface, above)
+    r, c, d = chern_character(r, c, d)
+    max_rank = checked_max_rank(max_rank)
+    sides, point, found = walls_to_draw(r, c, d, side, max_rank, surface, above)
     page = walls_page((r, c, d), found, max_rank=max_rank, surface=surface, sides=sides, above=point)
     if path is not None:
         with open(path, "w", encoding="utf-8") as out:
