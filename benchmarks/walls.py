@@ -9,6 +9,9 @@ varnolt_walls.candidates and of varnolt_walls.count, the ratio floor /
 candidates, and the bytes per candidate of the array. Then, for searches
 bounded by rank (a hundred points in the plane, whose β₋ is irrational), the
 median time of count and candidates with max_rank = 10^3, 10^4 and 10^5.
+Then the same search on P² against the generic lattice (count and candidates
+of the ideal sheaves of 5 000 and 20 000 points), and walls over a point
+(no rank bound given: the search runs up to the proven bound, printed).
 """
 
 import argparse
@@ -23,6 +26,9 @@ from run import CASES  # noqa: E402  (the same cases as the main benchmark)
 
 # A hundred points in the plane: β₋ = -√200 is irrational.
 BOUNDED_CASES = [((1, 0, -200), 10**k) for k in (3, 4, 5)]
+P2_CASES = [(1, 0, -10000), (1, 0, -40000), (0, 31, 101)]
+# (v, point): a hundred points under σ(-15, 1) and nearer β₋ ≈ -14.14; the tangent bundle of P².
+ABOVE_CASES = [((1, 0, -200), (-15, 1)), ((1, 0, -200), (-14.3, 0.05)), ((2, 3, 3), (0, "1/10"))]
 
 
 def median_seconds(function, runs):
@@ -69,6 +75,27 @@ def main():
         count_s = median_seconds(lambda: varnolt_walls.count(*v, max_rank=max_rank), args.runs)
         array_s = median_seconds(lambda: varnolt_walls.candidates(*v, max_rank=max_rank), args.runs)
         print(f"{str(v):>16} {max_rank:9d} {n:9d} {count_s * 1e3:9.3f} {array_s * 1e3:9.3f}", file=report, flush=True)
+    surfaces(varnolt_walls, args.runs, report)
+
+
+def surfaces(varnolt_walls, runs, report):
+    """P² against the generic lattice, and walls over a point."""
+    print(f"\n{'v':>16} {'results':>9} {'P2':>9} {'count ms':>9} {'P2 ms':>9} {'array ms':>9} {'P2 ms':>9}",
+          file=report, flush=True)
+    for v in P2_CASES:
+        timed = [median_seconds(lambda: search(*v, surface=surface), runs)
+                 for search in (varnolt_walls.count, varnolt_walls.candidates) for surface in (None, "P2")]
+        print(f"{str(v):>16} {varnolt_walls.count(*v):9d} {varnolt_walls.count(*v, surface='P2'):9d}"
+              + "".join(f" {s * 1e3:9.3f}" for s in timed), file=report, flush=True)
+    from fractions import Fraction
+
+    from varnolt_walls._above import rank_bound
+    print(f"\n{'v':>16} {'point':>14} {'bound':>6} {'results':>9} {'walls':>6} {'walls ms':>9}", file=report, flush=True)
+    for v, point in ABOVE_CASES:
+        bound = rank_bound(v, (Fraction(point[0]), Fraction(point[1])))
+        walls_s = median_seconds(lambda: varnolt_walls.walls(*v, above=point), runs)
+        print(f"{str(v):>16} {str(point):>14} {bound:6d} {varnolt_walls.count(*v, above=point):9d}"
+              f" {len(varnolt_walls.walls(*v, above=point)):6d} {walls_s * 1e3:9.3f}", file=report, flush=True)
 
 
 if __name__ == "__main__":

@@ -35,9 +35,16 @@ struct CandidateRun {
     CandidateRun(std::int64_t r, std::int64_t c, std::int64_t d_first, std::int64_t d_last,
                  std::int64_t d_step = 1);
 
-    // (d_last − d_first)/d_step + 1, from 1 up to 2^64 (one beyond any 64-bit size).
+    // d_last − d_first, exact in 64 unsigned bits (it lies in [0, 2^64)).
+    std::uint64_t span() const {
+        return static_cast<std::uint64_t>(d_last) - static_cast<std::uint64_t>(d_first);
+    }
+
+    // span/d_step + 1, from 1 up to 2^64 (one beyond any 64-bit size); 64-bit
+    // division only, as a count is taken once per run.
     uwide count() const {
-        return static_cast<uwide>(static_cast<wide>(d_last) - d_first) / static_cast<uwide>(d_step) + 1;
+        const std::uint64_t steps = d_step == 1 ? span() : span() / static_cast<std::uint64_t>(d_step);
+        return uwide{steps} + 1;
     }
 
     const std::int64_t r;
