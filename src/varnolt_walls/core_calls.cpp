@@ -1,5 +1,6 @@
 #include "varnolt_walls/core_calls.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <utility>
@@ -14,10 +15,11 @@ namespace {
 
 using tilt_stability::InterruptPoll;
 
-// What candidates holds per candidate at its peak: its row of three int64, and
-// the search's runs, at worst one per candidate, until the rows are filled.
+// What candidates holds per candidate at its peak: the search's runs, at
+// worst one per candidate, and either the rows filled from them (24 bytes) or,
+// while a search bounded by rank sorts its runs, a pointer and a copy of each.
 constexpr std::size_t bytes_per_candidate =
-    3 * sizeof(std::int64_t) + sizeof(tilt_stability::CandidateRun);
+    sizeof(tilt_stability::CandidateRun) + std::max(3 * sizeof(std::int64_t), sizeof(void*) + sizeof(tilt_stability::CandidateRun));
 
 // What walls holds per candidate at its peak, while the columns are written:
 // its row in the order found (24), what the order holds (40, see

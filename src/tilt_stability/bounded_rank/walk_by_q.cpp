@@ -1,10 +1,5 @@
 #include "tilt_stability/bounded_rank/walk_by_q.hpp"
 
-#include <algorithm>
-#include <limits>
-#include <new>
-#include <vector>
-
 #include "tilt_stability/bounded_rank/fixed_rank/fixed_c/fixed_c.hpp"
 #include "tilt_stability/bounded_rank/fixed_rank/fixed_rank.hpp"
 
@@ -12,112 +7,101 @@ namespace varnolt::tilt_stability::bounded_rank {
 
 namespace {
 
-// The admissible c of one rank.
-struct RankCoeffs {
-    std::int64_t r;
-    std::int64_t c_first;
-    std::int64_t c_last;
-};
-
-// The walk's progress in "ranks of max_rank": the first half of the steps
-// while the ranks are bounded, the second half spread evenly over the (r, c)
-// pairs of the walk, one step per `pairs_per_step` pairs (a countdown, so the
-// walk pays a decrement per pair).
-class WalkProgress {
+// Which (r, c) can hold a candidate, by an exact integer test before any surd.
+//
+// Claim: every candidate u = (r, c, d/2) has Bogomolov discriminant
+// Δ_u = c² − r·d with 0 <= Δ_u < S², S the twisted ch1 of v.
+// Proof: with q = c − r·β, q² − Δ_u = −2r·β·c + r²·β² + r·d, so the twisted
+// ch2 of u is d/2 − β·c + β²·r/2 = (q² − Δ_u)/(2r). The radius condition
+// asks it to be positive: Δ_u < q² < S² (0 < q < S). The cap q²/(2r) asks it
+// to be at most q²/(2r): Δ_u >= 0.
+// So r·d lies in (c² − S², c²]. The largest multiple of r up to c² is
+// c² − m for m = c² mod r, and it is above c² − S² exactly when m < S²: when
+// m >= S², no d makes a candidate and the pair is skipped. For r <= S² every
+// pair passes (m < r); for larger r only about S²/r of them do, so the walk
+// pays the surd arithmetic for about S²·ln(R) pairs instead of S·R.
+//
+// The walk runs for an irrational β only, where S = √Δ and S² = Δ, the
+// radicand of β; with a rational β (radicand 0) no pair is skipped.
+//
+// m is followed along the c of one rank without a division per pair: with
+// k = (2c + 1) mod r, (c + 1)² = c² + (2c + 1) gives m ← m + k and k ← k + 2,
+// each reduced by one subtraction (both stay below r).
+class SquareResidues {
 public:
-    WalkProgress(InterruptPoll& interrupt, std::int64_t max_rank)
-        : interrupt_(interrupt), total_(max_rank), half_(max_rank / 2) {}
-
-    void rank_bounded(std::int64_t r) { interrupt_.report((r - 1) / 2, total_); }
-
-    // The walk is about to visit every (r, c) of ranks.
-    void walk_starts(const std::vector<RankCoeffs>& ranks) {
-        uwide pairs = 0;
-        for (const RankCoeffs& rank : ranks)
-            pairs += static_cast<uwide>(static_cast<wide>(rank.c_last) - rank.c_first + 1);
-        // ceil(pairs / steps) pairs per step, so the steps never run past the total.
-        const auto steps = static_cast<uwide>(total_ - half_);
-        const uwide per_step = steps == 0 ? 1 : (pairs + steps - 1) / steps;
-        pairs_per_step_ = static_cast<std::int64_t>(std::min<uwide>(
-            std::max<uwide>(per_step, 1), std::numeric_limits<std::int64_t>::max()));
-        countdown_ = pairs_per_step_;
-        done_ = half_;
-        interrupt_.report(done_, total_);
+    SquareResidues(std::int64_t r, std::int64_t c, utils::wide s_squared)
+        : modulus_(static_cast<std::uint64_t>(r)), s_squared_(s_squared) {
+        const std::int64_t remainder = c % r;  // |remainder| < r
+        const auto residue = static_cast<std::uint64_t>(remainder < 0 ? remainder + r : remainder);
+        m_ = static_cast<std::uint64_t>(static_cast<utils::uwide>(residue) * residue % modulus_);
+        k_ = static_cast<std::uint64_t>((utils::uwide{2} * residue + 1) % modulus_);
     }
 
-    void pair_walked() {
-        if (--countdown_ > 0) return;
-        countdown_ = pairs_per_step_;
-        interrupt_.report(++done_, total_);
-    }
+    // Whether the current c can hold a candidate: m < S² (every c when β is rational).
+    bool may_hold_candidates() const { return s_squared_ <= 0 || m_ < s_squared_; }
 
-    void finished() { interrupt_.report(total_, total_); }
+    void next_c() {
+        m_ = reduced(m_ + k_);
+        k_ = reduced(k_ + 2 % modulus_);  // 2 mod r: 0 for r = 1 and r = 2, where k stays put
+    }
 
 private:
-    InterruptPoll& interrupt_;
-    std::int64_t total_;
-    std::int64_t half_;
-    std::int64_t done_ = 0;
-    std::int64_t pairs_per_step_ = 1;
-    std::int64_t countdown_ = 1;
+    // x < 2·modulus, in [0, modulus).
+    std::uint64_t reduced(std::uint64_t x) const { return x >= modulus_ ? x - modulus_ : x; }
+
+    std::uint64_t modulus_;
+    utils::wide s_squared_;
+    std::uint64_t m_ = 0;  // c² mod r
+    std::uint64_t k_ = 0;  // (2c + 1) mod r
 };
+
+// The search's order of runs: by q = c − r·β, then by rank. q_x < q_y exactly
+// when t·(c_x − c_y) − (r_x − r_y)·B < 0 for β = B/t: one surd and one sign
+// test. For an irrational β distinct (r, c) never share a q (c_x − c_y =
+// (r_x − r_y)·β forces r_x = r_y); for a rational one equal q go by rank.
+RunOrder order_by_q(const BoundedSearchData& search) {
+    return [&search](const CandidateRun& x, const CandidateRun& y) {
+        search.interrupt.tick();
+        const Surd& b = search.beta.numer;
+        const Surd difference =
+            Surd{utils::checked_mul<wide>(search.t(), wide{x.c} - y.c), 0, b.radicand} - b * (wide{x.r} - y.r);
+        const int order = quadratic::sign(difference);
+        return order != 0 ? order < 0 : x.r < y.r;
+    };
+}
+
+// The runs of one rank, by increasing c (and so q), to out.
+void append_runs_of_rank(const BoundedSearchData& search, std::int64_t r, RunSink& out) {
+    const fixed_rank::FixedRankData rank{search, r};
+    const std::optional<fixed_rank::CoeffRange> range = rank.admissible_c();
+    if (!range) return;
+    SquareResidues residues(r, range->first, search.beta.numer.radicand);
+    for (std::int64_t c = range->first;; ++c) {
+        search.interrupt.tick();
+        if (residues.may_hold_candidates())
+            if (const auto run = fixed_rank::fixed_c::FixedCoeffData{rank, c}.run()) out.append(*run);
+        if (c == range->last) return;
+        residues.next_c();
+    }
+}
 
 }  // namespace
 
-// The order without a merge. A rank's admissible c run from
-// c_first = floor(r·β) + 1 upward, so its values of q are θ_r + j
-// (j = 0, 1, ...) with θ_r = c_first − r·β in (0, 1]. For j1 < j2,
-// θ1 + j1 <= j2 < θ2 + j2: a smaller j always comes first. So the order by q,
-// then rank, is the order by j, then θ, then rank: sort the ranks once by
-// (θ, r) and sweep j = 0, 1, ..., dropping each rank after its last c (the
-// compaction keeps the sorted order). θ1 < θ2 exactly when
-// t·(c1 − c2) − (r1 − r2)·B < 0 for β = B/t: one surd and one sign test. For
-// irrational β distinct ranks never share a θ (c1 − c2 = (r1 − r2)·β forces
-// r1 = r2); for rational β equal θ go by rank.
+// Rank by rank, then one sort of what was found into the order by q: the
+// memory follows the candidates found (nothing per visited rank), and a
+// count, which ignores the order, holds nothing at all.
 //
-// Cost: R rank bounds, O(R·log R) comparisons for the sort, then O(1) exact
-// work for each of the Σ w_r admissible (r, c), w_r < S + 1: O(R·log R + R·w)
-// cheap exact steps, plus one run per (r, c) that has candidates; one
-// RankCoeffs per rank in memory.
+// Cost: R rank bounds (a few surd roundings each), the integer filter on the
+// Σ w_r admissible (r, c), w_r < S + 1, the surd arithmetic on the pairs that
+// pass it (about S²·ln R), and O(F·log F) comparisons for the F runs found.
 void append_runs_by_q(const BoundedSearchData& search, RunSink& out) {
-    WalkProgress progress(search.interrupt, search.max_rank);
-    std::vector<RankCoeffs> ranks;
-    // Room for every rank, taken at once: a bound whose records the system
-    // cannot give fails here with bad_alloc (MemoryError), instead of after
-    // hours of filling a growing vector. Pages are only touched as they fill.
-    const auto room = static_cast<std::uint64_t>(std::max<std::int64_t>(search.max_rank, 0));
-    if (room > ranks.max_size()) throw std::bad_alloc();
-    ranks.reserve(static_cast<std::size_t>(room));
     for (std::int64_t r = 1; r <= search.max_rank; ++r) {
-        progress.rank_bounded(r);
+        search.interrupt.report(r - 1, search.max_rank);
         search.interrupt.tick();
-        if (const auto range = fixed_rank::FixedRankData{search, r}.admissible_c())
-            ranks.push_back({r, range->first, range->last});
+        append_runs_of_rank(search, r, out);
     }
-    const wide t = search.t();
-    const Surd& b = search.beta.numer;
-    std::sort(ranks.begin(), ranks.end(), [&](const RankCoeffs& x, const RankCoeffs& y) {
-        search.interrupt.tick();
-        const Surd theta_difference =
-            Surd{utils::checked_mul<wide>(t, wide{x.c_first} - y.c_first), 0, b.radicand} -
-            b * (wide{x.r} - y.r);
-        const int order = quadratic::sign(theta_difference);
-        return order != 0 ? order < 0 : x.r < y.r;
-    });
-    progress.walk_starts(ranks);
-    for (std::int64_t j = 0; !ranks.empty(); ++j) {
-        std::size_t kept = 0;
-        for (const RankCoeffs& rank : ranks) {
-            search.interrupt.tick();
-            const std::int64_t c = rank.c_first + j;  // <= c_last
-            const fixed_rank::FixedRankData fixed_rank{search, rank.r};
-            if (const auto run = fixed_rank::fixed_c::FixedCoeffData{fixed_rank, c}.run()) out.append(*run);
-            if (c < rank.c_last) ranks[kept++] = rank;
-            progress.pair_walked();
-        }
-        ranks.resize(kept);
-    }
-    progress.finished();
+    out.order_by(order_by_q(search));
+    search.interrupt.report(search.max_rank, search.max_rank);
 }
 
 }  // namespace varnolt::tilt_stability::bounded_rank

@@ -5,9 +5,10 @@
 
 namespace varnolt::tilt_stability::bounded_rank {
 
-// Appends the runs to out, one per (rank, c) that has candidates. The twisted
-// ch1 S of v must be positive. Raises ArithmeticOverflow and Interrupted as
-// append_bounded_runs does.
+// Appends the runs to out, one per (rank, c) that has candidates, rank by
+// rank, then puts them in the search's order (out.order_by). Reports its
+// progress as ranks of max_rank. The twisted ch1 S of v must be positive.
+// Raises ArithmeticOverflow and Interrupted as append_bounded_runs does.
 void append_runs_by_q(const BoundedSearchData& search, RunSink& out);
 
 }  // namespace varnolt::tilt_stability::bounded_rank

@@ -1,5 +1,7 @@
 #include "tilt_stability/candidates/candidates.hpp"
 
+#include <algorithm>
+
 #include "utils/stop.hpp"
 
 namespace varnolt::tilt_stability {
@@ -20,6 +22,19 @@ void CandidateRuns::append(const CandidateRun& run) {
     if (!limit_.allows(total)) throw CandidateLimitReached(total);
     runs_.push_back(run);
     size_ = total;
+}
+
+void CandidateRuns::order_by(const RunOrder& before) {
+    // The runs' fields are const, so the deque is rebuilt in the new order
+    // rather than sorted in place.
+    std::vector<const CandidateRun*> order;
+    order.reserve(runs_.size());
+    for (const CandidateRun& run : runs_) order.push_back(&run);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const CandidateRun* x, const CandidateRun* y) { return before(*x, *y); });
+    std::deque<CandidateRun> ordered;
+    for (const CandidateRun* run : order) ordered.push_back(*run);
+    runs_.swap(ordered);
 }
 
 Candidates CandidateRuns::expanded() const {

@@ -64,10 +64,18 @@ void for_each_d(const CandidateRun& run, Each&& each) {
     }
 }
 
-// Where the stages put what they find: one run at a time, in the search's order.
+// The order of runs as a strict weak order: whether x comes before y.
+using RunOrder = std::function<bool(const CandidateRun& x, const CandidateRun& y)>;
+
+// Where the stages put what they find: one run at a time, in the search's
+// order, or, for the search bounded by rank, rank by rank and then one call of
+// order_by that gives the search's order.
 class RunSink {
 public:
     virtual void append(const CandidateRun& run) = 0;
+    // Puts the runs held so far into the order of before (stable). Sinks whose
+    // result does not depend on the order ignore it.
+    virtual void order_by(const RunOrder& before) { static_cast<void>(before); }
 
 protected:
     ~RunSink() = default;
@@ -124,6 +132,8 @@ public:
     // Stops with "capacity overflow" when the count no longer fits a size, and
     // throws CandidateLimitReached when the limit does not allow it.
     void append(const CandidateRun& run) override;
+    // Holds, while it sorts, a pointer and a copy of each run besides them.
+    void order_by(const RunOrder& before) override;
 
     std::size_t size() const { return size_; }  // candidates, not runs
     const std::deque<CandidateRun>& runs() const { return runs_; }

@@ -26,6 +26,8 @@ class ProjectivePlaneRuns final : public RunSink {
 public:
     explicit ProjectivePlaneRuns(RunSink& out) : out_(out) {}
     void append(const CandidateRun& run) override;
+    // The runs passed on keep their r and c, which the search's order reads.
+    void order_by(const RunOrder& before) override { out_.order_by(before); }
 
 private:
     RunSink& out_;
