@@ -1,6 +1,6 @@
 """Benchmarks of varnolt_walls.candidates and count, run by hand after installing:
 
-    .venv/bin/python benchmarks/walls.py [--runs N]
+    .venv/bin/python benchmarks/walls.py [--runs N] [--long]
 
 For each case of benchmarks/run.py it prints the median time of
 varnolt.pseudo_semistabilizers, of the CPython floor of building the same list
@@ -8,15 +8,24 @@ of tuples (list(zip(R, C, D)) over the result's own columns), of
 varnolt_walls.candidates and of varnolt_walls.count, the ratio floor /
 candidates, and the bytes per candidate of the array. Then, for searches
 bounded by rank (a hundred points in the plane, whose β₋ is irrational), the
-median time of count and candidates with max_rank = 10^3, 10^4 and 10^5.
+median time of count and candidates with max_rank = 10^3, 10^4 and 10^5, and
+the ratio to count(1, 0, -10000) in the same run.
 Then the same search on P² against the generic lattice (count and candidates
 of the ideal sheaves of 5 000 and 20 000 points), and walls over a point
 (no rank bound given: the search runs up to the proven bound, printed).
+Then, `--runs` times each, the ratios within one run for the walls of
+(1, 0, -14400): walls / candidates, reading every wall's center, radius² and
+semistabilizers / candidates, and to_pandas / candidates; and, in children,
+the peak memory (ru_maxrss) of candidates(1, 0, -2, max_rank=10**8) and of
+count(1, 0, -2, max_rank=R) for R = 10^7, 10^8 (and 10^9 with --long), which
+stays flat whatever R.
 """
 
 import argparse
+import gc
 import os
 import statistics
+import subprocess
 import sys
 import time
 from pathlib import Path
@@ -29,6 +38,42 @@ BOUNDED_CASES = [((1, 0, -200), 10**k) for k in (3, 4, 5)]
 P2_CASES = [(1, 0, -10000), (1, 0, -40000), (0, 31, 101)]
 # (v, point): a hundred points under σ(-15, 1) and nearer β₋ ≈ -14.14; the tangent bundle of P².
 ABOVE_CASES = [((1, 0, -200), (-15, 1)), ((1, 0, -200), (-14.3, 0.05)), ((2, 3, 3), (0, "1/10"))]
+
+
+WALLS_CASE = (1, 0, -14400)
+MEMORY_CALLS = ["candidates(1, 0, -2, max_rank=10**8)", "count(1, 0, -2, max_rank=10**7)",
+                "count(1, 0, -2, max_rank=10**8)"]
+LONG_MEMORY_CALLS = ["count(1, 0, -2, max_rank=10**9)"]
+
+
+def walls_ratios(varnolt_walls):
+    """walls, reading every wall, to_pandas: each as a ratio to candidates, timed back to back."""
+    start = time.perf_counter()
+    varnolt_walls.candidates(*WALLS_CASE)
+    candidates_s = time.perf_counter() - start
+    start = time.perf_counter()
+    found = varnolt_walls.walls(*WALLS_CASE)
+    walls_s = time.perf_counter() - start
+    for wall in found:
+        wall.center, wall.radius_squared, wall.semistabilizers
+    read_s = time.perf_counter() - start
+    start = time.perf_counter()
+    found.to_pandas()
+    pandas_s = time.perf_counter() - start
+    count = len(found)
+    del found
+    gc.collect()
+    return (f"candidates {candidates_s * 1e3:.0f} ms, walls {walls_s / candidates_s:.1f}x, "
+            f"walls read {read_s / candidates_s:.1f}x, to_pandas {pandas_s / candidates_s:.1f}x ({count} walls)")
+
+
+def peak_memory(call):
+    """Peak resident memory and time of varnolt_walls.CALL in a fresh interpreter."""
+    code = (f"import resource, time, varnolt_walls\nstart = time.perf_counter()\nvarnolt_walls.{call}\n"
+            "print(time.perf_counter() - start, resource.getrusage(resource.RUSAGE_SELF).ru_maxrss)")
+    seconds, kib = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
+                                  check=True).stdout.split()
+    return f"{int(kib) / 1024:7.1f} MB in {float(seconds):7.2f} s"
 
 
 def median_seconds(function, runs):
@@ -44,6 +89,7 @@ def median_seconds(function, runs):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=5, help="timed calls per case (median)")
+    parser.add_argument("--long", action="store_true", help="also count(1, 0, -2, max_rank=10**9) (about a minute)")
     args = parser.parse_args()
 
     import varnolt
@@ -69,12 +115,23 @@ def main():
               f" {floor_s / max(array_s, 1e-9):11.1f} {count_s * 1e3:9.3f}"
               f" {array.nbytes / max(n, 1):9.0f}", file=report, flush=True)
 
-    print(f"\n{'v':>16} {'max_rank':>9} {'results':>9} {'count ms':>9} {'array ms':>9}", file=report, flush=True)
+    print(f"\n{'v':>16} {'max_rank':>9} {'results':>9} {'count ms':>9} {'array ms':>9} {'count / count(1, 0, -10000)':>28}",
+          file=report, flush=True)
     for v, max_rank in BOUNDED_CASES:
         n = varnolt_walls.count(*v, max_rank=max_rank)
         count_s = median_seconds(lambda: varnolt_walls.count(*v, max_rank=max_rank), args.runs)
         array_s = median_seconds(lambda: varnolt_walls.candidates(*v, max_rank=max_rank), args.runs)
-        print(f"{str(v):>16} {max_rank:9d} {n:9d} {count_s * 1e3:9.3f} {array_s * 1e3:9.3f}", file=report, flush=True)
+        unbounded_s = median_seconds(lambda: varnolt_walls.count(1, 0, -10000), args.runs)
+        print(f"{str(v):>16} {max_rank:9d} {n:9d} {count_s * 1e3:9.3f} {array_s * 1e3:9.3f}"
+              f" {count_s / unbounded_s:28.1f}", file=report, flush=True)
+
+    print(f"\nwalls of {WALLS_CASE}, ratios to candidates within one run:", file=report, flush=True)
+    for _ in range(args.runs):
+        print("  " + walls_ratios(varnolt_walls), file=report, flush=True)
+
+    print("\npeak memory (ru_maxrss) of one call in a child:", file=report, flush=True)
+    for call in MEMORY_CALLS + (LONG_MEMORY_CALLS if args.long else []):
+        print(f"  {call:45} {peak_memory(call)}", file=report, flush=True)
     surfaces(varnolt_walls, args.runs, report)
 
 

@@ -94,7 +94,7 @@ os._exit(0)
 
 
 @pytest.mark.parametrize("call", [f"{function}({arguments})" for function in ("count", "candidates")
-                                  for arguments in ("0, 2000, 1", "1, 0, -2, max_rank=10**8")])
+                                  for arguments in ("0, 2000, 1", "1, 0, -2, max_rank=10**11")])
 def test_ctrl_c_interrupts_a_long_search(call):
     child = subprocess.Popen([sys.executable, "-c", INTERRUPTED.format(call=call)],
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
