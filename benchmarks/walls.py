@@ -2,7 +2,8 @@
 
     .venv/bin/python benchmarks/walls.py [--runs N] [--long]
 
-For each case of benchmarks/run.py it prints the median time of
+Times are the process's CPU time (time.process_time), steadier than the clock
+on a shared machine. For each case of benchmarks/run.py it prints the median time of
 varnolt.pseudo_semistabilizers, of the CPython floor of building the same list
 of tuples (list(zip(R, C, D)) over the result's own columns), of
 varnolt_walls.candidates and of varnolt_walls.count, the ratio floor /
@@ -48,18 +49,18 @@ LONG_MEMORY_CALLS = ["count(1, 0, -2, max_rank=10**9)"]
 
 def walls_ratios(varnolt_walls):
     """walls, reading every wall, to_pandas: each as a ratio to candidates, timed back to back."""
-    start = time.perf_counter()
+    start = time.process_time()
     varnolt_walls.candidates(*WALLS_CASE)
-    candidates_s = time.perf_counter() - start
-    start = time.perf_counter()
+    candidates_s = time.process_time() - start
+    start = time.process_time()
     found = varnolt_walls.walls(*WALLS_CASE)
-    walls_s = time.perf_counter() - start
+    walls_s = time.process_time() - start
     for wall in found:
         wall.center, wall.radius_squared, wall.semistabilizers
-    read_s = time.perf_counter() - start
-    start = time.perf_counter()
+    read_s = time.process_time() - start
+    start = time.process_time()
     found.to_pandas()
-    pandas_s = time.perf_counter() - start
+    pandas_s = time.process_time() - start
     count = len(found)
     del found
     gc.collect()
@@ -69,8 +70,8 @@ def walls_ratios(varnolt_walls):
 
 def peak_memory(call):
     """Peak resident memory and time of varnolt_walls.CALL in a fresh interpreter."""
-    code = (f"import resource, time, varnolt_walls\nstart = time.perf_counter()\nvarnolt_walls.{call}\n"
-            "print(time.perf_counter() - start, resource.getrusage(resource.RUSAGE_SELF).ru_maxrss)")
+    code = (f"import resource, time, varnolt_walls\nstart = time.process_time()\nvarnolt_walls.{call}\n"
+            "print(time.process_time() - start, resource.getrusage(resource.RUSAGE_SELF).ru_maxrss)")
     seconds, kib = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
                                   check=True).stdout.split()
     return f"{int(kib) / 1024:7.1f} MB in {float(seconds):7.2f} s"
@@ -79,9 +80,9 @@ def peak_memory(call):
 def median_seconds(function, runs):
     times = []
     for _ in range(runs):
-        start = time.perf_counter()
+        start = time.process_time()
         result = function()
-        times.append(time.perf_counter() - start)
+        times.append(time.process_time() - start)
         del result
     return statistics.median(times)
 
