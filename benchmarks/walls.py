@@ -17,7 +17,7 @@ of the ideal sheaves of 5 000 and 20 000 points), and walls over a point
 Then, `--runs` times each, the ratios within one run for the walls of
 (1, 0, -14400): walls / candidates, reading every wall's center, radius² and
 semistabilizers / candidates, and to_pandas / candidates; and, in children,
-the peak memory (ru_maxrss) of candidates(1, 0, -2, max_rank=10**8) and of
+the peak memory (VmHWM) of candidates(1, 0, -2, max_rank=10**8) and of
 count(1, 0, -2, max_rank=R) for R = 10^7, 10^8 (and 10^9 with --long), which
 stays flat whatever R.
 """
@@ -69,9 +69,11 @@ def walls_ratios(varnolt_walls):
 
 
 def peak_memory(call):
-    """Peak resident memory and time of varnolt_walls.CALL in a fresh interpreter."""
-    code = (f"import resource, time, varnolt_walls\nstart = time.process_time()\nvarnolt_walls.{call}\n"
-            "print(time.process_time() - start, resource.getrusage(resource.RUSAGE_SELF).ru_maxrss)")
+    """Peak resident memory (VmHWM, which starts afresh at exec, unlike ru_maxrss) and CPU
+    time of varnolt_walls.CALL in a fresh interpreter."""
+    code = (f"import re, time, varnolt_walls\nstart = time.process_time()\nvarnolt_walls.{call}\n"
+            "status = open('/proc/self/status').read()\n"
+            "print(time.process_time() - start, re.search(r'VmHWM:\\s*(\\d+)', status).group(1))")
     seconds, kib = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
                                   check=True).stdout.split()
     return f"{int(kib) / 1024:7.1f} MB in {float(seconds):7.2f} s"
@@ -130,7 +132,7 @@ def main():
     for _ in range(args.runs):
         print("  " + walls_ratios(varnolt_walls), file=report, flush=True)
 
-    print("\npeak memory (ru_maxrss) of one call in a child:", file=report, flush=True)
+    print("\npeak memory (VmHWM) of one call in a child:", file=report, flush=True)
     for call in MEMORY_CALLS + (LONG_MEMORY_CALLS if args.long else []):
         print(f"  {call:45} {peak_memory(call)}", file=report, flush=True)
     surfaces(varnolt_walls, args.runs, report)
