@@ -158,8 +158,10 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
         range (the message names it), or a value the search needs leaves 64
         bits (128 bits for the intermediate values of an irrational β₋).
     MemoryError
-        When the result (or, for an irrational β₋, one record per rank up to
-        `max_rank`) does not fit in memory.
+        When the result does not fit in the memory this process can still
+        use; the message gives the candidates found, the memory they need and
+        the memory available. The memory follows the candidates found, never
+        `max_rank`.
 
     Examples
     --------
