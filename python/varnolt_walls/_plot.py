@@ -3,7 +3,7 @@
 from __future__ import annotations
 
 from fractions import Fraction
-from math import sqrt
+from math import acosh, cosh, sinh, sqrt
 from typing import TYPE_CHECKING, Any, Literal, SupportsIndex
 
 from ._arguments import chern_character, checked_max_rank
@@ -94,7 +94,6 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
     """
     try:
         import matplotlib.pyplot as pyplot
-        from matplotlib.patches import Arc
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
@@ -103,48 +102,100 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
     sides, point, found = walls_to_draw(r, c, d, side, max_rank, surface, above)
     beta = float(beta_minus(r, c, d))
     if ax is None:
-        ax = pyplot.figure().add_subplot()
+        ax = pyplot.figure(layout="constrained").add_subplot()
 
-    arc_style: dict[str, Any] = {"color": "C0", "linewidth": 1.0} | style
-    left, right, top = beta, beta, 0.0
-    for wall in found:
-        center, radius = float(wall.center), sqrt(wall.radius_squared)
-        ax.add_patch(Arc((center, 0.0), 2 * radius, 2 * radius, theta1=0.0, theta2=180.0, **arc_style))
-        left, right, top = min(left, center - radius), max(right, center + radius), max(top, radius)
-
+    left, right, top = _arcs(ax, found, beta, style)
     if r != 0:
         vertical = c / r
         left, right = min(left, vertical), max(right, vertical)
-        ax.axvline(vertical, color="0.4", linestyle="--", linewidth=0.8, label=f"β = {Fraction(c, r)}")
-        _hyperbola(ax, r, c, d, beta, max(right - left, 1.0), sides)
-    ax.plot([beta], [0.0], marker="o", color="C3", linestyle="none", label=f"β₋ = {beta_minus_text((r, c, d))}")
+        ax.axvline(vertical, color="0.4", linestyle="--", linewidth=0.8, label=f"β = {Fraction(c, r)}", zorder=3)
+        _hyperbola(ax, r, c, d, max(right - left, 1.0), sides)
+    beta_text = beta_minus_text((r, c, d))
+    # Not clipped by the axes, so the marker on the β axis shows whole.
+    ax.plot([beta], [0.0], marker="o", color="C3", linestyle="none", label=f"β₋ = {beta_text}", clip_on=False,
+            zorder=4)
     if point is not None:
         ax.plot([float(point[0])], [float(point[1])], marker="x", color="C1", linestyle="none",
-                label=f"σ({point[0]}, {point[1]})")
+                label=f"σ({point[0]}, {point[1]})", zorder=4)
         top = max(top, float(point[1]))
 
     margin = 0.05 * max(right - left, top, 1.0)
     ax.set_xlim(left - margin, right + margin)
     ax.set_ylim(0.0, top + margin)
-    ax.set_aspect("equal", adjustable="box")
-    ax.set_xlabel("β")
-    ax.set_ylabel("α")
     bound = "" if max_rank is None else f", candidates of rank ≤ {max_rank}"
     where = ("" if surface is None else f" on {surface}") + ("" if point is None else " over the point")
-    ax.set_title(f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of ({r}, {c}ℓ, {Fraction(d, 2)}ℓ²)"
-                 f"{where}{bound}")
-    ax.legend(loc="upper right", fontsize="small")
+    _frame(ax, f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of v = ({r}, {c}, {d}){where}\n"
+               f"β₋ = {beta_text}{bound}")
     return ax
 
 
-def _hyperbola(ax: Axes, r: int, c: int, d: int, beta: float, width: float, sides: tuple[Side, ...]) -> None:
+def _frame(ax: Axes, title: str) -> None:
+    """Equal scales, the axes' names, the title and the legend."""
+    ax.set_aspect("equal", adjustable="box")
+    ax.set_xlabel("β")
+    ax.set_ylabel("α")
+    ax.set_title(title, fontsize="medium")
+    # Outside the axes, on the right: over no wall, whatever their layout.
+    ax.legend(loc="upper left", bbox_to_anchor=(1.02, 1.0), borderaxespad=0.0, fontsize="small")
+
+
+def _arcs(ax: Axes, found: list[Wall], beta: float, style: dict[str, Any]) -> tuple[float, float, float]:
+    """Draws one semicircle per wall; returns the left end, right end and top of what was drawn.
+
+    Beyond MANY walls, without a colour in `style`, each wall is coloured by
+    its radius on a logarithmic scale (with a colour bar), drawn thinner the
+    smaller it is, and the larger ones on top: the largest stay readable
+    among thousands.
+    """
+    from matplotlib import colormaps
+    from matplotlib.cm import ScalarMappable
+    from matplotlib.colors import LogNorm
+    from matplotlib.patches import Arc
+
+    radii = [sqrt(wall.radius_squared) for wall in found]
+    scaled = len(found) > MANY and "color" not in style and "edgecolor" not in style and min(radii) > 0
+    norm = LogNorm(min(radii), max(radii)) if scaled and min(radii) < max(radii) else None
+    palette = colormaps["viridis"]
+    colours = ScalarMappable(norm=norm, cmap=palette) if norm is not None else None
+    left, right, top = beta, beta, 0.0
+    for rank, (wall, radius) in enumerate(zip(found, radii)):
+        center = float(wall.center)
+        arc_style: dict[str, Any] = {"color": "C0", "linewidth": 1.0} | style
+        if colours is not None and norm is not None:
+            share = float(norm(radius))
+            arc_style |= {"color": palette(share, alpha=0.3 + 0.7 * share), "linewidth": 0.2 + 1.3 * share**2}
+        # Walls come largest first: the larger, the higher on the stack.
+        ax.add_patch(Arc((center, 0.0), 2 * radius, 2 * radius, theta1=0.0, theta2=180.0,
+                         zorder=2 + 1 / (2 + rank), **arc_style))
+        left, right, top = min(left, center - radius), max(right, center + radius), max(top, radius)
+    if colours is not None:
+        ax.figure.colorbar(colours, ax=ax, label="radius of the wall", shrink=0.6, location="bottom")
+    return left, right, top
+
+
+# More walls than this are coloured by their radius.
+MANY = 40
+
+
+def _hyperbola(ax: Axes, r: int, c: int, d: int, width: float, sides: tuple[Side, ...]) -> None:
     """The branches of α² = (β − c/r)² − Δ/r², Δ = c² − r·d, on the drawn sides: each meets every
-    wall of its side at its top. The first passes through β₋, the right one (r > 0) through β₊."""
+    wall of its side at its top. The first passes through β₋, the right one (r > 0) through β₊.
+
+    Drawn through the parametrisation β = c/r ± a·cosh t, α = a·sinh t
+    (a = √Δ/|r|), whose points crowd where the branch bends at its foot on
+    the β axis: a smooth curve there, where points even in β show a corner.
+    """
     vertical, root = c / r, sqrt(c * c - r * d) / abs(r)
+    # For r < 0 the roles of β₋ and β₊ swap: β₋ = c/r + a.
+    feet = {"left": -1.0 if r > 0 else 1.0, "right": 1.0 if r > 0 else -1.0}
     steps = 200
+    end = acosh(1.0 + width / root) if root > 0 else 0.0
     for index, s in enumerate(sides):
-        foot = beta if s == "left" else vertical + root
-        direction = 1.0 if foot > vertical else -1.0
-        betas = [foot + direction * width * i / steps for i in range(steps + 1)]
-        alphas = [sqrt(max((b - vertical) ** 2 - root * root, 0.0)) for b in betas]
-        ax.plot(betas, alphas, color="0.4", linewidth=0.8, label="hyperbola" if index == 0 else None)
+        direction = feet[s]
+        if root > 0:
+            ts = [end * i / steps for i in range(steps + 1)]
+            betas = [vertical + direction * root * cosh(t) for t in ts]
+            alphas = [root * sinh(t) for t in ts]
+        else:  # Δ = 0: the two lines α = |β − c/r|
+            betas, alphas = [vertical, vertical + direction * width], [0.0, width]
+        ax.plot(betas, alphas, color="0.3", linewidth=0.8, label="hyperbola" if index == 0 else None, zorder=3)

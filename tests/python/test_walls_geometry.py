@@ -6,6 +6,7 @@ from decimal import Decimal, localcontext
 from fractions import Fraction
 from math import isqrt
 
+import numpy
 import pytest
 
 import varnolt
@@ -177,3 +178,48 @@ def test_walls_show_in_a_notebook_as_a_table_of_the_first_ones():
         assert (Fraction(center), Fraction(radius_squared)) == (wall.center, wall.radius_squared)
         assert semistabilizers.startswith(str(wall.semistabilizers[0]))
     assert f"<caption>{len(found)} walls" in page
+
+
+@pytest.mark.parametrize("v, max_rank, title", [
+    ((1, 0, -20), True, ["18 pseudo-walls of v = (1, 0, -20)", "β₋ = -2√5, candidates of rank ≤ 1"]),
+    ((1, 0, -16), None, ["of v = (1, 0, -16)\nβ₋ = -4"]),
+    ((3, 2, -1), 4, ["β₋ = (2 - √7)/3"]),
+    ((2, 1, -4), None, ["β₋ = -1"]),  # Δ = 9: the hyperbola's foot is a corner-free turn too
+])
+def test_plot_legend_marker_hyperbola_and_title(v, max_rank, title):
+    matplotlib = pytest.importorskip("matplotlib")
+    matplotlib.use("Agg")
+    from matplotlib.pyplot import close
+
+    ax = plot(*v, max_rank=max_rank)
+    ax.figure.canvas.draw()
+    assert all(words in ax.get_title() for words in title)
+    # The legend right of the axes, over no wall.
+    assert ax.get_legend().get_window_extent().x0 >= ax.get_window_extent().x1
+    [marker] = [line for line in ax.lines if line.get_label().startswith("β₋")]
+    assert not marker.get_clip_on() and marker.get_xydata().tolist() == [[float(beta_minus(*v)), 0.0]]
+    # The hyperbola α² = (β − c/r)² − Δ/r² from β₋ on, without a corner: successive segments turn little.
+    [hyperbola] = [line for line in ax.lines if line.get_label() == "hyperbola"]
+    points = hyperbola.get_xydata()
+    r, c, d = v
+    assert points[0] == pytest.approx([float(beta_minus(*v)), 0.0])
+    assert points[:, 1] ** 2 == pytest.approx((points[:, 0] - c / r) ** 2 - (c * c - r * d) / r**2, abs=1e-9)
+    steps = numpy.diff(points, axis=0)
+    angles = numpy.unwrap(numpy.arctan2(steps[:, 1], steps[:, 0]))
+    assert numpy.abs(numpy.diff(angles)).max() < numpy.radians(5)
+    close(ax.figure)
+
+
+def test_plot_of_many_walls_colours_them_by_radius_with_the_largest_on_top():
+    matplotlib = pytest.importorskip("matplotlib")
+    matplotlib.use("Agg")
+    from matplotlib.pyplot import close
+
+    ax = plot(1, 0, -64)  # 165 walls
+    arcs = sorted(ax.patches, key=lambda arc: arc.width)
+    assert len(arcs) == 165 and len(ax.figure.axes) == 2  # and a colour bar
+    assert len({arc.get_edgecolor() for arc in arcs}) > 100
+    for key in (lambda arc: arc.get_zorder(), lambda arc: arc.get_linewidth()):
+        assert [key(arc) for arc in arcs] == sorted(key(arc) for arc in arcs)
+    assert arcs[-1].get_zorder() > arcs[0].get_zorder() and arcs[-1].get_linewidth() > 3 * arcs[0].get_linewidth()
+    close(ax.figure)
