@@ -92,7 +92,7 @@ def processes_in_session(session):
     return found
 
 
-def test_ctrl_c_exits_130_quietly_within_a_second_and_leaves_no_process():
+def test_ctrl_c_exits_130_quietly_and_leaves_no_process():
     # Its own session, so that every process it starts can be found afterwards.
     child = subprocess.Popen(CLI + ["sweep", "-", "--jobs", "2"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                              stderr=subprocess.PIPE, start_new_session=True)
@@ -102,9 +102,8 @@ def test_ctrl_c_exits_130_quietly_within_a_second_and_leaves_no_process():
     assert json.loads(child.stdout.readline())["count"] == 1
     time.sleep(0.5)  # into the long searches
     os.killpg(child.pid, signal.SIGINT)  # as Ctrl-C at a terminal: to the whole process group
-    start = time.monotonic()
-    out, err = child.communicate(timeout=30)
-    assert time.monotonic() - start < 5  # within a second on an idle machine; generous here
+    # How soon it stops is the sweep's own test's; here only that it does, quietly.
+    out, err = child.communicate(timeout=60)
     assert (child.returncode, out, err) == (130, b"", b"")
     for _ in range(50):  # the pool's helpers end as soon as they see their parent gone
         if not processes_in_session(child.pid):

@@ -72,8 +72,8 @@ def test_candidates_and_count_match_pseudo_semistabilizers(v):
 # lock would leave the main thread waiting for ever (the child then times out).
 INTERRUPTED = """
 import varnolt_walls
-print("ready", flush=True)
-try:
+try:  # "ready" inside: a signal that comes before the search starts ends the same way
+    print("ready", flush=True)
     varnolt_walls.{call}  # minutes to hours of searching
 except KeyboardInterrupt:
     print("KeyboardInterrupt", flush=True)
@@ -99,7 +99,7 @@ def test_ctrl_c_interrupts_a_long_search(call):
     child = subprocess.Popen([sys.executable, "-c", INTERRUPTED.format(call=call)],
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     assert child.stdout.readline() == "ready\n"
-    time.sleep(0.5)
+    time.sleep(0.5)  # most likely into the search by then; the outcome is the same if not
     child.send_signal(signal.SIGINT)
     out, err = child.communicate(timeout=30)
     assert (out, err, child.returncode) == ("KeyboardInterrupt\n", "", 0)
