@@ -14,7 +14,7 @@ from fractions import Fraction
 from types import FrameType
 from typing import Any, NoReturn
 
-from ._arguments import INT64, shown
+from ._arguments import INT64, checked_max_rank, shown
 
 PROG = "varnolt-walls"
 CHUNK = 1 << 16  # bytes of output gathered before they are written
@@ -46,10 +46,12 @@ def int64(text: str) -> int:
 
 
 def rank_bound(text: str) -> int:
-    """The --max-rank argument: a signed 64-bit integer >= 0."""
+    """The --max-rank argument, checked as the functions check max_rank."""
     value = int64(text)
-    if value < 0:
-        raise argparse.ArgumentTypeError(f"--max-rank must be >= 0: {text}")
+    try:
+        checked_max_rank(value)
+    except ValueError as error:
+        raise argparse.ArgumentTypeError(str(error)) from None
     return value
 
 

@@ -74,7 +74,9 @@ class NoRealBetaError(_ChernCharacterError):
         super().__init__(chern_character)
 
     def _message(self, *details: Any) -> str:
+        from ._beta import discriminant  # here: _beta raises these errors
+
         r, c, d = v = self.chern_character
         reason = (f"{v} has r = c = 0" if r == c == 0 else
-                  f"the Bogomolov discriminant c² - r·d of {v} is {c * c - r * d}, negative")
+                  f"the Bogomolov discriminant c² - r·d of {v} is {discriminant(r, c, d)}, negative")
         return f"{reason}, so there is no β₋ and no wall"

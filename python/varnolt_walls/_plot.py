@@ -7,7 +7,7 @@ from math import acosh, cosh, sinh, sqrt
 from typing import TYPE_CHECKING, Any, Literal, SupportsIndex
 
 from ._arguments import chern_character, checked_max_rank
-from ._beta import beta_minus, beta_minus_text
+from ._beta import beta_minus, beta_minus_text, discriminant
 from ._options import ExactPoint, Point, Side, Surface, exact_point
 from ._walls import Wall, walls
 
@@ -185,7 +185,7 @@ def _hyperbola(ax: Axes, r: int, c: int, d: int, width: float, sides: tuple[Side
     (a = √Δ/|r|), whose points crowd where the branch bends at its foot on
     the β axis: a smooth curve there, where points even in β show a corner.
     """
-    vertical, root = c / r, sqrt(c * c - r * d) / abs(r)
+    vertical, root = c / r, sqrt(discriminant(r, c, d)) / abs(r)
     # For r < 0 the roles of β₋ and β₊ swap: β₋ = c/r + a.
     feet = {"left": -1.0 if r > 0 else 1.0, "right": 1.0 if r > 0 else -1.0}
     steps = 200

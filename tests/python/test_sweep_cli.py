@@ -71,7 +71,7 @@ def test_reads_a_file(tmp_path):
     ("", ["no-such-file.txt"], "cannot read no-such-file.txt"),
     ("", ["-", "--jobs", "0"], "not a positive integer"),
     ("", ["-", "--what", "rows"], "invalid choice"),
-    ("", ["-", "--max-rank", "-1"], "--max-rank must be >= 0"),
+    ("", ["-", "--max-rank", "-1"], "argument --max-rank: max_rank must be >= 0"),
     ("", [], "required: FILE"),
 ])
 def test_bad_input_is_one_line_on_stderr_and_status_2_before_any_work(tmp_path, stdin, arguments, message):

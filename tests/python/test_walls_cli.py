@@ -61,7 +61,7 @@ CASES = [
     (CLI, "2 1 -4 --max-rank 2 --candidates", 0, "1 0 0\n2 0 -1\n2 0 0\n", ""),
     (CLI, "1 0 -2", 1, "", "β_ is not rational: ∞ walls: β₋ of (1, 0, -2) is irrational, so there are "
      "infinitely many pseudo-walls; pass --max-rank N"),
-    (CLI, "1 0 -2 --max-rank -1", 2, "", "--max-rank must be >= 0"),
+    (CLI, "1 0 -2 --max-rank -1", 2, "", "argument --max-rank: max_rank must be >= 0, not -1"),
     (CLI, "1 0 -16 --surface P2 --side right --above 5,1/2 --count --format json", 0, lambda out: as_json(out) == (
         json_document((1, 0, -16), None, "count", varnolt_walls.count(1, 0, -16, surface="P2", side="right",
                                                                       above=(5, 0.5)))
