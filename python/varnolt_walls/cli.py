@@ -18,7 +18,7 @@ from ._arguments import Row
 from ._console import PROG, Output, Parser, Stop, add_search_options, int64, options_text, search_options
 from ._errors import IrrationalBetaError
 from ._progress import search_bar
-from ._schema import candidates_json, document, header, walls_json
+from ._schema import ROWS_PER_PIECE, candidates_json, document, header, walls_json
 from ._search import candidates, count
 from ._sweep_cli import add_sweep_command
 from ._walls import Wall, Walls, walls
@@ -112,7 +112,9 @@ def write_candidates(out: Output, form: str, start: dict[str, object], rows: NDA
     else:
         if form == "csv":
             out.write("r,c,d\n")
-        np.savetxt(out, rows, fmt="%d", delimiter="," if form == "csv" else " ")
+        sep = "," if form == "csv" else " "
+        for first in range(0, len(rows), ROWS_PER_PIECE):  # Python ints for some thousand rows at a time
+            out.write("".join(f"{r}{sep}{c}{sep}{d}\n" for r, c, d in rows[first:first + ROWS_PER_PIECE].tolist()))
 
 
 def write_json(out: Output, start: dict[str, object], key: str, value: Iterable[str]) -> None:
