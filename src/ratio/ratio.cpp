@@ -123,15 +123,6 @@ Ratio operator*(const Ratio& x, const Ratio& y) {
                        checked_mul(guarded_div(x.denom, g2), guarded_div(y.denom, g1)));
 }
 
-Ratio pow(const Ratio& x, unsigned exponent) {
-    Ratio result{1, 1};
-    for (unsigned i = 0; i < exponent; ++i) {
-        result.numer = checked_mul(result.numer, x.numer);
-        result.denom = checked_mul(result.denom, x.denom);
-    }
-    return result;
-}
-
 std::optional<Ratio> checked_div(const Ratio& x, const Ratio& y) {
     if (y.numer == 0) return std::nullopt;
     std::int64_t p, q;

@@ -60,9 +60,6 @@ Ratio mul(const Ratio& x, std::int64_t k);
 Ratio div(const Ratio& x, std::int64_t k);
 // x * y: cross-cancels before multiplying.
 Ratio operator*(const Ratio& x, const Ratio& y);
-// x^e with numerator and denominator raised separately (a power of a fraction
-// in lowest terms is in lowest terms).
-Ratio pow(const Ratio& x, unsigned exponent);
 
 // x / y, or nothing when y is zero or the quotient does not fit.
 std::optional<Ratio> checked_div(const Ratio& x, const Ratio& y);

@@ -22,7 +22,6 @@ namespace {
 using tilt_stability::Interrupted;
 using tilt_stability::CandidateRuns;
 using tilt_stability::FailureKind;
-using tilt_stability::left_pseudo_semistabilizers::find_all;
 using tilt_stability::run_search;
 
 Outcome<Candidates> bounded(const Triple& v, std::int64_t max_rank) {

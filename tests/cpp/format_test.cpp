@@ -1,17 +1,15 @@
 // Decimal display of a Ratio with width, fill, alignment, sign and zero fill.
 #include <gtest/gtest.h>
 
+#include "format_options.hpp"
 #include "support.hpp"
 
 namespace varnolt::test {
 namespace {
 
-using ratio::Align;
-using ratio::FormatOptions;
-
 struct FormatRow { const char* name; Ratio x; FormatOptions options; const char* text; };
 class Format : public testing::TestWithParam<FormatRow> {};
-TEST_P(Format, LaysOutText) { EXPECT_EQ(ratio::fmt(GetParam().x, GetParam().options), GetParam().text); }
+TEST_P(Format, LaysOutText) { EXPECT_EQ(fmt(GetParam().x, GetParam().options), GetParam().text); }
 INSTANTIATE_TEST_SUITE_P(Ratio, Format, testing::Values(
     FormatRow{"integral_without_slash", Q(3), {}, "3"},
     FormatRow{"negative_fraction", Q(-3, 4), {}, "-3/4"},

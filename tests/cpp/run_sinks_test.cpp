@@ -19,9 +19,6 @@ using tilt_stability::CandidateLimit;
 using tilt_stability::CandidateLimitReached;
 using tilt_stability::CandidateRun;
 using tilt_stability::CandidateRuns;
-using tilt_stability::left_pseudo_semistabilizers::count_all;
-using tilt_stability::left_pseudo_semistabilizers::find_all;
-using tilt_stability::left_pseudo_semistabilizers::find_all_runs;
 using tilt_stability::for_each_d;
 using tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::FixedQBetaData;
 using tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r::ProblemData;
@@ -101,7 +98,7 @@ TEST(CandidateRuns, MoreCandidatesThanASizeIsTheCapacityOverflowStop) {
 TEST(CandidateRuns, AListBeyondAVectorsReachStopsWithCapacityOverflow) {
     const Search search({1, 0, 0}, Ratio::new_(0, 1), 1);  // n = 1: the inverse is not read
     const FixedQBetaData fixed_q{search.data, two_pow(31)};
-    EXPECT_EQ(stop_message([&] { (void)ProblemData{fixed_q, 1, 0}.find_all(); }), "capacity overflow");
+    EXPECT_EQ(stop_message([&] { (void)find_all(ProblemData{fixed_q, 1, 0}); }), "capacity overflow");
 }
 
 TEST(CandidateRuns, AListThatCannotBeAllocatedThrowsBadAlloc) {

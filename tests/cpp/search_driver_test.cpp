@@ -14,7 +14,6 @@ namespace varnolt::test::search {
 namespace {
 
 using tilt_stability::Interrupted;
-using tilt_stability::left_pseudo_semistabilizers::find_all;
 
 struct SearchRow {
     Triple v;

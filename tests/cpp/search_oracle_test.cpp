@@ -7,14 +7,14 @@
 #include <string>
 
 #include "oracle/per_rank_search.hpp"
-#include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
+#include "search_support.hpp"
 #include "tilt_stability/beta.hpp"
 #include "utils/checked.hpp"
 
 namespace {
 
 using varnolt::chern_character::ChernChar;
-namespace search = varnolt::tilt_stability::left_pseudo_semistabilizers;
+namespace search = varnolt::test::search;
 
 // The outcome as text: the candidates in order, the message, or "overflow".
 template <typename Search>

@@ -18,7 +18,6 @@ namespace varnolt::test::search {
 namespace {
 
 using tilt_stability::CandidateRuns;
-using tilt_stability::left_pseudo_semistabilizers::find_all_runs;
 using tilt_stability::left_pseudo_semistabilizers::SearchStats;
 
 using Ceiling = std::optional<std::int64_t>;

@@ -57,27 +57,4 @@ Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSin
     return {};
 }
 
-Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& interrupt,
-                                     CandidateLimit limit, const SearchOptions& options) {
-    CandidateRuns found(std::move(limit));
-    const Outcome<void> appended = append_all(v, interrupt, found, options);
-    if (!appended) return std::unexpected(appended.error());
-    return found;
-}
-
-Outcome<uwide> count_all(const ChernChar<2>& v, InterruptPoll& interrupt,
-                                     const SearchOptions& options) {
-    CandidateCount count;
-    const Outcome<void> appended = append_all(v, interrupt, count, options);
-    if (!appended) return std::unexpected(appended.error());
-    return count.total();
-}
-
-Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt,
-                             const SearchOptions& options) {
-    const Outcome<CandidateRuns> found = find_all_runs(v, interrupt, {}, options);
-    if (!found) return std::unexpected(found.error());
-    return found->expanded();
-}
-
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers

@@ -3,7 +3,7 @@
 // β = β₋(v) = m/n, ordered by q = k/n (the candidates' ch1 twisted by β), then
 // by rank, then by ch2.
 //
-// Every entry point raises ArithmeticOverflow when a value the search needs
+// It raises ArithmeticOverflow when a value the search needs
 // leaves 64 bits, and Interrupted when interrupt asks it to stop.
 #include <cstdint>
 #include <optional>
@@ -24,23 +24,5 @@ struct SearchOptions {
 // the first message any stage met (out may then hold part of them).
 Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSink& out,
                          const SearchOptions& options = {});
-
-// The candidates, held as runs of one rank each, or the first message. Throws
-// CandidateLimitReached as soon as they number more than limit allows.
-Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& interrupt,
-                                     CandidateLimit limit = {}, const SearchOptions& options = {});
-
-// How many candidates there are, in constant memory, or the first message.
-Outcome<uwide> count_all(const ChernChar<2>& v, InterruptPoll& interrupt,
-                                     const SearchOptions& options = {});
-
-// The candidates, one ChernChar<2> each.
-Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt,
-                             const SearchOptions& options = {});
-
-inline Outcome<Candidates> find_all(const ChernChar<2>& v, const SearchOptions& options = {}) {
-    InterruptPoll never;
-    return find_all(v, never, options);
-}
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers

@@ -3,11 +3,12 @@
 #include <optional>
 
 #include "chern_character/terms/terms.hpp"
+#include "ratio/rounding.hpp"
+#include "ratio_pow.hpp"
 #include "tilt_stability/beta.hpp"
 #include "utils/checked.hpp"
-#include "utils/stop.hpp"
-#include "ratio/rounding.hpp"
 #include "utils/modular.hpp"
+#include "utils/stop.hpp"
 
 namespace varnolt_oracle {
 
@@ -37,9 +38,9 @@ Result fixed_rank(const Search& search, std::int64_t k, std::int64_t r, std::int
     const auto offer = [&](const Ratio& bound) {
         if (!upper || ratio::cmp(*upper, bound) == ratio::Ordering::Greater) upper = bound;
     };
-    if (r > 0) offer(ratio::add(lower, ratio::div(ratio::pow(q, 2), checked_mul(2, r))));
+    if (r > 0) offer(ratio::add(lower, ratio::div(pow(q, 2), checked_mul(2, r))));
     if (v.r < r)
-        offer(ratio::add(lower, ratio::div(ratio::pow(delta, 2), checked_mul(2, checked_sub(r, v.r)))));
+        offer(ratio::add(lower, ratio::div(pow(delta, 2), checked_mul(2, checked_sub(r, v.r)))));
     if (checked_mul(2, r) < v.r)
         offer(ratio::add(lower, ratio::div(delta * q, checked_sub(v.r, checked_mul(2, r)))));
     if (!upper) return std::unexpected("logical error, all upper bounds are None");
@@ -64,7 +65,7 @@ Result fixed_q(Search& search, std::int64_t k) {
     std::int64_t r0 = r_min;
     while (checked_add(checked_mul(r0, m), k) % n != 0) r0 = checked_add(r0, 1);
     const std::int64_t r0_term = checked_add(checked_mul(r0, m), k);
-    Ratio t = ratio::pow(ratio::mul(-search.beta, v.r) + v.c.coeff, 2);
+    Ratio t = pow(ratio::mul(-search.beta, v.r) + v.c.coeff, 2);
     t = ratio::div(ratio::mul(ratio::mul(t, 2), checked_mul(n, n)), 2);
     const std::int64_t r_max = ratio::to_integer(t);
 
@@ -84,7 +85,7 @@ Result fixed_q(Search& search, std::int64_t k) {
 
 Ratio radius_bound(const Ratio& beta, std::int64_t q_numer, std::int64_t r) {
     const Ratio q = Ratio::new_(q_numer, beta.denom);
-    return ratio::add(ratio::div(ratio::mul(ratio::pow(beta, 2), r), 2), beta * q);
+    return ratio::add(ratio::div(ratio::mul(pow(beta, 2), r), 2), beta * q);
 }
 
 PerRankOutcome per_rank_find_all(const Candidate& v) {

@@ -182,11 +182,4 @@ Outcome<void> FixedQBetaData::append_candidates(RunSink& out) const {
                               n_squared, out);
 }
 
-Outcome<Candidates> FixedQBetaData::find_all() const {
-    CandidateRuns found;
-    const Outcome<void> appended = append_candidates(found);
-    if (!appended) return std::unexpected(appended.error());
-    return found.expanded();
-}
-
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta

@@ -11,11 +11,9 @@ struct FixedQBetaData {
     const LeftSearchData& search;
     std::int64_t q_numer;  // k: q = k/n, 1 <= k <= X − 1
 
-    // The candidates of this q by increasing rank, then increasing d, or the
-    // first message met.
-    Outcome<Candidates> find_all() const;
-
-    // The same, appended to out (on a message, out may hold part of them).
+    // Appends the candidates of this q to out by increasing rank, then
+    // increasing d, or returns the first message met (out may then hold part
+    // of them).
     Outcome<void> append_candidates(RunSink& out) const;
 };
 

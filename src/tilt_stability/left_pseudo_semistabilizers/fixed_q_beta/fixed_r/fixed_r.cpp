@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "utils/checked.hpp"
 #include "utils/rounding.hpp"
 
@@ -57,14 +56,6 @@ Outcome<void> ProblemData::append_candidates(const Caps& caps, const LatticeBoun
     out.append({r, c, utils::narrow(checked_add<wide>(lower.quotient, 1)),
                 utils::narrow(checked_add<wide>(lower.quotient, count))});
     return {};
-}
-
-Outcome<Candidates> ProblemData::find_all() const {
-    const LatticeBound lower = bound_on_d::lower::radius_condition_prob2(*this);
-    CandidateRuns found;
-    const Outcome<void> appended = append_candidates(Caps(fixed_q_beta), lower, found);
-    if (!appended) return std::unexpected(appended.error());
-    return found.expanded();
 }
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r

@@ -65,11 +65,9 @@ struct ProblemData {
     std::int64_t r;
     std::int64_t c;
 
-    // The candidates (r, c, d) by increasing d, or
-    // "logical error, all upper bounds are None" when no cap applies (r = 0 = v.r).
-    Outcome<Candidates> find_all() const;
-
-    // Appends the candidates to out, given the caps of this q and this rank's
+    // Appends the candidates (r, c, d) to out by increasing d, or returns
+    // "logical error, all upper bounds are None" when no cap applies
+    // (r = 0 = v.r). Given the caps of this q and this rank's
     // radius bound (as radius_condition_prob2 computes it; a caller walking
     // the ranks of one residue class modulo n² may advance it instead).
     Outcome<void> append_candidates(const Caps& caps, const LatticeBound& lower,
