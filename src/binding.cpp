@@ -48,6 +48,24 @@ Py_ssize_t parameter_index(std::span<const char* const> parameters, PyObject* ke
 
 }  // namespace
 
+std::string documentation(const char* name, std::span<const char* const> parameters,
+                          std::size_t required, std::span<const char* const> defaults,
+                          const char* doc) {
+    std::string text = name;
+    text += '(';
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        if (i > 0) text += ", ";
+        text += parameters[i];
+        if (i >= required) {
+            text += '=';
+            text += defaults[i - required];
+        }
+    }
+    text += ")\n--\n\n";
+    text += doc;
+    return text;
+}
+
 void bind_arguments(const char* function_name, std::span<const char* const> parameters,
                     std::size_t required, PyObject* const* args, Py_ssize_t nargs,
                     PyObject* kwnames, std::span<PyObject*> slots) {

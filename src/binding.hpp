@@ -1,10 +1,13 @@
 #pragma once
-// Argument binding for functions called with the fast calling convention with
-// keywords: one small engine driven by a description per function. All
-// parameters are positional-or-keyword; the leading ones are required.
+// The one way both modules bind a function: a description per function
+// drives the argument binding of each call (the fast calling convention with
+// keywords) and yields the function's method-table entry, whose docstring
+// starts with the text signature Python reads. All parameters are
+// positional-or-keyword; the leading ones are required.
 #include <array>
 #include <cstddef>
 #include <span>
+#include <string>
 
 #include "python.hpp"
 
@@ -19,7 +22,30 @@ struct FunctionDescription {
     // How many leading parameters a call must give; the slots of the others
     // stay null when a call leaves them out.
     std::size_t required = Count;
+    // The defaults of the parameters past the required ones, in order, as the
+    // text signature shows them ("None"); the docstring's text after it.
+    std::array<const char*, Count> defaults = {};
+    const char* doc = "";
 };
+
+// "name(a, b, c=None)\n--\n\n" followed by doc: Python shows the first part
+// as the function's signature and the rest as its documentation.
+std::string documentation(const char* name, std::span<const char* const> parameters,
+                          std::size_t required, std::span<const char* const> defaults,
+                          const char* doc);
+
+using FastFunction = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
+
+// The method-table entry of function, as description describes it. Its
+// documentation is built on the first call and lives as long as the process.
+template <const auto& description, FastFunction function>
+PyMethodDef method_entry() {
+    static const std::string doc =
+        documentation(description.name, description.parameters, description.required,
+                      description.defaults, description.doc);
+    return {description.name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function)),
+            METH_FASTCALL | METH_KEYWORDS, doc.c_str()};
+}
 
 // Fills slots (borrowed references, one per parameter, in parameter order)
 // from the call's arguments, or throws PythonErrorSet with the TypeError that

@@ -13,11 +13,6 @@ namespace varnolt {
 
 namespace {
 
-constexpr FunctionDescription<2> sum_as_string_description{"sum_as_string", {"a", "b"}};
-constexpr FunctionDescription<3> bogomolov_form_description{"bogomolov_form", {"r", "c", "d"}};
-constexpr FunctionDescription<3> pseudo_semistabilizers_description{"pseudo_semistabilizers",
-                                                                    {"r", "c", "d"}};
-
 // Binds r, c, d and converts them in parameter order (the first failure wins).
 chern_character::ChernChar<2> chern_character_argument(const FunctionDescription<3>& function,
                                                        PyObject* const* args, Py_ssize_t nargsf,

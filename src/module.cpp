@@ -2,6 +2,7 @@
 // that registers the three functions.
 #include <atomic>
 #include <cstdint>
+#include <span>
 
 #include "call_guard.hpp"
 #include "functions.hpp"
@@ -30,17 +31,16 @@ PyModuleDef module_definition = {
 std::atomic<std::int64_t> recorded_interpreter{-1};
 PyObject* module_cell = nullptr;
 
-// Each record lives for the rest of the process, as the function objects refer to it.
-PyMethodDef function_table[] = {
-    {"sum_as_string", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(sum_as_string)),
-     METH_FASTCALL | METH_KEYWORDS,
-     "sum_as_string(a, b)\n--\n\nFormats the sum of two numbers as string."},
-    {"bogomolov_form", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(bogomolov_form)),
-     METH_FASTCALL | METH_KEYWORDS, "bogomolov_form(r, c, d)\n--\n\n"},
-    {"pseudo_semistabilizers",
-     reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(pseudo_semistabilizers)),
-     METH_FASTCALL | METH_KEYWORDS, "pseudo_semistabilizers(r, c, d)\n--\n\n"},
-};
+// The entries live for the rest of the process, as the function objects refer
+// to them; built on first use, during the module's initialisation.
+std::span<PyMethodDef> function_table() {
+    static PyMethodDef table[] = {
+        method_entry<sum_as_string_description, sum_as_string>(),
+        method_entry<bogomolov_form_description, bogomolov_form>(),
+        method_entry<pseudo_semistabilizers_description, pseudo_semistabilizers>(),
+    };
+    return table;
+}
 
 // The module's "__all__", created as an empty list when the module has none.
 PyRef all_list(PyObject* module) {
@@ -92,8 +92,8 @@ PyObject* initialise() {
     }
     if (module_cell != nullptr) return PyRef::borrow(module_cell).release();
 
-    PyRef module = PyRef::checked(PyModule_Create2(&module_definition, 1013));
-    for (PyMethodDef& definition : function_table) add_function(module.get(), definition);
+    PyRef module = PyRef::checked(PyModule_Create(&module_definition));
+    for (PyMethodDef& definition : function_table()) add_function(module.get(), definition);
     module_cell = PyRef::borrow(module.get()).release();  // the cell keeps its own reference
     return module.release();
 }

@@ -19,14 +19,20 @@ constexpr const char* panic_doc =
     "it normally propagates all the way up and ends the interpreter instead of\n"
     "being swallowed by a handler for ordinary errors.";
 
-// Created on first use and kept for the rest of the process (the interpreter
-// lock is held whenever this runs).
-PyObject* panic_exception_type() {
-    static PyObject* type = nullptr;
-    if (type == nullptr) {
-        type = PyErr_NewExceptionWithDoc("pyo3_runtime.PanicException", panic_doc,
-                                         PyExc_BaseException, nullptr);
-    }
+// The one PanicException of the interpreter, shared by both modules (each
+// links its own copy of this code): it lives in a module "pyo3_runtime" in
+// sys.modules, which the first module to need it creates. A new reference, or
+// null with an exception set. Call with the interpreter lock held.
+PyRef panic_exception_type() {
+    PyObject* modules = PyImport_GetModuleDict();  // borrowed
+    if (PyObject* runtime = PyDict_GetItemString(modules, "pyo3_runtime"))  // borrowed
+        return PyRef::steal(PyObject_GetAttrString(runtime, "PanicException"));
+    PyRef type = PyRef::steal(PyErr_NewExceptionWithDoc("pyo3_runtime.PanicException", panic_doc,
+                                                       PyExc_BaseException, nullptr));
+    PyRef runtime = PyRef::steal(PyModule_New("pyo3_runtime"));
+    if (!type || !runtime || PyModule_AddObjectRef(runtime.get(), "PanicException", type.get()) < 0 ||
+        PyDict_SetItemString(modules, "pyo3_runtime", runtime.get()) < 0)
+        return PyRef();
     return type;
 }
 
@@ -75,12 +81,12 @@ void raise_panic(const std::string& message, const std::source_location& where) 
     diagnostic += message;
     diagnostic += '\n';
     write_stderr(diagnostic);
-    PyObject* type = panic_exception_type();
-    if (type == nullptr) abort_at_boundary();
+    const PyRef type = panic_exception_type();
+    if (!type) abort_at_boundary();
     PyRef text = PyRef::steal(PyUnicode_FromStringAndSize(message.data(),
                                                           static_cast<Py_ssize_t>(message.size())));
     if (!text) abort_at_boundary();
-    PyRef exception = PyRef::steal(PyObject_CallFunctionObjArgs(type, text.get(), nullptr));
+    PyRef exception = PyRef::steal(PyObject_CallFunctionObjArgs(type.get(), text.get(), nullptr));
     if (!exception) abort_at_boundary();
     PyErr_SetRaisedException(exception.release());
 }

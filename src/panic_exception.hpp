@@ -1,6 +1,7 @@
 #pragma once
 // PanicException ("pyo3_runtime.PanicException"), the type of every internal
-// stop that reaches Python. It derives from BaseException, like SystemExit.
+// stop that reaches Python, one type shared by both modules. It derives from
+// BaseException, like SystemExit.
 #include <source_location>
 #include <string>
 

@@ -14,15 +14,6 @@ namespace varnolt::walls {
 
 namespace {
 
-// progress and p2 may be left out.
-constexpr FunctionDescription<6> candidates_description{
-    "candidates", {"r", "c", "d", "max_rank", "progress", "p2"}, 4};
-constexpr FunctionDescription<6> count_description{
-    "count", {"r", "c", "d", "max_rank", "progress", "p2"}, 4};
-constexpr FunctionDescription<6> walls_description{
-    "walls", {"r", "c", "d", "max_rank", "progress", "p2"}, 4};
-constexpr FunctionDescription<5> group_description{"group", {"r", "c", "d", "rows", "progress"}, 4};
-
 // A callable for progress, or null for None or a left-out argument; TypeError
 // for anything else.
 PyObject* progress_callback(PyObject* object) {

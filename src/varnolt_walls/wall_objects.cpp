@@ -13,10 +13,6 @@ namespace varnolt::walls {
 
 namespace {
 
-constexpr FunctionDescription<5> wall_objects_description{
-    "wall_objects", {"columns", "start", "stop", "wall_type", "fraction_type"}};
-constexpr FunctionDescription<2> wall_columns_description{"wall_columns", {"columns", "fraction_type"}};
-
 // A read-only view of a buffer of int64 values, released with the view.
 class Int64View {
 public:

@@ -2,6 +2,7 @@
 // Python objects made from the walls' buffers (see walls_buffers.hpp) only
 // when a caller looks at them: Wall and Fraction objects for a range of
 // walls, or the columns of a table of all of them.
+#include "binding.hpp"
 #include "python.hpp"
 
 namespace varnolt::walls {
@@ -11,9 +12,17 @@ namespace varnolt::walls {
 // wall_type with center and radius_squared (fraction_type) and
 // semistabilizers (a tuple of (r, c, d) tuples).
 PyObject* wall_objects(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames);
+inline constexpr FunctionDescription<5> wall_objects_description{
+    .name = "wall_objects",
+    .parameters = {"columns", "start", "stop", "wall_type", "fraction_type"},
+    .doc = "The Wall objects of walls start ... stop - 1 of the buffers of walls()."};
 
 // wall_columns(columns, fraction_type): five lists, one entry per wall:
 // centers, centers as floats, radii², radii² as floats, semistabilizers.
 PyObject* wall_columns(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames);
+inline constexpr FunctionDescription<2> wall_columns_description{
+    .name = "wall_columns",
+    .parameters = {"columns", "fraction_type"},
+    .doc = "Centers, their floats, radii², their floats and semistabilizers of every wall, as five lists."};
 
 }  // namespace varnolt::walls
