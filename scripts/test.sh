@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Runs every test, in stages:
-#   1. the C++ core's GoogleTest suite (through CTest);
-#   2. the release files (scripts/wheel.sh): the sdist, the manylinux abi3 wheel
-#      built from it and the checks on both;
-#   3. the pytest suite against that one wheel, installed into a fresh virtual
-#      environment for each Python version in test_python_versions (3.12, 3.13);
-#   4. the typing checks of the stubs (tests/typing/check.py) and the sdist
+#   1. the C++ core's GoogleTest suite (through CTest; scripts/core_tests.sh);
+#   2. the release files (scripts/wheels.sh): the sdist, and built from it by
+#      Zig's toolchain the three portable abi3 wheels (manylinux_2_17 x86_64
+#      and aarch64, musllinux_1_2 x86_64), with the checks on them;
+#   3. the C++ core tests built by the aarch64 wheel's toolchain, run under
+#      QEMU (scripts/core_tests.sh aarch64);
+#   4. the pytest suite against the x86_64 manylinux_2_17 wheel, the one that
+#      ships, installed into a fresh virtual environment for each Python
+#      version in test_python_versions (3.12, 3.13);
+#   5. the typing checks of the stubs (tests/typing/check.py) and the sdist
 #      check (tests/packaging), with the wheel installed into .venv;
-#   5. the C++ and pytest suites under AddressSanitizer and
+#   6. the C++ and pytest suites under AddressSanitizer and
 #      UndefinedBehaviorSanitizer (scripts/sanitizers.sh), and the fuzzer on
 #      the search for VARNOLT_FUZZ_TIME seconds (scripts/fuzz.sh, default 60).
-# VARNOLT_QUICK=1 skips stage 5. Arguments go to pytest.
+# VARNOLT_QUICK=1 skips stage 6. Arguments go to pytest.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 scripts="$repo/scripts"
 
@@ -21,15 +25,6 @@ stage() {  # NAME COMMAND...: runs the command and records how long it took
     echo "==> $name"
     "$@"
     timings+=("$(printf '%-20s %4d s' "$name" $((SECONDS - start)))")
-}
-
-core_tests() {
-    local build="$repo/build/core-tests"
-    "$venv/bin/cmake" -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_MAKE_PROGRAM="$venv/bin/ninja" \
-        -DVARNOLT_BUILD_EXTENSION=OFF -DVARNOLT_BUILD_TESTS=ON >/dev/null
-    "$venv/bin/cmake" --build "$build"
-    "$venv/bin/ctest" --test-dir "$build" --output-on-failure
 }
 
 # The release wheel for x86_64 glibc systems that scripts/wheels.sh just put
@@ -64,8 +59,9 @@ ensure_gtest
 ensure_chromium
 ensure_venv "${test_packages[@]}" cmake ninja
 
-stage "C++ tests" core_tests
+stage "C++ tests" bash "$scripts/core_tests.sh"
 stage "wheels and sdist" bash "$scripts/wheels.sh"
+stage "C++ tests aarch64" bash "$scripts/core_tests.sh" aarch64
 for version in "${test_python_versions[@]}"; do
     stage "pytest $version" python_tests "$version" "$@"
 done
