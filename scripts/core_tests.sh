@@ -39,7 +39,7 @@ case $build_name in
         ;;
     aarch64)
         ensure_aarch64_emulation
-        ensure_venv "${build_packages[@]}"
+        ensure_venv cmake ninja
         source "$repo/scripts/zig/zig.sh"
         use_zig_target aarch64-linux-gnu.2.17
         # Left out under the emulator: the two large differential searches
