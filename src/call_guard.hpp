@@ -1,13 +1,15 @@
 #pragma once
 // The call boundary: every function body runs inside call_guarded, which turns
 // whatever ends it early into a Python exception and never lets a C++
-// exception cross into the interpreter.
+// exception cross into the interpreter, except the forced unwind of a thread
+// that the interpreter ends (thread_exit.hpp), which passes through.
 //   PythonErrorSet              -> the error already set
 //   utils::ArithmeticOverflow   -> OverflowError
 //   std::bad_alloc, CandidateLimitReached -> MemoryError
 //   tilt_stability::Interrupted -> the signal's exception already set
 //   utils::Stop, anything else  -> PanicException, after a diagnostic on stderr
 #include "python.hpp"
+#include "thread_exit.hpp"
 
 namespace varnolt {
 
@@ -20,13 +22,15 @@ PyObject* raise_current_exception() noexcept;
 
 // Runs body; returns its new reference, or null with the Python exception set.
 // A template rather than a std::function, so that nothing (no allocation) can
-// throw outside the try.
+// throw outside the try. Not noexcept: a thread's forced unwind goes on
+// through here to CPython's frames and the thread's start.
 template <typename Body>
-PyObject* call_guarded(Body&& body) noexcept {
+PyObject* call_guarded(Body&& body) {
     prepare_thread_for_exceptions();
     try {
         return body();
     } catch (...) {
+        rethrow_if_thread_exit();
         return raise_current_exception();
     }
 }

@@ -29,14 +29,14 @@ constexpr std::size_t bytes_per_grouped_candidate = 24 + 40 + 96;
 
 // Runs search(interrupt) with the lock released, Ctrl-C and the call's
 // progress callback polled. Everything the core throws (Interrupted, the
-// candidate limit, stops, bad_alloc) unwinds through the lock's destructor,
-// so the caller meets it with the lock held.
+// candidate limit, stops, bad_alloc) reaches the caller with the lock held.
 template <typename Search>
 auto without_lock(const SearchCall& call, Search&& search) {
-    ReleasedLock lock;
-    InterruptPoll interrupt{std::function<bool(const tilt_stability::Progress&)>{
-        SignalCheck{lock, call.progress}}};
-    return search(interrupt);
+    return work_without_lock([&](ReleasedLock& lock) {
+        InterruptPoll interrupt{std::function<bool(const tilt_stability::Progress&)>{
+            SignalCheck{lock, call.progress}}};
+        return search(interrupt);
+    });
 }
 
 grouping::Row row_of(const ChernChar<2>& v) { return {v.r, v.c.coeff, v.d.numerator}; }

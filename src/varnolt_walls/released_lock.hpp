@@ -1,43 +1,83 @@
 #pragma once
-// The interpreter lock released for the lifetime of a scope, so that other
-// Python threads run while the core works. The core touches no Python object;
+// The interpreter lock released while the core works (work_without_lock), so
+// that other Python threads run meanwhile. The core touches no Python object;
 // only with_lock runs code that may.
 #include <chrono>
+#include <exception>
+#include <optional>
+#include <utility>
 
 #include "py_ref.hpp"
 #include "python.hpp"
+#include "thread_exit.hpp"
 #include "tilt_stability/interrupt.hpp"
 
 namespace varnolt::walls {
 
 class ReleasedLock {
 public:
-    ReleasedLock() : thread_(PyEval_SaveThread()) {}
-    // Also runs while an exception from the core unwinds, so the guard that
-    // turns it into a Python exception holds the lock again.
-    ~ReleasedLock() { PyEval_RestoreThread(thread_); }
     ReleasedLock(const ReleasedLock&) = delete;
     ReleasedLock& operator=(const ReleasedLock&) = delete;
 
-    // Runs body with the lock held, and releases the lock again afterwards,
-    // whether body returns or throws.
+    // Takes the lock back, unless this thread holds it already. thread_ is
+    // null exactly while the thread holds the lock, or while pthread_exit
+    // unwinds it (thread_exit.hpp), so the unwind never takes it again.
+    void take_back() {
+        if (thread_ != nullptr) PyEval_RestoreThread(std::exchange(thread_, nullptr));
+    }
+
+    // Runs body with the lock held, and releases the lock again afterwards.
+    // body must throw nothing but the forced unwind of pthread_exit, which
+    // leaves the lock as the interpreter left it (not held).
     template <typename Body>
     decltype(auto) with_lock(Body&& body) {
-        PyEval_RestoreThread(thread_);
-        const Release release{thread_};
-        return body();
+        take_back();
+        decltype(auto) result = body();
+        thread_ = PyEval_SaveThread();
+        return result;
     }
 
 private:
-    struct Release {
-        PyThreadState*& thread;
-        ~Release() { thread = PyEval_SaveThread(); }
-    };
+    // Made only by work_without_lock, which takes the lock back at a point
+    // where no exception unwinds; the destructor never takes it.
+    ReleasedLock() : thread_(PyEval_SaveThread()) {}
+    template <typename Work>
+    friend auto work_without_lock(Work&& work);
+
     PyThreadState* thread_;
 };
 
+// Runs work(lock) with the interpreter lock released, and returns its result
+// with the lock held again; what work throws is rethrown once the lock is
+// held, so that taking the lock back (which may end the thread during
+// finalisation) never happens while another exception unwinds.
+template <typename Work>
+auto work_without_lock(Work&& work) {
+    using Result = decltype(work(std::declval<ReleasedLock&>()));
+    std::optional<Result> result;
+    std::exception_ptr failure;
+    ReleasedLock lock;
+    try {
+        result.emplace(work(lock));
+    } catch (...) {
+        rethrow_if_thread_exit();
+        failure = std::current_exception();
+    }
+    lock.take_back();
+    if (failure) std::rethrow_exception(failure);
+    return std::move(*result);
+}
+
+// Whether Ctrl-C ends the program while this search runs in another thread:
+// the main thread ended with KeyboardInterrupt and the interpreter waits for
+// the other threads. Then it sets SystemExit, which ends the search's thread
+// quietly; a non-daemon thread would otherwise keep the process alive as
+// long as its search runs. With the lock held.
+bool program_ends_after_interrupt();
+
 // The check the core's InterruptPoll runs: whether a signal handler (Ctrl-C's
-// raises KeyboardInterrupt) has asked the call to end, and, when the caller
+// raises KeyboardInterrupt) has asked the call to end, whether Ctrl-C ends the
+// program (program_ends_after_interrupt), and, when the caller
 // gave a progress callback, its call with (done, total). Taking the lock back
 // can wait for another thread's switch interval (5 ms by default), so it is
 // done at most every `period`, however often the core asks. An exception from
@@ -51,11 +91,15 @@ public:
     // outlive the search.
     SignalCheck(ReleasedLock& lock, PyObject* progress) : lock_(lock), progress_(progress) {}
 
+    // The period counts from the end of the last check, so that a slow
+    // callback does not make the next one due at once.
     bool operator()(const tilt_stability::Progress& progress) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - last_ < period) return false;
-        last_ = now;
-        return lock_.with_lock([&] { return PyErr_CheckSignals() != 0 || !report(progress); });
+        if (std::chrono::steady_clock::now() - last_ < period) return false;
+        const bool stop = lock_.with_lock([&] {
+            return PyErr_CheckSignals() != 0 || program_ends_after_interrupt() || !report(progress);
+        });
+        last_ = std::chrono::steady_clock::now();
+        return stop;
     }
 
 private:
@@ -69,11 +113,11 @@ private:
 
 inline bool SignalCheck::report(const tilt_stability::Progress& progress) const {
     if (progress_ == nullptr) return true;
-    const PyRef done = PyRef::steal(PyLong_FromLongLong(progress.done));
-    const PyRef total = PyRef::steal(PyLong_FromLongLong(progress.total));
-    if (!done || !total) return false;
-    PyObject* const arguments[] = {done.get(), total.get()};
-    return static_cast<bool>(PyRef::steal(PyObject_Vectorcall(progress_, arguments, 2, nullptr)));
+    // The interpreter makes the arguments: no reference of this frame is left
+    // to release should the callback's code end the thread (thread_exit.hpp).
+    return static_cast<bool>(
+        PyRef::steal(PyObject_CallFunction(progress_, "LL", static_cast<long long>(progress.done),
+                                             static_cast<long long>(progress.total))));
 }
 
 }  // namespace varnolt::walls

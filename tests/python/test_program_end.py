@@ -1,0 +1,72 @@
+"""Searches still running in other threads when the program ends: at the end of
+the script (daemon threads), on Ctrl-C once or twice (plain threads), and in a
+sweep left unfinished. Each case runs in several fresh processes (20 for the
+end of the script, which aborted every time), which must all end as Python
+programs do: never abort, never outlive the Ctrl-C."""
+
+import os
+import signal
+import subprocess
+import sys
+from concurrent.futures import ThreadPoolExecutor
+
+import pytest
+
+# Four threads that each search for hours; "searching" once every search has
+# reported progress, so all four are under way.
+SEARCHING_THREADS = """
+import sys, threading, varnolt_walls
+daemon = sys.argv[1] == "daemon"
+under_way = threading.Barrier(5)
+def search():
+    reported = []
+    def progress(done, total):
+        if not reported:
+            reported.append(True)
+            under_way.wait()
+    varnolt_walls.count(1, 0, -4 * 1500 * 1500, progress=progress)
+threads = [threading.Thread(target=search, daemon=daemon) for _ in range(4)]
+for thread in threads:
+    thread.start()
+under_way.wait()
+print("searching", flush=True)
+for thread in threads if not daemon else []:
+    thread.join()
+"""
+# The script ends with the sweep's hours-long searches given to its pool.
+ABANDONED_SWEEP = """
+import varnolt_walls
+results = varnolt_walls.sweep([(1, 0, -4), (0, 2000, 1), (0, 2000, 1)], jobs=2, progress=False)
+next(results)
+print("searching", flush=True)
+"""
+KILLED_BY_SIGINT = -signal.SIGINT
+
+
+def run_until_end(script, argument, interrupts):
+    """Runs script once: sends `interrupts` SIGINTs once it is searching; its exit status and stderr."""
+    child = subprocess.Popen([sys.executable, "-c", script, argument], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True)
+    try:
+        assert child.stdout.readline() == "searching\n"
+        for _ in range(interrupts):
+            os.kill(child.pid, signal.SIGINT)  # not yet reaped: the pid is still the child's
+        _, stderr = child.communicate(timeout=120)
+    finally:
+        if child.poll() is None:
+            child.kill()
+    return child.returncode, stderr
+
+
+@pytest.mark.parametrize("script, argument, interrupts, statuses, runs", [
+    (SEARCHING_THREADS, "daemon", 0, {0}, 20),                  # the interpreter ends them at exit
+    (SEARCHING_THREADS, "plain", 1, {KILLED_BY_SIGINT}, 5),     # Ctrl-C ends the main thread, then them
+    (SEARCHING_THREADS, "plain", 2, {KILLED_BY_SIGINT}, 5),
+    # The exit waits for the pool; Ctrl-C either ends the script or stops that wait.
+    (ABANDONED_SWEEP, "", 1, {0, KILLED_BY_SIGINT}, 5),
+], ids=["daemon threads at exit", "Ctrl-C", "Ctrl-C twice", "unfinished sweep, Ctrl-C"])
+def test_searching_threads_end_with_the_program(script, argument, interrupts, statuses, runs):
+    with ThreadPoolExecutor(2) as pool:
+        ends = list(pool.map(lambda _: run_until_end(script, argument, interrupts), range(runs)))
+    assert [status for status, _ in ends if status not in statuses] == [], ends[0][1][-2000:]
+    assert not any("terminate called" in stderr for _, stderr in ends)
