@@ -5,6 +5,7 @@ from __future__ import annotations
 import importlib.util
 import operator
 import os
+import sys
 import threading
 from collections import deque
 from collections.abc import Callable, Generator, Iterable, Iterator, Sized
@@ -255,6 +256,10 @@ def _results(vs: Iterator[V], what: What, options: Options, executor: Executor |
         for task in pending:
             task.cancel()
         if executor is None:
-            pool.shutdown(wait=True, cancel_futures=True)
+            # A sweep left unfinished is closed as the interpreter ends: its
+            # workers can no longer take the interpreter lock, and the
+            # interpreter ends them without marking them done, so waiting
+            # for them would never end.
+            pool.shutdown(wait=not sys.is_finalizing(), cancel_futures=True)
         if bar is not None:
             bar.close()
