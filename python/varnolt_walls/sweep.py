@@ -7,6 +7,7 @@ import operator
 import os
 import sys
 import threading
+import weakref
 from collections import deque
 from collections.abc import Callable, Generator, Iterable, Iterator, Sized
 from concurrent.futures import Executor, ThreadPoolExecutor
@@ -35,6 +36,23 @@ Progress = bool | SweepCallback | None
 BATCH_SECONDS = 0.05
 MAX_BATCH = 1024
 BATCHES_PER_WORKER = 4  # in flight, and shares of what is left
+
+
+# The stop events of the sweeps under way. A sweep left unfinished when the
+# script ends stops its searches as closing it would, before threading waits
+# for the pool's threads at exit (concurrent.futures takes no new work from
+# then on); else the exit would wait for every search it had started.
+_UNDER_WAY: weakref.WeakSet[threading.Event] = weakref.WeakSet()
+
+
+def _stop_sweeps_under_way() -> None:
+    for stop in list(_UNDER_WAY):
+        stop.set()
+
+
+# Called at exit before the threads are joined; a private hook of threading
+# (the one concurrent.futures uses), hence looked up with care.
+getattr(threading, "_register_atexit", lambda _: None)(_stop_sweeps_under_way)
 
 
 def _cpu_count() -> int:
@@ -230,6 +248,7 @@ def _results(vs: Iterator[V], what: What, options: Options, executor: Executor |
     report, bar = _progress_report(progress, total, what)
     pool = executor if executor is not None else ThreadPoolExecutor(workers, thread_name_prefix="varnolt-sweep")
     stop = threading.Event()
+    _UNDER_WAY.add(stop)
     # An Event reaches only the threads of this process; the searches of
     # other processes finish on their own.
     task_stop = stop if isinstance(pool, ThreadPoolExecutor) else None

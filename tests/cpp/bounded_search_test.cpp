@@ -152,6 +152,8 @@ INSTANTIATE_TEST_SUITE_P(Table, BoundedOutcome, testing::Values(
     OutcomeRow{"negative_rank_rational", {-2, 1, 4}, 10, "Internal logical error: Negative lower bound on r"},
     OutcomeRow{"negative_rank_one_q", {-1, 1, 0}, 10, "0 candidates"},
     OutcomeRow{"no_rank_at_all", {1, 0, -2}, 0, "0 candidates"},
+    // Every rank of a rank-0 v is at least 1: none of its 2^55 − 1 values of q is visited.
+    OutcomeRow{"rank_zero_no_rank_at_all", {0, std::int64_t{1} << 55, 0}, 0, "0 candidates"},
     OutcomeRow{"twisted_ch1_zero", {4, 2, 1}, 10, "0 candidates"},  // Δ = 0
     OutcomeRow{"rank_zero_negative_c", {0, -2, 2}, 10, "0 candidates"},
     OutcomeRow{"a_point_up_to_rank_12", {1, 0, -2}, 12, "4 candidates"}),

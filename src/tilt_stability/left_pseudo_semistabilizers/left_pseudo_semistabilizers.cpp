@@ -11,13 +11,17 @@ namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
 
 namespace {
 
-// One past the last q_numer worth trying. The ranks of q = k/n lie strictly
-// above v.r·k/X, which grows with k when v.r > 0: once v.r·k >= r_max·X no
-// rank is left, for this k and every later one. k = 1 is always tried, so its
-// messages are seen.
+// One past the last q_numer worth trying, for X > 1. The ranks of q = k/n lie
+// strictly above v.r·k/X. When v.r >= 0 that is at least 0, so every rank is
+// at least 1: a largest rank below 1 leaves no rank for any k. When v.r > 0
+// it grows with k: once v.r·k >= r_max·X no rank is left, for this k and
+// every later one. (When v.r < 0, k = 1 already has a bound below 1, which
+// ends the search with its message.) k = 1 is always tried, so its messages
+// are seen.
 std::int64_t q_numer_end(const LeftSearchData& search, std::int64_t x) {
     const std::int64_t v_r = search.v.r;
     const wide r_max = search.largest_rank();
+    if (v_r >= 0 && r_max < 1) return 2;
     if (v_r <= 0 || r_max >= v_r) return x;  // v.r·k < v.r·X <= r_max·X for every k < X
     // |r_max| < 2^63 here, so r_max·X fits in 128 bits.
     const wide end = utils::ceil_div(r_max * x, v_r);
