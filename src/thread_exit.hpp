@@ -13,6 +13,8 @@
 // own frames.
 #include <cxxabi.h>
 
+#include <concepts>
+
 #include "py_ref.hpp"
 
 namespace varnolt {
@@ -35,16 +37,16 @@ inline void rethrow_if_thread_exit() {
 }
 
 // Runs body and returns what it returns. Should the thread's forced unwind
-// pass through body, gives up `held` first: releasing it would need the lock.
-template <typename Body>
-decltype(auto) leaking_on_thread_exit(PyRef& held, Body&& body) {
+// pass through body, gives up `held` first: releasing them would need the lock.
+template <typename Body, std::same_as<PyRef>... Held>
+decltype(auto) leaking_on_thread_exit(Body&& body, Held&... held) {
     try {
         return body();
     } catch (...) {
         try {
             rethrow_if_thread_exit();
         } catch (...) {
-            static_cast<void>(held.release());
+            (static_cast<void>(held.release()), ...);
             throw;
         }
         throw;

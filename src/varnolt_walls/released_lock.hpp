@@ -3,6 +3,7 @@
 // that other Python threads run meanwhile. The core touches no Python object;
 // only with_lock runs code that may.
 #include <chrono>
+#include <concepts>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -66,6 +67,21 @@ auto work_without_lock(Work&& work) {
     lock.take_back();
     if (failure) std::rethrow_exception(failure);
     return std::move(*result);
+}
+
+// Runs fill() without the lock: it writes into new Python objects, `held`,
+// that no other thread can see yet. Should the interpreter end the thread
+// meanwhile, they are left unreleased (thread_exit.hpp).
+template <typename Fill, std::same_as<PyRef>... Held>
+void fill_without_lock(Fill&& fill, Held&... held) {
+    leaking_on_thread_exit(
+        [&] {
+            return work_without_lock([&](ReleasedLock&) {
+                fill();
+                return true;
+            });
+        },
+        held...);
 }
 
 // Whether Ctrl-C ends the program while this search runs in another thread:

@@ -34,12 +34,7 @@ PyRef rows_buffer(const CandidateRuns& runs) {
     char* out = PyByteArray_AsString(buffer.get());
     if (out == nullptr) throw PythonErrorSet{};
     // No other thread can see the new bytearray yet, so it is filled without the lock.
-    leaking_on_thread_exit(buffer, [&] {
-        return work_without_lock([&](ReleasedLock&) {
-            fill_rows(runs, out);
-            return true;
-        });
-    });
+    fill_without_lock([&] { fill_rows(runs, out); }, buffer);
     return buffer;
 }
 

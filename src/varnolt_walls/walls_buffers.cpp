@@ -28,8 +28,7 @@ std::pair<PyRef, std::span<Item>> new_buffer(std::size_t count) {
 PyRef rows_buffer(const std::vector<Row>& rows) {
     auto [buffer, out] = new_buffer<Row>(rows.size());
     // No other thread can see the new bytearray yet: it is filled without the lock.
-    const ReleasedLock lock;
-    std::memcpy(out.data(), rows.data(), rows.size() * sizeof(Row));
+    fill_without_lock([&] { std::memcpy(out.data(), rows.data(), rows.size() * sizeof(Row)); }, buffer);
     return std::move(buffer);
 }
 
@@ -44,11 +43,13 @@ PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v) {
     auto [rows, rows_out] = new_buffer<Row>(found.rows.size());
     auto [offsets, offsets_out] = new_buffer<std::int64_t>(order.walls() + 1);
     auto [terms, terms_out] = new_buffer<std::int64_t>(8 * order.walls());
-    {
-        // No other thread can see the new bytearrays yet: they are filled without the lock.
-        const ReleasedLock lock;
-        grouping::write_walls({v.r, v.c.coeff, v.d.numerator}, found.rows, order, {rows_out, offsets_out, terms_out});
-    }
+    // No other thread can see the new bytearrays yet: they are filled without the lock.
+    fill_without_lock(
+        [&] {
+            grouping::write_walls({v.r, v.c.coeff, v.d.numerator}, found.rows, order,
+                                  {rows_out, offsets_out, terms_out});
+        },
+        rows, offsets, terms);
     return PyRef::checked(PyTuple_Pack(3, rows.get(), offsets.get(), terms.get()));
 }
 

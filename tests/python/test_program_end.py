@@ -15,7 +15,8 @@ import pytest
 # Four threads that each search for hours; "searching" once every search has
 # reported progress, so all four are under way.
 SEARCHING_THREADS = """
-import sys, threading, varnolt_walls
+import signal, sys, threading, varnolt_walls
+signal.signal(signal.SIGINT, signal.default_int_handler)  # even if this test runs with SIGINT ignored
 daemon = sys.argv[1] == "daemon"
 under_way = threading.Barrier(5)
 def search():
@@ -35,7 +36,8 @@ if not daemon:  # wait for ever (Thread.join of CPython 3.13.0 may miss a SIGINT
 """
 # The script ends with the sweep's hours-long searches given to its pool.
 ABANDONED_SWEEP = """
-import varnolt_walls
+import signal, varnolt_walls
+signal.signal(signal.SIGINT, signal.default_int_handler)
 results = varnolt_walls.sweep([(1, 0, -4), (0, 2000, 1), (0, 2000, 1)], jobs=2, progress=False)
 next(results)
 print("searching", flush=True)
