@@ -10,7 +10,7 @@ import threading
 import weakref
 from collections import deque
 from collections.abc import Callable, Generator, Iterable, Iterator, Sized
-from concurrent.futures import Executor, ThreadPoolExecutor
+from concurrent.futures import Executor, Future, ThreadPoolExecutor
 from itertools import islice
 from typing import Literal, TypeVar, overload
 
@@ -172,6 +172,8 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
         raise ValueError("jobs is the size of the default pool: a positive int, and only without executor")
     if max_in_flight is not None and operator.index(max_in_flight) < 1:
         raise ValueError(f"max_in_flight must be >= 1, not {max_in_flight}")
+    if not (progress is None or isinstance(progress, bool) or callable(progress)):
+        raise TypeError(f"progress must be True, False, None or a callable, not {type(progress).__name__}")
     if progress is True and importlib.util.find_spec("tqdm") is None:
         raise ImportError(INSTALL_HINT)
     total = len(chern_characters) if isinstance(chern_characters, Sized) else None
@@ -217,25 +219,38 @@ class _Batches[T]:
         return batch
 
 
+type _Submit[T] = Callable[[list[T]], Future[tuple[list[Result | Exception], float]]]
+
+
 class _Task[T]:
     """One batch of v on its way."""
 
     def __init__(self, executor: Executor, what: What, batch: list[T], options: Options,
                  stop: threading.Event | None) -> None:
         self.vs = batch
-        self._future = executor.submit(run_batch, what, batch, options, stop)
+        self._submit: _Submit[T] = lambda vs: executor.submit(run_batch, what, vs, options, stop)
+        self._future = self._submit(batch)
 
     def results(self) -> tuple[list[Result | Exception], float]:
         """Waits for the task: the result or error of each v, and the seconds it took.
 
         When the task as a whole fails (a v that cannot be sent to the worker,
-        a worker that died, a cluster that lost it), that is the error of each
-        of its v; then it took 0 seconds."""
+        a worker that died, a cluster that lost it), each of its v runs again
+        as a task of its own, so that only the v that fails so fails; then it
+        took 0 seconds."""
         try:
             return self._future.result()
         except Exception as error:
-            failed: list[Result | Exception] = [error] * len(self.vs)
-            return failed, 0.0
+            if len(self.vs) == 1:
+                return [error], 0.0
+            return [_Task._alone(self._submit, v) for v in self.vs], 0.0
+
+    @staticmethod
+    def _alone(submit: _Submit[T], v: T) -> Result | Exception:
+        try:
+            return submit([v]).result()[0][0]
+        except Exception as error:
+            return error
 
     def cancel(self) -> None:
         self._future.cancel()

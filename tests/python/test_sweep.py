@@ -75,16 +75,30 @@ def test_the_default_pool_gives_the_same_results():
     assert all(same(result, one_by_one("candidates", v)) for v, result in got)
 
 
-@pytest.mark.parametrize("arguments, message", [
-    ({"what": "rows"}, "what must be"),
-    ({"max_rank": -1}, "max_rank must be >= 0"),
-    ({"jobs": 0}, "jobs is the size"),
-    ({"jobs": 2, "executor": ThreadPoolExecutor(1)}, "only without executor"),
-    ({"max_in_flight": 0}, "max_in_flight must be >= 1"),
+@pytest.mark.parametrize("arguments, error, message", [
+    ({"what": "rows"}, ValueError, "what must be"),
+    ({"max_rank": -1}, ValueError, "max_rank must be >= 0"),
+    ({"jobs": 0}, ValueError, "jobs is the size"),
+    ({"jobs": 2, "executor": ThreadPoolExecutor(1)}, ValueError, "only without executor"),
+    ({"max_in_flight": 0}, ValueError, "max_in_flight must be >= 1"),
+    ({"progress": 5}, TypeError, "progress must be True, False, None or a callable, not int"),
 ])
-def test_bad_options_are_errors_at_the_call(arguments, message):
-    with pytest.raises(ValueError, match=message):
+def test_bad_options_are_errors_at_the_call(arguments, error, message):
+    with pytest.raises(error, match=message):
         sweep(VS, **arguments)
+
+
+class Unpicklable(tuple):
+    def __reduce__(self):
+        raise TypeError("this v cannot be pickled")
+
+
+def test_a_v_that_cannot_reach_a_process_fails_alone(process_pool):
+    vs = [(1, 0, -4 * k * k) for k in range(1, 41)]
+    vs[25] = Unpicklable(vs[25])  # in a batch of several v by then
+    got = list(sweep(vs, executor=process_pool, progress=False))
+    assert [str(result) for v, result in got if isinstance(result, Exception)] == ["this v cannot be pickled"]
+    assert all(result == one_by_one("count", v) for v, result in got if v is not vs[25])
 
 
 def test_the_input_is_read_lazily_a_few_batches_ahead(thread_pool):
