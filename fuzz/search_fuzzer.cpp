@@ -40,15 +40,8 @@
 namespace {
 
 using varnolt::chern_character::ChernChar;
-using varnolt::tilt_stability::InterruptPoll;
-using varnolt::tilt_stability::Interrupted;
-using varnolt::tilt_stability::CandidateRun;
-using varnolt::tilt_stability::CandidateRuns;
-using varnolt::tilt_stability::Candidates;
-using varnolt::tilt_stability::FailureKind;
-using varnolt::tilt_stability::SearchFailure;
-using varnolt::tilt_stability::SearchResult;
-using varnolt::tilt_stability::find_runs;
+// The search's entry, its runs and failures, and its interrupt poll.
+using namespace varnolt::tilt_stability;
 using varnolt::utils::Stop;
 using varnolt::utils::wide;
 

@@ -24,25 +24,27 @@ public:
 
 [[noreturn]] inline void overflow() { throw ArithmeticOverflow{}; }
 
+// a op b, for op one of the overflow tests of int128.hpp.
+template <typename T, bool (*overflows)(T, T, T&)>
+T checked_op(T a, T b) {
+    T result;
+    if (overflows(a, b, result)) overflow();
+    return result;
+}
+
 template <typename T = std::int64_t>
 T checked_add(std::type_identity_t<T> a, std::type_identity_t<T> b) {
-    T result;
-    if (add_overflows<T>(a, b, result)) overflow();
-    return result;
+    return checked_op<T, add_overflows<T>>(a, b);
 }
 
 template <typename T = std::int64_t>
 T checked_sub(std::type_identity_t<T> a, std::type_identity_t<T> b) {
-    T result;
-    if (sub_overflows<T>(a, b, result)) overflow();
-    return result;
+    return checked_op<T, sub_overflows<T>>(a, b);
 }
 
 template <typename T = std::int64_t>
 T checked_mul(std::type_identity_t<T> a, std::type_identity_t<T> b) {
-    T result;
-    if (mul_overflows<T>(a, b, result)) overflow();
-    return result;
+    return checked_op<T, mul_overflows<T>>(a, b);
 }
 
 template <typename T = std::int64_t>

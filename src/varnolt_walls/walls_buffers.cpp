@@ -65,7 +65,7 @@ std::vector<Row> rows_from_buffer(PyObject* object) {
         throw PythonErrorSet{};
     }
     std::vector<Row> rows(static_cast<std::size_t>(view.len) / sizeof(Row));
-    std::memcpy(rows.data(), view.buf, static_cast<std::size_t>(view.len));
+    if (!rows.empty()) std::memcpy(rows.data(), view.buf, static_cast<std::size_t>(view.len));
     return rows;
 }
 
