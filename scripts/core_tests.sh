@@ -7,6 +7,9 @@
 #            GoogleTest built from Debian's sources; the tests run under QEMU's
 #            user-mode emulator (Debian's qemu-user-static), which loads
 #            Debian's aarch64 glibc (libc6-arm64-cross).
+#   portable-int128  this machine's g++ with VARNOLT_PORTABLE_INT128, into
+#            build/core-tests-portable-int128: the two-halves classes that
+#            stand in for __int128 where a compiler lacks it, as everywhere.
 # Further arguments go to ctest.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 build_name=${1:-native}
@@ -51,8 +54,13 @@ case $build_name in
             -DVARNOLT_GTEST_SOURCE_DIR=/usr/src/googletest -Wno-deprecated \
             -DCMAKE_CROSSCOMPILING_EMULATOR="qemu-aarch64-static;-L;/usr/aarch64-linux-gnu"
         ;;
+    portable-int128)
+        ensure_gtest
+        ensure_venv "${test_packages[@]}" cmake ninja
+        run_core_tests core-tests-portable-int128 -DVARNOLT_PORTABLE_INT128=ON
+        ;;
     *)
-        echo "error: unknown build '$build_name' (native or aarch64)" >&2
+        echo "error: unknown build '$build_name' (native, aarch64 or portable-int128)" >&2
         exit 1
         ;;
 esac

@@ -5,7 +5,8 @@
 #      Zig's toolchain the three portable abi3 wheels (manylinux_2_17 x86_64
 #      and aarch64, musllinux_1_2 x86_64), with the checks on them;
 #   3. the C++ core tests built by the aarch64 wheel's toolchain, run under
-#      QEMU (scripts/core_tests.sh aarch64);
+#      QEMU (scripts/core_tests.sh aarch64), and with the portable classes
+#      that stand in for __int128 (scripts/core_tests.sh portable-int128);
 #   4. the pytest suite against the x86_64 manylinux_2_17 wheel, the one that
 #      ships, installed into a fresh virtual environment for each Python
 #      version in test_python_versions (3.12, 3.13);
@@ -62,6 +63,7 @@ ensure_venv "${test_packages[@]}" cmake ninja
 stage "C++ tests" bash "$scripts/core_tests.sh"
 stage "wheels and sdist" bash "$scripts/wheels.sh"
 stage "C++ tests aarch64" bash "$scripts/core_tests.sh" aarch64
+stage "C++ tests int128" bash "$scripts/core_tests.sh" portable-int128
 for version in "${test_python_versions[@]}"; do
     stage "pytest $version" python_tests "$version" "$@"
 done

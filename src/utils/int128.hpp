@@ -2,33 +2,56 @@
 // The core's 128-bit integers: products of two 64-bit values and the scaled
 // bounds of the searches are exact in them.
 //
-// This is the one header that names the compiler's own 128-bit type and its
-// overflow-reporting builtins. On a compiler without __int128, this header
-// alone would change: wide and uwide become two classes with the built-in
-// integer operators (+ - * / % << >> and the comparisons, mixed with 64-bit
-// operands), conversions from and to the 64-bit integers and double, and
-// overloads of the three *_overflows functions below for them.
+// This is the one header that chooses them: the compiler's own __int128 where
+// it has one, otherwise (MSVC) the two-halves classes of
+// utils/portable_int128.hpp; defining VARNOLT_PORTABLE_INT128 (the CMake
+// option of that name) selects those on any compiler, which is how they are
+// tested. Likewise the overflow-reporting arithmetic below uses the
+// compiler's builtins where it has them, and exact portable checks otherwise.
+#if defined(__SIZEOF_INT128__) && !defined(VARNOLT_PORTABLE_INT128)
+#define VARNOLT_NATIVE_INT128 1
+#else
+#include "utils/portable_overflow.hpp"
+#endif
+
 namespace varnolt::utils {
 
+#ifdef VARNOLT_NATIVE_INT128
 using wide = __int128;
 using uwide = unsigned __int128;
+#else
+using wide = Int128<true>;
+using uwide = Int128<false>;
+#endif
 
 // Whether a + b (a − b, a·b) leaves the range of T. When it does not, result
 // holds the exact value; when it does, result is unspecified. The checked
 // arithmetic of utils/checked.hpp is built on these for every width.
 template <typename T>
 bool add_overflows(T a, T b, T& result) {
+#ifdef VARNOLT_NATIVE_INT128
     return __builtin_add_overflow(a, b, &result);
+#else
+    return portable::add_overflows(a, b, result);
+#endif
 }
 
 template <typename T>
 bool sub_overflows(T a, T b, T& result) {
+#ifdef VARNOLT_NATIVE_INT128
     return __builtin_sub_overflow(a, b, &result);
+#else
+    return portable::sub_overflows(a, b, result);
+#endif
 }
 
 template <typename T>
 bool mul_overflows(T a, T b, T& result) {
+#ifdef VARNOLT_NATIVE_INT128
     return __builtin_mul_overflow(a, b, &result);
+#else
+    return portable::mul_overflows(a, b, result);
+#endif
 }
 
 }  // namespace varnolt::utils

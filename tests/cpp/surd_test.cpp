@@ -99,8 +99,8 @@ TEST(SurdProperty, AgreesWithLongDoubleOnSmallParts) {
         const long double vx = value(x), vy = value(y);
         ASSERT_EQ(quadratic::sign(x), (vx > 0) - (vx < 0)) << i;
         ASSERT_EQ(x < y, vx < vy) << i;
-        ASSERT_EQ(quadratic::floor_div(x, n), static_cast<wide>(std::floor(vx / n))) << i;
-        ASSERT_EQ(quadratic::ceil_div(x, n), static_cast<wide>(std::ceil(vx / n))) << i;
+        ASSERT_EQ(quadratic::floor_div(x, n), static_cast<wide>(std::floor(vx / static_cast<long double>(n)))) << i;
+        ASSERT_EQ(quadratic::ceil_div(x, n), static_cast<wide>(std::ceil(vx / static_cast<long double>(n)))) << i;
     }
 }
 
