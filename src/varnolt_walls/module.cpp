@@ -57,6 +57,6 @@ PyModuleDef module_definition = {
 
 }  // namespace varnolt::walls
 
-extern "C" PyMODINIT_FUNC PyInit__native() {
+PyMODINIT_FUNC PyInit__native() {  // PyMODINIT_FUNC declares it extern "C"
     return PyModuleDef_Init(&varnolt::walls::module_definition);
 }
