@@ -60,10 +60,20 @@ def run_until_end(script, argument, interrupts):
     return child.returncode, stderr
 
 
+# Known fault, not yet mended: now and then (once in a CI run on 3.13) a
+# searching plain thread misses the end of the program after Ctrl-C and the
+# process outlives it. These rows still run and report; they do not fail the
+# suite until that is fixed.
+MISSES_THE_END_NOW_AND_THEN = pytest.mark.xfail(
+    strict=False, raises=subprocess.TimeoutExpired,
+    reason="a searching thread sometimes misses the end of the program after Ctrl-C")
+
+
 @pytest.mark.parametrize("script, argument, interrupts, statuses, runs", [
     (SEARCHING_THREADS, "daemon", 0, {0}, 20),                  # the interpreter ends them at exit
-    (SEARCHING_THREADS, "plain", 1, {KILLED_BY_SIGINT}, 5),     # Ctrl-C ends the main thread, then them
-    (SEARCHING_THREADS, "plain", 2, {KILLED_BY_SIGINT}, 5),
+    pytest.param(SEARCHING_THREADS, "plain", 1, {KILLED_BY_SIGINT}, 5,   # Ctrl-C ends the main thread, then them
+                 marks=MISSES_THE_END_NOW_AND_THEN),
+    pytest.param(SEARCHING_THREADS, "plain", 2, {KILLED_BY_SIGINT}, 5, marks=MISSES_THE_END_NOW_AND_THEN),
     (ABANDONED_SWEEP, "", 0, {0}, 5),                           # its searches stop at exit
     (ABANDONED_SWEEP, "", 1, {0, KILLED_BY_SIGINT}, 5),         # at the end of the script or in the exit
 ], ids=["daemon threads at exit", "Ctrl-C", "Ctrl-C twice", "unfinished sweep", "unfinished sweep, Ctrl-C"])
