@@ -43,6 +43,11 @@ next(results)
 print("searching", flush=True)
 """
 KILLED_BY_SIGINT = -signal.SIGINT
+# Under the sanitizer stage (AddressSanitizer preloaded), a thread that the
+# interpreter ends with pthread_exit at exit draws a stack-buffer-overflow
+# report from the sanitizer's own sigaltstack interceptor, not from our code;
+# these programs are checked without it.
+UNDER_ASAN = "libasan" in os.environ.get("LD_PRELOAD", "")
 
 
 def run_until_end(script, argument, interrupts):
@@ -77,6 +82,7 @@ MISSES_THE_END_NOW_AND_THEN = pytest.mark.xfail(
     (ABANDONED_SWEEP, "", 0, {0}, 5),                           # its searches stop at exit
     (ABANDONED_SWEEP, "", 1, {0, KILLED_BY_SIGINT}, 5),         # at the end of the script or in the exit
 ], ids=["daemon threads at exit", "Ctrl-C", "Ctrl-C twice", "unfinished sweep", "unfinished sweep, Ctrl-C"])
+@pytest.mark.skipif(UNDER_ASAN, reason="AddressSanitizer's sigaltstack interceptor trips on pthread_exit")
 def test_searching_threads_end_with_the_program(script, argument, interrupts, statuses, runs):
     with ThreadPoolExecutor(2) as pool:
         ends = list(pool.map(lambda _: run_until_end(script, argument, interrupts), range(runs)))
