@@ -1,7 +1,9 @@
 """Checks that every extension module in the given wheels exports only its
 initialisation function, PyInit_<module name>: anything else exported (the
 statically linked C++ runtime, our own functions) could bind to or clash with
-another module's copy in the same process.
+another module's copy in the same process. In the glibc (manylinux) wheels,
+each module must also take its unwinder from the system's libgcc_s.so.1,
+which glibc uses to end a thread: an unwinder of its own would crash there.
 
     python scripts/check_wheel_exports.py WHEEL...
 
@@ -23,6 +25,14 @@ def exported_symbols(library: str) -> set[str]:
     return {line.split()[0] for line in listing.splitlines() if line.strip()}
 
 
+def unwinder_is_shared(library: str) -> bool:
+    undefined = subprocess.run(
+        ["nm", "--dynamic", "--undefined-only", "--format=posix", library],
+        check=True, capture_output=True, text=True,
+    ).stdout.split()
+    return any(symbol.split("@")[0] == "_Unwind_RaiseException" for symbol in undefined)
+
+
 def check_wheel(wheel: str) -> list[str]:
     problems = []
     with zipfile.ZipFile(wheel) as archive, tempfile.TemporaryDirectory() as scratch:
@@ -31,7 +41,10 @@ def check_wheel(wheel: str) -> list[str]:
             problems.append(f"{wheel}: no extension module")
         for name in modules:
             expected = {"PyInit_" + PurePosixPath(name).name.split(".")[0]}
-            exported = exported_symbols(archive.extract(name, scratch))
+            library = archive.extract(name, scratch)
+            exported = exported_symbols(library)
+            if "manylinux" in wheel and not unwinder_is_shared(library):
+                problems.append(f"{wheel}: {name} has an unwinder of its own, not libgcc_s.so.1's")
             if exported != expected:
                 problems.append(f"{wheel}: {name} exports {sorted(exported)}, not {sorted(expected)}")
             else:

@@ -1,15 +1,17 @@
 #pragma once
 // The call boundary: every function body runs inside call_guarded, which turns
 // whatever ends it early into a Python exception and never lets a C++
-// exception cross into the interpreter, except the forced unwind of a thread
-// that the interpreter ends (thread_exit.hpp), which passes through.
+// exception cross into the interpreter. Everything the modules throw derives
+// from std::exception, the one type caught, so that the forced unwind of a
+// thread that the interpreter ends passes through (thread_exit.hpp).
 //   PythonErrorSet              -> the error already set
 //   utils::ArithmeticOverflow   -> OverflowError
 //   std::bad_alloc, CandidateLimitReached -> MemoryError
 //   tilt_stability::Interrupted -> the signal's exception already set
-//   utils::Stop, anything else  -> PanicException, after a diagnostic on stderr
+//   utils::Stop, any other std::exception -> PanicException, after a diagnostic on stderr
+#include <exception>
+
 #include "python.hpp"
-#include "thread_exit.hpp"
 
 namespace varnolt {
 
@@ -29,8 +31,7 @@ PyObject* call_guarded(Body&& body) {
     prepare_thread_for_exceptions();
     try {
         return body();
-    } catch (...) {
-        rethrow_if_thread_exit();
+    } catch (const std::exception&) {
         return raise_current_exception();
     }
 }

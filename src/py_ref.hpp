@@ -2,14 +2,19 @@
 // Owning handle for a Python reference, and the exception that says "a Python
 // exception is set, unwind to the boundary". Every new reference the module
 // makes lives in a PyRef, so no path can leak one.
+#include <exception>
 #include <utility>
 
 #include "python.hpp"
 
 namespace varnolt {
 
-// Thrown after a C API call failed; the Python error indicator is set.
-struct PythonErrorSet {};
+// Thrown after a C API call failed; the Python error indicator is set. A
+// std::exception like every exception the modules throw, so that the call
+// boundary can catch them all by that one type (thread_exit.hpp).
+struct PythonErrorSet : std::exception {
+    const char* what() const noexcept override { return "a Python exception is set"; }
+};
 
 class PyRef {
 public:

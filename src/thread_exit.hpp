@@ -3,54 +3,48 @@
 // interpreter has begun to finalise (a daemon thread still searching at exit,
 // or a thread left running by a second Ctrl-C): CPython 3.12 and 3.13 end it
 // with pthread_exit, which glibc carries out as a forced unwind, an exception
-// that unwinds every frame of the thread and cannot be stopped. A catch (...)
-// that does not rethrow it, or a noexcept frame on its way, calls
-// std::terminate and the process aborts. So every frame on the way from a
-// call into the module to a place that takes the lock is noexcept(false), and
-// every catch (...) there passes the unwind on; nothing calls into Python
-// while it passes, as the thread no longer holds the lock: a reference held
-// by such a frame is left unreleased, as the interpreter leaves those of its
+// from outside C++ that unwinds every frame of the thread and must not be
+// stopped.
+//
+// Nothing on its way may catch it. A noexcept frame or a catch (...) that does
+// not rethrow it calls std::terminate; and a catch (...) that rethrows it is
+// no better with LLVM's libc++abi (the C++ runtime of the portable wheels),
+// which rethrows an exception from outside C++ as a new, unforced one that
+// nothing handles. So every frame from a call into the modules to a place that
+// takes the lock is noexcept(false), and catches only std::exception, the base
+// of everything the modules throw, which the forced unwind is not.
+//
+// Destructors still run as it passes, but nothing may call into Python, as the
+// thread no longer holds the lock: a reference held by such a frame is left
+// unreleased (leaking_on_thread_exit), as the interpreter leaves those of its
 // own frames.
-#include <cxxabi.h>
-
 #include <concepts>
+#include <exception>
+#include <tuple>
 
 #include "py_ref.hpp"
 
 namespace varnolt {
 
-// Only inside a catch (...) block: rethrows the exception being handled when
-// it is a thread's forced unwind (or any other exception from outside C++),
-// returns otherwise.
-inline void rethrow_if_thread_exit() {
-#if defined(__GLIBCXX__)
-    try {
-        throw;
-    } catch (const abi::__forced_unwind&) {
-        throw;
-    } catch (...) {
-    }
-#else
-    // libc++abi knows no C++ type for an exception from outside C++.
-    if (abi::__cxa_current_exception_type() == nullptr) throw;
-#endif
-}
-
 // Runs body and returns what it returns. Should the thread's forced unwind
 // pass through body, gives up `held` first: releasing them would need the lock.
+// A C++ exception raises std::uncaught_exceptions() while it unwinds; the
+// forced unwind, not being one, leaves it as it was.
 template <typename Body, std::same_as<PyRef>... Held>
 decltype(auto) leaking_on_thread_exit(Body&& body, Held&... held) {
-    try {
-        return body();
-    } catch (...) {
-        try {
-            rethrow_if_thread_exit();
-        } catch (...) {
-            (static_cast<void>(held.release()), ...);
-            throw;
+    struct LeakUnlessFinished {
+        const int uncaught = std::uncaught_exceptions();
+        bool finished = false;
+        std::tuple<Held&...> held;
+        ~LeakUnlessFinished() {
+            if (finished || std::uncaught_exceptions() != uncaught) return;
+            std::apply([](auto&... reference) { (static_cast<void>(reference.release()), ...); },
+                       held);
         }
-        throw;
-    }
+    } guard{.held = {held...}};
+    decltype(auto) result = body();
+    guard.finished = true;
+    return result;
 }
 
 }  // namespace varnolt

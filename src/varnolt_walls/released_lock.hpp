@@ -60,8 +60,7 @@ auto work_without_lock(Work&& work) {
     ReleasedLock lock;
     try {
         result.emplace(work(lock));
-    } catch (...) {
-        rethrow_if_thread_exit();
+    } catch (const std::exception&) {  // never the forced unwind (thread_exit.hpp)
         failure = std::current_exception();
     }
     lock.take_back();
