@@ -48,9 +48,10 @@ void release_free_memory() noexcept;
 
 // Runs search(limit), a search that holds its runs under budget's limit, and
 // turns its stop at the limit into the MemoryError of budget.refuse. Call with
-// the interpreter lock held: the search itself may run without it.
-template <typename Search>
-auto runs_within(MemoryBudget& budget, Search&& search) {
+// the interpreter lock held: the search itself may run without it. Budget is
+// MemoryBudget or another with search_limit() and refuse(found).
+template <typename Budget, typename Search>
+auto runs_within(Budget& budget, Search&& search) {
     try {
         return search(budget.search_limit());
     } catch (const tilt_stability::CandidateLimitReached& reached) {

@@ -8,6 +8,7 @@
 #include "memory_budget.hpp"
 #include "tilt_stability/interrupt.hpp"
 #include "varnolt_walls/released_lock.hpp"
+#include "varnolt_walls/shared_budget.hpp"
 
 namespace varnolt::walls {
 
@@ -58,13 +59,15 @@ FoundWalls grouped(const ChernChar<2>& v, std::vector<grouping::Row> rows, Inter
 
 }  // namespace
 
-SearchResult<CandidateRuns> candidate_runs(const SearchCall& call) {
-    MemoryBudget budget(bytes_per_candidate);
-    return runs_within(budget, [&](tilt_stability::CandidateLimit limit) {
+SearchResult<CandidateRuns> candidate_runs(const SearchCall& call, memory::Reservation& reservation) {
+    SharedBudget budget(reservation, bytes_per_candidate);
+    SearchResult<CandidateRuns> found = runs_within(budget, [&](tilt_stability::CandidateLimit limit) {
         return without_lock(call, [&](InterruptPoll& interrupt) {
             return tilt_stability::find_runs(call.search, interrupt, std::move(limit));
         });
     });
+    if (found) budget.settle(found->size());
+    return found;
 }
 
 SearchResult<utils::uwide> candidate_count(const SearchCall& call) {
@@ -73,20 +76,24 @@ SearchResult<utils::uwide> candidate_count(const SearchCall& call) {
     });
 }
 
-SearchResult<FoundWalls> candidate_walls(const SearchCall& call) {
-    MemoryBudget budget(bytes_per_grouped_candidate);
-    return runs_within(budget, [&](tilt_stability::CandidateLimit limit) {
+SearchResult<FoundWalls> candidate_walls(const SearchCall& call, memory::Reservation& reservation) {
+    SharedBudget budget(reservation, bytes_per_grouped_candidate);
+    SearchResult<FoundWalls> found = runs_within(budget, [&](tilt_stability::CandidateLimit limit) {
         return without_lock(call, [&](InterruptPoll& interrupt) -> SearchResult<FoundWalls> {
-            SearchResult<CandidateRuns> found = tilt_stability::find_runs(call.search, interrupt, std::move(limit));
-            if (!found) return std::unexpected(found.error());
-            return grouped(call.search.v, expanded_rows(std::move(*found)), interrupt);
+            SearchResult<CandidateRuns> runs = tilt_stability::find_runs(call.search, interrupt, std::move(limit));
+            if (!runs) return std::unexpected(runs.error());
+            return grouped(call.search.v, expanded_rows(std::move(*runs)), interrupt);
         });
     });
+    if (found) budget.settle(found->rows.size());
+    return found;
+}
+
+void reserve_for_grouping(memory::Reservation& reservation, std::size_t rows) {
+    SharedBudget(reservation, bytes_per_grouped_candidate).reserve(rows);
 }
 
 FoundWalls walls_of_rows(const SearchCall& call, std::vector<grouping::Row> rows) {
-    MemoryBudget budget(bytes_per_grouped_candidate);
-    if (!budget.search_limit().allows(rows.size())) budget.refuse(rows.size());
     return without_lock(call, [&](InterruptPoll& interrupt) {
         return grouped(call.search.v, std::move(rows), interrupt);
     });

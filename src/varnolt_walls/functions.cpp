@@ -3,10 +3,10 @@
 #include <cstdint>
 
 #include "binding.hpp"
-#include "call_guard.hpp"
 #include "conversions.hpp"
 #include "search_failure.hpp"
 #include "varnolt_walls/core_calls.hpp"
+#include "varnolt_walls/out_of_memory.hpp"
 #include "varnolt_walls/rows_buffer.hpp"
 #include "varnolt_walls/walls_buffers.hpp"
 
@@ -90,15 +90,16 @@ T value_or_raise(SearchResult<T> result, const SearchCall& call) {
 }  // namespace
 
 PyObject* candidates(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    return call_guarded([&] {
+    return walls_guarded([&] {
         const SearchCall call = search_call(candidates_description, args, nargsf, kwnames);
-        const CandidateRuns runs = value_or_raise(candidate_runs(call), call);
+        memory::Reservation reservation;  // until the rows are built
+        const CandidateRuns runs = value_or_raise(candidate_runs(call, reservation), call);
         return rows_buffer(runs).release();
     });
 }
 
 PyObject* count(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    return call_guarded([&] {
+    return walls_guarded([&] {
         const SearchCall call = search_call(count_description, args, nargsf, kwnames);
         // At most 2^64 candidates per run and far fewer than 2^63 runs: the
         // count fits a signed 128-bit integer.
@@ -108,20 +109,24 @@ PyObject* count(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* k
 }
 
 PyObject* walls(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    return call_guarded([&] {
+    return walls_guarded([&] {
         const SearchCall call = search_call(walls_description, args, nargsf, kwnames);
-        return walls_buffers(value_or_raise(candidate_walls(call), call), call.search.v).release();
+        memory::Reservation reservation;  // until the buffers are built
+        return walls_buffers(value_or_raise(candidate_walls(call, reservation), call), call.search.v).release();
     });
 }
 
 PyObject* group(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    return call_guarded([&] {
+    return walls_guarded([&] {
         const auto slots = bind(group_description, args, nargsf, kwnames);
         const std::int64_t r = to_int64(slots[0], "r");
         const std::int64_t c = to_int64(slots[1], "c");
         const std::int64_t d = to_int64(slots[2], "d");
         const SearchCall call{{.v = {r, {c}, {d}}}, progress_callback(slots[4])};
-        return walls_buffers(walls_of_rows(call, rows_from_buffer(slots[3])), call.search.v).release();
+        memory::Reservation reservation;  // until the buffers are built
+        std::vector<grouping::Row> rows =
+            rows_from_buffer(slots[3], [&](std::size_t count) { reserve_for_grouping(reservation, count); });
+        return walls_buffers(walls_of_rows(call, std::move(rows)), call.search.v).release();
     });
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "varnolt_walls/new_buffer.hpp"
 #include "varnolt_walls/released_lock.hpp"
 
 namespace varnolt::walls {
@@ -25,17 +26,10 @@ void fill_rows(const CandidateRuns& runs, char* out) {
 }  // namespace
 
 PyRef rows_buffer(const CandidateRuns& runs) {
-    if (runs.size() > static_cast<std::size_t>(PY_SSIZE_T_MAX) / row_bytes) {
-        PyErr_NoMemory();
-        throw PythonErrorSet{};
-    }
-    const auto bytes = static_cast<Py_ssize_t>(runs.size() * row_bytes);
-    PyRef buffer = PyRef::checked(PyByteArray_FromStringAndSize(nullptr, bytes));
-    char* out = PyByteArray_AsString(buffer.get());
-    if (out == nullptr) throw PythonErrorSet{};
+    auto [buffer, out] = new_buffer<grouping::Row>(runs.size(), "the rows of the candidates");
     // No other thread can see the new bytearray yet, so it is filled without the lock.
-    fill_without_lock([&] { fill_rows(runs, out); }, buffer);
-    return buffer;
+    fill_without_lock([&, out = out] { fill_rows(runs, reinterpret_cast<char*>(out.data())); }, buffer);
+    return std::move(buffer);
 }
 
 }  // namespace varnolt::walls

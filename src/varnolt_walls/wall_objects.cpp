@@ -4,10 +4,10 @@
 #include <span>
 
 #include "binding.hpp"
-#include "call_guard.hpp"
 #include "conversions.hpp"
 #include "py_ref.hpp"
 #include "utils/int128.hpp"
+#include "varnolt_walls/out_of_memory.hpp"
 
 namespace varnolt::walls {
 
@@ -149,7 +149,7 @@ PyRef quotient(const PyRef& fraction_made, const Names& names) {
 }  // namespace
 
 PyObject* wall_objects(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    return call_guarded([&] {
+    return walls_guarded([&] {
         const auto slots = bind(wall_objects_description, args, nargsf, kwnames);
         const WallColumns columns = columns_of(slots[0]);
         const std::size_t stop = index_argument(slots[2], "stop", columns.walls());
@@ -164,7 +164,7 @@ PyObject* wall_objects(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyOb
 }
 
 PyObject* wall_columns(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
-    return call_guarded([&] {
+    return walls_guarded([&] {
         const auto slots = bind(wall_columns_description, args, nargsf, kwnames);
         const WallColumns columns = columns_of(slots[0]);
         const Makers makers{nullptr, slots[1], {}};

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <span>
 
+#include "varnolt_walls/new_buffer.hpp"
 #include "varnolt_walls/released_lock.hpp"
 
 namespace varnolt::walls {
@@ -12,21 +13,8 @@ namespace {
 
 using grouping::Row;
 
-// A new bytearray of count values of Item, and where its bytes start.
-template <typename Item>
-std::pair<PyRef, std::span<Item>> new_buffer(std::size_t count) {
-    if (count > static_cast<std::size_t>(PY_SSIZE_T_MAX) / sizeof(Item)) {
-        PyErr_NoMemory();
-        throw PythonErrorSet{};
-    }
-    PyRef buffer = PyRef::checked(PyByteArray_FromStringAndSize(nullptr, static_cast<Py_ssize_t>(count * sizeof(Item))));
-    char* bytes = PyByteArray_AsString(buffer.get());
-    if (bytes == nullptr) throw PythonErrorSet{};
-    return {std::move(buffer), std::span<Item>(reinterpret_cast<Item*>(bytes), count)};
-}
-
 PyRef rows_buffer(const std::vector<Row>& rows) {
-    auto [buffer, out] = new_buffer<Row>(rows.size());
+    auto [buffer, out] = new_buffer<Row>(rows.size(), "the rows of the candidates");
     // No other thread can see the new bytearray yet: it is filled without the lock.
     fill_without_lock([&] { std::memcpy(out.data(), rows.data(), rows.size() * sizeof(Row)); }, buffer);
     return std::move(buffer);
@@ -40,9 +28,9 @@ PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v) {
         return PyRef::checked(PyTuple_Pack(3, rows.get(), Py_None, Py_None));
     }
     const grouping::WallOrder& order = *found.order;
-    auto [rows, rows_out] = new_buffer<Row>(found.rows.size());
-    auto [offsets, offsets_out] = new_buffer<std::int64_t>(order.walls() + 1);
-    auto [terms, terms_out] = new_buffer<std::int64_t>(8 * order.walls());
+    auto [rows, rows_out] = new_buffer<Row>(found.rows.size(), "the rows of the candidates");
+    auto [offsets, offsets_out] = new_buffer<std::int64_t>(order.walls() + 1, "the walls' offsets");
+    auto [terms, terms_out] = new_buffer<std::int64_t>(8 * order.walls(), "the walls' centers and radii");
     // No other thread can see the new bytearrays yet: they are filled without the lock.
     fill_without_lock(
         [&] {
@@ -53,7 +41,7 @@ PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v) {
     return PyRef::checked(PyTuple_Pack(3, rows.get(), offsets.get(), terms.get()));
 }
 
-std::vector<Row> rows_from_buffer(PyObject* object) {
+std::vector<Row> rows_from_buffer(PyObject* object, const std::function<void(std::size_t rows)>& before_copy) {
     Py_buffer view;
     if (PyObject_GetBuffer(object, &view, PyBUF_SIMPLE) != 0) throw PythonErrorSet{};
     struct Release {
@@ -64,6 +52,7 @@ std::vector<Row> rows_from_buffer(PyObject* object) {
         PyErr_SetString(PyExc_ValueError, "argument 'rows' must hold whole rows of three int64 values");
         throw PythonErrorSet{};
     }
+    before_copy(static_cast<std::size_t>(view.len) / sizeof(Row));
     std::vector<Row> rows(static_cast<std::size_t>(view.len) / sizeof(Row));
     if (!rows.empty()) std::memcpy(rows.data(), view.buf, static_cast<std::size_t>(view.len));
     return rows;

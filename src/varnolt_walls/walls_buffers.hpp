@@ -2,6 +2,8 @@
 // The walls of a call as flat buffers of native int64 values (rows, offsets
 // and terms: see grouping::WallColumns), which the package reads with the
 // native module's wall_objects and numpy.frombuffer (no copy, no NumPy C API).
+#include <functional>
+
 #include "py_ref.hpp"
 #include "varnolt_walls/core_calls.hpp"
 
@@ -13,7 +15,9 @@ namespace varnolt::walls {
 PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v);
 
 // The rows of a bytes-like object of native int64 values, three per row;
-// ValueError when its length is not a whole number of rows.
-std::vector<grouping::Row> rows_from_buffer(PyObject* object);
+// ValueError when its length is not a whole number of rows. before_copy(rows)
+// runs before they are copied (to reserve their memory).
+std::vector<grouping::Row> rows_from_buffer(PyObject* object,
+                                            const std::function<void(std::size_t rows)>& before_copy);
 
 }  // namespace varnolt::walls

@@ -84,6 +84,17 @@ TEST(CandidateRuns, AskForTheRealLimitOnceAndOnlyWhenTheFirstCountIsPassed) {
     EXPECT_EQ(asked, 1);
 }
 
+TEST(CandidateRuns, ALimitRaisedInStepsIsAskedByEachCountThatPassesIt) {
+    std::vector<std::size_t> asked;
+    CandidateRuns runs(CandidateLimit(4, CandidateLimit::Raise([&](std::size_t count) {
+        asked.push_back(count);
+        return count < 10 ? count + 2 : count - 1;  // two ahead, until 10
+    })));
+    EXPECT_EQ(refused_at(runs, {3, 2, 1, 1, 1, 3}), 11u);
+    EXPECT_EQ(asked, (std::vector<std::size_t>{5, 8, 11}));
+    EXPECT_EQ(runs.size(), 8u);
+}
+
 TEST(CandidateRuns, MoreCandidatesThanASizeIsTheCapacityOverflowStop) {
     CandidateRuns runs;
     runs.append(CandidateRun(1, 0, 0, int_max));  // 2^63

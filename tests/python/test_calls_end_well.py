@@ -216,3 +216,78 @@ def test_a_signal_handler_walking_the_gc_never_sees_a_half_built_result():
     report = run_child(GC_WALKER, limit_kib=None if UNDER_ASAN else 8_000_000, timeout=1800)
     assert report["walks"] > 0
     assert report["walked"] == report["again"] and report["walked"][0] == 8057113
+
+
+# Four searches in threads, each of which fits alone in the address space left
+# (about 710 MB of the 1.3 GB: 8057113 candidates), but not together: each
+# holds on at three quarters of its steps (three quarters of its candidates)
+# until the others get as far or end.
+SEARCHES_IN_THREADS = """
+import json, resource, sys, threading, varnolt_walls
+vm_size = int(open("/proc/self/status").read().split("VmSize:")[1].split()[0]) * 1024
+resource.setrlimit(resource.RLIMIT_AS, (vm_size + 1_300_000_000,) * 2)
+together = threading.Barrier(4)
+outcomes = []
+def search():
+    waited = []
+    def progress(done, total):
+        if 4 * done >= 3 * total and not waited:
+            waited.append(together.wait())
+    try:
+        outcomes.append(len(varnolt_walls.candidates(1, 0, -40000, progress=progress)))
+    except MemoryError as error:
+        outcomes.append(str(error))
+    if not waited:
+        together.wait()
+threads = [threading.Thread(target=search) for _ in range(4)]
+for thread in threads:
+    thread.start()
+for thread in threads:
+    thread.join()
+print(json.dumps({"outcomes": outcomes, "alone": len(varnolt_walls.candidates(1, 0, -40000))}), file=sys.stderr)
+"""
+SHARED_REFUSAL = re.compile(
+    r"the search stopped after finding \d+ candidates: holding them needs \d+ bytes of memory, but besides"
+    r" the \d+ bytes promised to other searches under way, this process can use only \d+ more bytes")
+
+
+@needs_address_space_limit
+def test_searches_in_threads_share_the_memory_left():
+    report = run_child(SEARCHES_IN_THREADS, timeout=600)
+    refusals = [outcome for outcome in report["outcomes"] if isinstance(outcome, str)]
+    assert refusals and all(SHARED_REFUSAL.fullmatch(refusal) for refusal in refusals), report
+    assert set(report["outcomes"]) - set(refusals) <= {8057113} and report["alone"] == 8057113
+
+
+# Each ends in a MemoryError with its figures: a grouping refused before its
+# rows are copied, and Python objects that run out of memory while they are made
+# (a MemoryError without a message, given one at the boundary).
+UNDER_A_LIMIT = """
+import fractions, json, resource, sys
+import numpy as np
+from varnolt_walls import _native
+def left(bytes):  # lets the process map only `bytes` more
+    vm_size = int(open("/proc/self/status").read().split("VmSize:")[1].split()[0]) * 1024
+    resource.setrlimit(resource.RLIMIT_AS, (vm_size + bytes,) * 2)
+try:
+    %s
+    outcome = None
+except MemoryError as error:
+    outcome = str(error)
+print(json.dumps({"outcome": outcome}), file=sys.stderr)
+"""
+GROUPING = "rows = bytes(24 * 20_000_000); left(10**9); _native.group(1, 0, -4, rows, None)"
+WALL_OBJECTS = ("n = 4_000_000; terms = np.zeros((n, 8), dtype=np.int64); terms[:, [2, 6]] = 1; "
+                "columns = (bytes(24 * n), np.arange(n + 1).tobytes(), terms.tobytes()); "
+                "left(5 * 10**8); _native.wall_columns(columns, fractions.Fraction)")
+
+
+@needs_address_space_limit
+@pytest.mark.parametrize("call, message", [
+    (GROUPING, r"the search stopped after finding 20000000 candidates: holding them needs 3200000000 bytes"
+               r" of memory, but this process can use only \d+ more bytes"),
+    (WALL_OBJECTS, r"out of memory: this process can use only \d+ more bytes"),
+], ids=["grouping refused", "objects"])
+def test_memory_errors_of_the_companion_give_their_figures(call, message):
+    outcome = run_child(UNDER_A_LIMIT % call)["outcome"]
+    assert outcome is not None and re.fullmatch(message, outcome), outcome

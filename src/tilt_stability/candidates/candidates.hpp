@@ -98,28 +98,39 @@ private:
 // How many candidates a search may hold: a count that the caller decides.
 // Working the limit out may cost more than a small search (the caller may have
 // to read several files), so it can also be given lazily: a first count up to
-// which no limit applies, and a function that returns the real limit, called
-// at most once, when the count first passes that first count.
+// which no limit applies, and a function that gives the real limit when the
+// count first passes that first count; or a limit raised in steps, whose
+// function is asked again each time the count passes the limit it gave last.
 class CandidateLimit {
 public:
     static constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
+    // Given the count that passed the limit, the new limit: the count or more
+    // to let the search go on, less to stop it.
+    using Raise = std::function<std::size_t(std::size_t count)>;
 
     CandidateLimit(std::size_t limit = none) : current_(limit) {}  // fixed
+    // The real limit asked once, by the first count that passes unchecked_up_to.
     CandidateLimit(std::size_t unchecked_up_to, std::function<std::size_t()> real_limit)
-        : current_(unchecked_up_to), real_limit_(std::move(real_limit)) {}
+        : current_(unchecked_up_to), raise_([real = std::move(real_limit)](std::size_t) { return real(); }),
+          asked_once_(true) {}
+    // Raised in steps: raise is asked by every count that passes the limit.
+    CandidateLimit(std::size_t unchecked_up_to, Raise raise)
+        : current_(unchecked_up_to), raise_(std::move(raise)) {}
 
     // Whether the search may hold count candidates: one comparison, unless
-    // count is the first to pass the first count.
+    // count passes the current limit.
     bool allows(std::size_t count) {
         if (count <= current_) return true;
-        if (!real_limit_) return false;
-        current_ = std::exchange(real_limit_, nullptr)();
+        if (!raise_) return false;
+        current_ = raise_(count);
+        if (asked_once_) raise_ = nullptr;
         return count <= current_;
     }
 
 private:
     std::size_t current_;
-    std::function<std::size_t()> real_limit_;
+    Raise raise_;
+    bool asked_once_ = false;
 };
 
 // Candidates in the search's order, held as one run per rank: a rank often
