@@ -19,7 +19,7 @@ using memory::Reservation;
 constexpr std::uint64_t usable = 1000;
 Reservation fixed() { return Reservation([] { return usable; }); }
 
-TEST(Reservation, RaisesFitWithTheOtherPromisesAndRefusalsSayWhy) {
+TEST(Reservation, RaisesFitWithTheOtherPromisesRefusalsSayWhyAndEndingGivesBack) {
     // Reservation `who` asks to cover needed (wanted); the promises of both afterwards, or the refusal.
     struct Step { int who; std::uint64_t needed, wanted; std::uint64_t first, second; std::optional<std::uint64_t> refused_elsewhere; };
     const Step steps[] = {
@@ -29,26 +29,22 @@ TEST(Reservation, RaisesFitWithTheOtherPromisesAndRefusalsSayWhy) {
         {0, 500, 900, 600, 400, {}},   // already covered: no change
         {0, 700, 700, 600, 400, 400},  // 700 + 400 > 1000
     };
-    Reservation both[] = {fixed(), fixed()};
-    for (const Step& step : steps) {
-        const auto raised = both[step.who].raise_to(step.needed, step.wanted);
-        EXPECT_EQ(raised.has_value(), !step.refused_elsewhere) << step.needed;
-        if (!raised) EXPECT_EQ((std::array{raised.error().needed, raised.error().usable,
-                                           raised.error().promised_elsewhere}),
-                               (std::array{step.needed, usable, *step.refused_elsewhere}));
-        EXPECT_EQ(both[0].bytes(), step.first);
-        EXPECT_EQ(both[1].bytes(), step.second);
-    }
-    both[0].lower_to(100);
-    EXPECT_EQ(Reservation::promised_in_all(), 500u);
-    EXPECT_TRUE(both[1].raise_to(900));  // 900 + 100
-}
-
-TEST(Reservation, EndingGivesThePromiseBack) {
-    {
-        Reservation held = fixed();
-        ASSERT_TRUE(held.raise_to(usable));
-        EXPECT_FALSE(fixed().raise_to(1));
+    {  // both end here
+        Reservation both[] = {fixed(), fixed()};
+        for (const Step& step : steps) {
+            const auto raised = both[step.who].raise_to(step.needed, step.wanted);
+            EXPECT_EQ(raised.has_value(), !step.refused_elsewhere) << step.needed;
+            if (!raised) {
+                const memory::MemoryRefused& refused = raised.error();
+                EXPECT_EQ((std::array{refused.needed, refused.usable, refused.promised_elsewhere}),
+                          (std::array{step.needed, usable, *step.refused_elsewhere}));
+            }
+            EXPECT_EQ(both[0].bytes(), step.first);
+            EXPECT_EQ(both[1].bytes(), step.second);
+        }
+        both[0].lower_to(100);
+        EXPECT_EQ(Reservation::promised_in_all(), 500u);
+        EXPECT_TRUE(both[1].raise_to(900));  // 900 + 100
     }
     EXPECT_EQ(Reservation::promised_in_all(), 0u);
     EXPECT_TRUE(fixed().raise_to(usable));
