@@ -78,15 +78,14 @@ SearchResult<utils::uwide> candidate_count(const SearchCall& call) {
 
 SearchResult<FoundWalls> candidate_walls(const SearchCall& call, memory::Reservation& reservation) {
     SharedBudget budget(reservation, bytes_per_grouped_candidate);
-    SearchResult<FoundWalls> found = runs_within(budget, [&](tilt_stability::CandidateLimit limit) {
+    return runs_within(budget, [&](tilt_stability::CandidateLimit limit) {
         return without_lock(call, [&](InterruptPoll& interrupt) -> SearchResult<FoundWalls> {
             SearchResult<CandidateRuns> runs = tilt_stability::find_runs(call.search, interrupt, std::move(limit));
             if (!runs) return std::unexpected(runs.error());
+            budget.settle(runs->size());  // before the rows and the grouping are allocated
             return grouped(call.search.v, expanded_rows(std::move(*runs)), interrupt);
         });
     });
-    if (found) budget.settle(found->rows.size());
-    return found;
 }
 
 void reserve_for_grouping(memory::Reservation& reservation, std::size_t rows) {

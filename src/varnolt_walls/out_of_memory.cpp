@@ -1,5 +1,6 @@
 #include "varnolt_walls/out_of_memory.hpp"
 
+#include <new>
 #include <string>
 
 #include "memory/available_memory.hpp"
@@ -10,14 +11,16 @@ namespace varnolt::walls {
 
 namespace {
 
-// ": this process can use only U more bytes[, P of them promised to searches
-// under way]". Reading the figures allocates; should that fail too, nothing.
+// ": this process can use only U more bytes[, and P bytes are promised to
+// searches under way]". Reading the figures allocates; should that fail too,
+// nothing.
 std::string what_is_left() {
     try {
         const std::uint64_t usable = memory::usable_memory_bytes();
         const std::uint64_t promised = memory::Reservation::promised_in_all();
         std::string text = ": this process can use only " + std::to_string(usable) + " more bytes";
-        if (promised != 0) text += ", " + std::to_string(promised) + " of them promised to searches under way";
+        if (promised != 0)
+            text += ", and " + std::to_string(promised) + " bytes are promised to searches under way";
         return text;
     } catch (const std::bad_alloc&) {
         return {};

@@ -218,33 +218,37 @@ def test_a_signal_handler_walking_the_gc_never_sees_a_half_built_result():
     assert report["walked"] == report["again"] and report["walked"][0] == 8057113
 
 
-# Four searches in threads, each of which fits alone in the address space left
-# (about 710 MB of the 1.3 GB: 8057113 candidates), but not together: each
-# holds on at three quarters of its steps (three quarters of its candidates)
-# until the others get as far or end.
-SEARCHES_IN_THREADS = """
+# Two searches side by side that each fit alone in the address space left but
+# not together: a thread holds the memory of walls(1, 0, -40000) (8057113
+# candidates at 160 bytes) in its first report of the grouping, while the main
+# thread asks for candidates(1, 0, -40000) (at 88 bytes).
+SEARCHES_SIDE_BY_SIDE = """
 import json, resource, sys, threading, varnolt_walls
 vm_size = int(open("/proc/self/status").read().split("VmSize:")[1].split()[0]) * 1024
-resource.setrlimit(resource.RLIMIT_AS, (vm_size + 1_300_000_000,) * 2)
-together = threading.Barrier(4)
-outcomes = []
-def search():
-    waited = []
-    def progress(done, total):
-        if 4 * done >= 3 * total and not waited:
-            waited.append(together.wait())
+resource.setrlimit(resource.RLIMIT_AS, (vm_size + 1_700_000_000,) * 2)
+grouping, searched = threading.Event(), threading.Event()
+def hold(step, steps):
+    if steps > 10**6:  # the grouping's steps, two per candidate
+        grouping.set()
+        searched.wait()
+        raise LookupError("held long enough")
+def walls():
     try:
-        outcomes.append(len(varnolt_walls.candidates(1, 0, -40000, progress=progress)))
-    except MemoryError as error:
-        outcomes.append(str(error))
-    if not waited:
-        together.wait()
-threads = [threading.Thread(target=search) for _ in range(4)]
-for thread in threads:
-    thread.start()
-for thread in threads:
-    thread.join()
-print(json.dumps({"outcomes": outcomes, "alone": len(varnolt_walls.candidates(1, 0, -40000))}), file=sys.stderr)
+        varnolt_walls.walls(1, 0, -40000, progress=hold)
+    except LookupError:
+        pass
+    finally:
+        grouping.set()
+holder = threading.Thread(target=walls)
+holder.start()
+grouping.wait()
+try:
+    outcome = len(varnolt_walls.candidates(1, 0, -40000))
+except MemoryError as error:
+    outcome = str(error)
+searched.set()
+holder.join()
+print(json.dumps({"outcome": outcome, "alone": len(varnolt_walls.candidates(1, 0, -40000))}), file=sys.stderr)
 """
 SHARED_REFUSAL = re.compile(
     r"the search stopped after finding \d+ candidates: holding them needs \d+ bytes of memory, but besides"
@@ -252,11 +256,9 @@ SHARED_REFUSAL = re.compile(
 
 
 @needs_address_space_limit
-def test_searches_in_threads_share_the_memory_left():
-    report = run_child(SEARCHES_IN_THREADS, timeout=600)
-    refusals = [outcome for outcome in report["outcomes"] if isinstance(outcome, str)]
-    assert refusals and all(SHARED_REFUSAL.fullmatch(refusal) for refusal in refusals), report
-    assert set(report["outcomes"]) - set(refusals) <= {8057113} and report["alone"] == 8057113
+def test_searches_side_by_side_share_the_memory_left():
+    report = run_child(SEARCHES_SIDE_BY_SIDE, timeout=600)
+    assert SHARED_REFUSAL.fullmatch(str(report["outcome"])) and report["alone"] == 8057113, report
 
 
 # Each ends in a MemoryError with its figures: a grouping refused before its
