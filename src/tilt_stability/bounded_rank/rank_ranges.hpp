@@ -13,10 +13,12 @@ namespace varnolt::tilt_stability::bounded_rank {
 // in [a, a + 1), a = floor(√Δ), (k + 1)·√Δ lies in [s + a, s + a + 2): the
 // next value is s + a + 1 exactly when (s + a + 1)² <= (k + 1)²·Δ, else
 // s + a. Raises ArithmeticOverflow when (k + 1)²·Δ leaves 128 bits, as the
-// surd rounding of k·√Δ does.
+// surd rounding of k·√Δ does. When (max_k + 2)²·Δ < 2^62 for the largest k
+// it will meet, every step fits in 64 bits and takes no overflow check:
+// (s + a + 1)² <= ((k + 1)·√Δ + 1)² <= (k + 2)²·Δ.
 class RootMultiples {
 public:
-    explicit RootMultiples(wide discriminant);
+    RootMultiples(wide discriminant, std::int64_t max_k);
 
     wide floor() const { return floor_; }  // floor(k·√Δ) of the current k
     void next();
@@ -26,6 +28,7 @@ private:
     wide step_;  // floor(√Δ)
     wide k_ = 0;
     wide floor_ = 0;
+    bool small_;  // every step fits in 64 bits
 };
 
 // The ranges of ranks 1, 2, ... for β = (C − √Δ)/t with t = v.r >= 1. For

@@ -1,0 +1,65 @@
+#pragma once
+// Which (r, c) of one rank can hold a candidate, by an exact integer test
+// before any surd arithmetic.
+//
+// Claim: every candidate u = (r, c, d/2) has Bogomolov discriminant
+// Δ_u = c² − r·d with 0 <= Δ_u < q², q = c − r·β its twisted ch1.
+// Proof: q² − Δ_u = −2r·β·c + r²·β² + r·d, so the twisted ch2 of u is
+// d/2 − β·c + β²·r/2 = (q² − Δ_u)/(2r). The radius condition asks it to be
+// positive: Δ_u < q². The cap q²/(2r) asks it to be at most q²/(2r): Δ_u >= 0.
+//
+// Bounds on q without a surd: q < S, the twisted ch1 of v (S = √Δ, S² = Δ,
+// the radicand of β, which is irrational here); and the admissible c of a
+// rank start at floor(r·β) + 1 (the least c with q > 0), so the j-th of them
+// (j = 0, 1, ...) has q in (j, j + 1]. So Δ_u < min(S², (j + 1)²) = B_j.
+//
+// So r·d lies in (c² − B_j, c²]. The largest multiple of r up to c² is
+// c² − m for m = c² mod r, and it is above c² − B_j exactly when m < B_j:
+// when m >= B_j no d makes a candidate and the pair is skipped. For r <= B_j
+// every pair passes (m < r); for larger r about B_j/r of them do. Over the
+// c of a rank, Σ_j (j + 1)² for j < S is about S³/3, against S·S² for the
+// bound S² alone: a third as many pairs reach the surd arithmetic.
+//
+// m is followed along the c of one rank without a division per pair: with
+// k = (2c + 1) mod r, (c + 1)² = c² + (2c + 1) gives m ← m + k and k ← k + 2,
+// each reduced by one subtraction (both stay below r). The first c of a rank
+// needs c mod r, which floor(β) gives without a division: with f = floor(β),
+// r·f <= floor(r·β) < r·f + r, so x = c − r·f lies in [1, r] and c ≡ x.
+#include <cstdint>
+
+#include "utils/int128.hpp"
+
+namespace varnolt::tilt_stability::bounded_rank {
+
+class SquareResidues {
+public:
+    // For rank r >= 1 whose admissible c start at first_c = floor(r·β) + 1,
+    // with beta_floor = floor(β) and s_squared = S² = Δ (0 < Δ < 2^63).
+    SquareResidues(std::int64_t r, std::int64_t first_c, utils::wide beta_floor, std::int64_t s_squared);
+
+    // Whether the current c can hold a candidate: m < min(S², (j + 1)²).
+    bool may_hold_candidates() const { return m_ < bound_ && m_ < square_; }
+
+    // Moves to the next c of the rank.
+    void next_c() {
+        m_ = reduced(m_ + k_);
+        k_ = reduced(k_ + two_);
+        // (j + 2)² = (j + 1)² + 2j + 3. j + 1 <= S + 1 with S < 2^31.5: no overflow.
+        square_ += odd_;
+        odd_ += 2;
+    }
+
+private:
+    // x < 2·modulus, in [0, modulus).
+    std::uint64_t reduced(std::uint64_t x) const { return x >= modulus_ ? x - modulus_ : x; }
+
+    std::uint64_t modulus_;
+    std::uint64_t bound_;       // S²
+    std::uint64_t two_;         // 2 mod r: 0 for r = 1 and r = 2, where k stays put
+    std::uint64_t m_ = 0;       // c² mod r
+    std::uint64_t k_ = 0;       // (2c + 1) mod r
+    std::uint64_t square_ = 1;  // (j + 1)² for the j-th c of the rank
+    std::uint64_t odd_ = 3;     // 2j + 3
+};
+
+}  // namespace varnolt::tilt_stability::bounded_rank
