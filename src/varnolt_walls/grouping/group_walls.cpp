@@ -1,7 +1,6 @@
 #include "varnolt_walls/grouping/group_walls.hpp"
 
 #include <algorithm>
-#include <cmath>
 
 namespace varnolt::walls::grouping {
 
@@ -9,68 +8,101 @@ namespace {
 
 using tilt_stability::InterruptPoll;
 
-// Whether two neighbours x >= y of the order of the approximate radii may
-// stand the other way round exactly, or be equal. Each approximation is
-// within a relative 2^-51 of its exact value and has its sign (see
-// approximate), so two values of one sign whose approximations are more than
-// 2^-49·(|x| + |y|) apart are in the order of the approximations. Linking
-// neighbours within four times that margin puts every pair that may be
-// misordered into one run of linked neighbours: such a pair x >= y is of one
-// sign and within 2^-49·(|x| + |y|), each neighbour pair z1 >= z2 between
-// them is closer still, and |z1| + |z2| >= 2·min(|x|, |y|) >= (|x| + |y|)/4.
-bool may_cross(double x, double y) { return x - y <= 0x1p-47 * (std::fabs(x) + std::fabs(y)); }
+// The order of the radii, largest first, as a key that sorts upwards: the
+// top 48 bits of the order of the doubles, reversed. Sorting 48 bits takes
+// three passes of the radix sort instead of four.
+//
+// Neighbours whose keys differ by at most 1 are linked into one run, sorted
+// exactly: then every pair that the approximations may misorder, or that is
+// one wall, lies in one run. Each approximation is within a relative 2^-51 of
+// its exact value and has its sign (see approximate), so such a pair x >= y
+// has approximations of one sign within a relative 2^-49 of each other: at
+// most 2^5 doubles apart, so their orders differ by at most 2^5 < 2^16 and
+// their keys by at most 1; the sorted keys between them climb by at most 1
+// at each step.
+std::uint64_t radius_key(double radius_squared) { return ~ordered_bits(radius_squared) >> 16; }
+bool linked(const KeyedIndex& x, const KeyedIndex& y) { return y.key - x.key <= 1; }
 
-// The order of the radii, largest first, as a key that sorts upwards.
-std::uint64_t radius_key(double radius_squared) { return ~ordered_bits(radius_squared); }
-double radius_of(const KeyedIndex& entry) { return from_ordered_bits(~entry.key); }
+// The exact order of two walls: larger radius² first, then smaller center;
+// 0 exactly for the same wall.
+int exact_order(const RawWall& x, const RawWall& y) {
+    if (const int order = compare(y.radius_squared(), x.radius_squared())) return order;
+    return compare(x.center(), y.center());
+}
 
-// The exact order of the walls of candidates: larger radius² first, then
-// smaller center; 0 exactly for the same wall. The walls are worked out again
-// from the rows (a few products) rather than held: 48 bytes per candidate
-// saved, and order_walls has checked that each fits.
-class ExactOrder {
+// A candidate of a run of linked neighbours, with its wall worked out once
+// (a few products; order_walls has checked that it fits). Walls are not held
+// for every candidate: 48 bytes each.
+struct RunMember {
+    RawWall wall;
+    KeyedIndex entry;
+};
+
+// The runs of linked neighbours of the sorted entries, each sorted exactly,
+// and where each wall starts. Only the candidates of runs of two or more
+// (mostly candidates of one wall) read their rows, at random: the rows of
+// those a few entries ahead are asked for early (prefetch), so that the
+// misses overlap.
+class RunSorter {
 public:
-    ExactOrder(const Row& v, std::span<const Row> rows) : v_(v), rows_(rows) {}
+    RunSorter(const Row& v, std::span<const Row> rows, std::span<KeyedIndex> entries)
+        : v_(v), rows_(rows), entries_(entries) {}
 
-    int compare(const KeyedIndex& x, const KeyedIndex& y) const {
-        const RawWall wx = wall(x), wy = wall(y);
-        if (const int order = grouping::compare(wy.radius_squared(), wx.radius_squared())) return order;
-        return grouping::compare(wx.center(), wy.center());
+    // Sorts entries[first, last) exactly (candidates of one wall keep their
+    // order) and appends the positions where its walls start.
+    void sort(std::size_t first, std::size_t last, std::vector<std::size_t>& starts) {
+        members_.clear();
+        for (std::size_t at = first; at < last; ++at)
+            members_.push_back({*raw_wall(v_, rows_[entries_[at].index]), entries_[at]});
+        std::sort(members_.begin(), members_.end(), [](const RunMember& x, const RunMember& y) {
+            const int order = exact_order(x.wall, y.wall);
+            return order != 0 ? order < 0 : x.entry.index < y.entry.index;
+        });
+        starts.push_back(first);
+        for (std::size_t k = 0; k < members_.size(); ++k) {
+            entries_[first + k] = members_[k].entry;
+            if (k > 0 && exact_order(members_[k - 1].wall, members_[k].wall) != 0) starts.push_back(first + k);
+        }
     }
 
-    // Candidates of one wall keep the order they came in.
-    bool operator()(const KeyedIndex& x, const KeyedIndex& y) const {
-        const int order = compare(x, y);
-        return order != 0 ? order < 0 : x.index < y.index;
+    // Asks early for the row of entry at (at >= 1), if it will be read: if
+    // the entry is linked to a neighbour.
+    void prefetch(std::size_t at) const {
+        if (at >= entries_.size()) return;
+        if (linked(entries_[at - 1], entries_[at]) || (at + 1 < entries_.size() && linked(entries_[at], entries_[at + 1])))
+            __builtin_prefetch(&rows_[entries_[at].index]);
     }
 
-    RawWall wall(const KeyedIndex& entry) const { return *raw_wall(v_, rows_[entry.index]); }
+    static constexpr std::size_t ahead = 16;
 
 private:
     const Row& v_;
     std::span<const Row> rows_;
+    std::span<KeyedIndex> entries_;
+    std::vector<RunMember> members_;
 };
 
-// Sorts by the approximate radii (stable, so ties keep the order the
-// candidates came in), then exactly inside each run of neighbours that may
-// cross: the exact order, with exact comparisons only where radii nearly
-// coincide (mostly candidates of one wall). Notes where each wall starts.
-// The exact comparisons read rows at random: those of the entries a few
-// ahead are asked for early, so that their cache misses overlap.
-std::vector<std::size_t> sort_exactly(std::vector<KeyedIndex>& entries, const ExactOrder& order,
-                                      std::span<const Row> rows, InterruptPoll& interrupt) {
-    constexpr std::size_t ahead = 16;
+// Sorts by the keys of the approximate radii (stable, so ties keep the order
+// the candidates came in), then exactly inside each run of linked neighbours:
+// exact comparisons only where radii nearly coincide. Notes where each wall
+// starts.
+std::vector<std::size_t> sort_exactly(const Row& v, std::vector<KeyedIndex>& entries, std::span<const Row> rows,
+                                      InterruptPoll& interrupt) {
     radix_sort(entries, interrupt);
+    RunSorter sorter(v, rows, entries);
     std::vector<std::size_t> starts;
     std::size_t run = 0;
     while (run < entries.size()) {
         std::size_t end = run + 1;
-        while (end < entries.size() && may_cross(radius_of(entries[end - 1]), radius_of(entries[end]))) ++end;
-        if (end + ahead < entries.size()) __builtin_prefetch(&rows[entries[end + ahead].index]);
-        if (end - run > 1) std::sort(entries.begin() + run, entries.begin() + end, order);
-        starts.push_back(run);
-        for (std::size_t at = run + 1; at < end; ++at)
-            if (order.compare(entries[at - 1], entries[at]) != 0) starts.push_back(at);
+        sorter.prefetch(run + RunSorter::ahead);
+        while (end < entries.size() && linked(entries[end - 1], entries[end])) {
+            sorter.prefetch(end + RunSorter::ahead);
+            ++end;
+        }
+        if (end - run > 1)
+            sorter.sort(run, end, starts);
+        else
+            starts.push_back(run);
         interrupt.tick();
         run = end;
     }
@@ -104,7 +136,7 @@ std::optional<WallOrder> order_walls(const Row& v, std::span<const Row> rows, In
         entries.push_back({radius_key(approximate(wall->radius_squared())), i});
     }
     interrupt.report(steps(rows.size()), total);
-    std::vector<std::size_t> starts = sort_exactly(entries, ExactOrder(v, rows), rows, interrupt);
+    std::vector<std::size_t> starts = sort_exactly(v, entries, rows, interrupt);
     return WallOrder{std::move(entries), std::move(starts)};
 }
 

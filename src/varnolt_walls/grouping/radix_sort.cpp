@@ -47,8 +47,4 @@ std::uint64_t ordered_bits(double x) {
     return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
 }
 
-double from_ordered_bits(std::uint64_t bits) {
-    return std::bit_cast<double>((bits >> 63) != 0 ? bits & ~(std::uint64_t{1} << 63) : ~bits);
-}
-
 }  // namespace varnolt::walls::grouping

@@ -22,6 +22,5 @@ void radix_sort(std::vector<KeyedIndex>& entries, tilt_stability::InterruptPoll&
 // A key whose unsigned order is the order of the doubles, finite or not
 // (−0 just below +0).
 std::uint64_t ordered_bits(double x);
-double from_ordered_bits(std::uint64_t bits);
 
 }  // namespace varnolt::walls::grouping

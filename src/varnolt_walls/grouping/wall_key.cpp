@@ -133,9 +133,19 @@ std::optional<RawWall> raw_wall(const Row& v, const Row& u) {
     }
 }
 
+// The gcd g of a and 2e mostly settles that of n and 4e² without a second
+// gcd. A prime p of 4e² divides 2e; if p does not divide a, then p does not
+// divide n = a² − 2·(2e)·b ≡ a² (mod p). So for g = 1, n/(4e²) is in lowest
+// terms already. For g = 2, with a = 2a', e = e' and gcd(a', e) = 1,
+// n = 4·(a'² − e·b) and 4e² = 4·e², and no prime of e divides a'² − e·b:
+// (n/4)/e² is in lowest terms. Other g (a tenth of the walls of a large
+// search) take the second gcd.
 WallKey lowest_terms(const RawWall& wall) {
     const Fraction128 center = wall.center(), radius_squared = wall.radius_squared();
-    return {lowest_terms(center.numer, center.denom), lowest_terms(radius_squared.numer, radius_squared.denom)};
+    const Fraction128 reduced_center = lowest_terms(center.numer, center.denom);
+    if (reduced_center.denom == center.denom) return {center, radius_squared};
+    if (reduced_center.denom * 2 == center.denom) return {reduced_center, {radius_squared.numer / 4, wall.e * wall.e}};
+    return {reduced_center, lowest_terms(radius_squared.numer, radius_squared.denom)};
 }
 
 // With positive denominators, x < y exactly when x.numer·y.denom <
