@@ -6,6 +6,7 @@ from collections.abc import Callable, Iterator, Sequence
 from dataclasses import dataclass
 from fractions import Fraction
 from html import escape
+from itertools import chain
 from math import gcd
 from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 
@@ -177,8 +178,10 @@ class Walls(Sequence[Wall]):
         return self._made(i, i + 1)[0]
 
     def __iter__(self) -> Iterator[Wall]:
-        for start in range(0, len(self), _CHUNK):
-            yield from self._made(start, min(start + _CHUNK, len(self)))
+        # Chunks of walls made on demand, chained in C: no Python frame per wall.
+        count = len(self)
+        return chain.from_iterable(map(lambda start: self._made(start, min(start + _CHUNK, count)),
+                                       range(0, count, _CHUNK)))
 
     def __eq__(self, other: object) -> bool:
         if isinstance(other, (Walls, list, tuple)):

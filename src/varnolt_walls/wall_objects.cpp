@@ -67,66 +67,95 @@ PyRef term(const WallColumns& columns, std::size_t wall, std::size_t which) {
     return int_from(value);
 }
 
-// The attribute names, interned once per call.
-struct Names {
-    PyRef numerator = interned("_numerator");
-    PyRef denominator = interned("_denominator");
-    PyRef center = interned("center");
-    PyRef radius_squared = interned("radius_squared");
-    PyRef semistabilizers = interned("semistabilizers");
+// Sets one slot of a class's instances through the slot's own descriptor,
+// found once per call: past the class's own __setattr__ (Wall is a frozen
+// dataclass) and past the attribute lookup of each set.
+class SlotSetter {
+public:
+    SlotSetter(PyObject* type, const char* name)
+        : descriptor_(PyRef::checked(PyObject_GetAttrString(type, name))),
+          set_(reinterpret_cast<descrsetfunc>(PyType_GetSlot(Py_TYPE(descriptor_.get()), Py_tp_descr_set))) {
+        if (set_ == nullptr) {
+            PyErr_Format(PyExc_TypeError, "%s is not a slot", name);
+            throw PythonErrorSet{};
+        }
+    }
 
-    static PyRef interned(const char* name) { return PyRef::checked(PyUnicode_InternFromString(name)); }
+    void operator()(PyObject* object, const PyRef& value) const {
+        if (set_(descriptor_.get(), object, value.get()) != 0) throw PythonErrorSet{};
+    }
+
+private:
+    PyRef descriptor_;
+    descrsetfunc set_;
 };
 
-// What makes the objects of one call.
-struct Makers {
-    PyObject* wall_type;
-    PyObject* fraction_type;
-    Names names;
-};
-
-// The attributes are set as object.__setattr__ sets them, past the class's
-// own __setattr__: Wall is a frozen dataclass, and a Fraction in lowest terms
-// is made as Fraction._from_coprime_ints makes it, without its constructor's
-// gcd (the terms are in lowest terms already).
-void set_attribute(PyObject* object, const PyRef& name, const PyRef& value) {
-    if (PyObject_GenericSetAttr(object, name.get(), value.get()) != 0) throw PythonErrorSet{};
-}
-
+// A new, empty instance of type (a class with __slots__), from its allocator:
+// no __init__ runs. It is not tracked by the cycle collector: a Wall holds
+// two Fractions and a tuple of tuples of ints, a Fraction two ints, and
+// neither is ever changed, so neither can be part of a cycle (as CPython
+// untracks a tuple of atoms). A million walls made and dropped then cost no
+// collections.
 PyRef new_instance(PyObject* type) {
     if (!PyType_Check(type)) {
         PyErr_SetString(PyExc_TypeError, "wall_type and fraction_type must be classes");
         throw PythonErrorSet{};
     }
     const auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(reinterpret_cast<PyTypeObject*>(type), Py_tp_alloc));
-    return PyRef::checked(alloc(reinterpret_cast<PyTypeObject*>(type), 0));
+    PyRef made = PyRef::checked(alloc(reinterpret_cast<PyTypeObject*>(type), 0));
+    if (PyObject_GC_IsTracked(made.get()) != 0) PyObject_GC_UnTrack(made.get());
+    return made;
 }
 
-PyRef fraction(const WallColumns& columns, std::size_t wall, std::size_t first, const Makers& makers) {
-    PyRef made = new_instance(makers.fraction_type);
-    set_attribute(made.get(), makers.names.numerator, term(columns, wall, first));
-    set_attribute(made.get(), makers.names.denominator, term(columns, wall, first + 1));
-    return made;
+// What makes the objects of one call: Fractions in lowest terms are made as
+// Fraction._from_coprime_ints makes them, without the constructor's gcd (the
+// terms are in lowest terms already).
+struct FractionMaker {
+    PyObject* type;
+    SlotSetter numerator{type, "_numerator"};
+    SlotSetter denominator{type, "_denominator"};
+
+    PyRef operator()(const WallColumns& columns, std::size_t wall, std::size_t first) const {
+        PyRef made = new_instance(type);
+        numerator(made.get(), term(columns, wall, first));
+        denominator(made.get(), term(columns, wall, first + 1));
+        return made;
+    }
+};
+
+struct WallMaker {
+    PyObject* type;
+    FractionMaker fraction;
+    SlotSetter center{type, "center"};
+    SlotSetter radius_squared{type, "radius_squared"};
+    SlotSetter semistabilizers{type, "semistabilizers"};
+};
+
+// A tuple of ints, untracked by the cycle collector at once (it would be at
+// its first collection).
+PyRef row_tuple(const WallColumns& columns, std::size_t row) {
+    PyRef tuple = PyRef::checked(PyTuple_New(3));
+    for (std::size_t k = 0; k < 3; ++k)
+        PyTuple_SetItem(tuple.get(), static_cast<Py_ssize_t>(k), int_from(columns.rows[3 * row + k]).release());
+    PyObject_GC_UnTrack(tuple.get());
+    return tuple;
 }
 
 PyRef semistabilizers(const WallColumns& columns, std::size_t wall) {
     const auto first = static_cast<std::size_t>(columns.offsets[wall]);
     const auto last = static_cast<std::size_t>(columns.offsets[wall + 1]);
     PyRef rows = PyRef::checked(PyTuple_New(static_cast<Py_ssize_t>(last - first)));
-    for (std::size_t row = first; row < last; ++row) {
-        PyRef values[3] = {int_from(columns.rows[3 * row]), int_from(columns.rows[3 * row + 1]),
-                           int_from(columns.rows[3 * row + 2])};
-        PyRef item = PyRef::checked(PyTuple_Pack(3, values[0].get(), values[1].get(), values[2].get()));
-        PyTuple_SetItem(rows.get(), static_cast<Py_ssize_t>(row - first), item.release());
-    }
+    for (std::size_t row = first; row < last; ++row)
+        PyTuple_SetItem(rows.get(), static_cast<Py_ssize_t>(row - first), row_tuple(columns, row).release());
+    PyObject_GC_UnTrack(rows.get());
     return rows;
 }
 
-PyRef wall_object(const WallColumns& columns, std::size_t wall, const Makers& makers) {
-    PyRef made = new_instance(makers.wall_type);
-    set_attribute(made.get(), makers.names.center, fraction(columns, wall, 0, makers));
-    set_attribute(made.get(), makers.names.radius_squared, fraction(columns, wall, 2, makers));
-    set_attribute(made.get(), makers.names.semistabilizers, semistabilizers(columns, wall));
+PyRef wall_object(const WallColumns& columns, std::size_t wall, const WallMaker& maker) {
+    PyRef made = new_instance(maker.type);
+    maker.center(made.get(), maker.fraction(columns, wall, 0));
+    maker.radius_squared(made.get(), maker.fraction(columns, wall, 2));
+    maker.semistabilizers(made.get(), semistabilizers(columns, wall));
     return made;
 }
 
@@ -140,10 +169,8 @@ std::size_t index_argument(PyObject* object, const char* name, std::size_t limit
 }
 
 // n / d correctly rounded, as Python's int division gives it.
-PyRef quotient(const PyRef& fraction_made, const Names& names) {
-    const PyRef numer = PyRef::checked(PyObject_GetAttr(fraction_made.get(), names.numerator.get()));
-    const PyRef denom = PyRef::checked(PyObject_GetAttr(fraction_made.get(), names.denominator.get()));
-    return PyRef::checked(PyNumber_TrueDivide(numer.get(), denom.get()));
+PyRef quotient(const WallColumns& columns, std::size_t wall, std::size_t first) {
+    return PyRef::checked(PyNumber_TrueDivide(term(columns, wall, first).get(), term(columns, wall, first + 1).get()));
 }
 
 }  // namespace
@@ -154,11 +181,11 @@ PyObject* wall_objects(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyOb
         const WallColumns columns = columns_of(slots[0]);
         const std::size_t stop = index_argument(slots[2], "stop", columns.walls());
         const std::size_t start = index_argument(slots[1], "start", stop);
-        const Makers makers{slots[3], slots[4], {}};
+        const WallMaker maker{slots[3], {slots[4]}};
         PyRef list = PyRef::checked(PyList_New(static_cast<Py_ssize_t>(stop - start)));
         for (std::size_t wall = start; wall < stop; ++wall)
             PyList_SetItem(list.get(), static_cast<Py_ssize_t>(wall - start),
-                           wall_object(columns, wall, makers).release());
+                           wall_object(columns, wall, maker).release());
         return list.release();
     });
 }
@@ -167,18 +194,16 @@ PyObject* wall_columns(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyOb
     return walls_guarded([&] {
         const auto slots = bind(wall_columns_description, args, nargsf, kwnames);
         const WallColumns columns = columns_of(slots[0]);
-        const Makers makers{nullptr, slots[1], {}};
+        const FractionMaker fraction{slots[1]};
         const auto count = static_cast<Py_ssize_t>(columns.walls());
         PyRef lists[5];
         for (PyRef& list : lists) list = PyRef::checked(PyList_New(count));
         for (Py_ssize_t wall = 0; wall < count; ++wall) {
             const auto at = static_cast<std::size_t>(wall);
-            PyRef center = fraction(columns, at, 0, makers);
-            PyRef radius_squared = fraction(columns, at, 2, makers);
-            PyList_SetItem(lists[1].get(), wall, quotient(center, makers.names).release());
-            PyList_SetItem(lists[3].get(), wall, quotient(radius_squared, makers.names).release());
-            PyList_SetItem(lists[0].get(), wall, center.release());
-            PyList_SetItem(lists[2].get(), wall, radius_squared.release());
+            PyList_SetItem(lists[0].get(), wall, fraction(columns, at, 0).release());
+            PyList_SetItem(lists[1].get(), wall, quotient(columns, at, 0).release());
+            PyList_SetItem(lists[2].get(), wall, fraction(columns, at, 2).release());
+            PyList_SetItem(lists[3].get(), wall, quotient(columns, at, 2).release());
             PyList_SetItem(lists[4].get(), wall, semistabilizers(columns, at).release());
         }
         return PyRef::checked(PyTuple_Pack(5, lists[0].get(), lists[1].get(), lists[2].get(), lists[3].get(),
