@@ -12,7 +12,7 @@ namespace {
 
 constexpr int digit_bits = 16;
 constexpr std::size_t buckets = std::size_t{1} << digit_bits;
-constexpr int passes = 64 / digit_bits;
+constexpr int passes = (64 + digit_bits - 1) / digit_bits;
 
 using Counts = std::array<std::array<std::size_t, buckets>, passes>;
 

@@ -168,8 +168,16 @@ int compare(const Fraction128& x, const Fraction128& y) {
     return sx > 0 ? order : -order;
 }
 
-double approximate(const Fraction128& x) {
-    return static_cast<double>(x.numer) / static_cast<double>(x.denom);
+namespace {
+
+// x rounded to a double, by the 64-bit conversion when x fits (the 128-bit
+// one is a library call).
+double rounded(wide x) {
+    return fits_64(x) ? static_cast<double>(static_cast<std::int64_t>(x)) : static_cast<double>(x);
 }
+
+}  // namespace
+
+double approximate(const Fraction128& x) { return rounded(x.numer) / rounded(x.denom); }
 
 }  // namespace varnolt::walls::grouping
