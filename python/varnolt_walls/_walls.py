@@ -62,8 +62,8 @@ def _latex(x: Fraction) -> str:
 Pair = tuple[int, int]
 # The native module's buffers: rows (int64, three per candidate, wall by
 # wall), offsets (int64, where each wall's rows start, then their count) and
-# terms (int64, per wall the center's numerator and denominator and the
-# radius²'s, each as low and high 64-bit words).
+# v (three int64, from which the native module works out a wall's center and
+# radius² when it is read; empty when those are kept in Python integers).
 Columns = tuple[bytearray, bytearray, bytearray]
 # What a notebook shows of the walls: so many rows, each with so many candidates.
 HTML_ROWS = 20
@@ -128,9 +128,10 @@ class Walls(Sequence[Wall]):
 
     It behaves as the list of those walls (indexing, slicing, iteration,
     ``len``, equality with a list) but holds them in columns (the candidates'
-    rows wall by wall, and the exact centers and radii² as integers), and
-    makes a :class:`Wall` only when one is looked at. :meth:`to_pandas` gives
-    the whole table at once.
+    rows wall by wall, and where each wall's rows start), and makes a
+    :class:`Wall` only when one is looked at, its exact center and radius²
+    worked out from its first candidate. :meth:`to_pandas` gives the whole
+    table at once.
 
     Examples
     --------
@@ -244,15 +245,14 @@ class Walls(Sequence[Wall]):
 
 
 def _walls_of(v: Row, found: tuple[bytearray, bytearray | None, bytearray | None]) -> Walls:
-    rows, offsets, terms = found
-    if offsets is not None and terms is not None:
-        return Walls((rows, offsets, terms))
+    rows, offsets, v_buffer = found
+    if offsets is not None and v_buffer is not None:
+        return Walls((rows, offsets, v_buffer))
     grouped, starts, wide = _grouped_exactly(v, np.frombuffer(rows, dtype=np.int64).reshape(-1, 3))
-    # The native terms are of 128 bits: these are kept as Python integers
-    # instead, and the native ones hold 0/1.
-    zeros = np.tile(np.array([0, 0, 1, 0, 0, 0, 1, 0], dtype=np.int64), len(wide))
+    # The native module works in 128 bits: the values are kept as Python
+    # integers instead, and it is given no v.
     return Walls((bytearray(grouped.tobytes()), bytearray(np.array(starts, dtype=np.int64).tobytes()),
-                  bytearray(zeros.tobytes())), wide)
+                  bytearray()), wide)
 
 
 def group_walls(v: Row, rows: NDArray[np.int64] | Sequence[Row],

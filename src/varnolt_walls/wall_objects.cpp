@@ -7,6 +7,7 @@
 #include "conversions.hpp"
 #include "py_ref.hpp"
 #include "utils/int128.hpp"
+#include "varnolt_walls/grouping/wall_key.hpp"
 #include "varnolt_walls/out_of_memory.hpp"
 
 namespace varnolt::walls {
@@ -40,31 +41,39 @@ private:
     std::span<const std::int64_t> values_;
 };
 
-// The three buffers of walls() and what makes their objects.
+// The three buffers of walls(): rows, offsets and v (empty when the walls'
+// values are kept in Python integers instead).
 struct WallColumns {
     Int64View rows;
     Int64View offsets;
-    Int64View terms;
+    Int64View v;
 
     std::size_t walls() const { return offsets.size() == 0 ? 0 : offsets.size() - 1; }
+    bool has_values() const { return v.size() != 0; }
 };
 
 WallColumns columns_of(PyObject* columns) {
     if (!PyTuple_Check(columns) || PyTuple_Size(columns) != 3) {
-        PyErr_SetString(PyExc_TypeError, "argument 'columns' must be the tuple (rows, offsets, terms)");
+        PyErr_SetString(PyExc_TypeError, "argument 'columns' must be the tuple (rows, offsets, v)");
         throw PythonErrorSet{};
     }
     return {Int64View(PyTuple_GetItem(columns, 0)), Int64View(PyTuple_GetItem(columns, 1)),
             Int64View(PyTuple_GetItem(columns, 2))};
 }
 
-// Term `which` (0, 1: the center's numerator and denominator; 2, 3: the
-// radius²'s) of wall i: low and high 64-bit words.
-PyRef term(const WallColumns& columns, std::size_t wall, std::size_t which) {
-    const std::size_t at = 8 * wall + 2 * which;
-    const auto low = static_cast<std::uint64_t>(columns.terms[at]);
-    const auto value = static_cast<utils::wide>((static_cast<utils::uwide>(columns.terms[at + 1]) << 64) | low);
-    return int_from(value);
+// The center and radius² of a wall in lowest terms, worked out from its first
+// candidate as the grouping did (a few products, a gcd or two) rather than
+// stored: the grouping writes no values at all, and only walls looked at pay.
+grouping::WallKey wall_key(const WallColumns& columns, std::size_t wall) {
+    const auto row = static_cast<std::size_t>(columns.offsets[wall]);
+    const grouping::Row v{columns.v[0], columns.v[1], columns.v[2]};
+    const grouping::Row u{columns.rows[3 * row], columns.rows[3 * row + 1], columns.rows[3 * row + 2]};
+    const std::optional<grouping::RawWall> raw = grouping::raw_wall(v, u);
+    if (!raw) {
+        PyErr_SetString(PyExc_ValueError, "wall columns that the grouping did not make");
+        throw PythonErrorSet{};
+    }
+    return grouping::lowest_terms(*raw);
 }
 
 // Sets one slot of a class's instances through the slot's own descriptor,
@@ -108,17 +117,16 @@ PyRef new_instance(PyObject* type) {
 }
 
 // What makes the objects of one call: Fractions in lowest terms are made as
-// Fraction._from_coprime_ints makes them, without the constructor's gcd (the
-// terms are in lowest terms already).
+// Fraction._from_coprime_ints makes them, without the constructor's gcd.
 struct FractionMaker {
     PyObject* type;
     SlotSetter numerator{type, "_numerator"};
     SlotSetter denominator{type, "_denominator"};
 
-    PyRef operator()(const WallColumns& columns, std::size_t wall, std::size_t first) const {
+    PyRef operator()(const grouping::Fraction128& value) const {
         PyRef made = new_instance(type);
-        numerator(made.get(), term(columns, wall, first));
-        denominator(made.get(), term(columns, wall, first + 1));
+        numerator(made.get(), int_from(value.numer));
+        denominator(made.get(), int_from(value.denom));
         return made;
     }
 };
@@ -151,10 +159,20 @@ PyRef semistabilizers(const WallColumns& columns, std::size_t wall) {
     return rows;
 }
 
+PyRef none() { return PyRef::checked(Py_NewRef(Py_None)); }
+
+// A Wall; without values in the columns, its center and radius² are None
+// (the package sets them from its Python integers).
 PyRef wall_object(const WallColumns& columns, std::size_t wall, const WallMaker& maker) {
     PyRef made = new_instance(maker.type);
-    maker.center(made.get(), maker.fraction(columns, wall, 0));
-    maker.radius_squared(made.get(), maker.fraction(columns, wall, 2));
+    if (columns.has_values()) {
+        const grouping::WallKey key = wall_key(columns, wall);
+        maker.center(made.get(), maker.fraction(key.center));
+        maker.radius_squared(made.get(), maker.fraction(key.radius_squared));
+    } else {
+        maker.center(made.get(), none());
+        maker.radius_squared(made.get(), none());
+    }
     maker.semistabilizers(made.get(), semistabilizers(columns, wall));
     return made;
 }
@@ -168,9 +186,9 @@ std::size_t index_argument(PyObject* object, const char* name, std::size_t limit
     return static_cast<std::size_t>(value);
 }
 
-// n / d correctly rounded, as Python's int division gives it.
-PyRef quotient(const WallColumns& columns, std::size_t wall, std::size_t first) {
-    return PyRef::checked(PyNumber_TrueDivide(term(columns, wall, first).get(), term(columns, wall, first + 1).get()));
+// numer / denom correctly rounded, as Python's int division gives it.
+PyRef quotient(const grouping::Fraction128& value) {
+    return PyRef::checked(PyNumber_TrueDivide(int_from(value.numer).get(), int_from(value.denom).get()));
 }
 
 }  // namespace
@@ -200,10 +218,13 @@ PyObject* wall_columns(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyOb
         for (PyRef& list : lists) list = PyRef::checked(PyList_New(count));
         for (Py_ssize_t wall = 0; wall < count; ++wall) {
             const auto at = static_cast<std::size_t>(wall);
-            PyList_SetItem(lists[0].get(), wall, fraction(columns, at, 0).release());
-            PyList_SetItem(lists[1].get(), wall, quotient(columns, at, 0).release());
-            PyList_SetItem(lists[2].get(), wall, fraction(columns, at, 2).release());
-            PyList_SetItem(lists[3].get(), wall, quotient(columns, at, 2).release());
+            PyRef values[4] = {none(), none(), none(), none()};
+            if (columns.has_values()) {
+                const grouping::WallKey key = wall_key(columns, at);
+                values[0] = fraction(key.center), values[1] = quotient(key.center);
+                values[2] = fraction(key.radius_squared), values[3] = quotient(key.radius_squared);
+            }
+            for (std::size_t k = 0; k < 4; ++k) PyList_SetItem(lists[k].get(), wall, values[k].release());
             PyList_SetItem(lists[4].get(), wall, semistabilizers(columns, at).release());
         }
         return PyRef::checked(PyTuple_Pack(5, lists[0].get(), lists[1].get(), lists[2].get(), lists[3].get(),

@@ -8,8 +8,9 @@
 namespace varnolt::walls {
 
 // wall_objects(columns, start, stop, wall_type, fraction_type): a list of the
-// walls start ... stop − 1 of columns = (rows, offsets, terms), each a
-// wall_type with center and radius_squared (fraction_type) and
+// walls start ... stop − 1 of columns = (rows, offsets, v), each a wall_type
+// with center and radius_squared (fraction_type, in lowest terms, worked out
+// from the wall's first candidate and v; None when v is empty) and
 // semistabilizers (a tuple of (r, c, d) tuples).
 PyObject* wall_objects(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames);
 inline constexpr FunctionDescription<5> wall_objects_description{
@@ -18,7 +19,8 @@ inline constexpr FunctionDescription<5> wall_objects_description{
     .doc = "The Wall objects of walls start ... stop - 1 of the buffers of walls()."};
 
 // wall_columns(columns, fraction_type): five lists, one entry per wall:
-// centers, centers as floats, radii², radii² as floats, semistabilizers.
+// centers, centers as floats, radii², radii² as floats (None when v is
+// empty), semistabilizers.
 PyObject* wall_columns(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames);
 inline constexpr FunctionDescription<2> wall_columns_description{
     .name = "wall_columns",

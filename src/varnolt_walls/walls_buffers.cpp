@@ -30,15 +30,11 @@ PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v) {
     const grouping::WallOrder& order = *found.order;
     auto [rows, rows_out] = new_buffer<Row>(found.rows.size(), "the rows of the candidates");
     auto [offsets, offsets_out] = new_buffer<std::int64_t>(order.walls() + 1, "the walls' offsets");
-    auto [terms, terms_out] = new_buffer<std::int64_t>(8 * order.walls(), "the walls' centers and radii");
+    auto [v_buffer, v_out] = new_buffer<Row>(1, "v");
+    v_out[0] = {v.r, v.c.coeff, v.d.numerator};
     // No other thread can see the new bytearrays yet: they are filled without the lock.
-    fill_without_lock(
-        [&] {
-            grouping::write_walls({v.r, v.c.coeff, v.d.numerator}, found.rows, order,
-                                  {rows_out, offsets_out, terms_out});
-        },
-        rows, offsets, terms);
-    return PyRef::checked(PyTuple_Pack(3, rows.get(), offsets.get(), terms.get()));
+    fill_without_lock([&] { grouping::write_walls(found.rows, order, {rows_out, offsets_out}); }, rows, offsets);
+    return PyRef::checked(PyTuple_Pack(3, rows.get(), offsets.get(), v_buffer.get()));
 }
 
 std::vector<Row> rows_from_buffer(PyObject* object, const std::function<void(std::size_t rows)>& before_copy) {

@@ -1,6 +1,6 @@
 #pragma once
-// The walls of a call as flat buffers of native int64 values (rows, offsets
-// and terms: see grouping::WallColumns), which the package reads with the
+// The walls of a call as flat buffers of native int64 values (rows and
+// offsets: see grouping::WallColumns; and v), which the package reads with the
 // native module's wall_objects and numpy.frombuffer (no copy, no NumPy C API).
 #include <functional>
 
@@ -9,7 +9,7 @@
 
 namespace varnolt::walls {
 
-// (rows, offsets, terms), or (rows, None, None) with the rows in the order
+// (rows, offsets, v), or (rows, None, None) with the rows in the order
 // found when a wall key did not fit in 128 bits. MemoryError when a buffer
 // cannot be allocated.
 PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v);

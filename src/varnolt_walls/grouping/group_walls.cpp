@@ -112,16 +112,6 @@ std::vector<std::size_t> sort_exactly(const Row& v, std::vector<KeyedIndex>& ent
 
 std::int64_t steps(std::size_t candidates) { return static_cast<std::int64_t>(candidates); }
 
-void write_value(wide value, std::int64_t*& out) {
-    *out++ = static_cast<std::int64_t>(static_cast<std::uint64_t>(value));
-    *out++ = static_cast<std::int64_t>(value >> 64);
-}
-
-void write_fraction(const Fraction128& x, std::int64_t*& out) {
-    write_value(x.numer, out);
-    write_value(x.denom, out);
-}
-
 }  // namespace
 
 std::optional<WallOrder> order_walls(const Row& v, std::span<const Row> rows, InterruptPoll& interrupt) {
@@ -142,20 +132,14 @@ std::optional<WallOrder> order_walls(const Row& v, std::span<const Row> rows, In
 
 // The reads of rows jump about: those a few entries ahead are asked for
 // early, so that their cache misses overlap.
-void write_walls(const Row& v, std::span<const Row> rows, const WallOrder& order, const WallColumns& out) {
+void write_walls(std::span<const Row> rows, const WallOrder& order, const WallColumns& out) {
     constexpr std::size_t ahead = 16;
     for (std::size_t k = 0; k < order.sorted.size(); ++k) {
         if (k + ahead < order.sorted.size()) __builtin_prefetch(&rows[order.sorted[k + ahead].index]);
         out.rows[k] = rows[order.sorted[k].index];
     }
-    std::int64_t* terms = out.terms.data();
-    for (std::size_t wall = 0; wall < order.walls(); ++wall) {
+    for (std::size_t wall = 0; wall <= order.walls(); ++wall)
         out.offsets[wall] = static_cast<std::int64_t>(order.starts[wall]);
-        const WallKey key = lowest_terms(*raw_wall(v, out.rows[order.starts[wall]]));
-        write_fraction(key.center, terms);
-        write_fraction(key.radius_squared, terms);
-    }
-    out.offsets[order.walls()] = static_cast<std::int64_t>(order.sorted.size());
 }
 
 }  // namespace varnolt::walls::grouping

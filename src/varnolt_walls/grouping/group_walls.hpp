@@ -36,17 +36,15 @@ std::optional<WallOrder> order_walls(const Row& v, std::span<const Row> rows,
 
 // The columns of the walls, with room for exactly what order holds:
 //   rows:    the candidates wall by wall, as in order;
-//   offsets: where each wall's rows start, then the count of rows;
-//   terms:   8 words per wall: the center's numerator and denominator, then
-//            the radius²'s, in lowest terms, each 128-bit value as its low
-//            and high 64-bit words (value = high·2^64 + low read unsigned).
+//   offsets: where each wall's rows start, then the count of rows.
+// A wall's center and radius² are not written: they are worked out again from
+// its first row when they are read (raw_wall, lowest_terms).
 struct WallColumns {
     std::span<Row> rows;
     std::span<std::int64_t> offsets;
-    std::span<std::int64_t> terms;
 };
 
-// Writes the columns of order, found by order_walls for the same v and rows.
-void write_walls(const Row& v, std::span<const Row> rows, const WallOrder& order, const WallColumns& out);
+// Writes the columns of order, found by order_walls for these rows.
+void write_walls(std::span<const Row> rows, const WallOrder& order, const WallColumns& out);
 
 }  // namespace varnolt::walls::grouping
