@@ -39,41 +39,36 @@ struct RunMember {
 };
 
 // The runs of linked neighbours of the sorted entries, each sorted exactly,
-// and where each wall starts. Only the candidates of runs of two or more
-// (mostly candidates of one wall) read their rows, at random: the rows of
-// those a few entries ahead are asked for early (prefetch), so that the
-// misses overlap.
+// with the first entry of each wall marked (key 1, the others 0). Only the
+// candidates of runs of two or more (mostly candidates of one wall) read
+// their rows.
 class RunSorter {
 public:
     RunSorter(const Row& v, std::span<const Row> rows, std::span<KeyedIndex> entries)
         : v_(v), rows_(rows), entries_(entries) {}
 
     // Sorts entries[first, last) exactly (candidates of one wall keep their
-    // order) and appends the positions where its walls start.
-    void sort(std::size_t first, std::size_t last, std::vector<std::size_t>& starts) {
+    // order), marks where its walls start and returns how many there are.
+    std::size_t sort(std::size_t first, std::size_t last) {
         members_.clear();
         for (std::size_t at = first; at < last; ++at)
             members_.push_back({*raw_wall(v_, rows_[entries_[at].index]), entries_[at]});
-        std::sort(members_.begin(), members_.end(), [](const RunMember& x, const RunMember& y) {
-            const int order = exact_order(x.wall, y.wall);
+        // Mostly the run is one wall: then only the order they came in is left to restore.
+        const bool one_wall = std::all_of(members_.begin() + 1, members_.end(), [&](const RunMember& x) {
+            return exact_order(members_.front().wall, x.wall) == 0;
+        });
+        std::sort(members_.begin(), members_.end(), [one_wall](const RunMember& x, const RunMember& y) {
+            const int order = one_wall ? 0 : exact_order(x.wall, y.wall);
             return order != 0 ? order < 0 : x.entry.index < y.entry.index;
         });
-        starts.push_back(first);
+        std::size_t walls = 0;
         for (std::size_t k = 0; k < members_.size(); ++k) {
-            entries_[first + k] = members_[k].entry;
-            if (k > 0 && exact_order(members_[k - 1].wall, members_[k].wall) != 0) starts.push_back(first + k);
+            const bool starts = k == 0 || (!one_wall && exact_order(members_[k - 1].wall, members_[k].wall) != 0);
+            entries_[first + k] = {starts ? 1u : 0u, members_[k].entry.index};
+            walls += starts;
         }
+        return walls;
     }
-
-    // Asks early for the row of entry at (at >= 1), if it will be read: if
-    // the entry is linked to a neighbour.
-    void prefetch(std::size_t at) const {
-        if (at >= entries_.size()) return;
-        if (linked(entries_[at - 1], entries_[at]) || (at + 1 < entries_.size() && linked(entries_[at], entries_[at + 1])))
-            __builtin_prefetch(&rows_[entries_[at].index]);
-    }
-
-    static constexpr std::size_t ahead = 16;
 
 private:
     const Row& v_;
@@ -84,30 +79,26 @@ private:
 
 // Sorts by the keys of the approximate radii (stable, so ties keep the order
 // the candidates came in), then exactly inside each run of linked neighbours:
-// exact comparisons only where radii nearly coincide. Notes where each wall
-// starts.
-std::vector<std::size_t> sort_exactly(const Row& v, std::vector<KeyedIndex>& entries, std::span<const Row> rows,
-                                      InterruptPoll& interrupt) {
+// exact comparisons only where radii nearly coincide. Marks the first entry
+// of each wall (key 1, the others 0) and returns the count of walls.
+std::size_t sort_exactly(const Row& v, std::vector<KeyedIndex>& entries, std::span<const Row> rows,
+                         InterruptPoll& interrupt) {
     radix_sort(entries, interrupt);
     RunSorter sorter(v, rows, entries);
-    std::vector<std::size_t> starts;
-    std::size_t run = 0;
+    std::size_t walls = 0, run = 0;
     while (run < entries.size()) {
         std::size_t end = run + 1;
-        sorter.prefetch(run + RunSorter::ahead);
-        while (end < entries.size() && linked(entries[end - 1], entries[end])) {
-            sorter.prefetch(end + RunSorter::ahead);
-            ++end;
+        while (end < entries.size() && linked(entries[end - 1], entries[end])) ++end;
+        if (end - run > 1) {
+            walls += sorter.sort(run, end);
+        } else {
+            entries[run].key = 1;
+            ++walls;
         }
-        if (end - run > 1)
-            sorter.sort(run, end, starts);
-        else
-            starts.push_back(run);
         interrupt.tick();
         run = end;
     }
-    starts.push_back(entries.size());
-    return starts;
+    return walls;
 }
 
 std::int64_t steps(std::size_t candidates) { return static_cast<std::int64_t>(candidates); }
@@ -126,8 +117,8 @@ std::optional<WallOrder> order_walls(const Row& v, std::span<const Row> rows, In
         entries.push_back({radius_key(approximate(wall->radius_squared())), i});
     }
     interrupt.report(steps(rows.size()), total);
-    std::vector<std::size_t> starts = sort_exactly(v, entries, rows, interrupt);
-    return WallOrder{std::move(entries), std::move(starts)};
+    const std::size_t walls = sort_exactly(v, entries, rows, interrupt);
+    return WallOrder{std::move(entries), walls};
 }
 
 // The reads of rows jump about: those a few entries ahead are asked for
@@ -138,8 +129,10 @@ void write_walls(std::span<const Row> rows, const WallOrder& order, const WallCo
         if (k + ahead < order.sorted.size()) __builtin_prefetch(&rows[order.sorted[k + ahead].index]);
         out.rows[k] = rows[order.sorted[k].index];
     }
-    for (std::size_t wall = 0; wall <= order.walls(); ++wall)
-        out.offsets[wall] = static_cast<std::int64_t>(order.starts[wall]);
+    std::size_t wall = 0;
+    for (std::size_t k = 0; k < order.sorted.size(); ++k)
+        if (order.sorted[k].key != 0) out.offsets[wall++] = static_cast<std::int64_t>(k);
+    out.offsets[wall] = static_cast<std::int64_t>(order.sorted.size());
 }
 
 }  // namespace varnolt::walls::grouping

@@ -17,20 +17,19 @@ namespace varnolt::walls::grouping {
 
 struct WallOrder {
     // The candidates wall by wall (sorted[k].index is a position in the
-    // rows), each wall's in the order they came in.
+    // rows), each wall's in the order they came in; sorted[k].key is 1 where
+    // a wall starts, else 0.
     std::vector<KeyedIndex> sorted;
-    // Where each wall starts in sorted, then sorted.size().
-    std::vector<std::size_t> starts;
+    std::size_t wall_count;
 
-    std::size_t walls() const { return starts.size() - 1; }
+    std::size_t walls() const { return wall_count; }
 };
 
 // The order of the walls of the candidates rows of v. Nothing when a
 // candidate's wall does not fit (see raw_wall): the caller groups them in
 // unbounded integers instead. Polls interrupt (Interrupted ends it) and
 // reports its progress there, in steps of 2 per candidate: the walls, the
-// sort. Holds 40 bytes per candidate besides rows: two sort entries and at
-// most one start.
+// sort. Holds 32 bytes per candidate besides rows: two sort entries.
 std::optional<WallOrder> order_walls(const Row& v, std::span<const Row> rows,
                                      tilt_stability::InterruptPoll& interrupt);
 
