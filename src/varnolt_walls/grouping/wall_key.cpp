@@ -106,7 +106,28 @@ int sign(wide x) { return (x > 0) - (x < 0); }
 
 }  // namespace
 
+namespace {
+
+// |x| < 2^30 for every value of v and u: then each of a, e, b is below 2^61,
+// 4e below 2^63, and n = a² − 4e·b below 2^122 + 2^124, all without a check.
+bool below_2_30(const Row& row) {
+    constexpr std::int64_t limit = std::int64_t{1} << 30;
+    return row[0] > -limit && row[0] < limit && row[1] > -limit && row[1] < limit && row[2] > -limit && row[2] < limit;
+}
+
+std::optional<RawWall> small_raw_wall(const Row& v, const Row& u) {
+    const auto [big_r, big_c, big_d] = v;
+    const auto [r, c, d] = u;
+    const std::int64_t a = big_r * d - r * big_d, e = big_r * c - r * big_c, b = d * big_c - big_d * c;
+    if (e == 0) return std::nullopt;
+    const wide n = wide{a} * a - wide{4 * e} * b;
+    return e > 0 ? RawWall{a, e, n} : RawWall{-a, -e, n};
+}
+
+}  // namespace
+
 std::optional<RawWall> raw_wall(const Row& v, const Row& u) {
+    if (below_2_30(v) && below_2_30(u)) return small_raw_wall(v, u);
     const auto [big_r, big_c, big_d] = v;
     const auto [r, c, d] = u;
     try {
