@@ -9,14 +9,18 @@ of tuples (list(zip(R, C, D)) over the result's own columns), of
 varnolt_walls.candidates and of varnolt_walls.count, the ratio floor /
 candidates, and the bytes per candidate of the array. Then, for searches
 bounded by rank (a hundred points in the plane, whose β₋ is irrational), the
-median time of count and candidates with max_rank = 10^3, 10^4 and 10^5, and
-the ratio to count(1, 0, -10000) in the same run.
+median time of count and candidates with max_rank = 10^3, 10^4 and 10^5 (and
+of count per rank walked), and the ratio to count(1, 0, -10000) in the same
+run.
 Then the same search on P² against the generic lattice (count and candidates
 of the ideal sheaves of 5 000 and 20 000 points), and walls over a point
 (no rank bound given: the search runs up to the proven bound, printed).
 Then, `--runs` times each, the ratios within one run for the walls of
 (1, 0, -14400): walls / candidates, reading every wall's center, radius² and
-semistabilizers / candidates, and to_pandas / candidates; and, in children,
+semistabilizers / candidates, and to_pandas / candidates, each call timed once
+(candidates takes about half as long when the allocator hands it memory that
+an earlier call has already touched, as often in the second and later runs: its
+time is printed with each line); and, in children,
 the peak memory (VmHWM) of candidates(1, 0, -2, max_rank=10**8) and of
 count(1, 0, -2, max_rank=R) for R = 10^7, 10^8 (and 10^9 with --long), which
 stays flat whatever R.
@@ -64,8 +68,9 @@ def walls_ratios(varnolt_walls):
     count = len(found)
     del found
     gc.collect()
-    return (f"candidates {candidates_s * 1e3:.0f} ms, walls {walls_s / candidates_s:.1f}x, "
-            f"walls read {read_s / candidates_s:.1f}x, to_pandas {pandas_s / candidates_s:.1f}x ({count} walls)")
+    return (f"candidates {candidates_s * 1e3:.0f} ms, walls {walls_s * 1e3:.0f} ms = {walls_s / candidates_s:.1f}x, "
+            f"walls + read {read_s * 1e3:.0f} ms = {read_s / candidates_s:.1f}x, "
+            f"to_pandas {pandas_s / candidates_s:.1f}x ({count} walls)")
 
 
 def peak_memory(call):
@@ -118,15 +123,15 @@ def main():
               f" {floor_s / max(array_s, 1e-9):11.1f} {count_s * 1e3:9.3f}"
               f" {array.nbytes / max(n, 1):9.0f}", file=report, flush=True)
 
-    print(f"\n{'v':>16} {'max_rank':>9} {'results':>9} {'count ms':>9} {'array ms':>9} {'count / count(1, 0, -10000)':>28}",
-          file=report, flush=True)
+    print(f"\n{'v':>16} {'max_rank':>9} {'results':>9} {'count ms':>9} {'ns/rank':>8} {'array ms':>9}"
+          f" {'count / count(1, 0, -10000)':>28}", file=report, flush=True)
     for v, max_rank in BOUNDED_CASES:
         n = varnolt_walls.count(*v, max_rank=max_rank)
         count_s = median_seconds(lambda: varnolt_walls.count(*v, max_rank=max_rank), args.runs)
         array_s = median_seconds(lambda: varnolt_walls.candidates(*v, max_rank=max_rank), args.runs)
         unbounded_s = median_seconds(lambda: varnolt_walls.count(1, 0, -10000), args.runs)
-        print(f"{str(v):>16} {max_rank:9d} {n:9d} {count_s * 1e3:9.3f} {array_s * 1e3:9.3f}"
-              f" {count_s / unbounded_s:28.1f}", file=report, flush=True)
+        print(f"{str(v):>16} {max_rank:9d} {n:9d} {count_s * 1e3:9.3f} {count_s / max_rank * 1e9:8.1f}"
+              f" {array_s * 1e3:9.3f} {count_s / unbounded_s:28.2f}", file=report, flush=True)
 
     print(f"\nwalls of {WALLS_CASE}, ratios to candidates within one run:", file=report, flush=True)
     for _ in range(args.runs):
