@@ -18,7 +18,8 @@
 // when m >= B_j no d makes a candidate and the pair is skipped. For r <= B_j
 // every pair passes (m < r); for larger r about B_j/r of them do. Over the
 // c of a rank, Σ_j (j + 1)² for j < S is about S³/3, against S·S² for the
-// bound S² alone: a third as many pairs reach the surd arithmetic.
+// bound S² alone: about a third as many pairs reach the surd arithmetic
+// (7 889 against 20 371 for v = (1, 0, −200) up to rank 10⁵).
 //
 // m is followed along the c of one rank without a division per pair: with
 // k = (2c + 1) mod r, (c + 1)² = c² + (2c + 1) gives m ← m + k and k ← k + 2,

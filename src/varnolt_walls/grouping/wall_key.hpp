@@ -50,7 +50,8 @@ struct RawWall {
 // rounds.
 std::optional<RawWall> raw_wall(const Row& v, const Row& u);
 
-// The same wall in lowest terms (two binary gcds, in 64 bits where the values fit).
+// The same wall in lowest terms: a binary gcd (in 64 bits where the values
+// fit), and a second only where the first leaves the radius² undecided.
 WallKey lowest_terms(const RawWall& wall);
 
 // The sign of x − y: -1, 0 or 1. Exact for every pair of fractions with
