@@ -29,7 +29,7 @@ std::uint64_t square_mod(std::uint64_t residue, std::uint64_t r) {
 SquareResidues::SquareResidues(std::int64_t r, std::int64_t first_c, wide beta_floor, std::int64_t s_squared)
     : modulus_(static_cast<std::uint64_t>(r)),
       bound_(static_cast<std::uint64_t>(s_squared)),
-      two_(2 % modulus_) {
+      two_(modulus_ > 2 ? 2 : 0) {
     const std::uint64_t x = residue(r, first_c, beta_floor);
     m_ = square_mod(x, modulus_);
     k_ = reduced(2 * x + 1);  // below 2·r: x < r

@@ -50,6 +50,16 @@ public:
         odd_ += 2;
     }
 
+    // Moves on, by at most `most` steps of next_c, to the next c that may hold
+    // candidates; returns the steps taken. The state stays in registers.
+    std::int64_t skip(std::int64_t most) {
+        SquareResidues at = *this;
+        std::int64_t steps = 0;
+        for (; steps < most && !at.may_hold_candidates(); ++steps) at.next_c();
+        *this = at;
+        return steps;
+    }
+
 private:
     // x < 2·modulus, in [0, modulus).
     std::uint64_t reduced(std::uint64_t x) const { return x >= modulus_ ? x - modulus_ : x; }

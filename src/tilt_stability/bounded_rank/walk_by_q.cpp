@@ -1,5 +1,6 @@
 #include "tilt_stability/bounded_rank/walk_by_q.hpp"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "tilt_stability/bounded_rank/fixed_rank/fixed_c/fixed_c.hpp"
@@ -33,12 +34,17 @@ void append_runs_of_rank(const BoundedSearchData& search, std::int64_t r, wide b
     if (!range) return;
     const fixed_rank::FixedRankData rank{search, r};
     SquareResidues residues(r, range->first, beta_floor, search.beta.numer.radicand);
-    for (std::int64_t c = range->first;; ++c) {
+    // A tick per pair that reaches the surd arithmetic, and per skip of at
+    // most 1024 pairs.
+    constexpr std::int64_t most_skipped = 1024;
+    for (std::int64_t c = range->first;;) {
+        c += residues.skip(std::min(range->last - c, most_skipped));
         search.interrupt.tick();
         if (residues.may_hold_candidates())
             if (const auto run = fixed_rank::fixed_c::FixedCoeffData{rank, c}.run()) out.append(*run);
         if (c == range->last) return;
         residues.next_c();
+        ++c;
     }
 }
 
