@@ -21,7 +21,7 @@ inline constexpr FunctionDescription<6> count_description{
     "The number of candidates of (r, c, d/2), of those with d = c mod 2 with p2."};
 inline constexpr FunctionDescription<6> walls_description{
     "walls", search_parameters, 4, search_defaults,
-    "The candidates of (r, c, d/2) grouped by wall, largest first: (rows, offsets, terms) buffers."};
+    "The candidates of (r, c, d/2) grouped by wall, largest first: (rows, offsets, v) buffers."};
 inline constexpr FunctionDescription<5> group_description{
     "group", {"r", "c", "d", "rows", "progress"}, 4, {"None"},
     "The given int64 rows grouped by their wall against (r, c, d/2), as walls() returns them."};
