@@ -220,12 +220,12 @@ def test_a_signal_handler_walking_the_gc_never_sees_a_half_built_result():
 
 # Two searches side by side that each fit alone in the address space left but
 # not together: a thread holds the memory of walls(1, 0, -40000) (8057113
-# candidates at 160 bytes) in its first report of the grouping, while the main
+# candidates at 88 bytes) in its first report of the grouping, while the main
 # thread asks for candidates(1, 0, -40000) (at 88 bytes).
 SEARCHES_SIDE_BY_SIDE = """
 import json, resource, sys, threading, varnolt_walls
 vm_size = int(open("/proc/self/status").read().split("VmSize:")[1].split()[0]) * 1024
-resource.setrlimit(resource.RLIMIT_AS, (vm_size + 1_700_000_000,) * 2)
+resource.setrlimit(resource.RLIMIT_AS, (vm_size + 1_400_000_000,) * 2)
 grouping, searched = threading.Event(), threading.Event()
 def hold(step, steps):
     if steps > 10**6:  # the grouping's steps, two per candidate
@@ -279,14 +279,14 @@ except MemoryError as error:
 print(json.dumps({"outcome": outcome}), file=sys.stderr)
 """
 GROUPING = "rows = bytes(24 * 20_000_000); left(10**9); _native.group(1, 0, -4, rows, None)"
-WALL_OBJECTS = ("n = 4_000_000; terms = np.zeros((n, 8), dtype=np.int64); terms[:, [2, 6]] = 1; "
-                "columns = (bytes(24 * n), np.arange(n + 1).tobytes(), terms.tobytes()); "
+WALL_OBJECTS = ("n = 4_000_000; rows = np.tile(np.array([1, -1, 1], dtype=np.int64), n); "
+                "columns = (rows.tobytes(), np.arange(n + 1).tobytes(), np.array([1, 0, -4]).tobytes()); "
                 "left(5 * 10**8); _native.wall_columns(columns, fractions.Fraction)")
 
 
 @needs_address_space_limit
 @pytest.mark.parametrize("call, message", [
-    (GROUPING, r"the search stopped after finding 20000000 candidates: holding them needs 3200000000 bytes"
+    (GROUPING, r"the search stopped after finding 20000000 candidates: holding them needs 1760000000 bytes"
                r" of memory, but this process can use only \d+ more bytes"),
     (WALL_OBJECTS, r"out of memory: this process can use only \d+ more bytes"),
 ], ids=["grouping refused", "objects"])
