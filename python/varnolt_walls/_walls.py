@@ -272,9 +272,9 @@ def walls(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Sup
     half-plane (for rank 0 all of them share the center ch2(v)/c). Candidates
     that give the same wall are gathered in one :class:`Wall`; the walls are
     ordered by radius², largest first, then by center. Everything is exact:
-    the grouping runs in the native module on reduced fractions of 128-bit
-    integers (and in Python integers in the rare case where a value needs
-    more), with the interpreter lock released.
+    the grouping runs in the native module on fractions of 128-bit integers,
+    compared by cross-multiplication (and in Python integers in the rare case
+    where a value needs more), with the interpreter lock released.
 
     `max_rank` keeps only the candidates of rank at most `max_rank`, as for
     :func:`candidates`; it or `above` is required when β₋ is irrational,
