@@ -18,11 +18,10 @@ of the ideal sheaves of 5 000 and 20 000 points), and walls over a point
 Then, `--runs` times each, the ratios within one run for the walls of
 (1, 0, -14400): walls / candidates, walls and reading every wall's center,
 radius² and semistabilizers / candidates, and to_pandas / candidates, each call
-timed once with the times it divides: first each run in a fresh interpreter,
-where every large buffer is memory fresh from the system, as in a first call;
-then run after run in this one, where the allocator often hands candidates
-memory that an earlier call has touched, and it takes about half as long.
-Then, in children,
+timed once, with the times it divides. The first large call of a fresh
+interpreter takes longer (the runs before these warm it up), and where the
+allocator hands candidates memory that an earlier call has touched, it takes
+about half as long: candidates's time shows which. Then, in children,
 the peak memory (VmHWM) of candidates(1, 0, -2, max_rank=10**8) and of
 count(1, 0, -2, max_rank=R) for R = 10^7, 10^8 (and 10^9 with --long), which
 stays flat whatever R.
@@ -100,14 +99,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=5, help="timed calls per case (median)")
     parser.add_argument("--long", action="store_true", help="also count(1, 0, -2, max_rank=10**9) (about a minute)")
-    parser.add_argument("--walls-run", action="store_true", help=argparse.SUPPRESS)  # one line of walls ratios
     args = parser.parse_args()
-    if args.walls_run:
-        import varnolt_walls
-        # The first calls' one-time costs (the code's pages, the search's first heap), outside the timing.
-        varnolt_walls.count(*WALLS_CASE), varnolt_walls.walls(1, 0, -16)
-        print(walls_ratios(varnolt_walls))
-        return
 
     import varnolt
     import varnolt_walls
@@ -142,12 +134,7 @@ def main():
         print(f"{str(v):>16} {max_rank:9d} {n:9d} {count_s * 1e3:9.3f} {count_s / max_rank * 1e9:8.1f}"
               f" {array_s * 1e3:9.3f} {count_s / unbounded_s:28.2f}", file=report, flush=True)
 
-    print(f"\nwalls of {WALLS_CASE}, ratios to candidates within one run, each run in a fresh interpreter:",
-          file=report, flush=True)
-    for _ in range(args.runs):
-        line = subprocess.run([sys.executable, __file__, "--walls-run"], capture_output=True, text=True, check=True)
-        print("  " + line.stdout.strip(), file=report, flush=True)
-    print("the same, run after run in this interpreter:", file=report, flush=True)
+    print(f"\nwalls of {WALLS_CASE}, ratios to candidates within one run:", file=report, flush=True)
     for _ in range(args.runs):
         print("  " + walls_ratios(varnolt_walls), file=report, flush=True)
 
