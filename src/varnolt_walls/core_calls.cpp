@@ -23,10 +23,10 @@ constexpr std::size_t bytes_per_candidate =
     sizeof(tilt_stability::CandidateRun) + std::max(3 * sizeof(std::int64_t), sizeof(void*) + sizeof(tilt_stability::CandidateRun));
 
 // What walls holds per candidate at its peak, while the columns are written:
-// its row in the order found (24), what the order holds (32, see
+// its row in the order found (24), what the order holds (16, see
 // order_walls) and its part of the columns (row and offset: 24 + 8). Less
 // than the runs and the rows together, earlier.
-constexpr std::size_t bytes_per_grouped_candidate = 24 + 32 + 32;
+constexpr std::size_t bytes_per_grouped_candidate = 24 + 16 + 32;
 
 // Runs search(interrupt) with the lock released, Ctrl-C and the call's
 // progress callback polled. Everything the core throws (Interrupted, the

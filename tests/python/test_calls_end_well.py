@@ -220,7 +220,7 @@ def test_a_signal_handler_walking_the_gc_never_sees_a_half_built_result():
 
 # Two searches side by side that each fit alone in the address space left but
 # not together: a thread holds the memory of walls(1, 0, -40000) (8057113
-# candidates at 88 bytes) in its first report of the grouping, while the main
+# candidates at 72 bytes) in its first report of the grouping, while the main
 # thread asks for candidates(1, 0, -40000) (at 88 bytes).
 SEARCHES_SIDE_BY_SIDE = """
 import json, resource, sys, threading, varnolt_walls
@@ -286,7 +286,7 @@ WALL_OBJECTS = ("n = 4_000_000; rows = np.tile(np.array([1, -1, 1], dtype=np.int
 
 @needs_address_space_limit
 @pytest.mark.parametrize("call, message", [
-    (GROUPING, r"the search stopped after finding 20000000 candidates: holding them needs 1760000000 bytes"
+    (GROUPING, r"the search stopped after finding 20000000 candidates: holding them needs 1440000000 bytes"
                r" of memory, but this process can use only \d+ more bytes"),
     (WALL_OBJECTS, r"out of memory: this process can use only \d+ more bytes"),
 ], ids=["grouping refused", "objects"])

@@ -1,6 +1,7 @@
 #include "varnolt_walls/grouping/group_walls.hpp"
 
 #include <algorithm>
+#include <bit>
 
 namespace varnolt::walls::grouping {
 
@@ -8,20 +9,26 @@ namespace {
 
 using tilt_stability::InterruptPoll;
 
-// The order of the radii, largest first, as a key that sorts upwards: the
-// top 48 bits of the order of the doubles, reversed. Sorting 48 bits takes
-// three passes of the radix sort instead of four.
+// The order of the radii, largest first, as a key of key_bits <= 48 bits
+// that sorts upwards: the top bits of the order of the doubles, reversed.
 //
 // Neighbours whose keys differ by at most 1 are linked into one run, sorted
 // exactly: then every pair that the approximations may misorder, or that is
 // one wall, lies in one run. Each approximation is within a relative 2^-51 of
 // its exact value and has its sign (see approximate), so such a pair x >= y
 // has approximations of one sign within a relative 2^-49 of each other: at
-// most 2^5 doubles apart, so their orders differ by at most 2^5 < 2^16 and
-// their keys by at most 1; the sorted keys between them climb by at most 1
-// at each step.
-std::uint64_t radius_key(double radius_squared) { return ~ordered_bits(radius_squared) >> 16; }
-bool linked(const KeyedIndex& x, const KeyedIndex& y) { return y.key - x.key <= 1; }
+// most 2^5 doubles apart, so their orders differ by at most 2^5, less than the
+// 2^16 or more that the key drops, and their keys by at most 1; the sorted
+// keys between them climb by at most 1 at each step.
+std::uint64_t radius_key(double radius_squared, int key_bits) {
+    return ~ordered_bits(radius_squared) >> (64 - key_bits);
+}
+
+// The layout of the entries of `count` candidates: the fewest bits that hold
+// an index, and a key of up to 48 bits above them. With fewer key bits (past
+// 2^16 candidates) only more neighbours are linked.
+EntryLayout layout_for(std::size_t count) { return {std::max(1, static_cast<int>(std::bit_width(count)))}; }
+int key_bits(const EntryLayout& layout) { return std::min(48, 64 - layout.index_bits); }
 
 // The exact order of two walls: larger radius² first, then smaller center;
 // 0 exactly for the same wall.
@@ -35,7 +42,7 @@ int exact_order(const RawWall& x, const RawWall& y) {
 // for every candidate: 48 bytes each.
 struct RunMember {
     RawWall wall;
-    KeyedIndex entry;
+    std::size_t index;
 };
 
 // The runs of linked neighbours of the sorted entries, each sorted exactly,
@@ -44,36 +51,43 @@ struct RunMember {
 // their rows.
 class RunSorter {
 public:
-    RunSorter(const Row& v, std::span<const Row> rows, std::span<KeyedIndex> entries)
-        : v_(v), rows_(rows), entries_(entries) {}
+    RunSorter(const Row& v, std::span<const Row> rows, std::span<std::uint64_t> entries, EntryLayout layout)
+        : v_(v), rows_(rows), entries_(entries), layout_(layout) {}
+
+    bool linked(std::size_t at) const { return layout_.key(entries_[at]) - layout_.key(entries_[at - 1]) <= 1; }
 
     // Sorts entries[first, last) exactly (candidates of one wall keep their
     // order), marks where its walls start and returns how many there are.
     std::size_t sort(std::size_t first, std::size_t last) {
         members_.clear();
-        for (std::size_t at = first; at < last; ++at)
-            members_.push_back({*raw_wall(v_, rows_[entries_[at].index]), entries_[at]});
+        for (std::size_t at = first; at < last; ++at) {
+            const std::size_t index = layout_.index(entries_[at]);
+            members_.push_back({*raw_wall(v_, rows_[index]), index});
+        }
         // Mostly the run is one wall: then only the order they came in is left to restore.
         const bool one_wall = std::all_of(members_.begin() + 1, members_.end(), [&](const RunMember& x) {
             return exact_order(members_.front().wall, x.wall) == 0;
         });
         std::sort(members_.begin(), members_.end(), [one_wall](const RunMember& x, const RunMember& y) {
             const int order = one_wall ? 0 : exact_order(x.wall, y.wall);
-            return order != 0 ? order < 0 : x.entry.index < y.entry.index;
+            return order != 0 ? order < 0 : x.index < y.index;
         });
         std::size_t walls = 0;
         for (std::size_t k = 0; k < members_.size(); ++k) {
             const bool starts = k == 0 || (!one_wall && exact_order(members_[k - 1].wall, members_[k].wall) != 0);
-            entries_[first + k] = {starts ? 1u : 0u, members_[k].entry.index};
+            entries_[first + k] = layout_.entry(starts ? 1 : 0, members_[k].index);
             walls += starts;
         }
         return walls;
     }
 
+    void mark_single(std::size_t at) { entries_[at] = layout_.entry(1, layout_.index(entries_[at])); }
+
 private:
     const Row& v_;
     std::span<const Row> rows_;
-    std::span<KeyedIndex> entries_;
+    std::span<std::uint64_t> entries_;
+    EntryLayout layout_;
     std::vector<RunMember> members_;
 };
 
@@ -81,18 +95,18 @@ private:
 // the candidates came in), then exactly inside each run of linked neighbours:
 // exact comparisons only where radii nearly coincide. Marks the first entry
 // of each wall (key 1, the others 0) and returns the count of walls.
-std::size_t sort_exactly(const Row& v, std::vector<KeyedIndex>& entries, std::span<const Row> rows,
-                         InterruptPoll& interrupt) {
-    radix_sort(entries, interrupt);
-    RunSorter sorter(v, rows, entries);
+std::size_t sort_exactly(const Row& v, std::vector<std::uint64_t>& entries, EntryLayout layout,
+                         std::span<const Row> rows, InterruptPoll& interrupt) {
+    radix_sort(entries, layout.index_bits, interrupt);
+    RunSorter sorter(v, rows, entries, layout);
     std::size_t walls = 0, run = 0;
     while (run < entries.size()) {
         std::size_t end = run + 1;
-        while (end < entries.size() && linked(entries[end - 1], entries[end])) ++end;
+        while (end < entries.size() && sorter.linked(end)) ++end;
         if (end - run > 1) {
             walls += sorter.sort(run, end);
         } else {
-            entries[run].key = 1;
+            sorter.mark_single(run);
             ++walls;
         }
         interrupt.tick();
@@ -107,31 +121,33 @@ std::int64_t steps(std::size_t candidates) { return static_cast<std::int64_t>(ca
 
 std::optional<WallOrder> order_walls(const Row& v, std::span<const Row> rows, InterruptPoll& interrupt) {
     const std::int64_t total = 2 * steps(rows.size());
-    std::vector<KeyedIndex> entries;
+    const EntryLayout layout = layout_for(rows.size());
+    std::vector<std::uint64_t> entries;
     entries.reserve(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         interrupt.tick();
         interrupt.report(steps(i), total);
         const std::optional<RawWall> wall = raw_wall(v, rows[i]);
         if (!wall) return std::nullopt;
-        entries.push_back({radius_key(approximate(wall->radius_squared())), i});
+        entries.push_back(layout.entry(radius_key(approximate(wall->radius_squared()), key_bits(layout)), i));
     }
     interrupt.report(steps(rows.size()), total);
-    const std::size_t walls = sort_exactly(v, entries, rows, interrupt);
-    return WallOrder{std::move(entries), walls};
+    const std::size_t walls = sort_exactly(v, entries, layout, rows, interrupt);
+    return WallOrder{std::move(entries), layout, walls};
 }
 
 // The reads of rows jump about: those a few entries ahead are asked for
 // early, so that their cache misses overlap.
 void write_walls(std::span<const Row> rows, const WallOrder& order, const WallColumns& out) {
     constexpr std::size_t ahead = 16;
+    const EntryLayout layout = order.layout;
     for (std::size_t k = 0; k < order.sorted.size(); ++k) {
-        if (k + ahead < order.sorted.size()) __builtin_prefetch(&rows[order.sorted[k + ahead].index]);
-        out.rows[k] = rows[order.sorted[k].index];
+        if (k + ahead < order.sorted.size()) __builtin_prefetch(&rows[layout.index(order.sorted[k + ahead])]);
+        out.rows[k] = rows[layout.index(order.sorted[k])];
     }
     std::size_t wall = 0;
     for (std::size_t k = 0; k < order.sorted.size(); ++k)
-        if (order.sorted[k].key != 0) out.offsets[wall++] = static_cast<std::int64_t>(k);
+        if (layout.key(order.sorted[k]) != 0) out.offsets[wall++] = static_cast<std::int64_t>(k);
     out.offsets[wall] = static_cast<std::int64_t>(order.sorted.size());
 }
 

@@ -15,11 +15,21 @@
 
 namespace varnolt::walls::grouping {
 
+// A sort entry of the grouping: a 64-bit word holding the position of a
+// candidate in the rows in its low index_bits bits, and above them a key (its
+// approximate radius while it is sorted; then 1 where a wall starts, else 0).
+struct EntryLayout {
+    int index_bits;
+
+    std::size_t index(std::uint64_t entry) const { return entry & ((std::uint64_t{1} << index_bits) - 1); }
+    std::uint64_t key(std::uint64_t entry) const { return entry >> index_bits; }
+    std::uint64_t entry(std::uint64_t key, std::size_t index) const { return key << index_bits | index; }
+};
+
 struct WallOrder {
-    // The candidates wall by wall (sorted[k].index is a position in the
-    // rows), each wall's in the order they came in; sorted[k].key is 1 where
-    // a wall starts, else 0.
-    std::vector<KeyedIndex> sorted;
+    // The candidates wall by wall, each wall's in the order they came in.
+    std::vector<std::uint64_t> sorted;
+    EntryLayout layout;
     std::size_t wall_count;
 
     std::size_t walls() const { return wall_count; }
@@ -29,7 +39,7 @@ struct WallOrder {
 // candidate's wall does not fit (see raw_wall): the caller groups them in
 // unbounded integers instead. Polls interrupt (Interrupted ends it) and
 // reports its progress there, in steps of 2 per candidate: the walls, the
-// sort. Holds 32 bytes per candidate besides rows: two sort entries.
+// sort. Holds 16 bytes per candidate besides rows: two sort entries.
 std::optional<WallOrder> order_walls(const Row& v, std::span<const Row> rows,
                                      tilt_stability::InterruptPoll& interrupt);
 

@@ -12,40 +12,42 @@ namespace {
 
 constexpr int digit_bits = 16;
 constexpr std::size_t buckets = std::size_t{1} << digit_bits;
-constexpr int passes = (64 + digit_bits - 1) / digit_bits;
+constexpr int most_passes = 64 / digit_bits;
 
-using Counts = std::array<std::array<std::size_t, buckets>, passes>;
+using Counts = std::array<std::array<std::size_t, buckets>, most_passes>;
 
-std::size_t digit(std::uint64_t key, int pass) { return (key >> (pass * digit_bits)) & (buckets - 1); }
-
-// Calls each(entry) on every entry, polling interrupt once per block of
-// entries: the inner loop makes no call, so it keeps its values in registers.
+// Calls each(word) on every word, polling interrupt once per block of words:
+// the inner loop makes no call, so it keeps its values in registers.
 template <typename Each>
-void for_each_polled(std::span<const KeyedIndex> entries, tilt_stability::InterruptPoll& interrupt, Each&& each) {
+void for_each_polled(std::span<const std::uint64_t> words, tilt_stability::InterruptPoll& interrupt, Each&& each) {
     constexpr std::size_t block = 64;
-    for (std::size_t first = 0; first < entries.size(); first += block) {
+    for (std::size_t first = 0; first < words.size(); first += block) {
         interrupt.tick();
-        for (const KeyedIndex& entry : entries.subspan(first, std::min(block, entries.size() - first))) each(entry);
+        for (const std::uint64_t word : words.subspan(first, std::min(block, words.size() - first))) each(word);
     }
 }
 
 }  // namespace
 
 // One counting pass over all digits, then one scatter per digit that is not
-// the same for every entry (those would leave the order as it is).
-void radix_sort(std::vector<KeyedIndex>& entries, tilt_stability::InterruptPoll& interrupt) {
+// the same for every word (those would leave the order as it is).
+void radix_sort(std::vector<std::uint64_t>& words, int low_bit, tilt_stability::InterruptPoll& interrupt) {
+    const int passes = (64 - low_bit + digit_bits - 1) / digit_bits;
+    const auto digit = [low_bit](std::uint64_t word, int pass) {
+        return (word >> (low_bit + pass * digit_bits)) & (buckets - 1);
+    };
     const auto counts = std::make_unique<Counts>();
-    for_each_polled(entries, interrupt, [&](const KeyedIndex& entry) {
-        for (int pass = 0; pass < passes; ++pass) ++(*counts)[pass][digit(entry.key, pass)];
+    for_each_polled(words, interrupt, [&](std::uint64_t word) {
+        for (int pass = 0; pass < passes; ++pass) ++(*counts)[pass][digit(word, pass)];
     });
-    std::vector<KeyedIndex> buffer(entries.size());
+    std::vector<std::uint64_t> buffer(words.size());
     for (int pass = 0; pass < passes; ++pass) {
         auto& starts = (*counts)[pass];
-        if (!entries.empty() && starts[digit(entries.front().key, pass)] == entries.size()) continue;
+        if (!words.empty() && starts[digit(words.front(), pass)] == words.size()) continue;
         std::size_t next = 0;
         for (std::size_t& start : starts) next += std::exchange(start, next);
-        for_each_polled(entries, interrupt, [&](const KeyedIndex& entry) { buffer[starts[digit(entry.key, pass)]++] = entry; });
-        entries.swap(buffer);
+        for_each_polled(words, interrupt, [&](std::uint64_t word) { buffer[starts[digit(word, pass)]++] = word; });
+        words.swap(buffer);
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// A stable sort of (key, index) entries by their 64-bit key: least significant
-// digit first, 16 bits at a time. For the millions of entries of the walls of
-// a large search it takes a fraction of a comparison sort's time.
+// A stable sort of 64-bit words by their high bits: least significant digit
+// first, 16 bits at a time. The callers pack a key above an index in each word,
+// so that a sort entry takes 8 bytes. For the millions of entries of the walls
+// of a large search it takes a fraction of a comparison sort's time.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -10,14 +11,10 @@
 
 namespace varnolt::walls::grouping {
 
-struct KeyedIndex {
-    std::uint64_t key;
-    std::size_t index;
-};
-
-// Sorts entries by key; equal keys keep their order. Holds a second buffer of
-// the same size while it runs. Polls interrupt.
-void radix_sort(std::vector<KeyedIndex>& entries, tilt_stability::InterruptPoll& interrupt);
+// Sorts words by their bits low_bit ... 63 (0 <= low_bit < 64); words equal
+// there keep their order. Holds a second buffer of the same size while it
+// runs. Polls interrupt.
+void radix_sort(std::vector<std::uint64_t>& words, int low_bit, tilt_stability::InterruptPoll& interrupt);
 
 // A key whose unsigned order is the order of the doubles, finite or not
 // (−0 just below +0).
