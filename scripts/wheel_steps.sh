@@ -57,8 +57,8 @@ publish() {  # SDIST WHEEL...
     for wheel in "${@:2}"; do
         auditwheel show "$dist/$(basename "$wheel")"
     done
-    echo "built: dist/$(basename "$sdist")"
+    echo "built: $dist/$(basename "$sdist")"
     for wheel in "${@:2}"; do
-        echo "built: dist/$(basename "$wheel")"
+        echo "built: $dist/$(basename "$wheel")"
     done
 }

@@ -21,7 +21,8 @@ def one_by_one(v, max_rank):
 @pytest.fixture(scope="module")
 def client():
     # Two worker processes, as on two machines: every task and result crosses a pickle.
-    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None,
+    # The dashboard on any free port, as copies of the suite may run side by side.
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=":0",
                                   silence_logs=50) as cluster, distributed.Client(cluster) as client:
         yield client
 
