@@ -46,8 +46,6 @@ PyObject* raise_current_exception() noexcept {
             raise_panic(stop.message(), stop.where());
         } catch (const std::exception& error) {
             raise_panic(error.what(), std::source_location::current());
-        } catch (...) {
-            raise_panic("unknown internal failure", std::source_location::current());
         }
         return nullptr;
     } catch (...) {

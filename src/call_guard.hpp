@@ -18,8 +18,8 @@ namespace varnolt {
 // Makes sure this thread's exception-handling data exists; see call_guard.cpp.
 void prepare_thread_for_exceptions() noexcept;
 
-// Sets the Python exception for the C++ exception being handled and returns
-// null. Only to be called from inside a catch block.
+// Sets the Python exception for the std::exception being handled and returns
+// null. Only to be called from inside a catch block of std::exception.
 PyObject* raise_current_exception() noexcept;
 
 // Runs body; returns its new reference, or null with the Python exception set.

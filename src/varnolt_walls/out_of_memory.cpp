@@ -38,12 +38,11 @@ void raise_out_of_memory(std::string_view what, std::optional<std::uint64_t> byt
 
 void explain_memory_error() noexcept {
     if (PyErr_ExceptionMatches(PyExc_MemoryError) == 0) return;
-    PyObject* const raised = PyErr_GetRaisedException();  // new reference; the indicator is cleared
-    const PyRef error = PyRef::steal(raised);
+    PyRef error = PyRef::steal(PyErr_GetRaisedException());  // the indicator is cleared
     const PyRef text = PyRef::steal(PyObject_Str(error.get()));
     if (!text || PyUnicode_GetLength(text.get()) != 0) {
         PyErr_Clear();
-        PyErr_SetRaisedException(PyRef::borrow(error.get()).release());  // a message already: keep it
+        PyErr_SetRaisedException(error.release());  // a message already: keep it
         return;
     }
     try {
