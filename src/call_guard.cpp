@@ -8,8 +8,8 @@
 #include "py_ref.hpp"
 #include "tilt_stability/interrupt.hpp"
 #include "tilt_stability/candidates/candidates.hpp"
-#include "utils/checked.hpp"
-#include "utils/stop.hpp"
+#include "primitives/checked.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt {
 
@@ -36,13 +36,13 @@ PyObject* raise_current_exception() noexcept {
         } catch (const PythonErrorSet&) {
         } catch (const tilt_stability::Interrupted&) {
             // The signal handler's exception (KeyboardInterrupt) is already set.
-        } catch (const utils::ArithmeticOverflow& overflow) {
+        } catch (const primitives::ArithmeticOverflow& overflow) {
             PyErr_SetString(PyExc_OverflowError, overflow.what());
         } catch (const std::bad_alloc&) {
             PyErr_NoMemory();
         } catch (const tilt_stability::CandidateLimitReached&) {
             PyErr_NoMemory();
-        } catch (const utils::Stop& stop) {
+        } catch (const primitives::Stop& stop) {
             raise_panic(stop.message(), stop.where());
         } catch (const std::exception& error) {
             raise_panic(error.what(), std::source_location::current());

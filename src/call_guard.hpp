@@ -5,10 +5,10 @@
 // from std::exception, the one type caught, so that the forced unwind of a
 // thread that the interpreter ends passes through (thread_exit.hpp).
 //   PythonErrorSet              -> the error already set
-//   utils::ArithmeticOverflow   -> OverflowError
+//   primitives::ArithmeticOverflow   -> OverflowError
 //   std::bad_alloc, CandidateLimitReached -> MemoryError
 //   tilt_stability::Interrupted -> the signal's exception already set
-//   utils::Stop, any other std::exception -> PanicException, after a diagnostic on stderr
+//   primitives::Stop, any other std::exception -> PanicException, after a diagnostic on stderr
 #include <exception>
 
 #include "python.hpp"

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "py_ref.hpp"
-#include "utils/int128.hpp"
+#include "primitives/int128.hpp"
 
 namespace varnolt {
 
@@ -21,6 +21,6 @@ std::optional<std::int64_t> to_optional_int64(PyObject* object, const char* name
 std::uint32_t to_uint32(PyObject* object, const char* name);
 
 PyRef int_from(std::int64_t value);
-PyRef int_from(utils::wide value);
+PyRef int_from(primitives::wide value);
 
 }  // namespace varnolt

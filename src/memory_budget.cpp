@@ -7,13 +7,13 @@
 
 #include "memory/available_memory.hpp"
 #include "py_ref.hpp"
-#include "utils/int128.hpp"
+#include "primitives/int128.hpp"
 
 namespace varnolt {
 
 namespace {
 
-std::string decimal(utils::uwide value) {
+std::string decimal(primitives::uwide value) {
     std::string digits;
     do {
         digits.push_back(static_cast<char>('0' + static_cast<int>(value % 10)));
@@ -39,7 +39,7 @@ tilt_stability::CandidateLimit MemoryBudget::search_limit() {
 }
 
 void MemoryBudget::refuse(std::size_t found) const {
-    const utils::uwide needed = static_cast<utils::uwide>(found) * bytes_per_candidate_;
+    const primitives::uwide needed = static_cast<primitives::uwide>(found) * bytes_per_candidate_;
     const std::string message = "the search stopped after finding " + decimal(found) +
                                 " candidates: a list of them needs " + decimal(needed) +
                                 " bytes of memory, but this process can use only " +

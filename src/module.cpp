@@ -7,7 +7,7 @@
 #include "call_guard.hpp"
 #include "functions.hpp"
 #include "py_ref.hpp"
-#include "utils/stop.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt {
 
@@ -70,7 +70,7 @@ void add_function(PyObject* module, PyMethodDef& definition) {
     PyRef all = all_list(module);
     if (PyList_Append(all.get(), name.get()) < 0) {
         PyErr_Clear();
-        utils::stop("could not append __name__ to __all__");
+        primitives::stop("could not append __name__ to __all__");
     }
     if (PyObject_SetAttr(module, name.get(), function.get()) < 0) throw PythonErrorSet{};
 }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "py_ref.hpp"
-#include "utils/stop.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt {
 
@@ -69,7 +69,7 @@ void write_stdout(std::string_view text) {
         writer.pending.clear();
     }
     if (end.signal_raised) throw PythonErrorSet{};
-    if (end.error != 0) utils::stop("failed printing to stdout: " + describe_os_error(end.error));
+    if (end.error != 0) primitives::stop("failed printing to stdout: " + describe_os_error(end.error));
 }
 
 }  // namespace varnolt

@@ -1,20 +1,20 @@
 #include "ratio/rounding.hpp"
 
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 #include "utils/isqrt.hpp"
-#include "utils/stop.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt::ratio {
 
 std::int64_t least_greater_int(const Ratio& x) {
-    if (x.denom == 1) return utils::checked_add(x.numer, 1);
-    const std::int64_t q = utils::guarded_div(x.numer, x.denom);  // truncated toward zero
+    if (x.denom == 1) return primitives::checked_add(x.numer, 1);
+    const std::int64_t q = primitives::guarded_div(x.numer, x.denom);  // truncated toward zero
     return x.numer > 0 ? q + 1 : q;
 }
 
 std::int64_t greatest_lesser_or_eq_int(const Ratio& x) {
     if (x.denom == 1) return x.numer;
-    const std::int64_t q = utils::guarded_div(x.numer, x.denom);
+    const std::int64_t q = primitives::guarded_div(x.numer, x.denom);
     return x.numer > 0 ? q : q - 1;  // |q| < 2^63 - 1 here, as denom >= 2
 }
 

@@ -3,7 +3,7 @@
 #include "tilt_stability/beta.hpp"
 #include "tilt_stability/bounded_rank/bounded_rank.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::tilt_stability {
 
@@ -56,7 +56,7 @@ SearchResult<void> search_on_surface(const SearchRequest& request, InterruptPoll
 SearchResult<void> run_search(const SearchRequest& request, InterruptPoll& interrupt, RunSink& out) {
     try {
         return search_on_surface(request, interrupt, out);
-    } catch (const utils::ArithmeticOverflow& overflow) {
+    } catch (const primitives::ArithmeticOverflow& overflow) {
         return std::unexpected(SearchFailure{FailureKind::overflow, overflow.what()});
     }
 }

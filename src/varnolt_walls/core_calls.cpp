@@ -70,7 +70,7 @@ SearchResult<CandidateRuns> candidate_runs(const SearchCall& call, memory::Reser
     return found;
 }
 
-SearchResult<utils::uwide> candidate_count(const SearchCall& call) {
+SearchResult<primitives::uwide> candidate_count(const SearchCall& call) {
     return without_lock(call, [&](InterruptPoll& interrupt) {
         return tilt_stability::count_candidates(call.search, interrupt);
     });

@@ -34,7 +34,7 @@ struct SearchCall {
 SearchResult<CandidateRuns> candidate_runs(const SearchCall& call, memory::Reservation& reservation);
 
 // The number of candidates, counted in constant memory.
-SearchResult<utils::uwide> candidate_count(const SearchCall& call);
+SearchResult<primitives::uwide> candidate_count(const SearchCall& call);
 
 // Candidates gathered by wall: grouped when every wall key fits in 128 bits,
 // otherwise left in the order they came in for an exact grouping in Python.

@@ -103,8 +103,8 @@ PyObject* count(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* k
         const SearchCall call = search_call(count_description, args, nargsf, kwnames);
         // At most 2^64 candidates per run and far fewer than 2^63 runs: the
         // count fits a signed 128-bit integer.
-        const utils::uwide found = value_or_raise(candidate_count(call), call);
-        return int_from(static_cast<utils::wide>(found)).release();
+        const primitives::uwide found = value_or_raise(candidate_count(call), call);
+        return int_from(static_cast<primitives::wide>(found)).release();
     });
 }
 

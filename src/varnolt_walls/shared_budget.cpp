@@ -6,7 +6,7 @@
 #include <string>
 
 #include "py_ref.hpp"
-#include "utils/int128.hpp"
+#include "primitives/int128.hpp"
 
 namespace varnolt::walls {
 
@@ -17,7 +17,7 @@ constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
 }  // namespace
 
 std::uint64_t SharedBudget::bytes_for(std::size_t count) const {
-    const utils::uwide bytes = static_cast<utils::uwide>(count) * bytes_per_candidate_;
+    const primitives::uwide bytes = static_cast<primitives::uwide>(count) * bytes_per_candidate_;
     return bytes > most ? most : static_cast<std::uint64_t>(bytes);
 }
 

@@ -6,7 +6,7 @@
 #include "binding.hpp"
 #include "conversions.hpp"
 #include "py_ref.hpp"
-#include "utils/int128.hpp"
+#include "primitives/int128.hpp"
 #include "varnolt_walls/grouping/wall_key.hpp"
 #include "varnolt_walls/out_of_memory.hpp"
 

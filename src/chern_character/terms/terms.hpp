@@ -8,7 +8,7 @@
 
 #include "ratio/format.hpp"
 #include "ratio/ratio.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 #include "ratio/rounding.hpp"
 
 namespace varnolt::chern_character::terms {
@@ -58,7 +58,7 @@ namespace detail {
 template <std::uint32_t N>
 Ratio scaled_by(const Ratio& x) {
     const std::int64_t g = ratio::gcd(x.denom, N);
-    return Ratio::new_(utils::checked_mul(x.numer, N / g), x.denom / g);
+    return Ratio::new_(primitives::checked_mul(x.numer, N / g), x.denom / g);
 }
 }  // namespace detail
 

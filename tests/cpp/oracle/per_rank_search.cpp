@@ -6,17 +6,17 @@
 #include "ratio/rounding.hpp"
 #include "ratio_pow.hpp"
 #include "tilt_stability/beta.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 #include "utils/modular.hpp"
-#include "utils/stop.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt_oracle {
 
 using namespace varnolt;
 using ratio::Ratio;
-using utils::checked_add;
-using utils::checked_mul;
-using utils::checked_sub;
+using primitives::checked_add;
+using primitives::checked_mul;
+using primitives::checked_sub;
 
 namespace {
 
