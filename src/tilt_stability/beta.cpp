@@ -1,7 +1,7 @@
 #include "tilt_stability/beta.hpp"
 
 #include "primitives/checked.hpp"
-#include "ratio/rounding.hpp"
+#include "utils/ratio_rounding.hpp"
 
 namespace varnolt::tilt_stability {
 
@@ -13,7 +13,7 @@ std::optional<Ratio> β_(const chern_character::ChernChar<2>& v) {
     const std::int64_t d = v.d.numerator;
     if (r != 0) {
         const Ratio delta = Ratio::from_integer(primitives::narrow(chern_character::discriminant(v)));
-        const std::optional<Ratio> root = ratio::checked_sqrt(delta);
+        const std::optional<Ratio> root = utils::checked_sqrt(delta);
         if (!root) return std::nullopt;
         return ratio::div(ratio::sub(Ratio::from_integer(c), *root), r);
     }

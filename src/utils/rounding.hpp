@@ -1,7 +1,7 @@
 #pragma once
 // Integer division rounded down or up, and the remainder that is never
 // negative: the one floor/ceil family of the core, exact in 128 bits. (A
-// Ratio's floor is ratio::greatest_lesser_or_eq_int; a surd's,
+// Ratio's floor is utils::greatest_lesser_or_eq_int; a surd's,
 // quadratic::floor_div.)
 #include <cstdint>
 

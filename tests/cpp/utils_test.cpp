@@ -7,7 +7,7 @@
 #include <random>
 
 #include "support.hpp"
-#include "ratio/rounding.hpp"
+#include "utils/ratio_rounding.hpp"
 #include "primitives/checked.hpp"
 #include "utils/isqrt.hpp"
 #include "utils/modular.hpp"
@@ -27,12 +27,12 @@ TEST(Rounding, NeighbouringIntegersAndOverflow) {
         {Q(-int_max, 2), -two_pow(62) + 1, -two_pow(62)}, {Q(int_min, int_max), -1, -2},
     };
     for (const auto& [x, above, below] : rows) {
-        EXPECT_EQ(ratio::least_greater_int(x), above) << x;
-        EXPECT_EQ(ratio::greatest_lesser_or_eq_int(x), below) << x;
+        EXPECT_EQ(utils::least_greater_int(x), above) << x;
+        EXPECT_EQ(utils::greatest_lesser_or_eq_int(x), below) << x;
     }
     // The successor of 2^63 - 1 does not fit.
-    EXPECT_THROW(ratio::least_greater_int(Q(int_max)), ArithmeticOverflow);
-    EXPECT_EQ(ratio::greatest_lesser_or_eq_int(Q(int_max)), int_max);
+    EXPECT_THROW(utils::least_greater_int(Q(int_max)), ArithmeticOverflow);
+    EXPECT_EQ(utils::greatest_lesser_or_eq_int(Q(int_max)), int_max);
 }
 
 struct FloorModRow { primitives::wide a; std::int64_t b, remainder; };
@@ -113,7 +113,7 @@ TEST(CheckedSqrt, RationalRootOrNothing) {
         {Q(2), std::nullopt}, {Q(1, 2), std::nullopt}, {Q(-1, 4), std::nullopt},
         {Q(9223372030926249000), std::nullopt}, {Q(1, int_max), std::nullopt},
     };
-    for (const auto& [x, root] : rows) EXPECT_EQ(ratio::checked_sqrt(x), root) << x;
+    for (const auto& [x, root] : rows) EXPECT_EQ(utils::checked_sqrt(x), root) << x;
 }
 
 struct IsqrtRow { std::uint64_t a, root; };

@@ -1,10 +1,12 @@
-#include "ratio/rounding.hpp"
+#include "utils/ratio_rounding.hpp"
 
 #include "primitives/checked.hpp"
 #include "utils/isqrt.hpp"
 #include "primitives/stop.hpp"
 
-namespace varnolt::ratio {
+namespace varnolt::utils {
+
+using ratio::Ratio;
 
 std::int64_t least_greater_int(const Ratio& x) {
     if (x.denom == 1) return primitives::checked_add(x.numer, 1);
@@ -22,11 +24,11 @@ std::optional<Ratio> checked_sqrt(const Ratio& x) {
     if (x.numer < 0 || x.denom < 0) return std::nullopt;
     const auto numer = static_cast<std::uint64_t>(x.numer);
     const auto denom = static_cast<std::uint64_t>(x.denom);
-    const auto s = static_cast<std::uint64_t>(utils::isqrt(numer));
-    const auto t = static_cast<std::uint64_t>(utils::isqrt(denom));
+    const auto s = static_cast<std::uint64_t>(isqrt(numer));
+    const auto t = static_cast<std::uint64_t>(isqrt(denom));
     // s, t <= 2^32 - 1 < 2^63, so the casts and the squares are exact.
     if (s * s != numer || t * t != denom) return std::nullopt;
     return Ratio::new_(static_cast<std::int64_t>(s), static_cast<std::int64_t>(t));
 }
 
-}  // namespace varnolt::ratio
+}  // namespace varnolt::utils
