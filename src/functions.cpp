@@ -3,13 +3,21 @@
 #include <cstdint>
 #include <string>
 
-#include "binding.hpp"
-#include "call_guard.hpp"
-#include "conversions.hpp"
+#include "boundary/binding.hpp"
+#include "boundary/call_guard.hpp"
+#include "boundary/conversions.hpp"
 #include "search_call.hpp"
 #include "stdout_writer.hpp"
 
 namespace varnolt {
+
+using boundary::FunctionDescription;
+using boundary::PyRef;
+using boundary::bind;
+using boundary::call_guarded;
+using boundary::int_from;
+using boundary::to_int64;
+using boundary::to_uint32;
 
 namespace {
 

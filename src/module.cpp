@@ -4,12 +4,16 @@
 #include <cstdint>
 #include <span>
 
-#include "call_guard.hpp"
+#include "boundary/call_guard.hpp"
 #include "functions.hpp"
-#include "py_ref.hpp"
+#include "boundary/py_ref.hpp"
 #include "primitives/stop.hpp"
 
 namespace varnolt {
+
+using boundary::PyRef;
+using boundary::PythonErrorSet;
+using boundary::method_entry;
 
 namespace {
 
@@ -103,5 +107,5 @@ PyObject* initialise() {
 }  // namespace varnolt
 
 PyMODINIT_FUNC PyInit_varnolt() {  // PyMODINIT_FUNC declares it extern "C"
-    return varnolt::call_guarded(varnolt::initialise);
+    return varnolt::boundary::call_guarded(varnolt::initialise);
 }

@@ -1,11 +1,18 @@
 #include "search_call.hpp"
 
-#include "conversions.hpp"
-#include "memory_budget.hpp"
-#include "search_failure.hpp"
+#include "boundary/conversions.hpp"
+#include "boundary/memory_budget.hpp"
+#include "boundary/search_failure.hpp"
 #include "tilt_stability/search.hpp"
 
 namespace varnolt {
+
+using boundary::MemoryBudget;
+using boundary::PyRef;
+using boundary::PythonErrorSet;
+using boundary::int_from;
+using boundary::runs_within;
+using boundary::value_or_raise;
 
 namespace {
 

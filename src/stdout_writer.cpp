@@ -7,10 +7,12 @@
 #include <mutex>
 #include <string>
 
-#include "py_ref.hpp"
+#include "boundary/py_ref.hpp"
 #include "primitives/stop.hpp"
 
 namespace varnolt {
+
+using boundary::PythonErrorSet;
 
 namespace {
 

@@ -5,12 +5,14 @@
 #include <functional>
 #include <utility>
 
-#include "memory_budget.hpp"
+#include "boundary/memory_budget.hpp"
 #include "tilt_stability/interrupt.hpp"
 #include "varnolt_walls/released_lock.hpp"
 #include "varnolt_walls/shared_budget.hpp"
 
 namespace varnolt::walls {
+
+using boundary::runs_within;
 
 namespace {
 

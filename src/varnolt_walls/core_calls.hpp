@@ -4,7 +4,7 @@
 // released and Ctrl-C polled (see released_lock.hpp); call them with the lock
 // held.
 #include "memory/reservation.hpp"
-#include "python.hpp"
+#include "boundary/python.hpp"
 #include "tilt_stability/search.hpp"
 #include "varnolt_walls/grouping/group_walls.hpp"
 

@@ -2,15 +2,24 @@
 
 #include <cstdint>
 
-#include "binding.hpp"
-#include "conversions.hpp"
-#include "search_failure.hpp"
+#include "boundary/binding.hpp"
+#include "boundary/conversions.hpp"
+#include "boundary/search_failure.hpp"
 #include "varnolt_walls/core_calls.hpp"
 #include "varnolt_walls/out_of_memory.hpp"
 #include "varnolt_walls/rows_buffer.hpp"
 #include "varnolt_walls/walls_buffers.hpp"
 
 namespace varnolt::walls {
+
+using boundary::FunctionDescription;
+using boundary::PyRef;
+using boundary::PythonErrorSet;
+using boundary::bind;
+using boundary::int_from;
+using boundary::raise_search_failure;
+using boundary::to_int64;
+using boundary::to_optional_int64;
 
 namespace {
 

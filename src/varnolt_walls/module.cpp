@@ -1,12 +1,17 @@
 // varnolt_walls._native: the core bound a second time, for the varnolt_walls
 // package. Unlike varnolt it announces nothing, releases the interpreter lock
 // while the core searches and hands candidates over as a flat int64 buffer.
-#include "call_guard.hpp"
-#include "py_ref.hpp"
+#include "boundary/call_guard.hpp"
+#include "boundary/py_ref.hpp"
 #include "varnolt_walls/functions.hpp"
 #include "varnolt_walls/wall_objects.hpp"
 
 namespace varnolt::walls {
+
+using boundary::PyRef;
+using boundary::PythonErrorSet;
+using boundary::call_guarded;
+using boundary::method_entry;
 
 namespace {
 

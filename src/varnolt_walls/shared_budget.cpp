@@ -5,10 +5,12 @@
 #include <limits>
 #include <string>
 
-#include "py_ref.hpp"
+#include "boundary/py_ref.hpp"
 #include "primitives/int128.hpp"
 
 namespace varnolt::walls {
+
+using boundary::PythonErrorSet;
 
 namespace {
 

@@ -3,14 +3,20 @@
 #include <cstdint>
 #include <span>
 
-#include "binding.hpp"
-#include "conversions.hpp"
-#include "py_ref.hpp"
+#include "boundary/binding.hpp"
+#include "boundary/conversions.hpp"
+#include "boundary/py_ref.hpp"
 #include "primitives/int128.hpp"
 #include "varnolt_walls/grouping/wall_key.hpp"
 #include "varnolt_walls/out_of_memory.hpp"
 
 namespace varnolt::walls {
+
+using boundary::PyRef;
+using boundary::PythonErrorSet;
+using boundary::bind;
+using boundary::int_from;
+using boundary::to_int64;
 
 namespace {
 

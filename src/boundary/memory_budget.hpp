@@ -8,7 +8,7 @@
 
 #include "tilt_stability/candidates/candidates.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 // How many candidates of bytes_per_candidate fit in available bytes; never
 // more than a Python list can hold.
@@ -61,4 +61,4 @@ auto runs_within(Budget& budget, Search&& search) {
     }
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

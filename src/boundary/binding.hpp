@@ -9,9 +9,9 @@
 #include <span>
 #include <string>
 
-#include "python.hpp"
+#include "boundary/python.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 // A function's name and its parameter names in order; the count of names is
 // also the count of slots bind fills, so the two cannot disagree.
@@ -64,4 +64,4 @@ std::array<PyObject*, Count> bind(const FunctionDescription<Count>& function, Py
     return slots;
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

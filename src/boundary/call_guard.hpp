@@ -11,9 +11,9 @@
 //   primitives::Stop, any other std::exception -> PanicException, after a diagnostic on stderr
 #include <exception>
 
-#include "python.hpp"
+#include "boundary/python.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 // Makes sure this thread's exception-handling data exists; see call_guard.cpp.
 void prepare_thread_for_exceptions() noexcept;
@@ -36,4 +36,4 @@ PyObject* call_guarded(Body&& body) {
     }
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

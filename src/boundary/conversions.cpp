@@ -1,9 +1,9 @@
-#include "conversions.hpp"
+#include "boundary/conversions.hpp"
 
 #include <cstdint>
 #include <limits>
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 namespace {
 
@@ -71,4 +71,4 @@ PyRef int_from(primitives::wide value) {
     return PyRef::checked(PyNumber_Or(shifted.get(), low_part.get()));
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

@@ -1,17 +1,17 @@
-#include "call_guard.hpp"
+#include "boundary/call_guard.hpp"
 
 #include <atomic>
 #include <exception>
 #include <new>
 
-#include "panic_exception.hpp"
-#include "py_ref.hpp"
+#include "boundary/panic_exception.hpp"
+#include "boundary/py_ref.hpp"
 #include "tilt_stability/interrupt.hpp"
 #include "tilt_stability/candidates/candidates.hpp"
 #include "primitives/checked.hpp"
 #include "primitives/stop.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 // The C++ runtime keeps per-thread exception data (the caught-exception stack
 // of __cxa_get_globals) in thread-local storage of libstdc++. The extension is
@@ -55,4 +55,4 @@ PyObject* raise_current_exception() noexcept {
     }
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

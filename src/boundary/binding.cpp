@@ -1,13 +1,13 @@
-#include "binding.hpp"
+#include "boundary/binding.hpp"
 
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "py_ref.hpp"
+#include "boundary/py_ref.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 namespace {
 
@@ -107,4 +107,4 @@ void bind_arguments(const char* function_name, std::span<const char* const> para
     }
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

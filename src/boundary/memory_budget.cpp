@@ -1,4 +1,4 @@
-#include "memory_budget.hpp"
+#include "boundary/memory_budget.hpp"
 
 #include <malloc.h>
 
@@ -6,10 +6,10 @@
 #include <string>
 
 #include "memory/available_memory.hpp"
-#include "py_ref.hpp"
+#include "boundary/py_ref.hpp"
 #include "primitives/int128.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 namespace {
 
@@ -54,4 +54,4 @@ void release_free_memory() noexcept {
 #endif
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary
