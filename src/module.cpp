@@ -13,7 +13,9 @@ namespace varnolt {
 
 using boundary::PyRef;
 using boundary::PythonErrorSet;
+using boundary::free_module_parameters;
 using boundary::method_entry;
+using boundary::ModuleParameters;
 
 namespace {
 
@@ -22,12 +24,12 @@ PyModuleDef module_definition = {
     "varnolt",
     "Exact enumeration of the candidate left pseudo-semistabilizers of Chern characters "
     "on surfaces of Picard rank one.",
-    0,
+    sizeof(ModuleParameters*),
     nullptr,
     nullptr,
     nullptr,
     nullptr,
-    nullptr,
+    free_module_parameters,
 };
 
 // The interpreter that initialised the module (-1: none yet) and the module
@@ -97,6 +99,8 @@ PyObject* initialise() {
     if (module_cell != nullptr) return PyRef::borrow(module_cell).release();
 
     PyRef module = PyRef::checked(PyModule_Create(&module_definition));
+    ModuleParameters::attach(module.get(), ModuleParameters(sum_as_string_description, bogomolov_form_description,
+                                                            pseudo_semistabilizers_description));
     for (PyMethodDef& definition : function_table()) add_function(module.get(), definition);
     module_cell = PyRef::borrow(module.get()).release();  // the cell keeps its own reference
     return module.release();

@@ -21,10 +21,10 @@ T = TypeVar("T")
 ProgressCallback = Callable[[int, int], object]
 
 
-def _search(native: Callable[[int, int, int, int | None, ProgressCallback | None, bool], T], r: int, c: int,
-            d: int, max_rank: int | None, progress: ProgressCallback | None = None, p2: bool = False) -> T:
-    """native(r, c, d, bound, progress, p2), for v and a bound already checked."""
-    return native(r, c, d, max_rank, progress, p2)
+def _search(native: Callable[..., T], r: int, c: int, d: int, max_rank: int | None,
+            progress: ProgressCallback | None = None, p2: bool = False) -> T:
+    """native(r, c, d, max_rank=bound, progress=progress, p2=p2), for v and a bound already checked."""
+    return native(r, c, d, max_rank=max_rank, progress=progress, p2=p2)
 
 
 class Request:

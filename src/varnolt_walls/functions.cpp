@@ -46,9 +46,9 @@ tilt_stability::surface::Surface surface(PyObject* p2) {
 // The search a call asks for: r, c, d, max_rank (None: no bound), progress and
 // p2 bound and converted in parameter order (the first failure wins). v off
 // the lattice of p2 is a ValueError.
-SearchCall search_call(const FunctionDescription<6>& function, PyObject* const* args,
+SearchCall search_call(const FunctionDescription<6>& function, PyObject* module, PyObject* const* args,
                        Py_ssize_t nargsf, PyObject* kwnames) {
-    const auto slots = bind(function, args, nargsf, kwnames);
+    const auto slots = bind(function, module, args, nargsf, kwnames);
     const std::int64_t r = to_int64(slots[0], "r");
     const std::int64_t c = to_int64(slots[1], "c");
     const std::int64_t d = to_int64(slots[2], "d");
@@ -98,18 +98,18 @@ T value_or_raise(SearchResult<T> result, const SearchCall& call) {
 
 }  // namespace
 
-PyObject* candidates(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+PyObject* candidates(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
-        const SearchCall call = search_call(candidates_description, args, nargsf, kwnames);
+        const SearchCall call = search_call(candidates_description, module, args, nargsf, kwnames);
         memory::Reservation reservation;  // until the rows are built
         const CandidateRuns runs = value_or_raise(candidate_runs(call, reservation), call);
         return rows_buffer(runs).release();
     });
 }
 
-PyObject* count(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+PyObject* count(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
-        const SearchCall call = search_call(count_description, args, nargsf, kwnames);
+        const SearchCall call = search_call(count_description, module, args, nargsf, kwnames);
         // At most 2^64 candidates per run and far fewer than 2^63 runs: the
         // count fits a signed 128-bit integer.
         const primitives::uwide found = value_or_raise(candidate_count(call), call);
@@ -117,17 +117,17 @@ PyObject* count(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* k
     });
 }
 
-PyObject* walls(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+PyObject* walls(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
-        const SearchCall call = search_call(walls_description, args, nargsf, kwnames);
+        const SearchCall call = search_call(walls_description, module, args, nargsf, kwnames);
         memory::Reservation reservation;  // until the buffers are built
         return walls_buffers(value_or_raise(candidate_walls(call, reservation), call), call.search.v).release();
     });
 }
 
-PyObject* group(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+PyObject* group(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
-        const auto slots = bind(group_description, args, nargsf, kwnames);
+        const auto slots = bind(group_description, module, args, nargsf, kwnames);
         const std::int64_t r = to_int64(slots[0], "r");
         const std::int64_t c = to_int64(slots[1], "c");
         const std::int64_t d = to_int64(slots[2], "d");

@@ -7,24 +7,25 @@
 
 namespace varnolt::walls {
 
-// The parameters of a search: max_rank is required (None: no bound); progress
-// and p2 may be left out.
+// The parameters of a search: r, c and d by position or keyword, the options
+// by keyword only; max_rank is required (None: no bound), progress and p2 may
+// be left out.
 inline constexpr std::array<const char*, 6> search_parameters{"r", "c", "d", "max_rank", "progress", "p2"};
 inline constexpr std::array<const char*, 6> search_defaults{"None", "False"};
 
 inline constexpr boundary::FunctionDescription<6> candidates_description{
     "candidates", search_parameters, 4, search_defaults,
     "The candidates of (r, c, d/2) as a bytearray of native int64 rows (r, c, d);\n"
-    "with p2, only those with d = c mod 2 (and v must be such)."};
+    "with p2, only those with d = c mod 2 (and v must be such).", 3};
 inline constexpr boundary::FunctionDescription<6> count_description{
     "count", search_parameters, 4, search_defaults,
-    "The number of candidates of (r, c, d/2), of those with d = c mod 2 with p2."};
+    "The number of candidates of (r, c, d/2), of those with d = c mod 2 with p2.", 3};
 inline constexpr boundary::FunctionDescription<6> walls_description{
     "walls", search_parameters, 4, search_defaults,
-    "The candidates of (r, c, d/2) grouped by wall, largest first: (rows, offsets, v) buffers."};
+    "The candidates of (r, c, d/2) grouped by wall, largest first: (rows, offsets, v) buffers.", 3};
 inline constexpr boundary::FunctionDescription<5> group_description{
     "group", {"r", "c", "d", "rows", "progress"}, 4, {"None"},
-    "The given int64 rows grouped by their wall against (r, c, d/2), as walls() returns them."};
+    "The given int64 rows grouped by their wall against (r, c, d/2), as walls() returns them.", 4};
 
 PyObject* candidates(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames);
 PyObject* count(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames);

@@ -11,7 +11,10 @@ namespace varnolt::walls {
 using boundary::PyRef;
 using boundary::PythonErrorSet;
 using boundary::call_guarded;
+using boundary::free_module_parameters;
+using boundary::function_cast;
 using boundary::method_entry;
+using boundary::ModuleParameters;
 
 namespace {
 
@@ -30,9 +33,12 @@ PyMethodDef* function_table() {
     return table;
 }
 
-// The module's execution step: its functions.
+// The module's execution step: its functions, and their parameter names interned.
 int add_functions(PyObject* module) noexcept {
     const PyRef done = PyRef::steal(call_guarded([&] {
+        ModuleParameters::attach(module, ModuleParameters(candidates_description, count_description,
+                                                          walls_description, group_description,
+                                                          wall_objects_description, wall_columns_description));
         if (PyModule_AddFunctions(module, function_table()) < 0) throw PythonErrorSet{};
         return Py_NewRef(Py_None);
     }));
@@ -40,7 +46,7 @@ int add_functions(PyObject* module) noexcept {
 }
 
 PyModuleDef_Slot module_slots[] = {
-    {Py_mod_exec, reinterpret_cast<void*>(add_functions)},
+    {Py_mod_exec, function_cast<void*>(add_functions)},
     {0, nullptr},
 };
 
@@ -50,12 +56,12 @@ PyModuleDef module_definition = {
     PyModuleDef_HEAD_INIT,
     "varnolt_walls._native",
     "The search of varnolt's core for the varnolt_walls package.",
-    0,
+    sizeof(ModuleParameters*),
     nullptr,
     module_slots,
     nullptr,
     nullptr,
-    nullptr,
+    free_module_parameters,
 };
 
 }  // namespace
