@@ -7,6 +7,9 @@
 
 namespace varnolt::utils {
 
+using primitives::uwide;
+using primitives::wide;
+
 namespace {
 
 using Limbs = std::vector<std::uint64_t>;

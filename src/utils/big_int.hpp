@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "utils/int128.hpp"
+#include "primitives/int128.hpp"
 
 namespace varnolt::utils {
 
@@ -25,8 +25,8 @@ public:
     BigInt() = default;
     // Implicit, as between the built-in integers.
     template <std::integral I>
-    BigInt(I value) : BigInt(static_cast<wide>(value)) {}
-    BigInt(wide value);
+    BigInt(I value) : BigInt(static_cast<primitives::wide>(value)) {}
+    BigInt(primitives::wide value);
     // The value (−1)^negative · Σ limbs[i]·2^(64·i).
     static BigInt from_limbs(bool negative, std::span<const std::uint64_t> limbs);
 
@@ -43,7 +43,7 @@ public:
     double to_double() const;
     // The value when it fits in the signed 128-bit range.
     bool fits_wide() const;
-    wide to_wide() const;  // requires fits_wide()
+    primitives::wide to_wide() const;  // requires fits_wide()
 
     friend BigInt operator-(BigInt x);
     friend BigInt abs(BigInt x);

@@ -12,7 +12,7 @@ namespace varnolt::test {
 namespace {
 
 using utils::BigInt;
-using utils::wide;
+using primitives::wide;
 
 // Random values of 0 to 5 limbs, either sign, some limbs all ones or zero.
 BigInt random_big(std::mt19937_64& random) {
