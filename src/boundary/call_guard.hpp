@@ -4,10 +4,10 @@
 // exception cross into the interpreter. Everything the modules throw derives
 // from std::exception, the one type caught, so that the forced unwind of a
 // thread that the interpreter ends passes through (thread_exit.hpp).
-//   PythonErrorSet              -> the error already set
-//   primitives::ArithmeticOverflow   -> OverflowError
+//   PythonErrorSet                 -> the error already set
+//   primitives::ArithmeticOverflow -> OverflowError
 //   std::bad_alloc, CandidateLimitReached -> MemoryError
-//   tilt_stability::Interrupted -> the signal's exception already set
+//   tilt_stability::Interrupted    -> the signal's exception already set
 //   primitives::Stop, any other std::exception -> PanicException, after a diagnostic on stderr
 #include <exception>
 
