@@ -11,6 +11,7 @@ from typing import TYPE_CHECKING, Literal, SupportsIndex
 from ._beta import exact_beta_minus
 from ._options import ExactPoint, Point, Side, Surface
 from ._arguments import chern_character, checked_max_rank
+from ._file_replace import write_whole
 from ._plot import walls_to_draw
 from ._walls import Wall
 
@@ -257,6 +258,9 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | 
         The Chern character, as for :func:`walls`.
     path : str or os.PathLike, optional
         Where to write the page (UTF-8); nothing is written when omitted.
+        The page goes to a temporary file beside it, renamed into place
+        once whole: a page that cannot be written leaves the old file as
+        it was.
     max_rank, surface, above
         As for :func:`walls`; `above` is marked on the page.
     side : {"left", "right", "both"}
@@ -273,7 +277,8 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | 
     ImportError
         When Bokeh is not installed (``pip install 'varnolt[html]'``).
     OSError
-        When `path` cannot be written.
+        When `path` cannot be written (the file at `path`, if any, is
+        left as it was).
 
     Also the errors of :func:`walls`.
 
@@ -293,6 +298,6 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | 
     sides, point, found = walls_to_draw(r, c, d, side, max_rank, surface, above)
     page = walls_page((r, c, d), found, max_rank=max_rank, surface=surface, sides=sides, above=point)
     if path is not None:
-        with open(path, "w", encoding="utf-8") as out:
-            out.write(page)
+        data = page.encode("utf-8")
+        write_whole(path, lambda file: file.write(data))  # the old page stays whole if this fails
     return page

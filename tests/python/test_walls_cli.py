@@ -6,6 +6,7 @@ import importlib
 import json
 import os
 import pty
+import resource
 import shutil
 import signal
 import struct
@@ -83,6 +84,15 @@ CASES = [
     (CLI, "1 0 2 --format json", 1, "", "c² - r·d of (1, 0, 2) is -2, negative, so there is no β₋ and no wall"),
     (CLI, "0 0 5", 1, "", "(0, 0, 5) has r = c = 0, so there is no β₋ and no wall"),
     (CLI, "1 0 -4 --plot no-such-directory/walls.png", 1, "", "cannot write the plot"),  # before any result
+    (CLI, "1 0 -16 --above -5,1 --count", 0, "13\n", ""),  # a negative value after a space
+    (CLI, "1 0 -16e0", 2, "", "argument D: not an integer: '-16e0'"),
+    (CLI, "1 0 -16 --side right", 0, lambda out: out.startswith(
+        "v = (1, 0, -16): β₊ = 4, right of the vertical wall β = 0, 16 walls\n"), ""),
+    (CLI, "0 3 4 --side right", 0, lambda out: "vertical" not in out.splitlines()[0], ""),
+    (CLI, "1 0 -16 --above=-5,1e-5000", 0, lambda out: out.startswith(
+        "v = (1, 0, -16): β₋ = -4, over σ(-5, 1e-5000), 12 walls\n"), ""),
+    (CLI, "1 0 -16 --above=-1e100000000,1", 2, "", "at most 10000 digits"),
+    (CLI, "1 0 -16 --above=-5,1e-10000000", 2, "", "at most 10000 digits"),
 ]
 
 
@@ -105,6 +115,24 @@ def test_command_line_draws_the_walls_to_a_file(tmp_path, suffix, magic):
     assert picture.read_bytes().startswith(magic)
     if suffix == ".svg":
         assert picture.read_text().count("<path") >= len(varnolt_walls.walls(1, 0, -16))
+
+
+def set_file_size_limit():
+    resource.setrlimit(resource.RLIMIT_FSIZE, (16384, 16384))  # in the child only
+
+
+@pytest.mark.parametrize("name, command", [
+    ("walls.html", [sys.executable, "-c", "import varnolt_walls; varnolt_walls.plot_html(1, 0, -16, 'walls.html')"]),
+    ("walls.html", CLI + "1 0 -16 --count --plot walls.html".split()),
+    ("walls.png", CLI + "1 0 -16 --count --plot walls.png".split()),
+])
+def test_a_file_that_cannot_be_written_whole_leaves_the_old_one(tmp_path, name, command):
+    pytest.importorskip("bokeh" if name.endswith(".html") else "matplotlib")
+    (tmp_path / name).write_text("the old file")
+    run = subprocess.run(command, capture_output=True, text=True, timeout=120, cwd=tmp_path,
+                         preexec_fn=set_file_size_limit)
+    assert run.returncode == 1 and "File too large" in run.stderr
+    assert [f.name for f in tmp_path.iterdir()] == [name] and (tmp_path / name).read_text() == "the old file"
 
 
 def test_ctrl_c_ends_the_command_line_quietly_with_130():
