@@ -23,8 +23,10 @@ if TYPE_CHECKING:
 INSTALL_HINT = "plot_html needs Bokeh: pip install 'varnolt[html]' (or pip install bokeh)"
 
 Beta = tuple[str, str, float]  # name, exact text and value of β₋ or β₊
-PLOT_SIZE = (820, 560)  # frame width and height, in pixels
-TABLE_WIDTH = 520
+# Frame width and height, and the table's width, in pixels: with the axes, the toolbar and the
+# table's scroll bar, the page fits a window 1280 pixels wide.
+PLOT_SIZE = (680, 500)
+TABLE_WIDTH = 440
 
 # The wall nearest the pointer, within six pixels, or -1: a JavaScript body shared by the
 # callbacks of the pointer (hover) and of a click (select). Exact values stay text; only
@@ -167,7 +169,8 @@ def _draw(v: tuple[int, int, int], found: Sequence[Wall], betas: Sequence[Beta],
     _mark(plot, v, betas, above, 3 * max(view[1] - view[0], view[3] - view[2]))
     # The legend goes under the plot, where it hides no wall; a click on an entry hides its lines.
     legend = plot.legend[0]
-    legend.orientation, legend.click_policy = "horizontal", "hide"
+    # In rows of three, so that it is no wider than the plot.
+    legend.orientation, legend.ncols, legend.click_policy = "horizontal", 3, "hide"
     plot.center.remove(legend)
     plot.add_layout(legend, "below")
     return plot, pointed
@@ -183,7 +186,9 @@ def _mark(plot: figure, v: tuple[int, int, int], betas: Sequence[Beta], above: E
         for name, _, value in betas:
             plot.line(*_hyperbola(v, value, reach), line_color="#666666", legend_label=f"hyperbola through {name}")
     for name, text, value in betas:
-        plot.scatter([value], [0.0], size=9, color="#d62728", legend_label=f"{name} = {text}")
+        # A ring: the smallest walls, which crowd at β₋, show through it.
+        plot.scatter([value], [0.0], size=11, line_color="#d62728", line_width=2, fill_alpha=0.0,
+                     legend_label=f"{name} = {text}")
     if above is not None:
         plot.scatter([float(above[0])], [float(above[1])], marker="x", size=11, line_width=2, color="#2ca02c",
                      legend_label=f"σ({above[0]}, {above[1]})")
@@ -197,9 +202,10 @@ def _table(source: ColumnDataSource) -> DataTable:
         return TableColumn(field=field, title=title, width=width,
                            formatter=HTMLTemplateFormatter(template=f"<%- {text} %>"))
 
-    columns = [TableColumn(field="order", title="#", width=50), exact("center", "center_text", "centre", 110),
-               exact("radius", "radius_squared_text", "radius²", 110),
-               TableColumn(field="classes", title="classes (r, c, d)", width=250)]
+    # The widths leave room for the vertical scroll bar inside the table's width.
+    columns = [TableColumn(field="order", title="#", width=40), exact("center", "center_text", "centre", 90),
+               exact("radius", "radius_squared_text", "radius²", 90),
+               TableColumn(field="classes", title="classes (r, c, d)", width=200)]
     return DataTable(source=source, columns=columns, width=TABLE_WIDTH, height=PLOT_SIZE[1] - 40,
                      index_position=None, scroll_to_selection=True, name="walls-table")
 
@@ -249,7 +255,8 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | 
     box, and go back with reset; pointing at a wall shows its exact values,
     clicking it selects its row. Every script and style is inside the file,
     so it opens without a network: about 2.3 MB, nearly all of it Bokeh's own
-    JavaScript, and about 0.9 MB more for 10,000 walls, which Chromium draws
+    JavaScript (its core, widgets and table), and about 0.9 MB more for
+    10,000 walls, which Chromium draws
     in about a second.
 
     Parameters
