@@ -195,7 +195,7 @@ def test_plot_legend_marker_hyperbola_and_title(v, options, title):
     from matplotlib.markers import MarkerStyle
     from matplotlib.text import Text
 
-    figure, (ax, neighbour) = subplots(1, 2)  # a panel among others, as often drawn
+    figure, (ax, _) = subplots(1, 2)  # a panel among others, as often drawn
     plot(*v, **options, ax=ax)
     figure.canvas.draw()
     assert all(words in ax.get_title() for words in title)
