@@ -17,7 +17,7 @@ from types import FrameType
 from typing import Any, NoReturn
 
 from ._arguments import INT64, checked_max_rank, shown
-from ._schema import readable_text
+from ._plot import point_text
 
 PROG = "varnolt-walls"
 CHUNK = 1 << 16  # bytes of output gathered before they are written
@@ -134,7 +134,7 @@ def options_text(v: tuple[int, int, int], options: dict[str, Any]) -> str:
         parts.append(f"right of the vertical wall β = {Fraction(v[1], v[0])}" if v[0] > 0 else
                      "right side (rank ≤ 0: one family of walls, the same for both sides)")
     if options["above"] is not None:
-        parts.append(f"over σ({readable_text(options['above'][0])}, {readable_text(options['above'][1])})")
+        parts.append(f"over {point_text(options['above'])}")
     return "".join(f", {part}" for part in parts)
 
 

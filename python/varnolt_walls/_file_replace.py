@@ -9,7 +9,7 @@ from collections.abc import Callable
 from typing import BinaryIO
 
 
-def write_whole(path: str | os.PathLike[str], write: Callable[[BinaryIO], None]) -> None:
+def write_whole(path: str | os.PathLike[str], write: Callable[[BinaryIO], object]) -> None:
     """Calls write(file) on a new temporary file in the directory of `path`, then renames it to `path`.
 
     A failure on the way (a full disk, a file size limit, Ctrl-C) removes the

@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+from collections.abc import Sequence
 from fractions import Fraction
 from math import acosh, cosh, sinh, sqrt
 from typing import TYPE_CHECKING, Any, Literal, SupportsIndex
@@ -129,7 +130,7 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
         ax.plot([float(beta)], [0.0], marker=CARET_UNDER_AXIS, markersize=9, color=colour, linestyle="none",
                 label=f"{name} = {beta}", clip_on=False, zorder=4)
     if point is not None:
-        name = f"σ({readable_text(point[0])}, {readable_text(point[1])})"
+        name = point_text(point)
         ax.plot([float(point[0])], [float(point[1])], marker="x", color="C1", linestyle="none", label=name, zorder=4)
         ax.annotate(name, (float(point[0]), float(point[1])), xytext=(4, 4), textcoords="offset points",
                     fontsize="small", color="C1", zorder=4)
@@ -147,12 +148,17 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
 CARET_UNDER_AXIS = [(0.0, 0.0), (-0.6, -1.0), (0.6, -1.0), (0.0, 0.0)]
 
 
-def accumulation_points(v: Row, sides: tuple[Side, ...]) -> list[tuple[str, Fraction | QuadraticIrrational]]:
+def accumulation_points(v: Row, sides: Sequence[Side]) -> list[tuple[str, Fraction | QuadraticIrrational]]:
     """Where the walls of each side accumulate: β₋ for the left, β₊ = −β₋(dual v) for the right
     walls of a positive rank (other ranks have one family of walls, at β₋)."""
     points = [("β₊", -exact_beta_minus(dual(v))) if side == "right" and v[0] > 0 else ("β₋", exact_beta_minus(v))
               for side in sides]
     return list(dict.fromkeys(points))
+
+
+def point_text(point: ExactPoint) -> str:
+    """σ(β, α) for people, a coordinate of more than 38 digits in scientific notation."""
+    return f"σ({readable_text(point[0])}, {readable_text(point[1])})"
 
 
 def _extent(found: list[Wall], betas: list[float], height: float) -> tuple[float, float, float]:

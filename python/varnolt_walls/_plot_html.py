@@ -8,11 +8,10 @@ from fractions import Fraction
 from math import sqrt
 from typing import TYPE_CHECKING, Literal, SupportsIndex
 
-from ._beta import exact_beta_minus
 from ._options import ExactPoint, Point, Side, Surface
 from ._arguments import chern_character, checked_max_rank
 from ._file_replace import write_whole
-from ._plot import walls_to_draw
+from ._plot import accumulation_points, point_text, walls_to_draw
 from ._walls import Wall
 
 if TYPE_CHECKING:
@@ -75,21 +74,12 @@ window.dispatchEvent(new Event("walls-ready"))
 HINT = "Point at a wall for its exact centre, radius² and classes; click it to find it in the table."
 
 
-def _beta_on_side(v: tuple[int, int, int], side: Side) -> Beta:
-    """β₋, or for the right side of a positive rank β₊ = 2c/r − β₋ (other ranks have one family)."""
-    beta = exact_beta_minus(v)
-    if side == "left" or v[0] <= 0:
-        return "β₋", str(beta), float(beta)
-    beta = Fraction(2 * v[1], v[0]) - beta
-    return "β₊", str(beta), float(beta)
-
-
 def _heading(v: tuple[int, int, int], count: int, betas: Sequence[Beta], max_rank: int | None,
              surface: Surface, above: ExactPoint | None) -> tuple[str, str]:
     """The page's title and the line under it: v, β₋ (β₊), the bound of the search and the surface."""
     shown = [f"{name} = {text}" + (f" ≈ {value:.10g}" if "√" in text else "") for name, text, value in betas]
     bounds = [] if max_rank is None else [f"from candidates of rank ≤ {max_rank}"]
-    bounds += [] if above is None else [f"over σ({above[0]}, {above[1]})"]
+    bounds += [] if above is None else [f"over {point_text(above)}"]
     where = "P²" if surface == "P2" else "Picard rank one, ch2 ∈ ½ℤ·ℓ²"
     return (f"Pseudo-walls of v = {v}",
             f"{', '.join(shown)} · {count} wall{'' if count == 1 else 's'} "
@@ -191,7 +181,7 @@ def _mark(plot: figure, v: tuple[int, int, int], betas: Sequence[Beta], above: E
                      legend_label=f"{name} = {text}")
     if above is not None:
         plot.scatter([float(above[0])], [float(above[1])], marker="x", size=11, line_width=2, color="#2ca02c",
-                     legend_label=f"σ({above[0]}, {above[1]})")
+                     legend_label=point_text(above))
 
 
 def _table(source: ColumnDataSource) -> DataTable:
@@ -224,7 +214,7 @@ def walls_page(v: tuple[int, int, int], found: Sequence[Wall], *, max_rank: int 
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
-    betas = list(dict.fromkeys(_beta_on_side(v, side) for side in sides))  # one β₋ for ranks <= 0
+    betas = [(name, str(beta), float(beta)) for name, beta in accumulation_points(v, sides)]
     title, subtitle = _heading(v, len(found), betas, max_rank, surface, above)
     source = _wall_source(found)
     plot, pointed = _draw(v, found, betas, above, source)

@@ -66,7 +66,7 @@ def readable_text(x: Fraction) -> str:
     notation ("1e-5000", "≈1.234567890e+60")."""
     if max(x.numerator.bit_length(), x.denominator.bit_length()) <= 126:
         return str(x)
-    with localcontext(prec=10, Emax=MAX_EMAX, Emin=MIN_EMIN, traps=[]) as context:
+    with localcontext(prec=10, Emax=MAX_EMAX, Emin=MIN_EMIN) as context:
         value = Decimal(x.numerator) / Decimal(x.denominator)
         approximate = context.flags[Inexact]
     return f"{'≈' if approximate else ''}{value.normalize():e}"

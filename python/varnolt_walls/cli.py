@@ -17,10 +17,10 @@ from . import __version__
 from ._arguments import Row
 from ._console import (PROG, Output, Parser, Stop, add_search_options, error_text, int64, options_text,
                        search_options)
-from ._beta import exact_beta_minus, no_real_beta
+from ._beta import no_real_beta
 from ._errors import IrrationalBetaError
 from ._file_replace import write_whole
-from ._options import dual
+from ._plot import accumulation_points
 from ._progress import search_bar
 from ._schema import ROWS_PER_PIECE, candidates_json, document, header, walls_json
 from ._search import candidates, count
@@ -145,13 +145,11 @@ def write_result(out: Output, form: str, v: Row, options: dict[str, Any], result
 
 
 def accumulation_point(v: Row, side: str) -> str:
-    """Where the walls of the side asked accumulate: β₋, or β₊ = −β₋(dual v) for the right walls
-    of a positive rank (other ranks have one family, at β₋)."""
+    """Where the walls of the side asked accumulate, for the header: β₋, or β₊ for right walls."""
     if no_real_beta(v):
         return "β₋ = none"
-    if side == "right" and v[0] > 0:
-        return f"β₊ = {-exact_beta_minus(dual(v))}"
-    return f"β₋ = {exact_beta_minus(v)}"
+    [(name, beta)] = accumulation_points(v, ("right",) if side == "right" else ("left",))
+    return f"{name} = {beta}"
 
 
 def save_plot(path: str, v: Row, options: dict[str, Any]) -> None:
