@@ -1,0 +1,166 @@
+"""The classes that decide the walls of a Mukai vector v on a K3 surface of Picard rank one, found
+in order from the vertical wall inwards, exactly and completely.
+
+Why the classes of one kind are the solutions of a Pell equation. Let v = (r, c, s),
+m = v² = c²·degree − 2r·s > 0 and D = m·degree. A class a = (r_a, c_a, s_a) with
+⟨a, v⟩ = t and a² = q gives, with X = m·r_a − t·r and Y = r·c_a − c·r_a,
+
+    X² − D·Y² = K,   K = r²·(t² − m·q)                                  (P)
+
+(eliminate s_a = (c_a·c·degree − r_a·s − t)/r from a² = q and complete the squares),
+and conversely a solution of (P) is such a class when r_a = (X + t·r)/m, c_a =
+(Y + c·r_a)/r and s_a are integers. These conditions depend only on X and Y modulo
+M = m·r² (r_a mod r² on X mod m·r², c_a mod r on Y mod r² and r_a mod r², s_a on c_a
+and r_a mod r).
+
+Where the class's wall lies. The numerical wall of v and a has centre
+x = c/r + X/(r·degree·Y) (Y = 0: the vertical wall), and radius² (x − c/r)² − m/(degree·r²);
+it lies left of the vertical wall exactly when X·Y < 0, and the walls of v are nested
+there, so a wall is the farther out (met first from the large-volume limit) the
+smaller its x, i.e. the smaller |Y|/|X|. Every class the theorem asks about has
+t² − m·q > 0 (K > 0), so X ≠ 0.
+
+Why every solution is found. If D is not a square, let ε = x1 + y1·√D be the least unit
+> 1 of norm 1. Writing X + Y·√D = √K·e^φ (X > 0), multiplication by ε^j adds j·log ε
+to φ and keeps (P); so every solution with X > 0 is ε^j times one with
+|φ| <= log(ε)/2, where D·Y² = K·sinh²φ <= K·sinh²(log(ε)/2) = K·(x1 − 1)/2: the finitely
+many Y with 2·D·Y² <= K·(x1 − 1) give all orbits, and each orbit, walked by ε⁻¹
+(which lowers φ, i.e. raises x on the left, where φ < 0), meets the walls in order.
+The solutions with X < 0 are the negatives, of the same walls. Whether an orbit member
+is a class is periodic along the orbit (ε is invertible modulo M), so one period
+decides whether an orbit ever holds a class. If D = g² is a square, (P) reads
+(X − g·Y)(X + g·Y) = K: finitely many solutions, one for each factorisation of K.
+"""
+
+from __future__ import annotations
+
+from collections.abc import Iterator
+from dataclasses import dataclass
+from fractions import Fraction
+from math import isqrt
+
+from ._k3_lattice import Mukai
+
+Solution = tuple[int, int]
+
+
+@dataclass(frozen=True)
+class Setting:
+    v: Mukai
+    degree: int
+
+    @property
+    def m(self) -> int:
+        r, c, s = self.v
+        return c * c * self.degree - 2 * r * s
+
+    @property
+    def modulus(self) -> int:
+        return self.m * self.v[0] ** 2
+
+    def right_side(self, t: int, q: int) -> int:
+        return self.v[0] ** 2 * (t * t - self.m * q)
+
+    def class_of(self, t: int, xy: Solution) -> Mukai | None:
+        """The class a of the solution (X, Y) of (P) for ⟨a, v⟩ = t, or None when it is not integral."""
+        r, c, s = self.v
+        r_a, rest = divmod(xy[0] + t * r, self.m)
+        if rest:
+            return None
+        c_a, rest = divmod(xy[1] + c * r_a, r)
+        if rest:
+            return None
+        s_a, rest = divmod(c_a * c * self.degree - r_a * s - t, r)
+        return None if rest else (r_a, c_a, s_a)
+
+    def center(self, xy: Solution) -> Fraction:
+        r, c, _ = self.v
+        return Fraction(c, r) + Fraction(xy[0], r * self.degree * xy[1])
+
+
+def pell_unit(d: int) -> Solution:
+    """The least solution x > 1 of x² − d·y² = 1, d > 0 not a square, from the continued fraction of √d."""
+    root = isqrt(d)
+    m, q, a = 0, 1, root
+    h0, h1, k0, k1 = 1, root, 0, 1
+    while h1 * h1 - d * k1 * k1 != 1:
+        m = q * a - m
+        q = (d - m * m) // q
+        a = (root + m) // q
+        h0, h1 = h1, a * h1 + h0
+        k0, k1 = k1, a * k1 + k0
+    return h1, k1
+
+
+class Orbits:
+    """The solutions of (P) left of the vertical wall, orbit by orbit, each from the vertical wall inwards."""
+
+    def __init__(self, setting: Setting) -> None:
+        self.setting = setting
+        self.d = setting.m * setting.degree
+        self.root = isqrt(self.d)
+        self.square = self.root * self.root == self.d
+        self.unit = (1, 0) if self.square else pell_unit(self.d)
+
+    def starts(self, k: int) -> list[Solution]:
+        """One solution with X > 0 of each orbit, the first left of the vertical wall (all of them if D is a square)."""
+        if self.square:
+            return self._factorisations(k)
+        x1, _ = self.unit
+        found = []
+        for y in range(isqrt(k * (x1 - 1) // (2 * self.d)) + 1):
+            x2 = k + self.d * y * y
+            x = isqrt(x2)
+            if x * x == x2:
+                found += [(x, -y)] if y else []
+                found += [self.inwards((x, y))]
+        return found
+
+    def _factorisations(self, k: int) -> list[Solution]:
+        g = self.root
+        found = []
+        for e in range(1, isqrt(k) + 1):
+            if k % e:
+                continue
+            for low, high in ((e, k // e), (k // e, e)):
+                # X − g·Y = low, X + g·Y = high (X > 0); left when Y < 0.
+                if (low + high) % 2 == 0 and (high - low) % (2 * g) == 0 and high < low:
+                    found.append(((low + high) // 2, (high - low) // (2 * g)))
+        return list(dict.fromkeys(found))
+
+    def inwards(self, xy: Solution) -> Solution:
+        """Multiplication by ε⁻¹: the next solution of the orbit, on a smaller wall."""
+        x1, y1 = self.unit
+        return x1 * xy[0] - self.d * y1 * xy[1], x1 * xy[1] - y1 * xy[0]
+
+    def walk(self, start: Solution) -> Iterator[Solution]:
+        """The orbit from start inwards (start alone if D is a square)."""
+        xy = start
+        while True:
+            yield xy
+            if self.square:
+                return
+            xy = self.inwards(xy)
+
+    def first_class(self, t: int, start: Solution) -> tuple[Solution, Mukai] | None:
+        """The outermost solution of the orbit of ±start that is a class with ⟨a, v⟩ = t, if any."""
+        setting = self.setting
+        modulus = setting.modulus
+        first = (start[0] % modulus, start[1] % modulus)
+        residue, steps = first, 0
+        while True:  # one period of the orbit modulo M
+            for sign in (1, -1):
+                if setting.class_of(t, (sign * residue[0], sign * residue[1])) is not None:
+                    xy = start
+                    for _ in range(steps):
+                        xy = self.inwards(xy)
+                    signed = (sign * xy[0], sign * xy[1])
+                    a = setting.class_of(t, signed)
+                    assert a is not None
+                    return signed, a
+            if self.square:
+                return None
+            residue = tuple(x % modulus for x in self.inwards(residue))  # type: ignore[assignment]
+            steps += 1
+            if residue == first:
+                return None

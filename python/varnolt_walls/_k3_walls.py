@@ -1,0 +1,287 @@
+"""The actual walls of a Mukai vector v on a K3 surface of Picard rank one, left of the vertical
+wall, from the large-volume limit down to the end of the movable cone.
+
+The walls of v and their lattices. With Ω = exp((β + iα)·H), Z(w) = −⟨Ω, w⟩ and the pairing of
+signature (2, 1), Re Ω and Im Ω span a positive plane P(β, α) whose orthogonal line is
+spanned by n(β, α) = (1, β, degree·(β² + α²)/2); every negative line is such an n, once. For
+a rank-two primitive lattice H ∋ v, Z(H) ⊂ ℝ·Z(v) exactly when n ∈ H ⊗ ℝ: the walls of v
+are the geodesics of the hyperbolic lattices H ∋ v, and on the wall of H_W = u^⊥ (u ∈ v^⊥,
+u² > 0) the points are those with ⟨n, u⟩ = 0, the semicircle of centre c_u/r_u and radius²
+u²/(degree·r_u²). Two of them meet only on ℝ·v, which is positive: the walls are nested.
+The lattice H_W of a wall is found from any class a of it (see _k3_lattice), and its kind
+depends only on H_W, except for fake walls.
+
+Completeness. A wall is an actual wall (a divisorial contraction or a flop) exactly when
+H_W holds one of the finitely many kinds of classes (t, q) = (⟨a, v⟩, a²) the theorem names
+(see `classify`), so the walls of the stretch are the walls of the classes of those
+kinds; _k3_classes finds all of them, orbit by orbit in order. The movable cone ends at the
+outermost wall holding a divisorial class (the outermost of the first class of each orbit
+of the three divisorial kinds), or, when there is none and v^⊥ holds an isotropic class
+(D = v²·degree a square), at the Lagrangian point where the walls shrink to the point
+(c/r − √D/(r·degree), 0). Every flop of the stretch lies on an orbit before that end, so
+walking each orbit of each flop kind up to the end finds them all.
+
+Fake walls. The theorem decides effectivity at a point σ0 of the wall: a spherical s is
+effective when Re Z(s)/Z(v) > 0 there, and this changes sign where the wall meets the
+hole Z(s) = 0. We cross every wall where it meets the semicircle C0 of centre c/r and
+radius² v²/(degree·r²) (the walls of v cut it at right angles: ρ² + v²/(degree·r²) = (x − c/r)²),
+which runs from the vertical wall down to β₋. There n ⊥ v, so for s ∈ H_W written as
+λ·v + μ·n, ⟨s, v⟩ = λ·v² and Z(s)/Z(v) = λ = ⟨s, v⟩/v²: a spherical s with ⟨s, v⟩ < 0 is not
+effective at σ0, and an isotropic w with ⟨w, v⟩ = 1 is Hilbert–Chow. So on that path no wall
+is totally semistable without being divisorial: the kind "fake" never occurs there.
+"""
+
+from __future__ import annotations
+
+import json
+from collections.abc import Iterator, Sequence
+from dataclasses import dataclass
+from fractions import Fraction
+from html import escape
+from math import gcd
+from operator import index
+from typing import Any, SupportsIndex, overload
+
+from ._arguments import chern_character
+from ._k3_classes import Orbits, Setting, Solution
+from ._k3_lattice import Mukai, classify, pairing, wall_lattice
+from ._options import exact_point
+
+
+@dataclass(frozen=True)
+class K3Wall:
+    """One wall of v: the semicircle (β − center)² + α² = radius_squared and what happens there.
+
+    ``kind`` is "flop", "brill-noether", "hilbert-chow", "li-gieseker-uhlenbeck",
+    "lagrangian" (the point where the walls end, radius² 0) or "fake";
+    ``special_classes`` the classes of H_W that decide it, ``lattice`` a ℤ-basis
+    (v, a) of H_W, ``codimension`` that of the flopped locus of a flop.
+    """
+
+    center: Fraction
+    radius_squared: Fraction
+    kind: str
+    special_classes: tuple[Mukai, ...]
+    lattice: tuple[Mukai, Mukai]
+    codimension: int | None = None
+
+    def __str__(self) -> str:
+        extra = f", codimension {self.codimension}" if self.codimension is not None else ""
+        return (f"{self.kind} at (β − {self.center})² + α² = {self.radius_squared}{extra}, "
+                f"from {'; '.join(map(str, self.special_classes))}")
+
+    def to_json(self) -> dict[str, Any]:
+        return {"center": str(self.center), "radius_squared": str(self.radius_squared), "kind": self.kind,
+                "special_classes": [list(a) for a in self.special_classes],
+                "lattice": [list(a) for a in self.lattice], "codimension": self.codimension}
+
+
+class K3Walls(Sequence[K3Wall]):
+    """The walls of v, largest first, with v, the surface's degree, `above` and the vertical wall's kind."""
+
+    def __init__(self, v: Mukai, degree: int, above: tuple[Fraction, Fraction] | None,
+                 vertical: str | None, walls: list[K3Wall]) -> None:
+        self.v, self.degree, self.above, self.vertical = v, degree, above, vertical
+        self._walls = walls
+
+    def __len__(self) -> int:
+        return len(self._walls)
+
+    @overload
+    def __getitem__(self, i: int) -> K3Wall: ...
+    @overload
+    def __getitem__(self, i: slice) -> list[K3Wall]: ...
+    def __getitem__(self, i: int | slice) -> K3Wall | list[K3Wall]:
+        return self._walls[i]
+
+    def __iter__(self) -> Iterator[K3Wall]:
+        return iter(self._walls)
+
+    def __eq__(self, other: object) -> bool:
+        return list(self) == (list(other) if isinstance(other, Sequence) else other)
+
+    __hash__ = None  # type: ignore[assignment]
+
+    def __repr__(self) -> str:
+        return f"K3Walls(v={self.v}, degree={self.degree}, vertical={self.vertical!r}, walls={self._walls!r})"
+
+    def _title(self) -> str:
+        s = "" if len(self) == 1 else "s"
+        return (f"v = {self.v} on a K3 surface of degree {self.degree}: {len(self)} wall{s}, "
+                f"vertical wall: {self.vertical or 'none'}")
+
+    def __str__(self) -> str:
+        return "\n".join([self._title(), *map(str, self)])
+
+    def _repr_html_(self) -> str:
+        head = "".join(f"<th>{h}</th>" for h in ("kind", "center", "radius²", "codimension", "special classes"))
+        rows = "".join(
+            "<tr>" + "".join(f"<td>{escape(str(x))}</td>" for x in (
+                w.kind, w.center, w.radius_squared, "" if w.codimension is None else w.codimension,
+                "; ".join(map(str, w.special_classes)))) + "</tr>" for w in self)
+        return f"<table><caption>{escape(self._title())}</caption><tr>{head}</tr>{rows}</table>"
+
+    def to_json(self) -> dict[str, Any]:
+        return {"mukai_vector": list(self.v), "degree": self.degree,
+                "above": None if self.above is None else [str(x) for x in self.above],
+                "vertical": self.vertical, "walls": [w.to_json() for w in self]}
+
+    def json(self) -> str:
+        return json.dumps(self.to_json(), ensure_ascii=False)
+
+
+def checked_vector(r: SupportsIndex, c: SupportsIndex, s: SupportsIndex, degree: SupportsIndex) -> tuple[Mukai, int]:
+    v = chern_character(r, c, s)
+    d = index(degree)
+    if d <= 0 or d % 2:
+        raise ValueError(f"degree must be even and positive (H² of an ample class on a K3 surface), not {d}")
+    if v[0] < 1:
+        raise ValueError(f"r must be >= 1: the walls are those of a positive rank, not {v[0]}")
+    if gcd(*v) != 1:
+        raise ValueError(f"v = {v} is not primitive: its entries have the common factor {gcd(*v)}")
+    if pairing(v, v, d) <= 0:
+        raise ValueError(f"v = {v} has v² = {pairing(v, v, d)} <= 0 on degree {d}: its moduli space is not "
+                         "a hyperkähler of dimension >= 2")
+    return v, d
+
+
+def k3_walls(r: SupportsIndex, c: SupportsIndex, s: SupportsIndex, *, degree: SupportsIndex,
+             above: tuple[object, object] | None = None) -> K3Walls:
+    """The actual walls of v = (r, c, s) on a K3 surface of Picard rank one, largest first.
+
+    X has Pic X = ℤ·H, H² = `degree` (even, >= 2); v = (rank, c₁ = c·H, ch₂ + r) is a
+    primitive Mukai vector with v² = c²·degree − 2r·s > 0, so M_σ(v) is a hyperkähler
+    manifold of dimension v² + 2. The walls are those of σ(β, α) left of the vertical
+    wall β = c/r, met from the large-volume limit down to the one that ends the movable
+    cone of M(v): the first divisorial contraction or the Lagrangian fibration (the point
+    where the walls shrink to radius 0). Each is classified exactly by the theorem of
+    Bayer and Macrì from its rank-two lattice H_W.
+
+    Parameters
+    ----------
+    r, c, s : int
+        The Mukai vector: rank r >= 1, c₁ = c·H, s = ch₂ + r (ch₂ in points).
+    degree : int
+        H², even and positive.
+    above : (beta, alpha), optional
+        Keep only the walls passing strictly over σ(beta, alpha) (a point left of the
+        vertical wall; numbers, Fractions or texts "a/b", taken exactly). Needed when
+        the movable cone has no end on this side: infinitely many flops.
+
+    Returns
+    -------
+    K3Walls
+        The walls (:class:`K3Wall`), with ``vertical``, the kind of the vertical wall
+        when it is a wall (Hilbert–Chow for Hilbert schemes of points).
+
+    Raises
+    ------
+    ValueError
+        For an odd or non-positive degree, r < 1, v not primitive or v² <= 0; and when
+        infinitely many flops come before the end of the movable cone and `above`
+        does not bound them.
+
+    Examples
+    --------
+    The Hilbert scheme of three points on a K3 surface of degree 2:
+
+    >>> found = k3_walls(1, 0, -2, degree=2)
+    >>> found.vertical, len(found)
+    ('hilbert-chow', 1)
+    >>> w = found[0]
+    >>> w.kind, w.center, w.radius_squared, w.special_classes
+    ('brill-noether', Fraction(-2, 1), Fraction(2, 1), ((1, -1, 2),))
+    >>> [w.kind for w in k3_walls(1, 0, -3, degree=2)]
+    ['flop', 'li-gieseker-uhlenbeck']
+    """
+    v, d = checked_vector(r, c, s, degree)
+    point = None if above is None else exact_point(above)
+    setting = Setting(v, d)
+    orbits = Orbits(setting)
+    vertical = classify(wall_lattice(v, (0, 0, 1), d)).kind
+    end, lagrangian = _end(setting, orbits)
+    cut = end  # the walls with centre <= cut are listed
+    point_cut = None if point is None else _center_through(setting, point)
+    if point_cut is not None and (cut is None or point_cut <= cut):
+        cut, lagrangian = point_cut, None
+    if cut is None:
+        if any(orbits.first_class(t, start) for t, q in _flop_kinds(setting.m)
+               for start in orbits.starts(setting.right_side(t, q))):
+            raise ValueError(f"v = {v} on degree {d} has infinitely many flops left of the vertical wall and no "
+                             "divisorial contraction or Lagrangian fibration ending them: give above=(beta, alpha)")
+        return K3Walls(v, d, point, vertical, [])
+    classes: dict[Fraction, Mukai] = {}
+    for t, q in [*_divisorial_kinds(), *_flop_kinds(setting.m)]:
+        for start in orbits.starts(setting.right_side(t, q)):
+            for xy in orbits.walk(start):
+                x = setting.center(xy)
+                if x > cut or (x == cut and x == point_cut):
+                    break
+                for sign in (1, -1):
+                    a = setting.class_of(t, (sign * xy[0], sign * xy[1]))
+                    if a is not None:
+                        classes.setdefault(x, a)
+    walls = [_wall(setting, x, classes[x]) for x in sorted(classes)]
+    if lagrangian is not None:
+        walls.append(_lagrangian(setting, lagrangian))
+    return K3Walls(v, d, point, vertical, walls)
+
+
+def _divisorial_kinds() -> list[tuple[int, int]]:
+    return [(1, 0), (2, 0), (0, -2)]
+
+
+def _flop_kinds(m: int) -> list[tuple[int, int]]:
+    """(⟨a, v⟩, a²) of the spherical classes and summands that make a flop (see `classify`), with t² − m·q > 0."""
+    kinds = [(t, -2) for t in range(1, m // 2 + 1)]
+    return kinds + [(t, q) for t in range(1, m // 2 + 1) for q in range(max(0, 2 * t - m), (t * t - 1) // m + 1)]
+
+
+def _end(setting: Setting, orbits: Orbits) -> tuple[Fraction | None, Solution | None]:
+    """The centre of the wall that ends the movable cone, and the isotropic solution when it is Lagrangian."""
+    centers = [setting.center(found[0]) for t, q in _divisorial_kinds()
+               for start in orbits.starts(setting.right_side(t, q))
+               if (found := orbits.first_class(t, start)) is not None]
+    if centers:
+        return min(centers), None
+    if orbits.square:  # v^⊥ holds an isotropic class: the walls end at the point of radius 0
+        isotropic = (orbits.root, -1)
+        return setting.center(isotropic), isotropic
+    return None, None
+
+
+def _center_through(setting: Setting, point: tuple[Fraction, Fraction]) -> Fraction | None:
+    """The centre x_P of the wall of v through σ(β, α): the walls with centre < x_P pass over it.
+
+    ρ²(x) − (β − x)² − α² = 2·(c/r − β)·(x_P − x), as ρ²(x) = (x − c/r)² − v²/(degree·r²).
+    None when no wall of v passes through the point (it lies under all of them).
+    """
+    (r, c, _), beta, alpha = setting.v, *point
+    vertical = Fraction(c, r)
+    if beta >= vertical:
+        raise ValueError(f"above must be left of the vertical wall β = {vertical}, not β = {beta}")
+    x = (vertical ** 2 - Fraction(setting.m, setting.degree * r * r) - beta ** 2 - alpha ** 2) / (2 * (vertical - beta))
+    return x if x < vertical and (vertical - x) ** 2 * setting.degree * r * r > setting.m else None
+
+
+def _radius_squared(setting: Setting, x: Fraction) -> Fraction:
+    r, c, _ = setting.v
+    return (x - Fraction(c, r)) ** 2 - Fraction(setting.m, setting.degree * r * r)
+
+
+def _wall(setting: Setting, x: Fraction, a: Mukai) -> K3Wall:
+    lattice = wall_lattice(setting.v, a, setting.degree)
+    verdict = classify(lattice)
+    assert verdict.kind is not None, "a deciding class makes an actual wall"
+    return K3Wall(x, _radius_squared(setting, x), verdict.kind, verdict.special_classes,
+                  (lattice.v, lattice.a), verdict.codimension)
+
+
+def _lagrangian(setting: Setting, direction: Solution) -> K3Wall:
+    """The point where the walls end: the least isotropic class w ∈ v^⊥ on the left (⟨w, v⟩ = 0)."""
+    step = 1
+    while (w := setting.class_of(0, (direction[0] * step, direction[1] * step))) is None:
+        step += 1  # step = v²·r² gives X ≡ Y ≡ 0 modulo M, a class: the loop ends
+    lattice = wall_lattice(setting.v, w, setting.degree)
+    return K3Wall(setting.center(direction), Fraction(0), "lagrangian", (w,), (lattice.v, lattice.a))
+
