@@ -8,15 +8,17 @@ its candidates as a NumPy array (:func:`candidates`), their number
 matplotlib), an interactive page of them (:func:`plot_html`, needs Bokeh)
 and the searches of many Chern characters at once, on all cores or a cluster
 (:func:`sweep`), and the actual walls of a Mukai vector on a K3 surface of
-Picard rank one, classified (:func:`k3_walls`). Nothing is printed, and the interpreter lock is released while
-the search runs. The command line ``varnolt-walls`` (or
-``python -m varnolt_walls``) offers the same.
+Picard rank one, classified (:func:`k3_walls`, drawn by :func:`plot_k3`).
+Nothing is printed, and the interpreter lock is released while the search
+runs. The command line ``varnolt-walls`` (or ``python -m varnolt_walls``)
+offers the same.
 """
 
 from importlib.metadata import PackageNotFoundError, version
 
 from ._beta import beta_minus
 from ._errors import IrrationalBetaError, NoRealBetaError
+from ._k3_plot import plot_k3
 from ._k3_walls import K3Wall, K3Walls, k3_walls
 from ._plot import plot
 from ._plot_html import plot_html
@@ -32,4 +34,4 @@ except PackageNotFoundError:  # imported from a source tree that was never insta
 
 __all__ = ["candidates", "count", "walls", "Wall", "Walls", "numerical_wall", "beta_minus", "QuadraticIrrational",
            "plot", "plot_html", "sweep",
-           "k3_walls", "K3Wall", "K3Walls", "IrrationalBetaError", "NoRealBetaError", "__version__"]
+           "k3_walls", "K3Wall", "K3Walls", "plot_k3", "IrrationalBetaError", "NoRealBetaError", "__version__"]

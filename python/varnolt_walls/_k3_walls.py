@@ -67,7 +67,8 @@ class K3Wall:
 
     def __str__(self) -> str:
         extra = f", codimension {self.codimension}" if self.codimension is not None else ""
-        return (f"{self.kind} at (β − {self.center})² + α² = {self.radius_squared}{extra}, "
+        shift = f"β + {-self.center}" if self.center < 0 else f"β − {self.center}" if self.center else "β"
+        return (f"{self.kind} at ({shift})² + α² = {self.radius_squared}{extra}, "
                 f"from {'; '.join(map(str, self.special_classes))}")
 
     def to_json(self) -> dict[str, Any]:
@@ -190,7 +191,7 @@ def k3_walls(r: SupportsIndex, c: SupportsIndex, s: SupportsIndex, *, degree: Su
     ('hilbert-chow', 1)
     >>> w = found[0]
     >>> w.kind, w.center, w.radius_squared, w.special_classes
-    ('brill-noether', Fraction(-2, 1), Fraction(2, 1), ((1, -1, 2),))
+    ('brill-noether', Fraction(-2, 1), Fraction(2, 1), ((-1, 1, -2), (1, -1, 2)))
     >>> [w.kind for w in k3_walls(1, 0, -3, degree=2)]
     ['flop', 'li-gieseker-uhlenbeck']
     """

@@ -1,5 +1,5 @@
 """The command line: varnolt-walls [walls] R C D [--candidates | --count] [--format F] [--plot FILE],
-and varnolt-walls sweep FILE (see _sweep_cli)."""
+varnolt-walls sweep FILE (see _sweep_cli) and varnolt-walls k3 R C S --degree N (see _k3_cli)."""
 
 from __future__ import annotations
 
@@ -21,6 +21,7 @@ from ._beta import no_real_beta
 from ._errors import IrrationalBetaError
 from ._file_replace import write_whole
 from ._plot import accumulation_points
+from ._k3_cli import add_k3_command
 from ._progress import search_bar
 from ._schema import ROWS_PER_PIECE, candidates_json, document, header, walls_json
 from ._search import candidates, count
@@ -61,18 +62,19 @@ result; --plot is written before it.
 
 example: varnolt-walls 1 0 -16 --format json"""
 
-COMMANDS = ("walls", "sweep")
+COMMANDS = ("walls", "sweep", "k3")
 Result = Walls | NDArray[np.int64] | int
 
 
 def parser() -> Parser:
     p = Parser(prog=PROG, description=DESCRIPTION, formatter_class=argparse.RawDescriptionHelpFormatter)
     p.add_argument("--version", action="version", version=f"%(prog)s {__version__}")
-    commands = p.add_subparsers(title="commands", metavar="{walls,sweep}")
+    commands = p.add_subparsers(title="commands", metavar="{walls,sweep,k3}")
     add_walls_command(commands)
     add_sweep_command(commands)
     for command in commands.choices.values():
         add_search_options(command)
+    add_k3_command(commands)  # options of its own
     return p
 
 

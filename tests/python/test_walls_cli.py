@@ -164,7 +164,8 @@ def read_until_closed(fd):
 
 @pytest.mark.parametrize("module", ["varnolt_walls._search", "varnolt_walls._walls", "varnolt_walls._beta",
                                     "varnolt_walls.quadratic_irrational", "varnolt_walls._plot",
-                                    "varnolt_walls._errors"])
+                                    "varnolt_walls._errors", "varnolt_walls._k3_walls",
+                                    "varnolt_walls._k3_plot"])
 def test_docstring_examples_run(module):
     if module.endswith("_plot"):
         pytest.importorskip("matplotlib")

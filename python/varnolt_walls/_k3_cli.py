@@ -1,0 +1,70 @@
+"""The command line's k3: varnolt-walls k3 R C S --degree N [--above B,A] [--format text|json] [--plot FILE]."""
+
+from __future__ import annotations
+
+import argparse
+from typing import TYPE_CHECKING
+
+from ._console import Output, Stop, int64, point
+from ._k3_walls import k3_walls
+
+if TYPE_CHECKING:
+    from ._console import Parser
+
+DESCRIPTION = """\
+The actual walls of the Mukai vector v = (R, C·H, S) (S = ch2 + R, ch2 in points) on a
+K3 surface X with Pic X = ZH, H² = N: the walls left of the vertical wall β = C/R,
+largest first, from the large-volume limit down to the end of the movable cone of
+M(v) (the first divisorial contraction, or the Lagrangian fibration: the point
+where the walls shrink to radius 0), each classified exactly by the theorem of
+Bayer and Macrì: flop, brill-noether, hilbert-chow, li-gieseker-uhlenbeck,
+lagrangian. The Hilbert scheme of n points is v = (1, 0, 1 - n).
+
+--format json writes one object:
+  {"mukai_vector": [R, C, S], "degree": N, "above": null, "vertical": "hilbert-chow",
+   "walls": [{"center": "-2", "radius_squared": "2", "kind": "brill-noether",
+              "special_classes": [[1, -1, 2]], "lattice": [[1, 0, -2], [-1, 1, -3]],
+              "codimension": null}, ...]}"""
+
+EPILOG = """\
+exit status: 0 done, 1 the walls cannot be listed (bad v or N, or infinitely many
+flops without --above; the message on stderr) or --plot cannot be written,
+2 bad arguments, 130 interrupted (Ctrl-C), 141 the reader of the output went away.
+
+example: varnolt-walls k3 1 0 -2 --degree 2"""
+
+
+def add_k3_command(commands: argparse._SubParsersAction[Parser]) -> None:
+    p = commands.add_parser("k3", help="the actual walls of a Mukai vector on a K3 surface of Picard rank one",
+                            description=DESCRIPTION, epilog=EPILOG,
+                            formatter_class=argparse.RawDescriptionHelpFormatter)
+    p.add_argument("R", type=int64, help="rank")
+    p.add_argument("C", type=int64, help="c1 = C·H")
+    p.add_argument("S", type=int64, help="ch2 + R, ch2 in points")
+    p.add_argument("--degree", metavar="N", type=int64, required=True, help="H², even and positive")
+    p.add_argument("--above", metavar="BETA,ALPHA", type=point,
+                   help="only the walls strictly over σ(BETA, ALPHA) (write --above=-5,1 when BETA is "
+                        "negative); needed when infinitely many flops come first")
+    p.add_argument("--format", choices=["text", "json"], default="text", help="output format (default: text)")
+    p.add_argument("--plot", metavar="FILE", help="also draw the walls to FILE, .png or .svg (needs matplotlib)")
+    p.set_defaults(run=run_k3)
+
+
+def run_k3(args: argparse.Namespace, out: Output) -> int:
+    if args.plot is not None and not args.plot.lower().endswith((".png", ".svg")):
+        raise Stop(f"argument --plot: FILE must end in .png or .svg: {args.plot}", 2)
+    found = k3_walls(args.R, args.C, args.S, degree=args.degree, above=args.above)
+    if args.plot is not None:
+        from matplotlib.figure import Figure
+
+        from ._k3_plot import plot_k3
+
+        figure = Figure(figsize=(8, 5), layout="constrained")
+        plot_k3(found, ax=figure.add_subplot())
+        try:
+            figure.savefig(args.plot)
+        except OSError as error:
+            raise Stop(f"cannot write the plot {args.plot}: {error.strerror or error}") from None
+    out.write(found.json() + "\n" if args.format == "json" else f"{found}\n")
+    out.flush()
+    return 0

@@ -1,0 +1,79 @@
+"""A brute-force model of the actual walls of a Mukai vector on a K3 surface of Picard rank one.
+
+Every class a = (ra, ca, sa) with |ra| <= R, |ca| <= C and ⟨a, v⟩ in [−v², v²] is put on its
+numerical wall with v (centre and radius² from the formulas of the setting, in Fractions),
+the classes are grouped by wall, and the theorem is applied literally to each group: the
+classes of H_W that the box holds. A wall whose deciding classes lie outside the box is
+seen with a weaker kind, or not at all; the tests compare only what the box can see.
+"""
+
+from fractions import Fraction
+from math import isqrt
+
+RANK = {"hilbert-chow": 0, "li-gieseker-uhlenbeck": 1, "brill-noether": 2, "flop": 3}
+
+
+def pair(a, b, degree):
+    return a[1] * b[1] * degree - a[0] * b[2] - b[0] * a[2]
+
+
+def numerical_wall(v, a, degree):
+    """(centre, radius²) of the wall of v and a, or None for the vertical wall or no wall."""
+    (r, c, s), (ra, ca, sa) = v, a
+    den = ra * c - r * ca
+    if den == 0:
+        return None
+    x = Fraction(-(sa * r - s * ra), degree * den)
+    rho2 = x * x - Fraction(2 * (s * ca - sa * c), degree * den)
+    return (x, rho2) if rho2 > 0 else None
+
+
+def kind_of(v, classes, degree):
+    """The theorem on the classes of one wall: the kind it can prove, or None."""
+    m = pair(v, v, degree)
+    kinds = []
+    for a in classes:
+        t, q = pair(a, v, degree), pair(a, a, degree)
+        b = tuple(x - y for x, y in zip(v, a))
+        if q == 0 and t == 1:
+            kinds.append("hilbert-chow")
+        if q == 0 and t == 2:
+            kinds.append("li-gieseker-uhlenbeck")
+        if q == -2 and t == 0:
+            kinds.append("brill-noether")
+        if q == -2 and 0 < 2 * t <= m or q >= 0 and pair(b, b, degree) >= 0 and 0 < t < m:
+            kinds.append("flop")
+    return min(kinds, key=RANK.get, default=None)
+
+
+def model_walls(v, degree, box):
+    """{centre: (radius², kind)} of the walls left of the vertical wall that the box shows as actual walls."""
+    r, c, s = v
+    m = pair(v, v, degree)
+    R, C = box
+    groups = {}
+    for ra in range(-R, R + 1):
+        for ca in range(-C, C + 1):
+            for t in range(-m, m + 1):
+                sa, rest = divmod(ca * c * degree - ra * s - t, r)
+                a = (ra, ca, sa)
+                wall = None if rest else numerical_wall(v, a, degree)
+                if wall is not None and wall[0] < Fraction(c, r):
+                    groups.setdefault(wall, []).append(a)
+    found = {x: (rho2, kind_of(v, group, degree)) for (x, rho2), group in groups.items()}
+    return {x: w for x, w in found.items() if w[1] is not None}
+
+
+def model_lagrangian(v, degree, box):
+    """The centre c_w/r_w of an isotropic w ⊥ v in the box left of the vertical wall, or None."""
+    r, c, s = v
+    for rw in range(1, box[0] + 1):
+        for cw in range(-box[1], box[1] + 1):
+            sw, rest = divmod(cw * c * degree - rw * s, r)
+            if not rest and cw * cw * degree == 2 * rw * sw and Fraction(cw, rw) < Fraction(c, r):
+                return Fraction(cw, rw)
+    return None
+
+
+def square(n):
+    return n >= 0 and isqrt(n) ** 2 == n

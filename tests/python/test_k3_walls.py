@@ -1,0 +1,108 @@
+"""k3_walls against the brute-force model of k3_model: the walls a box of classes shows."""
+
+import json
+import random
+from fractions import Fraction
+
+import pytest
+from k3_model import RANK, model_lagrangian, model_walls
+
+from varnolt_walls import k3_walls
+from varnolt_walls.cli import main
+
+SEEDED_HILBERT = sorted(random.Random(29).sample([(d, n) for d in range(2, 21, 2) for n in range(2, 9)], 24))
+BOX = (8, 24)
+
+
+def listed_against_model(v, degree, box):
+    found = k3_walls(*v, degree=degree)
+    model = model_walls(v, degree, box)
+    *before, end = found
+    listed = {w.center: w for w in found}
+    # The stretch: flops, then the wall that ends the movable cone.
+    assert [w.kind for w in before] == ["flop"] * len(before)
+    assert end.kind in ("hilbert-chow", "li-gieseker-uhlenbeck", "brill-noether", "lagrangian")
+    # Every actual wall the box shows down to the end is listed, with a kind at least as
+    # decisive as the box can prove (a class outside the box can only make it more so).
+    for x, (rho2, kind) in model.items():
+        if x <= end.center:
+            assert x in listed and listed[x].radius_squared == rho2 and RANK[listed[x].kind] <= RANK[kind], x
+    # Every listed wall whose deciding classes the box holds is seen there with its kind.
+    for w in before + ([] if end.kind == "lagrangian" else [end]):
+        if all(abs(a[0]) <= box[0] and abs(a[1]) <= box[1] for a in w.special_classes):
+            assert model[w.center] == (w.radius_squared, w.kind)
+    lagrangian = model_lagrangian(v, degree, box)
+    if end.kind == "lagrangian":
+        assert (lagrangian, end.radius_squared) == (end.center, 0)
+    elif lagrangian is not None:
+        assert end.center < lagrangian
+
+
+@pytest.mark.parametrize("degree, n", SEEDED_HILBERT)
+def test_hilbert_schemes_agree_with_the_box(degree, n):
+    listed_against_model((1, 0, 1 - n), degree, BOX)
+
+
+@pytest.mark.parametrize("v, degree, box", [
+    ((2, 1, -1), 2, BOX), ((2, 1, 0), 4, BOX), ((2, -1, -2), 2, BOX), ((2, 1, -3), 2, BOX),
+    ((3, 1, -1), 2, BOX), ((2, 3, 1), 4, (12, 24)),
+    # The Hilbert–Chow wall of Hilb² on degree 26 comes from (-324, 90, -325): the box must reach it.
+    ((1, 0, -1), 26, (330, 100)),
+])
+def test_other_vectors_agree_with_the_box(v, degree, box):
+    listed_against_model(v, degree, box)
+
+
+@pytest.mark.parametrize("v, degree, fact", [
+    ((1, 0, -2), 2, "Hilb³ of degree 2: one Brill–Noether wall, centre −2, radius² 2"),
+    ((1, 0, -1), 2, "Hilb² of degree 2: a flop of codimension 2, then the Lagrangian point −1"),
+])
+def test_hilbert_scheme_facts(v, degree, fact):
+    found = k3_walls(*v, degree=degree)
+    shown = [(w.kind, w.center, w.radius_squared, w.codimension) for w in found]
+    assert found.vertical == "hilbert-chow"
+    assert shown == {"Hilb³": [("brill-noether", -2, 2, None)],
+                     "Hilb²": [("flop", Fraction(-3, 2), Fraction(5, 4), 2), ("lagrangian", -1, 0, None)]}[fact[:5]]
+
+
+@pytest.mark.parametrize("v, degree, point", [
+    ((1, 0, -7), 2, (-3, 1)), ((1, 0, -7), 4, ("-5/2", "1/4")), ((4, 2, -5), 2, (-1, "1/2")),
+])
+def test_above_keeps_the_walls_over_the_point(v, degree, point):
+    beta, alpha = map(Fraction, point)
+    found = k3_walls(*v, degree=degree, above=point)
+    over = [w.center for w in found if (beta - w.center) ** 2 + alpha ** 2 < w.radius_squared]
+    assert over == [w.center for w in found] and len(found) > 0
+    if v != (4, 2, -5):
+        full = k3_walls(*v, degree=degree)
+        assert list(found) == [w for w in full if (beta - w.center) ** 2 + alpha ** 2 < w.radius_squared]
+
+
+@pytest.mark.parametrize("v, degree, above, message", [
+    ((1, 0, -2), 3, None, "degree must be even and positive"),
+    ((1, 0, -2), 0, None, "degree must be even and positive"),
+    ((1, 0, -2), -2, None, "degree must be even and positive"),
+    ((0, 1, 1), 2, None, "r must be >= 1"),
+    ((2, 0, -2), 2, None, "not primitive"),
+    ((1, 0, 1), 2, None, "v² = -2 <= 0"),
+    ((1, 0, 0), 2, None, "v² = 0 <= 0"),
+    ((4, 2, -5), 2, None, "infinitely many flops"),
+    ((1, 0, -2), 2, (0, 1), "above must be left of the vertical wall"),
+])
+def test_bad_input_is_named(v, degree, above, message):
+    with pytest.raises(ValueError, match=message):
+        k3_walls(*v, degree=degree, above=above)
+
+
+@pytest.mark.parametrize("arguments, status, expected", [
+    (["k3", "1", "0", "-2", "--degree", "2", "--format", "json"], 0, "json"),
+    (["k3", "1", "0", "-2", "--degree", "2"], 0, "brill-noether at"),
+    (["k3", "1", "0", "-2", "--degree", "3"], 1, "degree must be even"),
+])
+def test_command_line(arguments, status, expected, capfd):
+    assert main(arguments) == status
+    out, err = capfd.readouterr()
+    if expected == "json":
+        assert json.loads(out) == k3_walls(1, 0, -2, degree=2).to_json()
+    else:
+        assert expected in out + err
