@@ -28,7 +28,9 @@ many Y with 2·D·Y² <= K·(x1 − 1) give all orbits, and each orbit, walked b
 (which lowers φ, i.e. raises x on the left, where φ < 0), meets the walls in order.
 The solutions with X < 0 are the negatives, of the same walls. Whether an orbit member
 is a class is periodic along the orbit (ε is invertible modulo M), so one period
-decides whether an orbit ever holds a class. If D = g² is a square, (P) reads
+decides whether an orbit ever holds a class. The unit and the solutions with
+2·D·Y² <= K·(x1 − 1) come from the core (src/k3, checked 128-bit arithmetic: an
+OverflowError beyond). If D = g² is a square, (P) reads
 (X − g·Y)(X + g·Y) = K: finitely many solutions, one for each factorisation of K.
 """
 
@@ -39,6 +41,7 @@ from dataclasses import dataclass
 from fractions import Fraction
 from math import isqrt
 
+from . import _native
 from ._k3_lattice import Mukai
 
 Solution = tuple[int, int]
@@ -78,20 +81,6 @@ class Setting:
         return Fraction(c, r) + Fraction(xy[0], r * self.degree * xy[1])
 
 
-def pell_unit(d: int) -> Solution:
-    """The least solution x > 1 of x² − d·y² = 1, d > 0 not a square, from the continued fraction of √d."""
-    root = isqrt(d)
-    m, q, a = 0, 1, root
-    h0, h1, k0, k1 = 1, root, 0, 1
-    while h1 * h1 - d * k1 * k1 != 1:
-        m = q * a - m
-        q = (d - m * m) // q
-        a = (root + m) // q
-        h0, h1 = h1, a * h1 + h0
-        k0, k1 = k1, a * k1 + k0
-    return h1, k1
-
-
 class Orbits:
     """The solutions of (P) left of the vertical wall, orbit by orbit, each from the vertical wall inwards."""
 
@@ -100,21 +89,19 @@ class Orbits:
         self.d = setting.m * setting.degree
         self.root = isqrt(self.d)
         self.square = self.root * self.root == self.d
-        self.unit = (1, 0) if self.square else pell_unit(self.d)
+        self.unit = (1, 0)  # ε, set by the first call of starts when D is not a square
+        self._starts: dict[int, list[Solution]] = {}
 
     def starts(self, k: int) -> list[Solution]:
         """One solution with X > 0 of each orbit, the first left of the vertical wall (all of them if D is a square)."""
-        if self.square:
-            return self._factorisations(k)
-        x1, _ = self.unit
-        found = []
-        for y in range(isqrt(k * (x1 - 1) // (2 * self.d)) + 1):
-            x2 = k + self.d * y * y
-            x = isqrt(x2)
-            if x * x == x2:
-                found += [(x, -y)] if y else []
-                found += [self.inwards((x, y))]
-        return found
+        if k not in self._starts:
+            if self.square:
+                self._starts[k] = self._factorisations(k)
+            else:  # the fundamental solutions, Y >= 0, from the core
+                self.unit, fundamental = _native.pell_solutions(self.d, k)
+                self._starts[k] = [xy for x, y in fundamental
+                                   for xy in ([(x, -y)] if y else []) + [self.inwards((x, y))]]
+        return self._starts[k]
 
     def _factorisations(self, k: int) -> list[Solution]:
         g = self.root

@@ -4,6 +4,7 @@
 #include "boundary/call_guard.hpp"
 #include "boundary/py_ref.hpp"
 #include "varnolt_walls/functions.hpp"
+#include "varnolt_walls/k3_solutions.hpp"
 #include "varnolt_walls/wall_objects.hpp"
 
 namespace varnolt::walls {
@@ -28,6 +29,7 @@ PyMethodDef* function_table() {
         method_entry<group_description, group>(),
         method_entry<wall_objects_description, wall_objects>(),
         method_entry<wall_columns_description, wall_columns>(),
+        method_entry<pell_solutions_description, pell_solutions>(),
         {nullptr, nullptr, 0, nullptr},
     };
     return table;
