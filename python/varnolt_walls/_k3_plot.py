@@ -62,8 +62,9 @@ def plot_k3(found: K3Walls, *, ax: Axes | None = None, **style: Any) -> Axes:
             ax.plot([center], [0.0], marker="o", color=COLOURS["lagrangian"], linestyle="none", label=label,
                     clip_on=False, zorder=4)
         else:
+            arc_style: dict[str, Any] = {"color": COLOURS[wall.kind], "linewidth": 1.2} | style
             ax.add_patch(Arc((center, 0.0), 2 * radius, 2 * radius, theta1=0.0, theta2=180.0, zorder=2,
-                             label=label, **({"color": COLOURS[wall.kind], "linewidth": 1.2} | style)))
+                             label=label, **arc_style))
         left, right, top = min(left, center - radius), max(right, center + radius), max(top, radius)
     ax.axvline(vertical, color="0.4", linestyle="--", linewidth=0.8, zorder=3,
                label=f"β = {Fraction(c, r)}: {found.vertical or 'no wall'}")

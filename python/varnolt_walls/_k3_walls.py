@@ -201,22 +201,25 @@ def k3_walls(r: SupportsIndex, c: SupportsIndex, s: SupportsIndex, *, degree: Su
     orbits = Orbits(setting)
     vertical = classify(wall_lattice(v, (0, 0, 1), d)).kind
     end, lagrangian = _end(setting, orbits)
-    cut = end  # the walls with centre <= cut are listed
+    # The walls listed: centre <= cut, the end of the movable cone, or centre < cut when
+    # the point comes first (the walls strictly over it).
+    cut, strict = end, False
     point_cut = None if point is None else _center_through(setting, point)
     if point_cut is not None and (cut is None or point_cut <= cut):
-        cut, lagrangian = point_cut, None
+        cut, strict, lagrangian = point_cut, True, None
     if cut is None:
         if any(orbits.first_class(t, start) for t, q in _flop_kinds(setting.m)
                for start in orbits.starts(setting.right_side(t, q))):
             raise ValueError(f"v = {v} on degree {d} has infinitely many flops left of the vertical wall and no "
-                             "divisorial contraction or Lagrangian fibration ending them: give above=(beta, alpha)")
+                             "divisorial contraction or Lagrangian fibration ending them: give above=(beta, alpha), "
+                             "a point that only finitely many walls pass over")
         return K3Walls(v, d, point, vertical, [])
     classes: dict[Fraction, Mukai] = {}
     for t, q in [*_divisorial_kinds(), *_flop_kinds(setting.m)]:
         for start in orbits.starts(setting.right_side(t, q)):
             for xy in orbits.walk(start):
                 x = setting.center(xy)
-                if x > cut or (x == cut and x == point_cut):
+                if x > cut or (strict and x == cut):
                     break
                 for sign in (1, -1):
                     a = setting.class_of(t, (sign * xy[0], sign * xy[1]))
