@@ -98,7 +98,11 @@ class Orbits:
             if self.square:
                 self._starts[k] = self._factorisations(k)
             else:  # the fundamental solutions, Y >= 0, from the core
-                self.unit, fundamental = _native.pell_solutions(self.d, k)
+                try:
+                    self.unit, fundamental = _native.pell_solutions(self.d, k)
+                except OverflowError:
+                    raise OverflowError(f"the walls of v = {self.setting.v} need the Pell equation "
+                                        f"X² − {self.d}·Y² = {k}, beyond the 128-bit arithmetic of its search") from None
                 self._starts[k] = [xy for x, y in fundamental
                                    for xy in ([(x, -y)] if y else []) + [self.inwards((x, y))]]
         return self._starts[k]

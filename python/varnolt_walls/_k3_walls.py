@@ -78,7 +78,21 @@ class K3Wall:
 
 
 class K3Walls(Sequence[K3Wall]):
-    """The walls of v, largest first, with v, the surface's degree, `above` and the vertical wall's kind."""
+    """The walls of v, largest first: a sequence of :class:`K3Wall`.
+
+    Also ``v``, ``degree``, ``above`` (the exact point, or None) and ``vertical``,
+    the kind of the vertical wall β = c/r (None when it is no wall). ``str()``
+    gives one line per wall, ``to_json()``/``json()`` the command line's JSON
+    form, and in a notebook it shows as a table.
+
+    Examples
+    --------
+    >>> found = k3_walls(1, 0, -1, degree=2)
+    >>> [w.kind for w in found], found.vertical
+    (['flop', 'lagrangian'], 'hilbert-chow')
+    >>> found.to_json()["walls"][1]["special_classes"]
+    [[1, -1, 1]]
+    """
 
     def __init__(self, v: Mukai, degree: int, above: tuple[Fraction, Fraction] | None,
                  vertical: str | None, walls: list[K3Wall]) -> None:

@@ -94,6 +94,11 @@ def test_bad_input_is_named(v, degree, above, message):
         k3_walls(*v, degree=degree, above=above)
 
 
+def test_beyond_the_core_arithmetic_is_an_overflow():
+    with pytest.raises(OverflowError, match="Pell equation"):
+        k3_walls(1, 0, -(2**40), degree=2**30)
+
+
 @pytest.mark.parametrize("arguments, status, expected", [
     (["k3", "1", "0", "-2", "--degree", "2", "--format", "json"], 0, "json"),
     (["k3", "1", "0", "-2", "--degree", "2"], 0, "brill-noether at"),

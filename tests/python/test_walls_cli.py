@@ -82,7 +82,7 @@ CASES = [
     (CLI, "1 0 -4 --plot walls.pdf", 2, "", ".png, .svg or .html"),
     (CLI, "walls 1 0 -4", 0, WALLS_OF_TWO_POINTS, ""),
     (CLI, "--format csv -1 1 3", 1, "", "Negative lower bound on r"),  # options first, a negative R
-    (CLI, "--help", 0, lambda out: "{walls,sweep}" in out and "varnolt-walls R C D" in out, ""),
+    (CLI, "--help", 0, lambda out: "{walls,sweep,k3}" in out and "varnolt-walls R C D" in out, ""),
     (CLI, "--version", 0, f"varnolt-walls {varnolt_walls.__version__}\n", ""),
     (CLI, "1 0 2 --format json", 1, "", "c² - r·d of (1, 0, 2) is -2, negative, so there is no β₋ and no wall"),
     (CLI, "0 0 5", 1, "", "(0, 0, 5) has r = c = 0, so there is no β₋ and no wall"),
