@@ -22,16 +22,16 @@ t² − m·q > 0 (K > 0), so X ≠ 0.
 
 Why every solution is found. If D is not a square, let ε = x1 + y1·√D be the least unit
 > 1 of norm 1. Writing X + Y·√D = √K·e^φ (X > 0), multiplication by ε^j adds j·log ε
-to φ and keeps (P); so every solution with X > 0 is ε^j times one with
-|φ| <= log(ε)/2, where D·Y² = K·sinh²φ <= K·sinh²(log(ε)/2) = K·(x1 − 1)/2: the finitely
-many Y with 2·D·Y² <= K·(x1 − 1) give all orbits, and each orbit, walked by ε⁻¹
-(which lowers φ, i.e. raises x on the left, where φ < 0), meets the walls in order.
-The solutions with X < 0 are the negatives, of the same walls. Whether an orbit member
-is a class is periodic along the orbit (ε is invertible modulo M), so one period
-decides whether an orbit ever holds a class. The unit and the solutions with
-2·D·Y² <= K·(x1 − 1) come from the core (src/k3, checked 128-bit arithmetic: an
-OverflowError beyond). If D = g² is a square, (P) reads
-(X − g·Y)(X + g·Y) = K: finitely many solutions, one for each factorisation of K.
+to φ and keeps (P); the solutions with X > 0 fall into finitely many orbits, and the
+core finds one solution of each, with the continued fractions of the theorem of
+Lagrange, Matthews and Mollin (src/k3/pell_expansions.hpp; 64-bit arithmetic there,
+an OverflowError beyond, and exact integers of any size here). Each orbit is walked
+from its first member left of the vertical wall (φ < 0) by ε⁻¹, which lowers φ, i.e.
+raises x: it meets its walls in order. The solutions with X < 0 are the negatives,
+of the same walls. Whether an orbit member is a class is periodic along the orbit
+(ε is invertible modulo M), so one period decides whether an orbit ever holds a
+class. If D = g² is a square, (P) reads (X − g·Y)(X + g·Y) = K: finitely many
+solutions, one for each factorisation of K.
 """
 
 from __future__ import annotations
@@ -81,6 +81,15 @@ class Setting:
         return Fraction(c, r) + Fraction(xy[0], r * self.degree * xy[1])
 
 
+def _convergent(z: int, m: int, quotients: tuple[int, ...]) -> Solution:
+    """(G_{i−1}, B_{i−1}) of the expansion of (z + √D)/m: G from (−z, m), B from (1, 0), by x_j = a_j·x_{j−1} + x_{j−2}."""
+    g0, g1, b0, b1 = -z, m, 1, 0
+    for a in quotients:
+        g0, g1 = g1, a * g1 + g0
+        b0, b1 = b1, a * b1 + b0
+    return g1, b1
+
+
 class Orbits:
     """The solutions of (P) left of the vertical wall, orbit by orbit, each from the vertical wall inwards."""
 
@@ -89,23 +98,52 @@ class Orbits:
         self.d = setting.m * setting.degree
         self.root = isqrt(self.d)
         self.square = self.root * self.root == self.d
-        self.unit = (1, 0)  # ε, set by the first call of starts when D is not a square
+        self.unit, self.negative_unit = (1, 0), None  # ε and a unit of norm −1, if D is not a square
+        if not self.square:
+            (_, _, quotients), = self._expansions(1)
+            g, b = _convergent(0, 1, quotients)
+            if g * g - self.d * b * b == 1:
+                self.unit = (g, b)
+            else:
+                self.unit, self.negative_unit = (g * g + self.d * b * b, 2 * g * b), (g, b)
         self._starts: dict[int, list[Solution]] = {}
 
     def starts(self, k: int) -> list[Solution]:
         """One solution with X > 0 of each orbit, the first left of the vertical wall (all of them if D is a square)."""
         if k not in self._starts:
-            if self.square:
-                self._starts[k] = self._factorisations(k)
-            else:  # the fundamental solutions, Y >= 0, from the core
-                try:
-                    self.unit, fundamental = _native.pell_solutions(self.d, k)
-                except OverflowError:
-                    raise OverflowError(f"the walls of v = {self.setting.v} need the Pell equation "
-                                        f"X² − {self.d}·Y² = {k}, beyond the 128-bit arithmetic of its search") from None
-                self._starts[k] = [xy for x, y in fundamental
-                                   for xy in ([(x, -y)] if y else []) + [self.inwards((x, y))]]
+            self._starts[k] = self._factorisations(k) if self.square else [
+                self._first_left(xy) for xy in self._representatives(k)]
         return self._starts[k]
+
+    def _expansions(self, k: int) -> tuple[tuple[int, int, tuple[int, ...]], ...]:
+        try:
+            return _native.pell_expansions(self.d, k)
+        except OverflowError:
+            raise OverflowError(f"the walls of v = {self.setting.v} need the Pell equation "
+                                f"X² − {self.d}·Y² = {k}, beyond the 64-bit arithmetic of its search") from None
+
+    def _representatives(self, k: int) -> list[Solution]:
+        """A solution with X > 0 of every orbit of (P), from the expansions of the core (see pell_expansions)."""
+        found = []
+        for f, z, quotients in self._expansions(k):
+            m = k // (f * f)
+            g, b = _convergent(z, m, quotients)
+            if g * g - self.d * b * b == -m:
+                if self.negative_unit is None:
+                    continue  # that class of solutions is empty
+                t, u = self.negative_unit
+                g, b = g * t + b * u * self.d, g * u + b * t
+            sign = 1 if g > 0 else -1
+            found.append((sign * f * g, sign * f * b))
+        return found
+
+    def _first_left(self, xy: Solution) -> Solution:
+        """The member of the orbit of xy (X > 0) that is the first left of the vertical wall (Y < 0)."""
+        while xy[1] >= 0:
+            xy = self.inwards(xy)
+        while (outer := self.outwards(xy))[1] < 0:
+            xy = outer
+        return xy
 
     def _factorisations(self, k: int) -> list[Solution]:
         g = self.root
@@ -118,6 +156,11 @@ class Orbits:
                 if (low + high) % 2 == 0 and (high - low) % (2 * g) == 0 and high < low:
                     found.append(((low + high) // 2, (high - low) // (2 * g)))
         return list(dict.fromkeys(found))
+
+    def outwards(self, xy: Solution) -> Solution:
+        """Multiplication by ε: the solution before xy in its orbit, on a larger wall."""
+        x1, y1 = self.unit
+        return x1 * xy[0] + self.d * y1 * xy[1], x1 * xy[1] + y1 * xy[0]
 
     def inwards(self, xy: Solution) -> Solution:
         """Multiplication by ε⁻¹: the next solution of the orbit, on a smaller wall."""

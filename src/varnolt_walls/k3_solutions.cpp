@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "conversions.hpp"
-#include "k3/fundamental_solutions.hpp"
-#include "k3/pell_unit.hpp"
+#include "k3/pell_expansions.hpp"
 #include "py_ref.hpp"
 #include "utils/isqrt.hpp"
 #include "varnolt_walls/out_of_memory.hpp"
@@ -16,44 +15,43 @@ namespace varnolt::walls {
 
 namespace {
 
-struct Found {
-    k3::PellUnit unit;
-    std::vector<k3::Solution> solutions;
-};
-
-PyRef pair_of(utils::wide x, utils::wide y) {
-    const PyRef first = int_from(x);
-    const PyRef second = int_from(y);
-    return PyRef::checked(PyTuple_Pack(2, first.get(), second.get()));
+// (f, z, (a_0, ...)) as a new tuple.
+PyRef expansion_tuple(const k3::PellExpansion& expansion) {
+    const PyRef quotients = PyRef::checked(PyTuple_New(static_cast<Py_ssize_t>(expansion.quotients.size())));
+    for (std::size_t i = 0; i < expansion.quotients.size(); ++i) {
+        // PyTuple_SetItem steals the new reference, also when it fails.
+        if (PyTuple_SetItem(quotients.get(), static_cast<Py_ssize_t>(i),
+                            int_from(expansion.quotients[i]).release()) < 0)
+            throw PythonErrorSet{};
+    }
+    const PyRef f = int_from(expansion.f);
+    const PyRef z = int_from(expansion.z);
+    return PyRef::checked(PyTuple_Pack(3, f.get(), z.get(), quotients.get()));
 }
 
 }  // namespace
 
-PyObject* pell_solutions(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+PyObject* pell_expansions(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
-        const auto slots = bind(pell_solutions_description, args, nargsf, kwnames);
+        const auto slots = bind(pell_expansions_description, args, nargsf, kwnames);
         const std::int64_t d = to_int64(slots[0], "d");
         const std::int64_t k = to_int64(slots[1], "k");
         const auto root = d > 0 ? static_cast<std::int64_t>(utils::isqrt(static_cast<utils::uwide>(d))) : 0;
         if (d <= 0 || k <= 0 || root * root == d) {
-            PyErr_SetString(PyExc_ValueError, "pell_solutions needs d > 0 not a square and k > 0");
+            PyErr_SetString(PyExc_ValueError, "pell_expansions needs d > 0 not a square and k > 0");
             throw PythonErrorSet{};
         }
-        const Found found = work_without_lock([&](ReleasedLock& lock) {
+        const std::vector<k3::PellExpansion> found = work_without_lock([&](ReleasedLock& lock) {
             tilt_stability::InterruptPoll interrupt{
                 std::function<bool(const tilt_stability::Progress&)>{SignalCheck{lock, nullptr}}};
-            const k3::PellUnit unit = k3::pell_unit(d, interrupt);
-            return Found{unit, k3::fundamental_solutions(d, k, unit, interrupt)};
+            return k3::pell_expansions(d, k, interrupt);
         });
-        const PyRef solutions = PyRef::checked(PyTuple_New(static_cast<Py_ssize_t>(found.solutions.size())));
-        for (std::size_t i = 0; i < found.solutions.size(); ++i) {
-            // PyTuple_SetItem steals the new reference, also when it fails.
-            if (PyTuple_SetItem(solutions.get(), static_cast<Py_ssize_t>(i),
-                                pair_of(found.solutions[i].x, found.solutions[i].y).release()) < 0)
+        PyRef expansions = PyRef::checked(PyTuple_New(static_cast<Py_ssize_t>(found.size())));
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            if (PyTuple_SetItem(expansions.get(), static_cast<Py_ssize_t>(i), expansion_tuple(found[i]).release()) < 0)
                 throw PythonErrorSet{};
         }
-        const PyRef unit = pair_of(found.unit.x, found.unit.y);
-        return PyTuple_Pack(2, unit.get(), solutions.get());
+        return expansions.release();
     });
 }
 

@@ -29,7 +29,7 @@ PyMethodDef* function_table() {
         method_entry<group_description, group>(),
         method_entry<wall_objects_description, wall_objects>(),
         method_entry<wall_columns_description, wall_columns>(),
-        method_entry<pell_solutions_description, pell_solutions>(),
+        method_entry<pell_expansions_description, pell_expansions>(),
         {nullptr, nullptr, 0, nullptr},
     };
     return table;

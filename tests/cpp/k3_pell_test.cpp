@@ -1,22 +1,20 @@
-// The Pell unit and the fundamental solutions of X² − d·Y² = k against a
-// plain search over every Y.
+// The continued fractions that solve X² − d·Y² = k, against the norm of what
+// they give and a plain search for the least unit.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
-#include <vector>
+#include <set>
 
-#include "k3/fundamental_solutions.hpp"
-#include "k3/pell_unit.hpp"
+#include "k3/pell_expansions.hpp"
 #include "utils/checked.hpp"
 
 namespace varnolt::test {
 namespace {
 
-using k3::Solution;
 using utils::wide;
 
-// floor(√n) by a double and a correction: the plain root of the model.
+// floor(√n) by a double and a correction.
 std::int64_t root(std::int64_t n) {
     auto x = static_cast<std::int64_t>(std::sqrt(static_cast<double>(n)));
     while (x * x > n) --x;
@@ -26,45 +24,56 @@ std::int64_t root(std::int64_t n) {
 
 bool is_square(std::int64_t n) { return root(n) * root(n) == n; }
 
-// The least x > 1 with x² − d·y² = 1, y >= 1, by trying y = 1, 2, ...
-k3::PellUnit plain_unit(std::int64_t d) {
-    for (std::int64_t y = 1;; ++y) {
-        const std::int64_t x2 = 1 + d * y * y;
-        if (is_square(x2)) return {root(x2), y};
+// (G, B) of an expansion, in 128 bits (the rows here stay far below).
+std::pair<wide, wide> convergent(std::int64_t z, std::int64_t m, const std::vector<std::int64_t>& quotients) {
+    wide g0 = -z, g1 = m, b0 = 1, b1 = 0;
+    for (const std::int64_t a : quotients) {
+        const wide g2 = a * g1 + g0, b2 = a * b1 + b0;
+        g0 = g1, g1 = g2, b0 = b1, b1 = b2;
+    }
+    return {g1, b1};
+}
+
+TEST(K3Pell, ExpansionOfRootDIsTheLeastUnit) {
+    tilt_stability::InterruptPoll never;
+    for (std::int64_t d = 2; d <= 150; ++d) {
+        if (is_square(d)) continue;
+        const auto found = k3::pell_expansions(d, 1, never);
+        ASSERT_EQ(found.size(), 1u) << d;
+        const auto [g, b] = convergent(0, 1, found[0].quotients);
+        const wide norm = g * g - d * b * b;
+        ASSERT_TRUE(norm == 1 || norm == -1) << d;
+        // No smaller y solves x² − d·y² = ±1 (a plain search up to b, when b is small).
+        for (std::int64_t y = 1; y < b && y < 100000; ++y)
+            EXPECT_FALSE(is_square(d * y * y + 1) || is_square(d * y * y - 1)) << d << " " << y;
     }
 }
 
-TEST(K3Pell, UnitIsTheLeastSolutionForSmallD) {
+TEST(K3Pell, ExpansionsGiveNormPlusOrMinusK) {
     tilt_stability::InterruptPoll never;
-    for (std::int64_t d = 2; d <= 120; ++d) {
-        if (is_square(d) || d == 61 || d == 97 || d == 109) continue;  // least y in the millions
-        const k3::PellUnit unit = k3::pell_unit(d, never);
-        const k3::PellUnit plain = plain_unit(d);
-        EXPECT_EQ(unit.x, plain.x) << d;
-        EXPECT_EQ(unit.y, plain.y) << d;
-    }
-    // The famous large units, whose least y a plain search would take long to reach.
-    EXPECT_EQ(k3::pell_unit(61, never).x, wide{1766319049});
-    EXPECT_EQ(k3::pell_unit(97, never).x, wide{62809633});
-    EXPECT_EQ(k3::pell_unit(109, never).x, wide{158070671986249});
-}
-
-TEST(K3Pell, FundamentalSolutionsAreEveryYUpToTheBound) {
-    tilt_stability::InterruptPoll never;
-    struct Row { std::int64_t d, k; };
-    for (const auto& [d, k] : {Row{8, 8}, Row{8, 1}, Row{44, 4}, Row{88, 9}, Row{532, 176}, Row{40, 24}}) {
-        const k3::PellUnit unit = k3::pell_unit(d, never);
-        std::vector<Solution> plain;
-        for (std::int64_t y = 0; 2 * d * y * y <= k * static_cast<std::int64_t>(unit.x - 1); ++y)
-            if (is_square(k + d * y * y)) plain.push_back({root(k + d * y * y), y});
-        EXPECT_EQ(k3::fundamental_solutions(d, k, unit, never), plain) << d << " " << k;
+    // solvable: a solution is known (4² − 8 = 8, 111² − 152·9² = 9, 48² − 532·2² = 176); x² − 3y² = 2
+    // has none (x² ≢ 2 mod 3), but its expansion may reach the norm −2.
+    struct Row { std::int64_t d, k; bool solvable; };
+    for (const auto& [d, k, solvable] : {Row{8, 8, true}, Row{8, 1, true}, Row{44, 4, true}, Row{152, 9, true},
+                                         Row{3, 2, false}, Row{532, 176, true}}) {
+        const auto found = k3::pell_expansions(d, k, never);
+        if (solvable) {
+            EXPECT_FALSE(found.empty()) << d << " " << k;
+        }
+        for (const auto& e : found) {
+            const std::int64_t m = k / (e.f * e.f);
+            EXPECT_EQ(k % (e.f * e.f), 0);
+            EXPECT_EQ(((e.z * e.z - d) % m + m) % m, 0);
+            const auto [g, b] = convergent(e.z, m, e.quotients);
+            const wide norm = g * g - d * b * b;
+            EXPECT_TRUE(norm == m || norm == -m) << d << " " << k << " " << e.z;
+        }
     }
 }
 
-TEST(K3Pell, OverflowBeyond128Bits) {
+TEST(K3Pell, OverflowBeyond60Bits) {
     tilt_stability::InterruptPoll never;
-    const k3::PellUnit unit{wide{1} << 100, 1};
-    EXPECT_THROW(k3::fundamental_solutions(2, std::int64_t{1} << 40, unit, never), utils::ArithmeticOverflow);
+    EXPECT_THROW(k3::pell_expansions(std::int64_t{1} << 61, 3, never), utils::ArithmeticOverflow);
 }
 
 }  // namespace

@@ -77,3 +77,17 @@ def model_lagrangian(v, degree, box):
 
 def square(n):
     return n >= 0 and isqrt(n) ** 2 == n
+
+
+def model_orbit_starts(d, k, unit, first_left):
+    """The first member left of the vertical wall of every orbit of X² − d·Y² = k (k > 0), from every
+    solution with 2·d·Y² <= k·(x1 − 1), found by trying each Y: every orbit has one there."""
+    x1 = unit[0]
+    found = set()
+    y = 0
+    while 2 * d * y * y <= k * (x1 - 1):
+        x = isqrt(k + d * y * y)
+        if x * x == k + d * y * y:
+            found |= {first_left((x, y)), first_left((x, -y))}
+        y += 1
+    return found

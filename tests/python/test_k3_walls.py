@@ -5,9 +5,11 @@ import random
 from fractions import Fraction
 
 import pytest
-from k3_model import RANK, model_lagrangian, model_walls
+from k3_model import RANK, model_lagrangian, model_orbit_starts, model_walls
 
 from varnolt_walls import k3_walls
+from varnolt_walls._k3_classes import Orbits, Setting
+from varnolt_walls._k3_walls import _divisorial_kinds, _flop_kinds
 from varnolt_walls.cli import main
 
 SEEDED_HILBERT = sorted(random.Random(29).sample([(d, n) for d in range(2, 21, 2) for n in range(2, 9)], 24))
@@ -51,6 +53,16 @@ def test_hilbert_schemes_agree_with_the_box(degree, n):
 ])
 def test_other_vectors_agree_with_the_box(v, degree, box):
     listed_against_model(v, degree, box)
+
+
+@pytest.mark.parametrize("v, degree", [((1, 0, 1 - n), d) for d, n in SEEDED_HILBERT] + [((2, 1, -3), 2), ((3, 1, -6), 4)])
+def test_orbits_from_continued_fractions_are_those_of_every_small_y(v, degree):
+    orbits = Orbits(Setting(v, degree))
+    if orbits.square:
+        pytest.skip("finitely many solutions, no orbits")
+    for t, q in _divisorial_kinds() + _flop_kinds(orbits.setting.m):
+        k = orbits.setting.right_side(t, q)
+        assert set(orbits.starts(k)) == model_orbit_starts(orbits.d, k, orbits.unit, orbits._first_left)
 
 
 @pytest.mark.parametrize("v, degree, fact", [
