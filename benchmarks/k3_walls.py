@@ -44,7 +44,7 @@ def main() -> None:
           f"over 5 ms: {sum(t > 5e-3 for t in times)}")
     print("slowest: ms  degree  n  walls  largest entry")
     for t, degree, n, count, entry in sorted(rows, reverse=True)[:10]:
-        print(f"  {t * 1e3:8.3f}  {degree:6}  {n:2}  {count:5}  {entry}")
+        print(f"  {t * 1e3:8.3f}  {degree:6}  {n:2}  {count:5}  {entry}", flush=True)
 
 
 if __name__ == "__main__":
