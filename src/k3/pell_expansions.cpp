@@ -3,10 +3,10 @@
 #include <set>
 #include <utility>
 
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
+#include "primitives/stop.hpp"
 #include "utils/isqrt.hpp"
 #include "utils/rounding.hpp"
-#include "utils/stop.hpp"
 
 namespace varnolt::k3 {
 
@@ -34,8 +34,8 @@ std::vector<std::int64_t> quotients_to_unit(std::int64_t d, std::int64_t root, s
         const std::int64_t a = partial_quotient(p, q, root);
         quotients.push_back(a);
         // Q_{i+1}·Q_i = d − P_{i+1}², and Q_i divides it exactly (Q_0 | d − z²).
-        p = utils::checked_sub(utils::checked_mul(a, q), p);
-        q = utils::guarded_div(utils::checked_sub(d, utils::checked_mul(p, p)), q);
+        p = primitives::checked_sub(primitives::checked_mul(a, q), p);
+        q = primitives::guarded_div(primitives::checked_sub(d, primitives::checked_mul(p, p)), q);
         if (q == 1 || q == -1) return quotients;
     }
 }
@@ -44,16 +44,16 @@ std::vector<std::int64_t> quotients_to_unit(std::int64_t d, std::int64_t root, s
 
 std::vector<PellExpansion> pell_expansions(std::int64_t d, std::int64_t k,
                                            tilt_stability::InterruptPoll& interrupt) {
-    const auto root = static_cast<std::int64_t>(utils::isqrt(static_cast<utils::uwide>(d > 0 ? d : 0)));
-    if (d <= 0 || k <= 0 || root * root == d) utils::stop("pell_expansions needs d > 0 not a square and k > 0");
-    if (d >= limit || k >= limit) utils::overflow();
+    const auto root = static_cast<std::int64_t>(utils::isqrt(static_cast<primitives::uwide>(d > 0 ? d : 0)));
+    if (d <= 0 || k <= 0 || root * root == d) primitives::stop("pell_expansions needs d > 0 not a square and k > 0");
+    if (d >= limit || k >= limit) primitives::overflow();
     std::vector<PellExpansion> found;
     for (std::int64_t f = 1; f * f <= k; ++f) {
         if (k % (f * f) != 0) continue;
         const std::int64_t m = k / (f * f);
         for (std::int64_t z = -((m - 1) / 2); z <= m / 2; ++z) {  // −m/2 < z <= m/2
             interrupt.tick();
-            if (utils::floor_mod(static_cast<utils::wide>(z) * z - d, m) != 0) continue;
+            if (utils::floor_mod(static_cast<primitives::wide>(z) * z - d, m) != 0) continue;
             std::vector<std::int64_t> quotients = quotients_to_unit(d, root, z, m, interrupt);
             if (!quotients.empty()) found.push_back({f, z, std::move(quotients)});
         }

@@ -4,14 +4,20 @@
 #include <functional>
 #include <vector>
 
-#include "conversions.hpp"
+#include "boundary/conversions.hpp"
+#include "boundary/py_ref.hpp"
 #include "k3/pell_expansions.hpp"
-#include "py_ref.hpp"
 #include "utils/isqrt.hpp"
 #include "varnolt_walls/out_of_memory.hpp"
 #include "varnolt_walls/released_lock.hpp"
 
 namespace varnolt::walls {
+
+using boundary::PyRef;
+using boundary::PythonErrorSet;
+using boundary::bind;
+using boundary::int_from;
+using boundary::to_int64;
 
 namespace {
 
@@ -31,12 +37,12 @@ PyRef expansion_tuple(const k3::PellExpansion& expansion) {
 
 }  // namespace
 
-PyObject* pell_expansions(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+PyObject* pell_expansions(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
-        const auto slots = bind(pell_expansions_description, args, nargsf, kwnames);
+        const auto slots = bind(pell_expansions_description, module, args, nargsf, kwnames);
         const std::int64_t d = to_int64(slots[0], "d");
         const std::int64_t k = to_int64(slots[1], "k");
-        const auto root = d > 0 ? static_cast<std::int64_t>(utils::isqrt(static_cast<utils::uwide>(d))) : 0;
+        const auto root = d > 0 ? static_cast<std::int64_t>(utils::isqrt(static_cast<primitives::uwide>(d))) : 0;
         if (d <= 0 || k <= 0 || root * root == d) {
             PyErr_SetString(PyExc_ValueError, "pell_expansions needs d > 0 not a square and k > 0");
             throw PythonErrorSet{};

@@ -1,12 +1,12 @@
 #pragma once
 // The continued fractions behind the walls on K3 surfaces, for the package's
 // k3_walls: those that solve X² − d·Y² = k (see k3/pell_expansions.hpp).
-#include "binding.hpp"
-#include "python.hpp"
+#include "boundary/binding.hpp"
+#include "boundary/python.hpp"
 
 namespace varnolt::walls {
 
-inline constexpr FunctionDescription<2> pell_expansions_description{
+inline constexpr boundary::FunctionDescription<2> pell_expansions_description{
     .name = "pell_expansions",
     .parameters = {"d", "k"},
     .doc = "((f, z, (a_0, ..., a_{i-1})), ...): for each f with f² | k and z² ≡ d (mod k/f²),\n"

@@ -40,7 +40,8 @@ int add_functions(PyObject* module) noexcept {
     const PyRef done = PyRef::steal(call_guarded([&] {
         ModuleParameters::attach(module, ModuleParameters(candidates_description, count_description,
                                                           walls_description, group_description,
-                                                          wall_objects_description, wall_columns_description));
+                                                          wall_objects_description, wall_columns_description,
+                                                          pell_expansions_description));
         if (PyModule_AddFunctions(module, function_table()) < 0) throw PythonErrorSet{};
         return Py_NewRef(Py_None);
     }));

@@ -7,12 +7,12 @@
 #include <set>
 
 #include "k3/pell_expansions.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::test {
 namespace {
 
-using utils::wide;
+using primitives::wide;
 
 // floor(√n) by a double and a correction.
 std::int64_t root(std::int64_t n) {
@@ -73,7 +73,7 @@ TEST(K3Pell, ExpansionsGiveNormPlusOrMinusK) {
 
 TEST(K3Pell, OverflowBeyond60Bits) {
     tilt_stability::InterruptPoll never;
-    EXPECT_THROW(k3::pell_expansions(std::int64_t{1} << 61, 3, never), utils::ArithmeticOverflow);
+    EXPECT_THROW(k3::pell_expansions(std::int64_t{1} << 61, 3, never), primitives::ArithmeticOverflow);
 }
 
 }  // namespace
