@@ -73,4 +73,5 @@ def plot_k3(found: K3Walls, *, ax: Axes | None = None, **style: Any) -> Axes:
     ax.set_ylim(0.0, top + margin)
     s = "" if len(found) == 1 else "s"
     _frame(ax, f"{len(found)} wall{s} of v = {found.v} on a K3 surface of degree {found.degree}")
+    ax.legend(loc="best", fontsize="small")  # the kinds' colours, where it covers the fewest walls
     return ax

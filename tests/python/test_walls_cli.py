@@ -176,7 +176,7 @@ def test_docstring_examples_run(module):
 README = (Path(__file__).parents[2] / "README.md").read_text(encoding="utf-8")
 
 
-@pytest.mark.parametrize("name", ["candidates", "count", "walls", "plot", "plot_html", "sweep"])
+@pytest.mark.parametrize("name", ["candidates", "count", "walls", "plot", "plot_html", "sweep", "k3_walls", "plot_k3"])
 def test_readme_signatures_name_every_parameter(name):
     names = {word.split("=")[0].strip(" *\n") for word in re.search(rf"`{name}\(([^`]*)\)", README)[1].split(",")}
     assert names - {""} == set(inspect.signature(getattr(varnolt_walls, name)).parameters)
