@@ -53,7 +53,9 @@ class K3Wall:
     """One wall of v: the semicircle (β − center)² + α² = radius_squared and what happens there.
 
     ``kind`` is "flop", "brill-noether", "hilbert-chow", "li-gieseker-uhlenbeck",
-    "lagrangian" (the point where the walls end, radius² 0) or "fake";
+    "lagrangian" (the point where the walls end, radius² 0) or "fake" (a totally
+    semistable wall that changes nothing: none where the walls are crossed here, on the
+    semicircle of centre c/r and radius² v²/(degree·r²); see the notes at the top);
     ``special_classes`` the classes of H_W that decide it, ``lattice`` a ℤ-basis
     (v, a) of H_W, ``codimension`` that of the flopped locus of a flop.
     """
