@@ -25,10 +25,16 @@ PyMethodDef* function_table() {
     return table;
 }
 
-// The module's execution step: its functions.
+// The module's execution step: its functions, and Refused, the exception its
+// searches raise for a request the core refuses, with the arguments
+// (kind, (r, c, d), text, detail): the failure kind's name, v, varnolt's text
+// and what the package's message needs (see tilt_stability::SearchFailure).
+// The package turns it into its own exceptions; each module has its own type.
 int add_functions(PyObject* module) noexcept {
     const PyRef done = PyRef::steal(call_guarded([&] {
         if (PyModule_AddFunctions(module, function_table()) < 0) throw PythonErrorSet{};
+        const PyRef refused = PyRef::checked(PyErr_NewException("varnolt_walls._native.Refused", nullptr, nullptr));
+        if (PyModule_AddObjectRef(module, "Refused", refused.get()) < 0) throw PythonErrorSet{};
         return Py_NewRef(Py_None);
     }));
     return done ? 0 : -1;
