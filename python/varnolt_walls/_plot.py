@@ -2,14 +2,15 @@
 
 from __future__ import annotations
 
+from dataclasses import replace
 from fractions import Fraction
 from math import acosh, cosh, sinh, sqrt
 from typing import TYPE_CHECKING, Any, Literal, SupportsIndex
 
-from ._arguments import chern_character, checked_max_rank
-from ._beta import beta_minus, beta_minus_text, discriminant
-from ._options import ExactPoint, Point, Side, Surface, exact_point
-from ._walls import Wall, walls
+from ._arguments import Row, chern_character, discriminant
+from ._beta import beta_minus, beta_minus_text
+from ._options import Point, SearchOptions, Side, Surface
+from ._walls import Wall, walls_of
 
 if TYPE_CHECKING:
     from matplotlib.axes import Axes
@@ -25,18 +26,16 @@ def _sides(side: str) -> tuple[Side, ...]:
     raise ValueError(f"side must be 'left', 'right' or 'both', not {side!r}")
 
 
-def walls_to_draw(r: int, c: int, d: int, side: str, max_rank: int | None, surface: Surface,
-                  above: Point | None) -> tuple[tuple[Side, ...], ExactPoint | None, list[Wall]]:
-    """The sides drawn, the point of `above` exactly, and the walls of each side (rank <= 0: one
-    family, drawn once). With a point and both sides, only the side of the point: no wall of
-    the other side passes over it."""
+def walls_to_draw(v: Row, side: str, options: SearchOptions) -> tuple[tuple[Side, ...], list[Wall]]:
+    """The sides drawn and the walls of each side (rank <= 0: one family, drawn once). With a
+    point and both sides, only the side of the point: no wall of the other side passes over it."""
+    r, c, _ = v
     sides = _sides(side)
-    point = None if above is None else exact_point(above)
+    point = options.above
     if point is not None and len(sides) == 2 and r > 0:
         sides = ("left",) if point[0] < Fraction(c, r) else ("right",)
-    found = [w for s in (sides[:1] if r <= 0 else sides)
-             for w in walls(r, c, d, max_rank=max_rank, surface=surface, side=s, above=above)]
-    return sides, point, found
+    found = [w for s in (sides[:1] if r <= 0 else sides) for w in walls_of(v, replace(options, side=s))]
+    return sides, found
 
 
 def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
@@ -98,8 +97,9 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
         raise ImportError(INSTALL_HINT) from missing
 
     r, c, d = chern_character(r, c, d)
-    max_rank = checked_max_rank(max_rank)
-    sides, point, found = walls_to_draw(r, c, d, side, max_rank, surface, above)
+    options = SearchOptions.checked(max_rank, surface, "left", above)
+    sides, found = walls_to_draw((r, c, d), side, options)
+    max_rank, surface, point = options.max_rank, options.surface, options.above
     beta = float(beta_minus(r, c, d))
     if ax is None:
         ax = pyplot.figure(layout="constrained").add_subplot()

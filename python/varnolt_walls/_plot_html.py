@@ -9,8 +9,8 @@ from math import sqrt
 from typing import TYPE_CHECKING, Literal, SupportsIndex
 
 from ._beta import exact_beta_minus
-from ._options import ExactPoint, Point, Side, Surface
-from ._arguments import chern_character, checked_max_rank
+from ._options import ExactPoint, Point, SearchOptions, Side, Surface
+from ._arguments import chern_character
 from ._plot import walls_to_draw
 from ._walls import Wall
 
@@ -288,10 +288,10 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | 
     >>> "16 walls from all candidates" in plot_html(1, 0, -16, surface="P2", side="both")  # 8 on each side
     True
     """
-    r, c, d = chern_character(r, c, d)
-    max_rank = checked_max_rank(max_rank)
-    sides, point, found = walls_to_draw(r, c, d, side, max_rank, surface, above)
-    page = walls_page((r, c, d), found, max_rank=max_rank, surface=surface, sides=sides, above=point)
+    v = chern_character(r, c, d)
+    options = SearchOptions.checked(max_rank, surface, "left", above)
+    sides, found = walls_to_draw(v, side, options)
+    page = walls_page(v, found, max_rank=options.max_rank, surface=options.surface, sides=sides, above=options.above)
     if path is not None:
         with open(path, "w", encoding="utf-8") as out:
             out.write(page)

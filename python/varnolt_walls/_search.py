@@ -9,11 +9,9 @@ import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
-from ._above import over_point, rank_bound
-from ._arguments import INT64, chern_character, checked_max_rank
-from ._beta import no_real_beta, searched_beta
-from ._errors import NoRealBetaError
-from ._options import Point, Row, Side, Surface, check_side, check_surface, dual, exact_point, mirrored, point_in_frame
+from ._arguments import Row, chern_character
+from ._errors import refusal
+from ._options import Point, SearchOptions, Side, Surface
 
 T = TypeVar("T")
 
@@ -21,52 +19,23 @@ T = TypeVar("T")
 ProgressCallback = Callable[[int, int], object]
 
 
-def _search(native: Callable[[int, int, int, int | None, ProgressCallback | None, bool], T], r: int, c: int,
-            d: int, max_rank: int | None, progress: ProgressCallback | None = None, p2: bool = False) -> T:
-    """native(r, c, d, bound, progress, p2), for v and a bound already checked."""
-    return native(r, c, d, max_rank, progress, p2)
+def native_search(function: Callable[..., T], v: Row, options: SearchOptions,
+                  progress: ProgressCallback | None = None) -> T:
+    """One call of the native search for v with its options: the core judges the request, searches
+    and answers; a refusal becomes the package's exception for its kind (_errors.REFUSALS)."""
+    try:
+        return function(*v, **options.native(), progress=progress)
+    except _native.Refused as refused:
+        raise refusal(refused.args, options) from None
 
 
-class Request:
-    """One search with its options checked: v on its surface, the side of the vertical wall and
-    the point the walls must pass over, turned into the left search that answers it."""
+def candidate_rows(v: Row, options: SearchOptions, progress: ProgressCallback | None = None) -> NDArray[np.int64]:
+    return np.frombuffer(native_search(_native.candidates, v, options, progress), dtype=np.int64).reshape(-1, 3)
 
-    def __init__(self, r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, max_rank: SupportsIndex | None,
-                 surface: object, side: object, above: object) -> None:
-        self.v: Row = chern_character(r, c, d)
-        bound = checked_max_rank(max_rank)
-        if no_real_beta(self.v):  # before the options, which need β₋
-            raise NoRealBetaError(self.v)
-        self.p2 = check_surface(surface, self.v)
-        self.mirrored = mirrored(self.v, check_side(side))
-        # The left search: v, or the dual of v for its right walls.
-        self.searched = dual(self.v) if self.mirrored else self.v
-        self.point = None if above is None else point_in_frame(self.v, exact_point(above), check_side(side))
-        self.max_rank = bound
-        if self.point is not None:
-            proven = rank_bound(self.searched, self.point)
-            if proven is not None:
-                self.max_rank = proven if bound is None else min(bound, proven)
-            if self.max_rank is not None and self.max_rank > INT64[1]:
-                beta, alpha = (float(x) for x in self.point)
-                raise OverflowError(f"the walls of {self.v} over σ({beta:g}, {alpha:g}) may come from candidates "
-                                    f"of rank up to {self.max_rank:.3g}, beyond the signed 64-bit range of the "
-                                    "search; pass max_rank or a point farther from β₋")
-        # v and its dual share Δ: a real β₋, and its being rational, are the same for both.
-        searched_beta(self.v, self.max_rank is not None)
 
-    def rows(self, progress: ProgressCallback | None) -> NDArray[np.int64]:
-        """The candidates, as classes of v on its side (the dual's turned into (−r', c', −d'))."""
-        found = np.frombuffer(_search(_native.candidates, *self.searched, self.max_rank, progress, self.p2),
-                              dtype=np.int64).reshape(-1, 3)
-        if self.point is not None:
-            found = found[over_point(self.searched, found, self.point)]
-        return found * np.array([-1, 1, -1], dtype=np.int64) if self.mirrored else found
-
-    def count(self, progress: ProgressCallback | None) -> int:
-        if self.point is not None:
-            return len(self.rows(progress))
-        return _search(_native.count, *self.searched, self.max_rank, progress, self.p2)
+def candidate_count(v: Row, options: SearchOptions, progress: ProgressCallback | None = None) -> int:
+    count: int = native_search(_native.count, v, options, progress)
+    return count
 
 
 def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
@@ -203,7 +172,7 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
     array([[ 1, -1,  1],
            [ 2, -2,  2]])
     """
-    return Request(r, c, d, max_rank, surface, side, above).rows(progress)
+    return candidate_rows(chern_character(r, c, d), SearchOptions.checked(max_rank, surface, side, above), progress)
 
 
 def count(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
@@ -227,4 +196,4 @@ def count(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Sup
     >>> count(1, 0, -40000, surface="P2")
     4028649
     """
-    return Request(r, c, d, max_rank, surface, side, above).count(progress)
+    return candidate_count(chern_character(r, c, d), SearchOptions.checked(max_rank, surface, side, above), progress)

@@ -30,7 +30,7 @@ bool has_real_beta(const ChernChar<2>& v) {
 // arguments: v, its surface, the point, the point's side.
 SearchResult<void> judged(const SearchRequest& request) {
     const ChernChar<2>& v = request.v;
-    if (!has_real_beta(v)) return refused(FailureKind::no_real_beta, not_real, v, BigInt::from_wide(chern_character::discriminant(v)).decimal());
+    if (!has_real_beta(v)) return refused(FailureKind::no_real_beta, not_real, v);
     if (!surface::on_lattice(request.surface, v))
         return refused(FailureKind::off_lattice, "v is not on the lattice of the surface", v);
     if (!request.above) return {};
@@ -84,9 +84,10 @@ SearchResult<void> judged_search(const SearchRequest& request, InterruptPoll& in
         point = mirrored ? above::mirrored(*request.above) : *request.above;
         const auto bound = above::rank_bound(searched, *point, max_rank, !rational && v.r > 0);
         if (!bound)
-            return refused(bound.error().beyond_int64 ? FailureKind::rank_bound_beyond_int64
-                                                      : FailureKind::rank_bound_beyond_walk,
-                           "the proven rank bound is too large", v, bound.error().bound);
+            return bound.error().beyond_int64
+                       ? refused(FailureKind::rank_bound_beyond_int64, "beyond the signed 64-bit range of the search",
+                                 v, bound.error().bound)
+                       : refused(FailureKind::rank_bound_beyond_walk, above::walkable_ranks_text, v, bound.error().bound);
         max_rank = *bound;
     }
     side::MirroredRuns mirror(out);
@@ -97,7 +98,9 @@ SearchResult<void> judged_search(const SearchRequest& request, InterruptPoll& in
     surface::ProjectivePlaneRuns restricted(after_surface);
     RunSink& first = request.surface == surface::Surface::projective_plane ? static_cast<RunSink&>(restricted)
                                                                          : after_surface;
-    return left_search(searched, max_rank, rational, interrupt, first);
+    SearchResult<void> done = left_search(searched, max_rank, rational, interrupt, first);
+    if (!done) done.error().v = v;  // the request's v, not its dual
+    return done;
 }
 
 }  // namespace

@@ -63,8 +63,8 @@ struct SearchFailure {
     FailureKind kind;
     utils::Message text;  // what pseudo_semistabilizers says, e.g. "β_ is not rational: ∞ walls"
     ChernChar<2> v;       // the request's v
-    // What the caller's message needs beyond v: Δ = c² − r·d in decimal for
-    // no_real_beta, the proven bound ("1.41e+300") for the rank bound kinds.
+    // What the caller's message needs beyond v and text: the proven bound
+    // ("1.41e+300") for the rank bound kinds, whose text says what it is beyond.
     std::string detail = {};
 };
 

@@ -51,13 +51,6 @@ BigInt::BigInt(std::int64_t value) : negative_(value < 0) {
     for (; magnitude != 0; magnitude >>= 32) magnitude_.push_back(static_cast<std::uint32_t>(magnitude));
 }
 
-BigInt BigInt::from_wide(wide value) {
-    Limbs magnitude;
-    for (wide rest = value < 0 ? -value : value; rest != 0; rest = rest >> 32)
-        magnitude.push_back(static_cast<std::uint32_t>(static_cast<std::uint64_t>(rest & wide{0xFFFFFFFF})));
-    return trimmed(std::move(magnitude), value < 0);
-}
-
 BigInt BigInt::trimmed(Limbs magnitude, bool negative) {
     while (!magnitude.empty() && magnitude.back() == 0) magnitude.pop_back();
     BigInt x;
@@ -140,27 +133,6 @@ BigInt::Scaled BigInt::scaled() const {
 long double BigInt::log_abs() const {
     const Scaled x = scaled();
     return std::log(std::fabs(x.fraction)) + static_cast<long double>(x.exponent) * std::log(2.0L);
-}
-
-std::string BigInt::decimal() const {
-    if (magnitude_.empty()) return "0";
-    // Short division by 10^9 (each step's remainder·2^32 + limb < 2^62), nine
-    // digits at a time, least significant group first.
-    Limbs rest = magnitude_;
-    std::string digits;
-    while (!rest.empty()) {
-        std::uint64_t remainder = 0;
-        for (std::size_t i = rest.size(); i-- > 0;) {
-            const std::uint64_t part = remainder << 32 | rest[i];
-            rest[i] = static_cast<std::uint32_t>(part / 1'000'000'000);
-            remainder = part % 1'000'000'000;
-        }
-        while (!rest.empty() && rest.back() == 0) rest.pop_back();
-        for (int i = 0; i < 9 && (remainder != 0 || !rest.empty()); ++i, remainder /= 10)
-            digits.push_back(static_cast<char>('0' + remainder % 10));
-    }
-    if (negative_) digits.push_back('-');
-    return {digits.rbegin(), digits.rend()};
 }
 
 }  // namespace varnolt::utils

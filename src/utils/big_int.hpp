@@ -2,8 +2,8 @@
 // Signed integers of any size, for the few values that come from outside the
 // 64-bit world (a point σ(β, α) given by exact rationals of any size) and the
 // constants derived from them. Only what those need: +, −, ×, comparison,
-// sign, bit length, a scaled long double, decimal digits and the bytes
-// of Python's int.to_bytes. Never used on a per-candidate path.
+// sign, bit length, a scaled long double and the bytes of Python's
+// int.to_bytes. Never used on a per-candidate path.
 //
 // Invariant: magnitude_ holds 32-bit limbs, least significant first, with no
 // leading zero limb (zero is the empty vector), and negative_ is false for
@@ -12,10 +12,7 @@
 #include <compare>
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
-
-#include "utils/int128.hpp"
 
 namespace varnolt::utils {
 
@@ -23,7 +20,6 @@ class BigInt {
 public:
     BigInt() = default;
     BigInt(std::int64_t value);  // NOLINT: an int64 is a BigInt
-    static BigInt from_wide(wide value);  // any but −2^127
 
     // The two's complement integer of `bytes`, least significant byte first,
     // as int.to_bytes(n, "little", signed=True) writes it (empty: zero).
@@ -54,8 +50,7 @@ public:
     Scaled scaled() const;
     // ln |x| for x ≠ 0, whatever its size.
     long double log_abs() const;
-    // The decimal digits of x, with a leading '-' when negative.
-    std::string decimal() const;
+
 
 private:
     static BigInt trimmed(std::vector<std::uint32_t> magnitude, bool negative);

@@ -10,7 +10,6 @@ import numpy as np
 import pytest
 
 import varnolt_walls as vw
-from varnolt_walls._above import rank_bound
 from varnolt_walls._walls import numerical_wall
 
 
@@ -76,6 +75,19 @@ def seeded_points():
     return pairs
 
 
+def search_reach(v, point):
+    """A rank far beyond every candidate whose wall passes over the point, from the heights of
+    the walls at β₋ in floats: the wall through the point (its centre x solves
+    (β0 − x)² + α0² = (x − C/R)² − Δ/R²) is a0 high there, a candidate's wall at most
+    S/√(2r·(r − R)) (S = √Δ), and walls over the point are at least as high as a0."""
+    (big_r, big_c, big_d), (beta, alpha) = v, (float(point[0]), float(point[1]))
+    delta = big_c * big_c - big_r * big_d
+    x0 = (big_d / big_r - beta**2 - alpha**2) / (2 * (big_c / big_r - beta))
+    beta_minus = (big_c - delta**0.5) / big_r
+    a0_squared = (x0 - big_c / big_r) ** 2 - delta / big_r**2 - (beta_minus - x0) ** 2
+    return 4 * int(big_r + (delta / a0_squared) ** 0.5) + 20
+
+
 def passes_over(v, u, point):
     center, radius_squared = numerical_wall(v, u)
     return (point[0] - center) ** 2 + point[1] ** 2 <= radius_squared
@@ -83,10 +95,8 @@ def passes_over(v, u, point):
 
 @pytest.mark.parametrize(("v", "point"), seeded_points())
 def test_above_is_the_search_far_beyond_its_bound_filtered_by_the_point(v, point):
-    bound = rank_bound(v, point)
-    far = [u for u in rows(vw.candidates(*v, max_rank=4 * bound + 20)) if passes_over(v, u, point)]
+    far = [u for u in rows(vw.candidates(*v, max_rank=search_reach(v, point))) if passes_over(v, u, point)]
     assert rows(vw.candidates(*v, above=point)) == far
-    assert all(u[0] <= bound for u in far)
     assert vw.count(*v, above=point) == len(far)
     walls = vw.walls(*v, above=point)
     assert sum(len(w.semistabilizers) for w in walls) == len(far)

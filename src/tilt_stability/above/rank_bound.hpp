@@ -17,6 +17,8 @@ namespace varnolt::tilt_stability::above {
 // on one core (measured: 21 s per 10^9 ranks), so this is about 35 minutes;
 // a larger bound is refused up front, before any work, with the bound.
 inline constexpr std::int64_t walkable_ranks = 100'000'000'000;
+inline constexpr const char* walkable_ranks_text =
+    "more than the 10^11 ranks (about half an hour) that a search with an irrational β₋ is let walk";
 
 // Why no bound is given: the proven bound is beyond what can be searched.
 struct BoundTooLarge {
