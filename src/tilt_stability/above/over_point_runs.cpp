@@ -95,6 +95,11 @@ void OverPointRuns::append(const CandidateRun& run) {
     // Along the run the test is true then false when sign(e)·L·d_step < 0,
     // false then true otherwise.
     const bool prefix = e_sign * l_.sign() * (run.d_step > 0 ? 1 : -1) < 0;
+    // Most runs lie wholly on one side of the cut: one test of the end that passes last.
+    if (passes(run, e_sign, prefix ? run.d_last : run.d_first)) {
+        out_.append(run);
+        return;
+    }
     const long double cut = -(static_cast<long double>(run.c) * p_scaled_ + static_cast<long double>(run.r) * q_scaled_) / l_scaled_;
     const long double steps = (cut - static_cast<long double>(run.d_first)) / static_cast<long double>(run.d_step);
     const std::uint64_t guess = !(steps > 0) ? 0
