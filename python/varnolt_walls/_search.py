@@ -66,7 +66,7 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
         by q = c' − r'·β₋ as a real number, then r', then d'.
     surface : {None, "P2"}, optional
         The lattice of Chern characters: None (default) takes every d, the
-        lattice ch2 ∈ ½ℤ·ℓ², exact for surfaces with ℓ² = 2. "P2", the
+        lattice ch2 ∈ ½ℤ·ℓ², exact for surfaces with ℓ² = 2. "P2" (any case), the
         projective plane, keeps only the classes with d ≡ c (mod 2), those
         with an integral c₂ = c²/2 − d/2: v must be one (else ValueError),
         and so is every candidate listed. The search skips the others at no
@@ -90,11 +90,12 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
         point must lie on the asked `side` of the vertical wall (else
         ValueError: no wall of that side passes over it). The walls of one
         side are nested, so these are the walls at least as large as the
-        numerical wall through the point; their candidates have a rank at
-        most a bound proven from the point (see ``_above.py``), so the
+        numerical wall through the point; their candidates have a rank
+        at most a bound the native core proves from the point, so the
         search is finite for every v with a real β₋, irrational too, without
-        `max_rank` (which, if given, bounds the rank further). The
-        candidates up to that rank are held in memory and filtered exactly.
+        `max_rank` (which, if given, bounds the rank further). Each run of
+        candidates is clipped to the walls over the point in constant time,
+        in the same native call. Coordinates have at most 10 000 digits.
     progress : callable, optional
         Called as ``progress(done, total)`` now and then while a long search
         runs (at most every 50 ms, with the interpreter lock held): ``done``
@@ -111,8 +112,8 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
     ------
     IrrationalBetaError
         When β₋ is irrational and neither `max_rank` nor `above` is given (a
-        ValueError whose message starts with the search's, "β_ is not
-        rational: ∞ walls", and says to pass `max_rank`).
+        ValueError whose message says that the walls accumulate at β₋ and to
+        pass `max_rank` or `above`).
     NoRealBetaError
         When v has no real β₋ (c² − r·d < 0, or r = c = 0: no pseudo-walls
         at all): a ValueError.
@@ -125,7 +126,10 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
     TypeError, OverflowError
         When an argument has no integer value or leaves the signed 64-bit
         range (the message names it), or a value the search needs leaves 64
-        bits (128 bits for the intermediate values of an irrational β₋).
+        bits (128 bits for the intermediate values of an irrational β₋); or,
+        without a smaller `max_rank`, when the rank bound proven from `above`
+        leaves 64 bits or, for an irrational β₋, passes the 10^11 ranks the
+        walk covers in about half an hour (at once, with the bound).
     MemoryError
         When the result does not fit in the memory this process can still
         use; the message gives the candidates found, the memory they need and
@@ -181,8 +185,7 @@ def count(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Sup
     """The number of candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²).
 
     The same as ``len(candidates(r, c, d, ...))`` with the same options,
-    without building the rows (in constant memory, on P² too), except with
-    `above`, which filters the rows up to its rank bound. It takes the same
+    without building the rows (in constant memory, with every option). It takes the same
     time as the search, and raises the same errors as :func:`candidates`;
     the options are as there (`max_rank` or `above` is required when β₋ is
     irrational).
