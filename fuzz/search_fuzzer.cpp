@@ -34,16 +34,16 @@
 
 #include "tilt_stability/interrupt.hpp"
 #include "tilt_stability/search.hpp"
-#include "utils/checked.hpp"
-#include "utils/stop.hpp"
+#include "primitives/checked.hpp"
+#include "primitives/stop.hpp"
 
 namespace {
 
 using varnolt::chern_character::ChernChar;
 // The search's entry, its runs and failures, and its interrupt poll.
 using namespace varnolt::tilt_stability;
-using varnolt::utils::Stop;
-using varnolt::utils::wide;
+using varnolt::primitives::Stop;
+using varnolt::primitives::wide;
 
 // Wide enough for every value below: from 64-bit r, c, d, β₋ = m/n has
 // |m|, n < 2^66, so X < 2^131, and the largest values (X², r·m², d·n²) stay

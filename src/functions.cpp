@@ -3,21 +3,29 @@
 #include <cstdint>
 #include <string>
 
-#include "binding.hpp"
-#include "call_guard.hpp"
-#include "conversions.hpp"
+#include "boundary/binding.hpp"
+#include "boundary/call_guard.hpp"
+#include "boundary/conversions.hpp"
 #include "search_call.hpp"
 #include "stdout_writer.hpp"
 
 namespace varnolt {
 
+using boundary::FunctionDescription;
+using boundary::PyRef;
+using boundary::bind;
+using boundary::call_guarded;
+using boundary::int_from;
+using boundary::to_int64;
+using boundary::to_uint32;
+
 namespace {
 
 // Binds r, c, d and converts them in parameter order (the first failure wins).
 chern_character::ChernChar<2> chern_character_argument(const FunctionDescription<3>& function,
-                                                       PyObject* const* args, Py_ssize_t nargsf,
-                                                       PyObject* kwnames) {
-    const auto slots = bind(function, args, nargsf, kwnames);
+                                                       PyObject* module, PyObject* const* args,
+                                                       Py_ssize_t nargsf, PyObject* kwnames) {
+    const auto slots = bind(function, module, args, nargsf, kwnames);
     const std::int64_t r = to_int64(slots[0], "r");
     const std::int64_t c = to_int64(slots[1], "c");
     const std::int64_t d = to_int64(slots[2], "d");
@@ -26,9 +34,9 @@ chern_character::ChernChar<2> chern_character_argument(const FunctionDescription
 
 }  // namespace
 
-PyObject* sum_as_string(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+PyObject* sum_as_string(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return call_guarded([&] {
-        const auto slots = bind(sum_as_string_description, args, nargsf, kwnames);
+        const auto slots = bind(sum_as_string_description, module, args, nargsf, kwnames);
         const std::uint64_t a = to_uint32(slots[0], "a");
         const std::uint64_t b = to_uint32(slots[1], "b");
         // The exact sum: two 32-bit values cannot overflow 64 bits.
@@ -39,9 +47,9 @@ PyObject* sum_as_string(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyO
     });
 }
 
-PyObject* bogomolov_form(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+PyObject* bogomolov_form(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return call_guarded([&] {
-        const auto v = chern_character_argument(bogomolov_form_description, args, nargsf, kwnames);
+        const auto v = chern_character_argument(bogomolov_form_description, module, args, nargsf, kwnames);
         // The doubling of c² − rd, which may not fit 128 bits, is left to
         // Python's own integers.
         const PyRef half = int_from(chern_character::discriminant(v));
@@ -49,11 +57,11 @@ PyObject* bogomolov_form(PyObject*, PyObject* const* args, Py_ssize_t nargsf, Py
     });
 }
 
-PyObject* pseudo_semistabilizers(PyObject*, PyObject* const* args, Py_ssize_t nargsf,
+PyObject* pseudo_semistabilizers(PyObject* module, PyObject* const* args, Py_ssize_t nargsf,
                                  PyObject* kwnames) {
     return call_guarded([&] {
         const auto v =
-            chern_character_argument(pseudo_semistabilizers_description, args, nargsf, kwnames);
+            chern_character_argument(pseudo_semistabilizers_description, module, args, nargsf, kwnames);
         std::string announcement = "Computing pseudo semistabilizers for ";
         announcement += chern_character::to_string(v);
         announcement += "\n";

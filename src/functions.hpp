@@ -1,16 +1,17 @@
 #pragma once
 // The module's three functions, with the fast calling convention with
 // keywords, and their descriptions.
-#include "binding.hpp"
-#include "python.hpp"
+#include "boundary/binding.hpp"
+#include "boundary/python.hpp"
 
 namespace varnolt {
 
-inline constexpr FunctionDescription<2> sum_as_string_description{
+inline constexpr boundary::FunctionDescription<2> sum_as_string_description{
     .name = "sum_as_string", .parameters = {"a", "b"}, .doc = "Formats the sum of two numbers as string."};
-inline constexpr FunctionDescription<3> bogomolov_form_description{"bogomolov_form", {"r", "c", "d"}};
-inline constexpr FunctionDescription<3> pseudo_semistabilizers_description{"pseudo_semistabilizers",
-                                                                           {"r", "c", "d"}};
+inline constexpr boundary::FunctionDescription<3> bogomolov_form_description{"bogomolov_form",
+                                                                             {"r", "c", "d"}};
+inline constexpr boundary::FunctionDescription<3> pseudo_semistabilizers_description{
+    "pseudo_semistabilizers", {"r", "c", "d"}};
 
 PyObject* sum_as_string(PyObject* module, PyObject* const* args, Py_ssize_t nargsf,
                         PyObject* kwnames);

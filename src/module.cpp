@@ -4,12 +4,18 @@
 #include <cstdint>
 #include <span>
 
-#include "call_guard.hpp"
+#include "boundary/call_guard.hpp"
 #include "functions.hpp"
-#include "py_ref.hpp"
-#include "utils/stop.hpp"
+#include "boundary/py_ref.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt {
+
+using boundary::PyRef;
+using boundary::PythonErrorSet;
+using boundary::free_module_parameters;
+using boundary::method_entry;
+using boundary::ModuleParameters;
 
 namespace {
 
@@ -18,12 +24,12 @@ PyModuleDef module_definition = {
     "varnolt",
     "Exact enumeration of the candidate left pseudo-semistabilizers of Chern characters "
     "on surfaces of Picard rank one.",
-    0,
+    sizeof(ModuleParameters*),
     nullptr,
     nullptr,
     nullptr,
     nullptr,
-    nullptr,
+    free_module_parameters,
 };
 
 // The interpreter that initialised the module (-1: none yet) and the module
@@ -70,7 +76,7 @@ void add_function(PyObject* module, PyMethodDef& definition) {
     PyRef all = all_list(module);
     if (PyList_Append(all.get(), name.get()) < 0) {
         PyErr_Clear();
-        utils::stop("could not append __name__ to __all__");
+        primitives::stop("could not append __name__ to __all__");
     }
     if (PyObject_SetAttr(module, name.get(), function.get()) < 0) throw PythonErrorSet{};
 }
@@ -93,6 +99,8 @@ PyObject* initialise() {
     if (module_cell != nullptr) return PyRef::borrow(module_cell).release();
 
     PyRef module = PyRef::checked(PyModule_Create(&module_definition));
+    ModuleParameters::attach(module.get(), ModuleParameters(sum_as_string_description, bogomolov_form_description,
+                                                            pseudo_semistabilizers_description));
     for (PyMethodDef& definition : function_table()) add_function(module.get(), definition);
     module_cell = PyRef::borrow(module.get()).release();  // the cell keeps its own reference
     return module.release();
@@ -103,5 +111,5 @@ PyObject* initialise() {
 }  // namespace varnolt
 
 PyMODINIT_FUNC PyInit_varnolt() {  // PyMODINIT_FUNC declares it extern "C"
-    return varnolt::call_guarded(varnolt::initialise);
+    return varnolt::boundary::call_guarded(varnolt::initialise);
 }

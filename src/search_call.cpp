@@ -1,11 +1,18 @@
 #include "search_call.hpp"
 
-#include "conversions.hpp"
-#include "memory_budget.hpp"
-#include "search_failure.hpp"
+#include "boundary/conversions.hpp"
+#include "boundary/memory_budget.hpp"
+#include "boundary/search_failure.hpp"
 #include "tilt_stability/search.hpp"
 
 namespace varnolt {
+
+using boundary::MemoryBudget;
+using boundary::PyRef;
+using boundary::PythonErrorSet;
+using boundary::int_from;
+using boundary::runs_within;
+using boundary::value_or_raise;
 
 namespace {
 
@@ -71,10 +78,12 @@ PyRef search_and_convert(const chern_character::ChernChar<2>& v) {
     // The search holds the interpreter lock throughout; it asks now and then
     // whether a signal (Ctrl-C) arrived, and stops if its handler raised.
     tilt_stability::InterruptPoll interrupt([] { return PyErr_CheckSignals() != 0; });
-    MemoryBudget budget(bytes_per_candidate);
+    memory::Reservation reservation;  // until the list is built
+    MemoryBudget budget(reservation, bytes_per_candidate, "a list of them");
     const search::CandidateRuns found = value_or_raise(runs_within(budget, [&](search::CandidateLimit limit) {
         return search::find_runs({.v = v}, interrupt, std::move(limit));
     }));
+    budget.settle(found.size());
     return list_of(found);
 }
 

@@ -7,10 +7,12 @@
 #include <mutex>
 #include <string>
 
-#include "py_ref.hpp"
-#include "utils/stop.hpp"
+#include "boundary/py_ref.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt {
+
+using boundary::PythonErrorSet;
 
 namespace {
 
@@ -69,7 +71,7 @@ void write_stdout(std::string_view text) {
         writer.pending.clear();
     }
     if (end.signal_raised) throw PythonErrorSet{};
-    if (end.error != 0) utils::stop("failed printing to stdout: " + describe_os_error(end.error));
+    if (end.error != 0) primitives::stop("failed printing to stdout: " + describe_os_error(end.error));
 }
 
 }  // namespace varnolt

@@ -259,7 +259,7 @@ def group_walls(v: Row, rows: NDArray[np.int64] | Sequence[Row],
                 progress: ProgressCallback | None = None) -> Walls:
     """The distinct walls of the candidates `rows` of v, largest first (then by center)."""
     array = np.ascontiguousarray(rows, dtype=np.int64).reshape(-1, 3)
-    return _walls_of(v, _native.group(*v, array.tobytes(), progress))
+    return _walls_of(v, _native.group(*v, array.tobytes(), progress=progress))
 
 
 def walls(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,

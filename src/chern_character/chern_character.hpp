@@ -23,8 +23,8 @@ struct ChernChar {
 // c² − r·d: half the Bogomolov form 2c² − 2r·d of (r, c·ℓ, (d/2)·ℓ²) scaled by
 // the ch2 denominator, and the discriminant whose root gives β₋. Exact in 128
 // bits: c² <= 2^126 and −r·d <= 2^126 − 2^63, so it lies in [−2^126, 2^127).
-inline utils::wide discriminant(const ChernChar<2>& v) {
-    return static_cast<utils::wide>(v.c.coeff) * v.c.coeff - static_cast<utils::wide>(v.r) * v.d.numerator;
+inline primitives::wide discriminant(const ChernChar<2>& v) {
+    return static_cast<primitives::wide>(v.c.coeff) * v.c.coeff - static_cast<primitives::wide>(v.r) * v.d.numerator;
 }
 
 // "(3, 2ℓ, -1/2ℓ²)".

@@ -1,21 +1,21 @@
 #include "quadratic/surd.hpp"
 
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 #include "utils/isqrt.hpp"
 #include "utils/rounding.hpp"
-#include "utils/stop.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt::quadratic {
 
-using utils::checked_add;
-using utils::checked_mul;
-using utils::checked_neg;
-using utils::uwide;
+using primitives::checked_add;
+using primitives::checked_mul;
+using primitives::checked_neg;
+using primitives::uwide;
 
 namespace {
 
 std::int64_t common_radicand(const Surd& x, const Surd& y) {
-    if (x.radicand != y.radicand) utils::stop("surds over different radicands");
+    if (x.radicand != y.radicand) primitives::stop("surds over different radicands");
     return x.radicand;
 }
 
@@ -24,7 +24,7 @@ uwide magnitude(wide a) { return a < 0 ? uwide{0} - static_cast<uwide>(a) : stat
 // b²·D, or nothing when it exceeds 2^128 − 1.
 bool square_times(uwide b, uwide factor, uwide& result) {
     uwide square;
-    return !utils::mul_overflows(b, b, square) && !utils::mul_overflows(square, factor, result);
+    return !primitives::mul_overflows(b, b, square) && !primitives::mul_overflows(square, factor, result);
 }
 
 int sign_of(wide a) { return (a > 0) - (a < 0); }
@@ -61,9 +61,9 @@ int sign(const Surd& x) {
     if (sign_b == 0 || sign_a == sign_b) return sign_a != 0 ? sign_a : sign_b;
     if (sign_a == 0) return sign_b;
     uwide a_squared = 0, b_squared_d = 0;
-    const bool a_fits = !utils::mul_overflows(magnitude(x.a), magnitude(x.a), a_squared);
+    const bool a_fits = !primitives::mul_overflows(magnitude(x.a), magnitude(x.a), a_squared);
     const bool b_fits = square_times(magnitude(x.b), static_cast<uwide>(x.radicand), b_squared_d);
-    if (!a_fits && !b_fits) utils::overflow();
+    if (!a_fits && !b_fits) primitives::overflow();
     if (!b_fits || (a_fits && a_squared < b_squared_d)) return sign_b;
     if (!a_fits || a_squared > b_squared_d) return sign_a;
     return 0;
@@ -78,11 +78,11 @@ bool operator==(const Surd& x, const Surd& y) { return sign(x - y) == 0; }
 // (N + θ)/den = k + (ρ + θ)/den and ρ + θ < den, so floor(x/den) = floor(N/den).
 // F is s = floor(√(b²·D)) for b >= 0 and −s, less 1 when s² < b²·D, for b < 0.
 wide floor_div(const Surd& x, wide den) {
-    if (den <= 0) utils::stop("surd divided by a non-positive integer");
+    if (den <= 0) primitives::stop("surd divided by a non-positive integer");
     wide floor_b_root = 0;
     if (x.b != 0 && x.radicand != 0) {
         uwide b_squared_d = 0;
-        if (!square_times(magnitude(x.b), static_cast<uwide>(x.radicand), b_squared_d)) utils::overflow();
+        if (!square_times(magnitude(x.b), static_cast<uwide>(x.radicand), b_squared_d)) primitives::overflow();
         const uwide root = utils::isqrt(b_squared_d);  // < 2^64
         const wide s = static_cast<wide>(root);
         floor_b_root = x.b > 0 ? s : -s - (root * root != b_squared_d ? 1 : 0);

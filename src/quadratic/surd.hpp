@@ -8,18 +8,18 @@
 // with D a perfect square every operation is still exact. Values combined by
 // one operation share their radicand (an internal stop otherwise).
 //
-// Overflow: sums, differences and products raise utils::ArithmeticOverflow
+// Overflow: sums, differences and products raise primitives::ArithmeticOverflow
 // when a part leaves the signed 128-bit range; sign, comparison and the
 // roundings raise it when they cannot decide within 128 bits (stated below).
 // No operation ever returns a wrapped or rounded value.
 #include <compare>
 #include <cstdint>
 
-#include "utils/int128.hpp"
+#include "primitives/int128.hpp"
 
 namespace varnolt::quadratic {
 
-using utils::wide;
+using primitives::wide;
 
 struct Surd {
     wide a = 0;

@@ -3,17 +3,17 @@
 #include <bit>
 #include <limits>
 
-#include "utils/checked.hpp"
-#include "utils/stop.hpp"
+#include "primitives/checked.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt::ratio {
 
-using utils::checked_abs;
-using utils::checked_add;
-using utils::checked_mul;
-using utils::checked_neg;
-using utils::checked_sub;
-using utils::guarded_div;
+using primitives::checked_abs;
+using primitives::checked_add;
+using primitives::checked_mul;
+using primitives::checked_neg;
+using primitives::checked_sub;
+using primitives::guarded_div;
 
 namespace {
 
@@ -62,7 +62,7 @@ Ratio Ratio::new_(std::int64_t numer, std::int64_t denom) {
 }
 
 void Ratio::reduce() {
-    if (denom == 0) utils::stop("denominator == 0");
+    if (denom == 0) primitives::stop("denominator == 0");
     if (numer == 0) {
         denom = 1;
         return;
@@ -135,8 +135,8 @@ std::optional<Ratio> checked_div(const Ratio& x, const Ratio& y) {
     } else {
         const std::int64_t g1 = gcd(x.numer, y.numer);
         const std::int64_t g2 = gcd(x.denom, y.denom);
-        if (utils::mul_overflows(guarded_div(x.numer, g1), guarded_div(y.denom, g2), p) ||
-            utils::mul_overflows(guarded_div(x.denom, g2), guarded_div(y.numer, g1), q))
+        if (primitives::mul_overflows(guarded_div(x.numer, g1), guarded_div(y.denom, g2), p) ||
+            primitives::mul_overflows(guarded_div(x.denom, g2), guarded_div(y.numer, g1), q))
             return std::nullopt;
     }
     if (q == 0) return std::nullopt;
@@ -175,7 +175,7 @@ struct FloorDivision {
 
 FloorDivision floor_divide(std::int64_t numer, std::int64_t denom) {
     std::int64_t q = guarded_div(numer, denom);
-    std::int64_t r = utils::guarded_rem(numer, denom);
+    std::int64_t r = primitives::guarded_rem(numer, denom);
     if (r != 0 && ((r < 0) != (denom < 0))) {
         q -= 1;  // q >= -2^63 + 1 here, since a non-zero remainder means |q| < 2^63
         r += denom;

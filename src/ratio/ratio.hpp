@@ -7,7 +7,7 @@
 // the sign of its numerator.
 //
 // Overflow: every sum, difference, product, negation and absolute value is
-// checked and raises utils::ArithmeticOverflow when it leaves the signed 64-bit
+// checked and raises primitives::ArithmeticOverflow when it leaves the signed 64-bit
 // range (an operation either returns the exact value or raises). Integer
 // divisions are guarded and stop the call ("attempt to divide by zero",
 // "attempt to divide with overflow"); a zero denominator stops with

@@ -6,7 +6,7 @@
 #include "tilt_stability/bounded_rank/bounded_rank.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
 #include "tilt_stability/side/mirrored_runs.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::tilt_stability {
 
@@ -76,7 +76,7 @@ SearchResult<void> judged_search(const SearchRequest& request, InterruptPoll& in
     const bool mirrored = request.side == Side::right && request.v.r > 0;
     const ChernChar<2>& v = request.v;
     // The dual (r, −c, d) shares Δ with v: β₋ of both is rational or neither.
-    const ChernChar<2> searched = mirrored ? ChernChar<2>{v.r, {utils::checked_neg(v.c.coeff)}, v.d} : v;
+    const ChernChar<2> searched = mirrored ? ChernChar<2>{v.r, {primitives::checked_neg(v.c.coeff)}, v.d} : v;
     const bool rational = β_(searched).has_value();
     std::optional<std::int64_t> max_rank = request.max_rank;
     std::optional<above::Point> point;
@@ -108,7 +108,7 @@ SearchResult<void> judged_search(const SearchRequest& request, InterruptPoll& in
 SearchResult<void> run_search(const SearchRequest& request, InterruptPoll& interrupt, RunSink& out) {
     try {
         return judged_search(request, interrupt, out);
-    } catch (const utils::ArithmeticOverflow& overflow) {
+    } catch (const primitives::ArithmeticOverflow& overflow) {
         return refused(FailureKind::overflow, overflow.what(), request.v);
     }
 }

@@ -5,6 +5,8 @@
 
 namespace varnolt::utils {
 
+using primitives::uwide;
+
 // Newton's iteration from above: for any x > 0, y = floor((floor(a/x) + x)/2)
 // = floor((a/x + x)/2) >= floor(sqrt(a)) by the AM-GM inequality, and while
 // x > floor(sqrt(a)) the step strictly decreases x. So after one step from the

@@ -1,9 +1,11 @@
 #include "utils/modular.hpp"
 
-#include "utils/int128.hpp"
+#include "primitives/int128.hpp"
 #include "utils/rounding.hpp"
 
 namespace varnolt::utils {
+
+using primitives::wide;
 
 // Extended Euclid on 128-bit integers: the Bezout coefficient s of
 // s*a + t*m = gcd(a, m) is the inverse when the gcd is 1. |s| stays below m,

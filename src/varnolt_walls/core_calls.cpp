@@ -5,12 +5,14 @@
 #include <functional>
 #include <utility>
 
-#include "memory_budget.hpp"
+#include "boundary/memory_budget.hpp"
 #include "tilt_stability/interrupt.hpp"
 #include "varnolt_walls/released_lock.hpp"
-#include "varnolt_walls/shared_budget.hpp"
 
 namespace varnolt::walls {
+
+using boundary::MemoryBudget;
+using boundary::runs_within;
 
 namespace {
 
@@ -60,7 +62,7 @@ FoundWalls grouped(const ChernChar<2>& v, std::vector<grouping::Row> rows, Inter
 }  // namespace
 
 SearchResult<CandidateRuns> candidate_runs(const SearchCall& call, memory::Reservation& reservation) {
-    SharedBudget budget(reservation, bytes_per_candidate);
+    MemoryBudget budget(reservation, bytes_per_candidate, "holding them");
     SearchResult<CandidateRuns> found = runs_within(budget, [&](tilt_stability::CandidateLimit limit) {
         return without_lock(call, [&](InterruptPoll& interrupt) {
             return tilt_stability::find_runs(call.search, interrupt, std::move(limit));
@@ -70,14 +72,14 @@ SearchResult<CandidateRuns> candidate_runs(const SearchCall& call, memory::Reser
     return found;
 }
 
-SearchResult<utils::uwide> candidate_count(const SearchCall& call) {
+SearchResult<primitives::uwide> candidate_count(const SearchCall& call) {
     return without_lock(call, [&](InterruptPoll& interrupt) {
         return tilt_stability::count_candidates(call.search, interrupt);
     });
 }
 
 SearchResult<FoundWalls> candidate_walls(const SearchCall& call, memory::Reservation& reservation) {
-    SharedBudget budget(reservation, bytes_per_grouped_candidate);
+    MemoryBudget budget(reservation, bytes_per_grouped_candidate, "holding them");
     return runs_within(budget, [&](tilt_stability::CandidateLimit limit) {
         return without_lock(call, [&](InterruptPoll& interrupt) -> SearchResult<FoundWalls> {
             SearchResult<CandidateRuns> runs = tilt_stability::find_runs(call.search, interrupt, std::move(limit));
@@ -89,7 +91,7 @@ SearchResult<FoundWalls> candidate_walls(const SearchCall& call, memory::Reserva
 }
 
 void reserve_for_grouping(memory::Reservation& reservation, std::size_t rows) {
-    SharedBudget(reservation, bytes_per_grouped_candidate).reserve(rows);
+    MemoryBudget(reservation, bytes_per_grouped_candidate, "holding them").reserve(rows);
 }
 
 FoundWalls walls_of_rows(const SearchCall& call, std::vector<grouping::Row> rows) {

@@ -4,7 +4,7 @@
 // released and Ctrl-C polled (see released_lock.hpp); call them with the lock
 // held.
 #include "memory/reservation.hpp"
-#include "python.hpp"
+#include "boundary/python.hpp"
 #include "tilt_stability/search.hpp"
 #include "varnolt_walls/grouping/group_walls.hpp"
 
@@ -34,7 +34,7 @@ struct SearchCall {
 SearchResult<CandidateRuns> candidate_runs(const SearchCall& call, memory::Reservation& reservation);
 
 // The number of candidates, counted in constant memory.
-SearchResult<utils::uwide> candidate_count(const SearchCall& call);
+SearchResult<primitives::uwide> candidate_count(const SearchCall& call);
 
 // Candidates gathered by wall: grouped when every wall key fits in 128 bits,
 // otherwise left in the order they came in for an exact grouping in Python.

@@ -2,14 +2,22 @@
 
 #include <cstdint>
 
-#include "binding.hpp"
-#include "conversions.hpp"
+#include "boundary/binding.hpp"
+#include "boundary/conversions.hpp"
 #include "varnolt_walls/core_calls.hpp"
 #include "varnolt_walls/out_of_memory.hpp"
 #include "varnolt_walls/rows_buffer.hpp"
 #include "varnolt_walls/walls_buffers.hpp"
 
 namespace varnolt::walls {
+
+using boundary::FunctionDescription;
+using boundary::PyRef;
+using boundary::PythonErrorSet;
+using boundary::bind;
+using boundary::int_from;
+using boundary::to_int64;
+using boundary::to_optional_int64;
 
 namespace {
 
@@ -54,10 +62,10 @@ std::optional<tilt_stability::above::Point> point_from(PyObject* slot) {
 
 // The search a call asks for, its arguments bound and converted in parameter
 // order (the first failure wins).
-SearchCall search_call(const FunctionDescription<8>& function, PyObject* const* args,
+SearchCall search_call(const FunctionDescription<8>& function, PyObject* module, PyObject* const* args,
                        Py_ssize_t nargsf, PyObject* kwnames) {
     using tilt_stability::surface::Surface;
-    const auto slots = bind(function, args, nargsf, kwnames);
+    const auto slots = bind(function, module, args, nargsf, kwnames);
     const std::int64_t r = to_int64(slots[0], "r");
     const std::int64_t c = to_int64(slots[1], "c");
     const std::int64_t d = to_int64(slots[2], "d");
@@ -111,7 +119,7 @@ T value_or_raise(PyObject* module, SearchResult<T> result) {
 
 PyObject* candidates(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
-        const SearchCall call = search_call(candidates_description, args, nargsf, kwnames);
+        const SearchCall call = search_call(candidates_description, module, args, nargsf, kwnames);
         memory::Reservation reservation;  // until the rows are built
         const CandidateRuns runs = value_or_raise(module, candidate_runs(call, reservation));
         return rows_buffer(runs).release();
@@ -120,25 +128,25 @@ PyObject* candidates(PyObject* module, PyObject* const* args, Py_ssize_t nargsf,
 
 PyObject* count(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
-        const SearchCall call = search_call(count_description, args, nargsf, kwnames);
+        const SearchCall call = search_call(count_description, module, args, nargsf, kwnames);
         // At most 2^64 candidates per run and far fewer than 2^63 runs: the
         // count fits a signed 128-bit integer.
-        const utils::uwide found = value_or_raise(module, candidate_count(call));
-        return int_from(static_cast<utils::wide>(found)).release();
+        const primitives::uwide found = value_or_raise(module, candidate_count(call));
+        return int_from(static_cast<primitives::wide>(found)).release();
     });
 }
 
 PyObject* walls(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
-        const SearchCall call = search_call(walls_description, args, nargsf, kwnames);
+        const SearchCall call = search_call(walls_description, module, args, nargsf, kwnames);
         memory::Reservation reservation;  // until the buffers are built
         return walls_buffers(value_or_raise(module, candidate_walls(call, reservation)), call.search.v).release();
     });
 }
 
-PyObject* group(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+PyObject* group(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
-        const auto slots = bind(group_description, args, nargsf, kwnames);
+        const auto slots = bind(group_description, module, args, nargsf, kwnames);
         const std::int64_t r = to_int64(slots[0], "r");
         const std::int64_t c = to_int64(slots[1], "c");
         const std::int64_t d = to_int64(slots[2], "d");

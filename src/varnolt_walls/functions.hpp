@@ -2,31 +2,32 @@
 // The functions of varnolt_walls._native, with the fast calling convention
 // with keywords. The package's Python layer gives them their public
 // signatures and documentation.
-#include "binding.hpp"
-#include "python.hpp"
+#include "boundary/binding.hpp"
+#include "boundary/python.hpp"
 
 namespace varnolt::walls {
 
-// The parameters of a search, v and the request's options: max_rank (None: no
-// bound), progress, p2 (the lattice of P2), right (the right walls) and above
-// (None, or the point σ(β, α) as four bytes objects of int.to_bytes(...,
-// "little", signed=True): β's numerator and denominator, α's). A request the
-// core refuses raises Refused(kind, (r, c, d), text, detail), see module.cpp.
+// The parameters of a search: r, c and d by position or keyword, the options
+// by keyword only: max_rank (None: no bound), progress, p2 (the lattice of P2),
+// right (the right walls) and above (None, or the point σ(β, α) as four bytes
+// objects of int.to_bytes(..., "little", signed=True): β's numerator and
+// denominator, α's). A request the core refuses raises
+// Refused(kind, (r, c, d), text, detail), see module.cpp.
 inline constexpr std::array<const char*, 8> search_parameters{"r",  "c",        "d",  "max_rank",
                                                               "progress", "p2", "right", "above"};
 inline constexpr std::array<const char*, 8> search_defaults{"None", "None", "False", "False", "None"};
 
-inline constexpr FunctionDescription<8> candidates_description{
+inline constexpr boundary::FunctionDescription<8> candidates_description{
     "candidates", search_parameters, 3, search_defaults,
-    "The candidates of (r, c, d/2) as a bytearray of native int64 rows (r, c, d)."};
-inline constexpr FunctionDescription<8> count_description{
-    "count", search_parameters, 3, search_defaults, "The number of candidates of (r, c, d/2)."};
-inline constexpr FunctionDescription<8> walls_description{
+    "The candidates of (r, c, d/2) as a bytearray of native int64 rows (r, c, d).", 3};
+inline constexpr boundary::FunctionDescription<8> count_description{
+    "count", search_parameters, 3, search_defaults, "The number of candidates of (r, c, d/2).", 3};
+inline constexpr boundary::FunctionDescription<8> walls_description{
     "walls", search_parameters, 3, search_defaults,
-    "The candidates of (r, c, d/2) grouped by wall, largest first: (rows, offsets, v) buffers."};
-inline constexpr FunctionDescription<5> group_description{
+    "The candidates of (r, c, d/2) grouped by wall, largest first: (rows, offsets, v) buffers.", 3};
+inline constexpr boundary::FunctionDescription<5> group_description{
     "group", {"r", "c", "d", "rows", "progress"}, 4, {"None"},
-    "The given int64 rows grouped by their wall against (r, c, d/2), as walls() returns them."};
+    "The given int64 rows grouped by their wall against (r, c, d/2), as walls() returns them.", 4};
 
 PyObject* candidates(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames);
 PyObject* count(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames);

@@ -1,12 +1,20 @@
 // varnolt_walls._native: the core bound a second time, for the varnolt_walls
 // package. Unlike varnolt it announces nothing, releases the interpreter lock
 // while the core searches and hands candidates over as a flat int64 buffer.
-#include "call_guard.hpp"
-#include "py_ref.hpp"
+#include "boundary/call_guard.hpp"
+#include "boundary/py_ref.hpp"
 #include "varnolt_walls/functions.hpp"
 #include "varnolt_walls/wall_objects.hpp"
 
 namespace varnolt::walls {
+
+using boundary::PyRef;
+using boundary::PythonErrorSet;
+using boundary::call_guarded;
+using boundary::free_module_parameters;
+using boundary::function_cast;
+using boundary::method_entry;
+using boundary::ModuleParameters;
 
 namespace {
 
@@ -25,13 +33,17 @@ PyMethodDef* function_table() {
     return table;
 }
 
-// The module's execution step: its functions, and Refused, the exception its
-// searches raise for a request the core refuses, with the arguments
-// (kind, (r, c, d), text, detail): the failure kind's name, v, varnolt's text
-// and what the package's message needs (see tilt_stability::SearchFailure).
-// The package turns it into its own exceptions; each module has its own type.
+// The module's execution step: its functions, their parameter names interned,
+// and Refused, the exception its searches raise for a request the core
+// refuses, with the arguments (kind, (r, c, d), text, detail): the failure
+// kind's name, v, varnolt's text and what the package's message needs (see
+// tilt_stability::SearchFailure). The package turns it into its own
+// exceptions; each module has its own type.
 int add_functions(PyObject* module) noexcept {
     const PyRef done = PyRef::steal(call_guarded([&] {
+        ModuleParameters::attach(module, ModuleParameters(candidates_description, count_description,
+                                                          walls_description, group_description,
+                                                          wall_objects_description, wall_columns_description));
         if (PyModule_AddFunctions(module, function_table()) < 0) throw PythonErrorSet{};
         const PyRef refused = PyRef::checked(PyErr_NewException("varnolt_walls._native.Refused", nullptr, nullptr));
         if (PyModule_AddObjectRef(module, "Refused", refused.get()) < 0) throw PythonErrorSet{};
@@ -41,7 +53,7 @@ int add_functions(PyObject* module) noexcept {
 }
 
 PyModuleDef_Slot module_slots[] = {
-    {Py_mod_exec, reinterpret_cast<void*>(add_functions)},
+    {Py_mod_exec, function_cast<void*>(add_functions)},
     {0, nullptr},
 };
 
@@ -51,12 +63,12 @@ PyModuleDef module_definition = {
     PyModuleDef_HEAD_INIT,
     "varnolt_walls._native",
     "The search of varnolt's core for the varnolt_walls package.",
-    0,
+    sizeof(ModuleParameters*),
     nullptr,
     module_slots,
     nullptr,
     nullptr,
-    nullptr,
+    free_module_parameters,
 };
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "py_ref.hpp"
+#include "boundary/py_ref.hpp"
 #include "varnolt_walls/out_of_memory.hpp"
 
 namespace varnolt::walls {
@@ -15,20 +15,21 @@ namespace varnolt::walls {
 // The bytearray, and its bytes as count Items. `what` names the contents in
 // the message of a MemoryError ("the rows of the candidates").
 template <typename Item>
-std::pair<PyRef, std::span<Item>> new_buffer(std::size_t count, std::string_view what) {
+std::pair<boundary::PyRef, std::span<Item>> new_buffer(std::size_t count, std::string_view what) {
     if (count > static_cast<std::size_t>(PY_SSIZE_T_MAX) / sizeof(Item))
         raise_out_of_memory(std::string(what) + " (" + std::to_string(count) + " values of " +
                                 std::to_string(sizeof(Item)) + " bytes, more than a bytearray holds)",
                             std::nullopt);
     const std::size_t bytes = count * sizeof(Item);
-    PyRef buffer = PyRef::steal(PyByteArray_FromStringAndSize(nullptr, static_cast<Py_ssize_t>(bytes)));
+    boundary::PyRef buffer =
+        boundary::PyRef::steal(PyByteArray_FromStringAndSize(nullptr, static_cast<Py_ssize_t>(bytes)));
     if (!buffer) {
-        if (PyErr_ExceptionMatches(PyExc_MemoryError) == 0) throw PythonErrorSet{};
+        if (PyErr_ExceptionMatches(PyExc_MemoryError) == 0) throw boundary::PythonErrorSet{};
         PyErr_Clear();
         raise_out_of_memory(what, bytes);
     }
     char* const start = PyByteArray_AsString(buffer.get());
-    if (start == nullptr) throw PythonErrorSet{};
+    if (start == nullptr) throw boundary::PythonErrorSet{};
     return {std::move(buffer), std::span<Item>(reinterpret_cast<Item*>(start), count)};
 }
 

@@ -5,9 +5,12 @@
 
 #include "memory/available_memory.hpp"
 #include "memory/reservation.hpp"
-#include "py_ref.hpp"
+#include "boundary/py_ref.hpp"
 
 namespace varnolt::walls {
+
+using boundary::PyRef;
+using boundary::PythonErrorSet;
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string_view>
 
-#include "call_guard.hpp"
-#include "python.hpp"
+#include "boundary/call_guard.hpp"
+#include "boundary/python.hpp"
 
 namespace varnolt::walls {
 
@@ -24,7 +24,7 @@ void explain_memory_error() noexcept;
 // a MemoryError always has its message.
 template <typename Body>
 PyObject* walls_guarded(Body&& body) {
-    PyObject* const result = call_guarded(std::forward<Body>(body));
+    PyObject* const result = boundary::call_guarded(std::forward<Body>(body));
     if (result == nullptr) explain_memory_error();
     return result;
 }

@@ -2,6 +2,8 @@
 
 namespace varnolt::walls {
 
+using boundary::PyRef;
+
 namespace {
 
 // The uncaught exception that ended the main script: the interpreter stores

@@ -8,9 +8,9 @@
 #include <optional>
 #include <utility>
 
-#include "py_ref.hpp"
-#include "python.hpp"
-#include "thread_exit.hpp"
+#include "boundary/py_ref.hpp"
+#include "boundary/python.hpp"
+#include "boundary/thread_exit.hpp"
 #include "tilt_stability/interrupt.hpp"
 
 namespace varnolt::walls {
@@ -71,9 +71,9 @@ auto work_without_lock(Work&& work) {
 // Runs fill() without the lock: it writes into new Python objects, `held`,
 // that no other thread can see yet. Should the interpreter end the thread
 // meanwhile, they are left unreleased (thread_exit.hpp).
-template <typename Fill, std::same_as<PyRef>... Held>
+template <typename Fill, std::same_as<boundary::PyRef>... Held>
 void fill_without_lock(Fill&& fill, Held&... held) {
-    leaking_on_thread_exit(
+    boundary::leaking_on_thread_exit(
         [&] {
             return work_without_lock([&](ReleasedLock&) {
                 fill();
@@ -131,8 +131,8 @@ inline bool SignalCheck::report(const tilt_stability::Progress& progress) const 
     // The interpreter makes the arguments: no reference of this frame is left
     // to release should the callback's code end the thread (thread_exit.hpp).
     return static_cast<bool>(
-        PyRef::steal(PyObject_CallFunction(progress_, "LL", static_cast<long long>(progress.done),
-                                             static_cast<long long>(progress.total))));
+        boundary::PyRef::steal(PyObject_CallFunction(progress_, "LL", static_cast<long long>(progress.done),
+                                                     static_cast<long long>(progress.total))));
 }
 
 }  // namespace varnolt::walls

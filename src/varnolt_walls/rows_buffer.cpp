@@ -8,6 +8,8 @@
 
 namespace varnolt::walls {
 
+using boundary::PyRef;
+
 namespace {
 
 constexpr std::size_t row_bytes = 3 * sizeof(std::int64_t);

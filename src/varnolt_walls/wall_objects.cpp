@@ -3,14 +3,20 @@
 #include <cstdint>
 #include <span>
 
-#include "binding.hpp"
-#include "conversions.hpp"
-#include "py_ref.hpp"
-#include "utils/int128.hpp"
+#include "boundary/binding.hpp"
+#include "boundary/conversions.hpp"
+#include "boundary/py_ref.hpp"
+#include "primitives/int128.hpp"
 #include "varnolt_walls/grouping/wall_key.hpp"
 #include "varnolt_walls/out_of_memory.hpp"
 
 namespace varnolt::walls {
+
+using boundary::PyRef;
+using boundary::PythonErrorSet;
+using boundary::bind;
+using boundary::int_from;
+using boundary::to_int64;
 
 namespace {
 
@@ -193,9 +199,9 @@ PyRef quotient(const grouping::Fraction128& value) {
 
 }  // namespace
 
-PyObject* wall_objects(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+PyObject* wall_objects(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
-        const auto slots = bind(wall_objects_description, args, nargsf, kwnames);
+        const auto slots = bind(wall_objects_description, module, args, nargsf, kwnames);
         const WallColumns columns = columns_of(slots[0]);
         const std::size_t stop = index_argument(slots[2], "stop", columns.walls());
         const std::size_t start = index_argument(slots[1], "start", stop);
@@ -208,9 +214,9 @@ PyObject* wall_objects(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyOb
     });
 }
 
-PyObject* wall_columns(PyObject*, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+PyObject* wall_columns(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
-        const auto slots = bind(wall_columns_description, args, nargsf, kwnames);
+        const auto slots = bind(wall_columns_description, module, args, nargsf, kwnames);
         const WallColumns columns = columns_of(slots[0]);
         const FractionMaker fraction{slots[1]};
         const auto count = static_cast<Py_ssize_t>(columns.walls());

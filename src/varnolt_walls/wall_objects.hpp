@@ -2,8 +2,8 @@
 // Python objects made from the walls' buffers (see walls_buffers.hpp) only
 // when a caller looks at them: Wall and Fraction objects for a range of
 // walls, or the columns of a table of all of them.
-#include "binding.hpp"
-#include "python.hpp"
+#include "boundary/binding.hpp"
+#include "boundary/python.hpp"
 
 namespace varnolt::walls {
 
@@ -13,7 +13,7 @@ namespace varnolt::walls {
 // from the wall's first candidate and v; None when v is empty) and
 // semistabilizers (a tuple of (r, c, d) tuples).
 PyObject* wall_objects(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames);
-inline constexpr FunctionDescription<5> wall_objects_description{
+inline constexpr boundary::FunctionDescription<5> wall_objects_description{
     .name = "wall_objects",
     .parameters = {"columns", "start", "stop", "wall_type", "fraction_type"},
     .doc = "The Wall objects of walls start ... stop - 1 of the buffers of walls()."};
@@ -22,7 +22,7 @@ inline constexpr FunctionDescription<5> wall_objects_description{
 // centers, centers as floats, radii², radii² as floats (None when v is
 // empty), semistabilizers.
 PyObject* wall_columns(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames);
-inline constexpr FunctionDescription<2> wall_columns_description{
+inline constexpr boundary::FunctionDescription<2> wall_columns_description{
     .name = "wall_columns",
     .parameters = {"columns", "fraction_type"},
     .doc = "Centers, their floats, radii², their floats and semistabilizers of every wall, as five lists."};

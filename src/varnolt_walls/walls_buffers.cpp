@@ -9,6 +9,9 @@
 
 namespace varnolt::walls {
 
+using boundary::PyRef;
+using boundary::PythonErrorSet;
+
 namespace {
 
 using grouping::Row;

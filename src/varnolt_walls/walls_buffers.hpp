@@ -4,7 +4,7 @@
 // native module's wall_objects and numpy.frombuffer (no copy, no NumPy C API).
 #include <functional>
 
-#include "py_ref.hpp"
+#include "boundary/py_ref.hpp"
 #include "varnolt_walls/core_calls.hpp"
 
 namespace varnolt::walls {
@@ -12,7 +12,7 @@ namespace varnolt::walls {
 // (rows, offsets, v), or (rows, None, None) with the rows in the order
 // found when a wall key did not fit in 128 bits. MemoryError when a buffer
 // cannot be allocated.
-PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v);
+boundary::PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v);
 
 // The rows of a bytes-like object of native int64 values, three per row;
 // ValueError when its length is not a whole number of rows. before_copy(rows)

@@ -7,7 +7,7 @@
 
 #include "search_support.hpp"
 #include "tilt_stability/beta.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::test::search {
 namespace {
@@ -68,12 +68,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Beta, OverflowOfTheDiscriminantIsAnError) {
     // c² − r·d = 2^64 does not fit, although β₋ = 0 is rational.
-    EXPECT_THROW(β_(chern({1, p(32), 0})), utils::ArithmeticOverflow);
+    EXPECT_THROW(β_(chern({1, p(32), 0})), primitives::ArithmeticOverflow);
 }
 
 TEST(Beta, RankZeroQuotientBeyond64BitsIsAnError) {
     // ch2/c = (1/2)/2^62 = 1/2^63: rational, but its denominator does not fit.
-    EXPECT_THROW(β_(chern({0, p(62), 1})), utils::ArithmeticOverflow);
+    EXPECT_THROW(β_(chern({0, p(62), 1})), primitives::ArithmeticOverflow);
 }
 
 TEST(Beta, LargeValuesThatFitAreExact) {

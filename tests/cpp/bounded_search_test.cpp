@@ -14,7 +14,7 @@
 #include "support.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
 #include "tilt_stability/search.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::test::search {
 namespace {
@@ -34,16 +34,16 @@ Outcome<Candidates> bounded(const Triple& v, std::int64_t max_rank) {
 
 // x + y·√Δ over 128-bit integers, with its own sign rule, for the brute force.
 struct Real {
-    utils::wide x, y;
+    primitives::wide x, y;
     Real operator-(const Real& o) const { return {x - o.x, y - o.y}; }
-    Real operator*(utils::wide k) const { return {x * k, y * k}; }
+    Real operator*(primitives::wide k) const { return {x * k, y * k}; }
 };
-Real times(const Real& p, const Real& o, utils::wide delta) { return {p.x * o.x + p.y * o.y * delta, p.x * o.y + p.y * o.x}; }
-int sign(const Real& p, utils::wide delta) {
+Real times(const Real& p, const Real& o, primitives::wide delta) { return {p.x * o.x + p.y * o.y * delta, p.x * o.y + p.y * o.x}; }
+int sign(const Real& p, primitives::wide delta) {
     const int sx = (p.x > 0) - (p.x < 0), sy = (p.y > 0) - (p.y < 0);
     if (sx == sy || sy == 0) return sx;
     if (sx == 0) return sy;
-    const utils::wide lhs = p.x * p.x, rhs = p.y * p.y * delta;
+    const primitives::wide lhs = p.x * p.x, rhs = p.y * p.y * delta;
     return lhs > rhs ? sx : lhs < rhs ? sy : 0;
 }
 
@@ -54,9 +54,9 @@ int sign(const Real& p, utils::wide delta) {
 // on τ becomes a product of these. The box comes from floating point with a
 // margin; its edges are checked to fail.
 Candidates brute_force(const Triple& v, std::int64_t max_rank) {
-    const utils::wide r = v[0], c = v[1], delta = utils::wide{v[1]} * v[1] - utils::wide{v[0]} * v[2];
+    const primitives::wide r = v[0], c = v[1], delta = primitives::wide{v[1]} * v[1] - primitives::wide{v[0]} * v[2];
     const double beta = (double(c) - std::sqrt(double(delta))) / double(r), s = std::sqrt(double(delta));
-    const auto holds = [&](utils::wide r1, utils::wide c1, utils::wide d1) {
+    const auto holds = [&](primitives::wide r1, primitives::wide c1, primitives::wide d1) {
         const Real q{r * c1 - r1 * c, r1}, twisted_v{0, r}, e = twisted_v - q;
         const Real t{r * r * d1 - 2 * r * c * c1 + r1 * (c * c + delta), 2 * r * c1 - 2 * r1 * c};
         if (sign(q, delta) <= 0 || sign(e, delta) <= 0 || sign(twisted_v * r1 - q * r, delta) <= 0) return false;
@@ -85,7 +85,7 @@ Candidates brute_force(const Triple& v, std::int64_t max_rank) {
     }
     // By q (r·(q1 − q2) = r·(c1 − c2) − (r1 − r2)·c + (r1 − r2)·√Δ), then rank, then d.
     std::sort(found.begin(), found.end(), [&](const Found& a, const Found& b) {
-        const int order = sign({r * (a.c - b.c) - (utils::wide{a.r} - b.r) * c, utils::wide{a.r} - b.r}, delta);
+        const int order = sign({r * (a.c - b.c) - (primitives::wide{a.r} - b.r) * c, primitives::wide{a.r} - b.r}, delta);
         if (order != 0) return order < 0;
         return a.r != b.r ? a.r < b.r : a.d < b.d;
     });

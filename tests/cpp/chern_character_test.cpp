@@ -7,7 +7,7 @@
 
 #include "chern_character/chern_character.hpp"
 #include "support.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::test {
 namespace {
@@ -89,10 +89,10 @@ INSTANTIATE_TEST_SUITE_P(ChernChar, Lattice, testing::Values(
 
 TEST(ChernChar, LatticeScalingOverflowRaises) {
     EXPECT_EQ(greatest_lesser_or_eq_chern2<2>(Q(int_max, 2)), Chern2<2>{int_max});
-    EXPECT_THROW(least_greater_chern2<2>(Q(int_max, 2)), utils::ArithmeticOverflow);
-    EXPECT_THROW(least_greater_chern2<2>(Q(two_pow(62))), utils::ArithmeticOverflow);
-    EXPECT_THROW(greatest_lesser_or_eq_chern2<2>(Q(-two_pow(62) - 1)), utils::ArithmeticOverflow);
-    EXPECT_THROW(greatest_lesser_or_eq_chern2<2>(Q(two_pow(62), 3)), utils::ArithmeticOverflow);
+    EXPECT_THROW(least_greater_chern2<2>(Q(int_max, 2)), primitives::ArithmeticOverflow);
+    EXPECT_THROW(least_greater_chern2<2>(Q(two_pow(62))), primitives::ArithmeticOverflow);
+    EXPECT_THROW(greatest_lesser_or_eq_chern2<2>(Q(-two_pow(62) - 1)), primitives::ArithmeticOverflow);
+    EXPECT_THROW(greatest_lesser_or_eq_chern2<2>(Q(two_pow(62), 3)), primitives::ArithmeticOverflow);
 }
 
 // Against the defining inequalities n/N > x >= (n-1)/N and m/N <= x < (m+1)/N

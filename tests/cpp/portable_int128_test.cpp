@@ -8,14 +8,14 @@
 #include <random>
 #include <vector>
 
-#include "utils/portable_overflow.hpp"
+#include "primitives/portable_overflow.hpp"
 
 namespace varnolt::test {
 namespace {
 
 using native = __int128;
 using unative = unsigned __int128;
-using utils::Int128;
+using primitives::Int128;
 
 template <bool S>
 unative bits(Int128<S> x) { return (unative{x.high()} << 64) | x.low(); }
@@ -58,11 +58,11 @@ void agree(unative x, unative y) {
     }
     Int128<S> got;
     Model want;
-    EXPECT_EQ(utils::portable::add_overflows(p, q, got), __builtin_add_overflow(a, b, &want));
+    EXPECT_EQ(primitives::portable::add_overflows(p, q, got), __builtin_add_overflow(a, b, &want));
     EXPECT_EQ(bits(got), x + y);  // overflowed or not: the wrapped sum
-    EXPECT_EQ(utils::portable::sub_overflows(p, q, got), __builtin_sub_overflow(a, b, &want));
+    EXPECT_EQ(primitives::portable::sub_overflows(p, q, got), __builtin_sub_overflow(a, b, &want));
     const bool overflows = __builtin_mul_overflow(a, b, &want);
-    EXPECT_EQ(utils::portable::mul_overflows(p, q, got), overflows);
+    EXPECT_EQ(primitives::portable::mul_overflows(p, q, got), overflows);
     if (!overflows) {
         EXPECT_EQ(bits(got), unative(want));
     }
@@ -101,16 +101,16 @@ TEST(PortableInt128, SixtyFourBitOverflowChecksAgreeWithTheBuiltins) {
     for (const std::int64_t a : values)
         for (const std::int64_t b : values) {
             std::int64_t got, want;
-            EXPECT_EQ(utils::portable::add_overflows(a, b, got), __builtin_add_overflow(a, b, &want)) << a << ", " << b;
-            EXPECT_EQ(utils::portable::sub_overflows(a, b, got), __builtin_sub_overflow(a, b, &want)) << a << ", " << b;
-            EXPECT_EQ(utils::portable::mul_overflows(a, b, got), __builtin_mul_overflow(a, b, &want)) << a << ", " << b;
+            EXPECT_EQ(primitives::portable::add_overflows(a, b, got), __builtin_add_overflow(a, b, &want)) << a << ", " << b;
+            EXPECT_EQ(primitives::portable::sub_overflows(a, b, got), __builtin_sub_overflow(a, b, &want)) << a << ", " << b;
+            EXPECT_EQ(primitives::portable::mul_overflows(a, b, got), __builtin_mul_overflow(a, b, &want)) << a << ", " << b;
             if (!__builtin_mul_overflow(a, b, &want)) {
                 EXPECT_EQ(got, want);
             }
             std::uint64_t u_got, u_want;
             const auto u = std::uint64_t(a), v = std::uint64_t(b);
-            EXPECT_EQ(utils::portable::mul_overflows(u, v, u_got), __builtin_mul_overflow(u, v, &u_want)) << u << ", " << v;
-            EXPECT_EQ(utils::portable::sub_overflows(u, v, u_got), __builtin_sub_overflow(u, v, &u_want)) << u << ", " << v;
+            EXPECT_EQ(primitives::portable::mul_overflows(u, v, u_got), __builtin_mul_overflow(u, v, &u_want)) << u << ", " << v;
+            EXPECT_EQ(primitives::portable::sub_overflows(u, v, u_got), __builtin_sub_overflow(u, v, &u_want)) << u << ", " << v;
         }
 }
 

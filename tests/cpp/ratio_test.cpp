@@ -9,13 +9,13 @@
 
 #include "oracle/ratio_pow.hpp"
 #include "support.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::test {
 namespace {
 
 using ratio::Ordering;
-using utils::ArithmeticOverflow;
+using primitives::ArithmeticOverflow;
 
 struct GcdRow { std::int64_t a, b, gcd; };
 TEST(Gcd, MatchesTable) {
@@ -117,9 +117,9 @@ INSTANTIATE_TEST_SUITE_P(Ratio, Stops, testing::Values(
     StopRow{"cmp_zero_denominator", [] { ratio::cmp(Q(1, 0), Q(2, 3)); }, "attempt to divide by zero"},
     StopRow{"to_integer_min_over_minus_one", [] { ratio::to_integer(Q(int_min, -1)); },
             "attempt to divide with overflow"},
-    StopRow{"remainder_by_zero", [] { utils::guarded_rem(5, 0); },
+    StopRow{"remainder_by_zero", [] { primitives::guarded_rem(5, 0); },
             "attempt to calculate the remainder with a divisor of zero"},
-    StopRow{"remainder_min_by_minus_one", [] { utils::guarded_rem(int_min, -1); },
+    StopRow{"remainder_min_by_minus_one", [] { primitives::guarded_rem(int_min, -1); },
             "attempt to calculate the remainder with overflow"}),
     row_name<StopRow>);
 
@@ -187,16 +187,16 @@ TEST(Cmp, AgreesWithExactCrossMultiplication) {
         return Ratio::new_(numer, std::max<std::int64_t>(denom, 1));
     };
     const auto near = [&rng](const Ratio& x) {
-        const utils::wide numer = x.numer + static_cast<utils::wide>(rng() % 7) - 3;
-        const utils::wide denom = x.denom + static_cast<utils::wide>(rng() % 7) - 3;
+        const primitives::wide numer = x.numer + static_cast<primitives::wide>(rng() % 7) - 3;
+        const primitives::wide denom = x.denom + static_cast<primitives::wide>(rng() % 7) - 3;
         if (numer < int_min || numer > int_max || denom < 1 || denom > int_max) return x;
         return Ratio::new_(static_cast<std::int64_t>(numer), static_cast<std::int64_t>(denom));
     };
     for (int i = 0; i < 200000; ++i) {
         const Ratio x = random_ratio();
         const Ratio y = i % 2 == 0 ? near(x) : random_ratio();
-        const utils::wide lhs = static_cast<utils::wide>(x.numer) * y.denom;
-        const utils::wide rhs = static_cast<utils::wide>(y.numer) * x.denom;
+        const primitives::wide lhs = static_cast<primitives::wide>(x.numer) * y.denom;
+        const primitives::wide rhs = static_cast<primitives::wide>(y.numer) * x.denom;
         const Ordering exact = lhs < rhs ? Ordering::Less : lhs > rhs ? Ordering::Greater : Ordering::Equal;
         ASSERT_EQ(ratio::cmp(x, y), exact) << x << " vs " << y;
     }

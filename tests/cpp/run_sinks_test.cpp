@@ -23,7 +23,7 @@ using tilt_stability::for_each_d;
 using tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::FixedQBetaData;
 using tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r::ProblemData;
 
-using u128 = utils::uwide;
+using u128 = primitives::uwide;
 
 TEST(CandidateRun, AnEmptyRunCannotBeMade) {
     EXPECT_EQ(stop_message([] { CandidateRun(1, 0, 5, 4); }), "empty candidate run: d_first > d_last");
@@ -133,7 +133,7 @@ TEST(RunSinks, RunsListAndCountAgreeAndTheLimitIsExact) {
         InterruptPoll never;
         const Outcome<CandidateRuns> runs = find_all_runs(v, never);
         const Outcome<Candidates> list = find_all(v);
-        const Outcome<utils::uwide> count = count_all(v, never);
+        const Outcome<primitives::uwide> count = count_all(v, never);
         ASSERT_TRUE(runs && list && count);
         ASSERT_EQ(runs->expanded(), *list);
         EXPECT_TRUE(*count == list->size());

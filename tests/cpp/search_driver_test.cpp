@@ -8,7 +8,7 @@
 
 #include "search_support.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::test::search {
 namespace {
@@ -84,8 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
                     MessageRow{{-3, 5, -8}, negative_rank}));  // β₋ = −4/3, X = 3
 
 TEST(SearchOverflow, ValuesBeyond64BitsAreErrors) {
-    EXPECT_THROW((void)find_all(chern({1, std::int64_t{1} << 32, 0})), utils::ArithmeticOverflow);
-    EXPECT_THROW((void)find_all(chern({0, std::int64_t{1} << 62, 1})), utils::ArithmeticOverflow);
+    EXPECT_THROW((void)find_all(chern({1, std::int64_t{1} << 32, 0})), primitives::ArithmeticOverflow);
+    EXPECT_THROW((void)find_all(chern({0, std::int64_t{1} << 62, 1})), primitives::ArithmeticOverflow);
 }
 
 // Twisted ch1 of a candidate, scaled by n: k = c·n − r·m.

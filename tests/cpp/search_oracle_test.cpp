@@ -9,7 +9,7 @@
 #include "oracle/per_rank_search.hpp"
 #include "search_support.hpp"
 #include "tilt_stability/beta.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace {
 
@@ -27,7 +27,7 @@ std::string outcome_text(Search search) {
             text += " " + std::to_string(u.r) + "," + std::to_string(u.c.coeff) + "," +
                     std::to_string(u.d.numerator);
         return text;
-    } catch (const varnolt::utils::ArithmeticOverflow&) {
+    } catch (const varnolt::primitives::ArithmeticOverflow&) {
         return "overflow";
     }
 }

@@ -11,7 +11,7 @@
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/fixed_r.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::test::search {
 namespace {
@@ -40,11 +40,11 @@ std::ostream& operator<<(std::ostream& out, const LowerRow& row) {
 
 // L as a Ratio, from the integer A = 2n²·L split into quotient·n² + remainder.
 Ratio as_ratio(const LatticeBound& bound, std::int64_t n) {
-    const utils::wide n_squared = static_cast<utils::wide>(n) * n;
+    const primitives::wide n_squared = static_cast<primitives::wide>(n) * n;
     EXPECT_LE(0, bound.remainder);
     EXPECT_LT(bound.remainder, n_squared);
-    const std::int64_t a = utils::narrow(bound.quotient * n_squared + bound.remainder);
-    return Ratio::new_(a, utils::narrow(2 * n_squared));
+    const std::int64_t a = primitives::narrow(bound.quotient * n_squared + bound.remainder);
+    return Ratio::new_(a, primitives::narrow(2 * n_squared));
 }
 
 Ratio radius_lower_bound(std::int64_t m, std::int64_t n, std::int64_t q_numer, std::int64_t r) {
@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RadiusConditionOverflow, SquareOfA32BitDenominatorIsAnError) {
     for (const std::int64_t r : {5, 0}) {
         SCOPED_TRACE(r);
-        EXPECT_THROW(radius_lower_bound(1, two_pow_32, 1, r), utils::ArithmeticOverflow);
+        EXPECT_THROW(radius_lower_bound(1, two_pow_32, 1, r), primitives::ArithmeticOverflow);
     }
 }
 
@@ -232,7 +232,7 @@ TEST(FixedQOverflow, DenominatorBeyond32BitsOverflowsBeforeAnyRank) {
     // β = 1/2^32, inverse 1, X = 2^32 − 1: r_max = X² needs (X/n)²·n², beyond 64 bits.
     const Search search({1, 1, 0}, Ratio::new_(1, two_pow_32), 1);
     const FixedQBetaData fixed_q{search.data, 1};
-    EXPECT_THROW((void)find_all(fixed_q), utils::ArithmeticOverflow);
+    EXPECT_THROW((void)find_all(fixed_q), primitives::ArithmeticOverflow);
 }
 
 }  // namespace

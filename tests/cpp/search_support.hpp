@@ -63,7 +63,7 @@ inline Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll
 }
 
 // How many candidates there are, in constant memory, or the first message.
-inline Outcome<utils::uwide> count_all(const ChernChar<2>& v, InterruptPoll& interrupt) {
+inline Outcome<primitives::uwide> count_all(const ChernChar<2>& v, InterruptPoll& interrupt) {
     CandidateCount count;
     const Outcome<void> appended = tilt_stability::left_pseudo_semistabilizers::append_all(v, interrupt, count);
     if (!appended) return std::unexpected(appended.error());

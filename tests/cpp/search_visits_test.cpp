@@ -22,7 +22,7 @@ using tilt_stability::left_pseudo_semistabilizers::SearchStats;
 
 using Ceiling = std::optional<std::int64_t>;
 
-utils::wide floor_div(utils::wide a, utils::wide b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
+primitives::wide floor_div(primitives::wide a, primitives::wide b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
 
 // The number of classes j of ranks r0 + j·n + t·n² (per q) whose threshold
 // n² − (A mod n²) is at most floor(W(r0)), the least cap at the first rank
@@ -30,21 +30,21 @@ utils::wide floor_div(utils::wide a, utils::wide b) { return a / b - (a % b != 0
 // the radius bound A = r·m² + 2·m·k formed afresh for each.
 std::uint64_t classes_within_reach(const ChernChar<2>& v, Ceiling ceiling) {
     const Ratio beta = *tilt_stability::β_(v);
-    const utils::wide m = beta.numer, n = beta.denom, v_r = v.r;
-    const utils::wide x = v.c.coeff * n - v_r * m;
-    const utils::wide r_max = std::min<utils::wide>(x * x, ceiling.value_or(INT64_MAX));
+    const primitives::wide m = beta.numer, n = beta.denom, v_r = v.r;
+    const primitives::wide x = v.c.coeff * n - v_r * m;
+    const primitives::wide r_max = std::min<primitives::wide>(x * x, ceiling.value_or(INT64_MAX));
     std::uint64_t count = 0;
-    for (utils::wide k = 1; k < x; ++k) {
-        utils::wide r0 = floor_div(v_r * k, x) + 1;
+    for (primitives::wide k = 1; k < x; ++k) {
+        primitives::wide r0 = floor_div(v_r * k, x) + 1;
         while ((r0 * m + k) % n != 0) ++r0;
         if (r0 > r_max) continue;
-        utils::wide w_max = k * k / r0;
+        primitives::wide w_max = k * k / r0;
         if (r0 > v_r) w_max = std::min(w_max, (x - k) * (x - k) / (r0 - v_r));
         if (2 * r0 < v_r) w_max = std::min(w_max, 2 * k * (x - k) / (v_r - 2 * r0));
-        const utils::wide classes = std::min(n, (r_max - r0) / n + 1);
-        for (utils::wide j = 0; j < classes; ++j) {
-            const utils::wide a = (r0 + j * n) * m * m + 2 * m * k;
-            const utils::wide remainder = a - floor_div(a, n * n) * n * n;
+        const primitives::wide classes = std::min(n, (r_max - r0) / n + 1);
+        for (primitives::wide j = 0; j < classes; ++j) {
+            const primitives::wide a = (r0 + j * n) * m * m + 2 * m * k;
+            const primitives::wide remainder = a - floor_div(a, n * n) * n * n;
             if (n * n - remainder <= w_max) ++count;
         }
     }

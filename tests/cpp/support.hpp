@@ -8,7 +8,7 @@
 
 #include "ratio/format.hpp"
 #include "ratio/ratio.hpp"
-#include "utils/stop.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt::test {
 
@@ -25,7 +25,7 @@ constexpr Ratio Q(std::int64_t numer, std::int64_t denom = 1) { return {numer, d
 // The message of the Stop raised by f, or "<no stop>" when it returns.
 template <typename F>
 std::string stop_message(F&& f) {
-    try { f(); } catch (const utils::Stop& stop) { return stop.message(); }
+    try { f(); } catch (const primitives::Stop& stop) { return stop.message(); }
     return "<no stop>";
 }
 

@@ -7,16 +7,16 @@
 
 #include "quadratic/surd.hpp"
 #include "support.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 #include "utils/isqrt.hpp"
 
 namespace varnolt::test {
 namespace {
 
 using quadratic::Surd;
-using utils::ArithmeticOverflow;
-using utils::uwide;
-using utils::wide;
+using primitives::ArithmeticOverflow;
+using primitives::uwide;
+using primitives::wide;
 
 constexpr wide wide_max = ~(static_cast<wide>(1) << 127);
 constexpr wide two_pow_wide(int k) { return static_cast<wide>(1) << k; }

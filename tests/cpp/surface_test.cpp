@@ -15,7 +15,7 @@ using tilt_stability::CandidateRun;
 using tilt_stability::CandidateRuns;
 using tilt_stability::surface::ProjectivePlaneRuns;
 
-using u128 = utils::uwide;
+using u128 = primitives::uwide;
 
 TEST(CandidateRun, AStepMustDivideTheRun) {
     const std::string message = "candidate run: d_step must be nonzero and divide d_last - d_first";

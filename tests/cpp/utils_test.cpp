@@ -7,8 +7,8 @@
 #include <random>
 
 #include "support.hpp"
-#include "ratio/rounding.hpp"
-#include "utils/checked.hpp"
+#include "utils/ratio_rounding.hpp"
+#include "primitives/checked.hpp"
 #include "utils/isqrt.hpp"
 #include "utils/modular.hpp"
 #include "utils/rounding.hpp"
@@ -16,7 +16,7 @@
 namespace varnolt::test {
 namespace {
 
-using utils::ArithmeticOverflow;
+using primitives::ArithmeticOverflow;
 
 struct RoundRow { Ratio x; std::int64_t least_greater, greatest_lesser_or_eq; };
 TEST(Rounding, NeighbouringIntegersAndOverflow) {
@@ -27,17 +27,17 @@ TEST(Rounding, NeighbouringIntegersAndOverflow) {
         {Q(-int_max, 2), -two_pow(62) + 1, -two_pow(62)}, {Q(int_min, int_max), -1, -2},
     };
     for (const auto& [x, above, below] : rows) {
-        EXPECT_EQ(ratio::least_greater_int(x), above) << x;
-        EXPECT_EQ(ratio::greatest_lesser_or_eq_int(x), below) << x;
+        EXPECT_EQ(utils::least_greater_int(x), above) << x;
+        EXPECT_EQ(utils::greatest_lesser_or_eq_int(x), below) << x;
     }
     // The successor of 2^63 - 1 does not fit.
-    EXPECT_THROW(ratio::least_greater_int(Q(int_max)), ArithmeticOverflow);
-    EXPECT_EQ(ratio::greatest_lesser_or_eq_int(Q(int_max)), int_max);
+    EXPECT_THROW(utils::least_greater_int(Q(int_max)), ArithmeticOverflow);
+    EXPECT_EQ(utils::greatest_lesser_or_eq_int(Q(int_max)), int_max);
 }
 
-struct FloorModRow { utils::wide a; std::int64_t b, remainder; };
+struct FloorModRow { primitives::wide a; std::int64_t b, remainder; };
 TEST(FloorMod, NeverNegativeAndBelowTheDivisor) {
-    const utils::wide two_pow_100 = static_cast<utils::wide>(1) << 100;  // ≡ 2 (mod 7), as 2^3 ≡ 1
+    const primitives::wide two_pow_100 = static_cast<primitives::wide>(1) << 100;  // ≡ 2 (mod 7), as 2^3 ≡ 1
     const FloorModRow rows[] = {
         {7, 3, 1}, {-7, 3, 2}, {-6, 3, 0}, {0, 5, 0}, {7, -3, 1}, {-7, -3, 2}, {5, 1, 0},
         {int_min, 3, 1}, {int_max, int_max, 0}, {-1, int_max, int_max - 1},
@@ -95,7 +95,7 @@ TEST(ModuloInverse, ExactForLargeModuli) {
             ASSERT_TRUE(result.has_value()) << a << " mod " << m;
             const std::int64_t r = *result;
             ASSERT_TRUE(r >= 1 && r < m) << r;
-            ASSERT_EQ(static_cast<utils::uwide>(r) * static_cast<utils::uwide>(a) % um, 1u)
+            ASSERT_EQ(static_cast<primitives::uwide>(r) * static_cast<primitives::uwide>(a) % um, 1u)
                 << a << " mod " << m << " gave " << r;
             ++inverses;
         }
@@ -113,7 +113,7 @@ TEST(CheckedSqrt, RationalRootOrNothing) {
         {Q(2), std::nullopt}, {Q(1, 2), std::nullopt}, {Q(-1, 4), std::nullopt},
         {Q(9223372030926249000), std::nullopt}, {Q(1, int_max), std::nullopt},
     };
-    for (const auto& [x, root] : rows) EXPECT_EQ(ratio::checked_sqrt(x), root) << x;
+    for (const auto& [x, root] : rows) EXPECT_EQ(utils::checked_sqrt(x), root) << x;
 }
 
 struct IsqrtRow { std::uint64_t a, root; };
@@ -133,7 +133,7 @@ TEST(Sqrt, FloorOfSquareRoot) {
 TEST(Sqrt, BracketsArgumentExactly) {
     std::mt19937_64 rng(99);
     const auto check = [](std::uint64_t a) {
-        const utils::uwide s = utils::isqrt(a);
+        const primitives::uwide s = utils::isqrt(a);
         ASSERT_LE(s * s, a) << a;
         ASSERT_GT((s + 1) * (s + 1), a) << a;
     };

@@ -278,7 +278,7 @@ except MemoryError as error:
     outcome = str(error)
 print(json.dumps({"outcome": outcome}), file=sys.stderr)
 """
-GROUPING = "rows = bytes(24 * 20_000_000); left(10**9); _native.group(1, 0, -4, rows, None)"
+GROUPING = "rows = bytes(24 * 20_000_000); left(10**9); _native.group(1, 0, -4, rows)"
 WALL_OBJECTS = ("n = 4_000_000; rows = np.tile(np.array([1, -1, 1], dtype=np.int64), n); "
                 "columns = (rows.tobytes(), np.arange(n + 1).tobytes(), np.array([1, 0, -4]).tobytes()); "
                 "left(5 * 10**8); _native.wall_columns(columns, fractions.Fraction)")

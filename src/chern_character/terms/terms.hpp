@@ -8,8 +8,8 @@
 
 #include "ratio/format.hpp"
 #include "ratio/ratio.hpp"
-#include "utils/checked.hpp"
-#include "ratio/rounding.hpp"
+#include "primitives/checked.hpp"
+#include "utils/ratio_rounding.hpp"
 
 namespace varnolt::chern_character::terms {
 
@@ -58,20 +58,20 @@ namespace detail {
 template <std::uint32_t N>
 Ratio scaled_by(const Ratio& x) {
     const std::int64_t g = ratio::gcd(x.denom, N);
-    return Ratio::new_(utils::checked_mul(x.numer, N / g), x.denom / g);
+    return Ratio::new_(primitives::checked_mul(x.numer, N / g), x.denom / g);
 }
 }  // namespace detail
 
 // The lattice value with the least numerator n such that n/N > x.
 template <std::uint32_t N>
 Chern2<N> least_greater_chern2(const Ratio& x) {
-    return {ratio::least_greater_int(detail::scaled_by<N>(x))};
+    return {utils::least_greater_int(detail::scaled_by<N>(x))};
 }
 
 // The lattice value with the greatest numerator n such that n/N <= x.
 template <std::uint32_t N>
 Chern2<N> greatest_lesser_or_eq_chern2(const Ratio& x) {
-    return {ratio::greatest_lesser_or_eq_int(detail::scaled_by<N>(x))};
+    return {utils::greatest_lesser_or_eq_int(detail::scaled_by<N>(x))};
 }
 
 }  // namespace varnolt::chern_character::terms

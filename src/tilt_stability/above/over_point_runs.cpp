@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "utils/stop.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt::tilt_stability::above {
 
@@ -82,7 +82,7 @@ bool OverPointRuns::passes(const CandidateRun& run, int e_sign, std::int64_t d) 
 void OverPointRuns::append(const CandidateRun& run) {
     // e = R·c − r·C: two products below 2^126, exact in 128 bits.
     const wide e = wide{big_r_} * run.c - wide{run.r} * big_c_;
-    if (e == 0) utils::stop("a candidate on the line of v has no wall");
+    if (e == 0) primitives::stop("a candidate on the line of v has no wall");
     const int e_sign = e > 0 ? 1 : -1;
     const auto d_at = [&](std::uint64_t k) {
         return static_cast<std::int64_t>(static_cast<std::uint64_t>(run.d_first) + k * static_cast<std::uint64_t>(run.d_step));

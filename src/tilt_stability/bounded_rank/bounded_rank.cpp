@@ -1,7 +1,7 @@
 #include "tilt_stability/bounded_rank/bounded_rank.hpp"
 
 #include "tilt_stability/bounded_rank/walk_by_q.hpp"
-#include "utils/stop.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt::tilt_stability::bounded_rank {
 
@@ -9,7 +9,7 @@ void append_bounded_runs(const ChernChar<2>& v, std::int64_t max_rank, Interrupt
                          RunSink& out) {
     const std::optional<ExactBeta> beta = exact_beta(v);
     if (v.r <= 0 || !beta || beta->numer.radicand == 0)
-        utils::stop("the walk by q needs a positive rank and an irrational β₋");
+        primitives::stop("the walk by q needs a positive rank and an irrational β₋");
     const BoundedSearchData search{v, *beta, max_rank, interrupt};
     // No q lies in (0, S) when the twisted ch1 S of v is not positive.
     if (quadratic::sign(search.scaled_twisted_v()) <= 0) return;

@@ -1,6 +1,6 @@
 #include "tilt_stability/bounded_rank/rank_ranges.hpp"
 
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 #include "utils/isqrt.hpp"
 #include "utils/rounding.hpp"
 
@@ -30,10 +30,10 @@ void RootMultiples::next() {
         floor_ = larger * larger <= k * k * static_cast<std::int64_t>(discriminant_) ? larger : larger - 1;
         return;
     }
-    k_ = utils::checked_add<wide>(k_, 1);
-    const wide larger = utils::checked_add<wide>(floor_, step_ + 1);
-    const wide bound = utils::checked_mul<wide>(utils::checked_mul<wide>(k_, k_), discriminant_);
-    floor_ = utils::checked_mul<wide>(larger, larger) <= bound ? larger : larger - 1;
+    k_ = primitives::checked_add<wide>(k_, 1);
+    const wide larger = primitives::checked_add<wide>(floor_, step_ + 1);
+    const wide bound = primitives::checked_mul<wide>(primitives::checked_mul<wide>(k_, k_), discriminant_);
+    floor_ = primitives::checked_mul<wide>(larger, larger) <= bound ? larger : larger - 1;
 }
 
 RankRanges::RankRanges(const BoundedSearchData& search)
@@ -46,13 +46,13 @@ std::optional<fixed_rank::CoeffRange> RankRanges::of_rank(std::int64_t r) {
     ahead_.next();
     if (r > t) behind_.next();
     if (r < t) return fixed_rank::FixedRankData{search_, r}.admissible_c();
-    const wide r_c = utils::checked_mul<wide>(r, search_.v.c.coeff);
+    const wide r_c = primitives::checked_mul<wide>(r, search_.v.c.coeff);
     // No division for t = 1, the rank of most v searched (ideal sheaves of points).
     const auto floor_by_t = [t](wide x) { return t == 1 ? x : utils::floor_div(x, t); };
-    const wide first = floor_by_t(utils::checked_sub<wide>(r_c, ahead_.floor() + 1)) + 1;
-    const wide last = -floor_by_t(utils::checked_sub<wide>(behind_.floor(), r_c)) - 1;
+    const wide first = floor_by_t(primitives::checked_sub<wide>(r_c, ahead_.floor() + 1)) + 1;
+    const wide last = -floor_by_t(primitives::checked_sub<wide>(behind_.floor(), r_c)) - 1;
     if (first > last) return std::nullopt;
-    return fixed_rank::CoeffRange{utils::narrow(first), utils::narrow(last)};
+    return fixed_rank::CoeffRange{primitives::narrow(first), primitives::narrow(last)};
 }
 
 }  // namespace varnolt::tilt_stability::bounded_rank

@@ -16,8 +16,8 @@ namespace varnolt::tilt_stability::bounded_rank {
 using chern_character::ChernChar;
 using quadratic::Surd;
 using utils::Outcome;
-using utils::uwide;
-using utils::wide;
+using primitives::uwide;
+using primitives::wide;
 
 // β = numer / denom exactly, denom >= 1.
 struct ExactBeta {

@@ -6,8 +6,8 @@ namespace varnolt::tilt_stability::bounded_rank {
 
 namespace {
 
-using utils::uwide;
-using utils::wide;
+using primitives::uwide;
+using primitives::wide;
 
 // c mod r from x = c − r·f (see the header): x in [1, r] for the first c of a
 // rank; a division for any other c. |f| < 2^64 (|β| < 2^63 + 2^32) and

@@ -28,7 +28,7 @@
 // r·f <= floor(r·β) < r·f + r, so x = c − r·f lies in [1, r] and c ≡ x.
 #include <cstdint>
 
-#include "utils/int128.hpp"
+#include "primitives/int128.hpp"
 
 namespace varnolt::tilt_stability::bounded_rank {
 
@@ -36,7 +36,7 @@ class SquareResidues {
 public:
     // For rank r >= 1 whose admissible c start at first_c = floor(r·β) + 1,
     // with beta_floor = floor(β) and s_squared = S² = Δ (0 < Δ < 2^63).
-    SquareResidues(std::int64_t r, std::int64_t first_c, utils::wide beta_floor, std::int64_t s_squared);
+    SquareResidues(std::int64_t r, std::int64_t first_c, primitives::wide beta_floor, std::int64_t s_squared);
 
     // Whether the current c can hold a candidate: m < min(S², (j + 1)²).
     bool may_hold_candidates() const { return m_ < bound_ && m_ < square_; }

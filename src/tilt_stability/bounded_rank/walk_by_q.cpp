@@ -21,7 +21,7 @@ RunOrder order_by_q(const BoundedSearchData& search) {
         search.interrupt.tick();
         const Surd& b = search.beta.numer;
         const Surd difference =
-            Surd{utils::checked_mul<wide>(search.t(), wide{x.c} - y.c), 0, b.radicand} - b * (wide{x.r} - y.r);
+            Surd{primitives::checked_mul<wide>(search.t(), wide{x.c} - y.c), 0, b.radicand} - b * (wide{x.r} - y.r);
         const int order = quadratic::sign(difference);
         return order != 0 ? order < 0 : x.r < y.r;
     };

@@ -2,22 +2,22 @@
 
 #include <algorithm>
 
-#include "utils/stop.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt::tilt_stability {
 
 CandidateRun::CandidateRun(std::int64_t r, std::int64_t c, std::int64_t d_first, std::int64_t d_last,
                            std::int64_t d_step)
     : r(r), c(c), d_first(d_first), d_last(d_last), d_step(d_step) {
-    if (d_step >= 0 && d_first > d_last) utils::stop("empty candidate run: d_first > d_last");
-    if (d_step < 0 && d_first < d_last) utils::stop("empty candidate run: d_first < d_last with d_step < 0");
+    if (d_step >= 0 && d_first > d_last) primitives::stop("empty candidate run: d_first > d_last");
+    if (d_step < 0 && d_first < d_last) primitives::stop("empty candidate run: d_first < d_last with d_step < 0");
     if (d_step == 0 || (d_step != 1 && span() % step_size() != 0))
-        utils::stop("candidate run: d_step must be nonzero and divide d_last - d_first");
+        primitives::stop("candidate run: d_step must be nonzero and divide d_last - d_first");
 }
 
 void CandidateRuns::append(const CandidateRun& run) {
     const uwide count = run.count();
-    if (count > static_cast<uwide>(SIZE_MAX - size_)) utils::stop("capacity overflow");
+    if (count > static_cast<uwide>(SIZE_MAX - size_)) primitives::stop("capacity overflow");
     // size_ + count fits a size here.
     const std::size_t total = size_ + static_cast<std::size_t>(count);
     if (!limit_.allows(total)) throw CandidateLimitReached(total);
@@ -40,7 +40,7 @@ void CandidateRuns::order_by(const RunOrder& before) {
 
 Candidates CandidateRuns::expanded() const {
     Candidates all;
-    if (size_ > all.max_size()) utils::stop("capacity overflow");
+    if (size_ > all.max_size()) primitives::stop("capacity overflow");
     all.reserve(size_);
     for (const CandidateRun& run : runs_)
         for_each_d(run, [&](std::int64_t d) { all.push_back({run.r, {run.c}, {d}}); });

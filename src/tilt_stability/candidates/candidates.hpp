@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "chern_character/chern_character.hpp"
-#include "utils/int128.hpp"
+#include "primitives/int128.hpp"
 
 namespace varnolt::tilt_stability {
 
 using chern_character::ChernChar;
-using utils::uwide;
-using utils::wide;
+using primitives::uwide;
+using primitives::wide;
 
 // The candidates a search stage found, in the search's order.
 using Candidates = std::vector<ChernChar<2>>;

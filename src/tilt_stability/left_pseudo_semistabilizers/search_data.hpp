@@ -8,7 +8,7 @@
 #include "ratio/ratio.hpp"
 #include "tilt_stability/candidates/candidates.hpp"
 #include "tilt_stability/interrupt.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 #include "utils/message.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
@@ -17,8 +17,8 @@ using chern_character::ChernChar;
 using ratio::Ratio;
 using utils::Message;
 using utils::Outcome;
-using utils::uwide;
-using utils::wide;
+using primitives::uwide;
+using primitives::wide;
 
 // What a search visited: the ranks whose ch2 range it computed, and the
 // residue classes of ranks (modulo n², per q) whose run of ranks it computed.
@@ -42,8 +42,8 @@ struct LeftSearchData {
 
     // X = v.c·n − v.r·m, n times the twisted ch1 of v: q = k/n ranges over 0 < k < X.
     std::int64_t x() const {
-        return utils::checked_sub(utils::checked_mul(v.c.coeff, beta.denom),
-                                  utils::checked_mul(v.r, beta.numer));
+        return primitives::checked_sub(primitives::checked_mul(v.c.coeff, beta.denom),
+                                  primitives::checked_mul(v.r, beta.numer));
     }
 
     // The largest rank of a candidate, min(X², rank_ceiling), exact in 128 bits.

@@ -1,6 +1,6 @@
 #include "tilt_stability/side/mirrored_runs.hpp"
 
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::tilt_stability::side {
 
@@ -9,8 +9,8 @@ namespace {
 // (r, c, d) ↦ (−r, c, −d) for each d of the run, in its order: its own inverse.
 // Negation overflows only for −2^63, which checked_neg refuses.
 CandidateRun mirror(const CandidateRun& run) {
-    return CandidateRun(utils::checked_neg(run.r), run.c, utils::checked_neg(run.d_first),
-                        utils::checked_neg(run.d_last), utils::checked_neg(run.d_step));
+    return CandidateRun(primitives::checked_neg(run.r), run.c, primitives::checked_neg(run.d_first),
+                        primitives::checked_neg(run.d_last), primitives::checked_neg(run.d_step));
 }
 
 }  // namespace

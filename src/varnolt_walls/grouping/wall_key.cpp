@@ -5,13 +5,13 @@
 #include <limits>
 #include <utility>
 
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::walls::grouping {
 
 namespace {
 
-using utils::uwide;
+using primitives::uwide;
 
 constexpr uwide max_u64 = std::numeric_limits<std::uint64_t>::max();
 
@@ -133,23 +133,23 @@ std::optional<RawWall> raw_wall(const Row& v, const Row& u) {
     try {
         // Each product of two 64-bit values fits in 127 bits; only their
         // differences may leave 128 bits.
-        const wide a = utils::checked_sub<wide>(wide{big_r} * d, wide{r} * big_d);
-        const wide e = utils::checked_sub<wide>(wide{big_r} * c, wide{r} * big_c);
-        const wide b = utils::checked_sub<wide>(wide{d} * big_c, wide{big_d} * c);
+        const wide a = primitives::checked_sub<wide>(wide{big_r} * d, wide{r} * big_d);
+        const wide e = primitives::checked_sub<wide>(wide{big_r} * c, wide{r} * big_c);
+        const wide b = primitives::checked_sub<wide>(wide{d} * big_c, wide{big_d} * c);
         if (e == 0) return std::nullopt;
         wide n;
         if (below_2_62(a) && below_2_62(e) && below_2_62(b)) {
             n = a * a - 4 * e * b;
         } else {
-            const wide four_e = utils::checked_mul<wide>(4, e);
-            utils::checked_mul<wide>(four_e, e);  // 4e² must fit, for radius_squared()
-            n = utils::checked_sub<wide>(utils::checked_mul<wide>(a, a), utils::checked_mul<wide>(four_e, b));
+            const wide four_e = primitives::checked_mul<wide>(4, e);
+            primitives::checked_mul<wide>(four_e, e);  // 4e² must fit, for radius_squared()
+            n = primitives::checked_sub<wide>(primitives::checked_mul<wide>(a, a), primitives::checked_mul<wide>(four_e, b));
         }
         // n/(4e²) does not change with the sign of e; a/(2e) keeps its value
         // when both signs flip, and |a|, |e| < 2^127 (differences of values in
         // [−2^126, 2^126]) so that they can.
         return e > 0 ? RawWall{a, e, n} : RawWall{-a, -e, n};
-    } catch (const utils::ArithmeticOverflow&) {
+    } catch (const primitives::ArithmeticOverflow&) {
         return std::nullopt;
     }
 }

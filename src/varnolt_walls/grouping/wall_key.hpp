@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <optional>
 
-#include "utils/int128.hpp"
+#include "primitives/int128.hpp"
 
 namespace varnolt::walls::grouping {
 
-using utils::wide;
+using primitives::wide;
 
 // A Chern character (r, c, d) with ch2 = d/2, as the search hands it over.
 using Row = std::array<std::int64_t, 3>;

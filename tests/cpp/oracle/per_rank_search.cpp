@@ -3,20 +3,20 @@
 #include <optional>
 
 #include "chern_character/terms/terms.hpp"
-#include "ratio/rounding.hpp"
+#include "utils/ratio_rounding.hpp"
 #include "ratio_pow.hpp"
 #include "tilt_stability/beta.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 #include "utils/modular.hpp"
-#include "utils/stop.hpp"
+#include "primitives/stop.hpp"
 
 namespace varnolt_oracle {
 
 using namespace varnolt;
 using ratio::Ratio;
-using utils::checked_add;
-using utils::checked_mul;
-using utils::checked_sub;
+using primitives::checked_add;
+using primitives::checked_mul;
+using primitives::checked_sub;
 
 namespace {
 
@@ -56,7 +56,7 @@ Result fixed_q(Search& search, std::int64_t k) {
     const std::int64_t m = search.beta.numer;
     const std::int64_t n = search.beta.denom;
     const std::int64_t x = checked_sub(checked_mul(v.c.coeff, n), checked_mul(v.r, m));
-    const std::int64_t r_min = ratio::least_greater_int(Ratio::new_(checked_mul(v.r, k), x));
+    const std::int64_t r_min = utils::least_greater_int(Ratio::new_(checked_mul(v.r, k), x));
     if (r_min < 1) return std::unexpected("Internal logical error: Negative lower bound on r");
     if (n < 1) return std::unexpected("n must be positive");
     if (n != 1 && !search.m_inverse) return std::unexpected(search.m_inverse.error());

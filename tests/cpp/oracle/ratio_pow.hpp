@@ -3,15 +3,15 @@
 // separately (a power of a fraction in lowest terms is in lowest terms); every
 // product checked.
 #include "ratio/ratio.hpp"
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt_oracle {
 
 inline varnolt::ratio::Ratio pow(const varnolt::ratio::Ratio& x, unsigned exponent) {
     varnolt::ratio::Ratio result{1, 1};
     for (unsigned i = 0; i < exponent; ++i) {
-        result.numer = varnolt::utils::checked_mul(result.numer, x.numer);
-        result.denom = varnolt::utils::checked_mul(result.denom, x.denom);
+        result.numer = varnolt::primitives::checked_mul(result.numer, x.numer);
+        result.denom = varnolt::primitives::checked_mul(result.denom, x.denom);
     }
     return result;
 }

@@ -1,6 +1,6 @@
 #include "tilt_stability/bounded_rank/fixed_rank/fixed_rank.hpp"
 
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::tilt_stability::bounded_rank::fixed_rank {
 
@@ -14,11 +14,11 @@ std::optional<CoeffRange> FixedRankData::admissible_c() const {
     const Surd scaled_r_beta = search.beta.numer * wide{r};
     const wide k = r < v_r ? v_r : 1;
     const Surd scaled_q_max = r < v_r ? search.scaled_twisted_v() * wide{r} : search.scaled_twisted_v();
-    const wide first = utils::checked_add<wide>(quadratic::floor_div(scaled_r_beta, t), 1);
-    const wide last = utils::checked_add<wide>(
-        quadratic::ceil_div(scaled_r_beta * k + scaled_q_max, utils::checked_mul<wide>(t, k)), -1);
+    const wide first = primitives::checked_add<wide>(quadratic::floor_div(scaled_r_beta, t), 1);
+    const wide last = primitives::checked_add<wide>(
+        quadratic::ceil_div(scaled_r_beta * k + scaled_q_max, primitives::checked_mul<wide>(t, k)), -1);
     if (first > last) return std::nullopt;
-    return CoeffRange{utils::narrow(first), utils::narrow(last)};
+    return CoeffRange{primitives::narrow(first), primitives::narrow(last)};
 }
 
 }  // namespace varnolt::tilt_stability::bounded_rank::fixed_rank

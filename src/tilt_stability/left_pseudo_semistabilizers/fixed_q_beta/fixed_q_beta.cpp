@@ -5,8 +5,8 @@
 
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/fixed_r.hpp"
-#include "utils/checked.hpp"
-#include "utils/stop.hpp"
+#include "primitives/checked.hpp"
+#include "primitives/stop.hpp"
 #include "utils/rounding.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta {
@@ -16,13 +16,13 @@ using fixed_r::LatticeBound;
 using fixed_r::ProblemData;
 using fixed_r::bound_on_d::lower::radius_condition_prob2;
 using utils::ceil_div;
-using utils::checked_add;
-using utils::checked_add;
-using utils::checked_mul;
-using utils::checked_mul;
+using primitives::checked_add;
+using primitives::checked_add;
+using primitives::checked_mul;
+using primitives::checked_mul;
 using utils::floor_div;
 using utils::floor_mod;
-using utils::narrow;
+using primitives::narrow;
 
 namespace {
 
@@ -43,8 +43,8 @@ struct RankRun {
 
 // floor(numer/denom) + 1, the least integer strictly above numer/denom.
 std::int64_t least_integer_above(wide numer, std::int64_t denom) {
-    if (denom == 0) utils::stop("denominator == 0");
-    if (denom < 0) return least_integer_above(-numer, utils::checked_neg(denom));
+    if (denom == 0) primitives::stop("denominator == 0");
+    if (denom < 0) return least_integer_above(-numer, primitives::checked_neg(denom));
     return narrow(floor_div(numer, denom) + 1);
 }
 

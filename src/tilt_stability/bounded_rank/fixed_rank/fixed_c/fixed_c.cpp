@@ -1,6 +1,6 @@
 #include "tilt_stability/bounded_rank/fixed_rank/fixed_c/fixed_c.hpp"
 
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 
 namespace varnolt::tilt_stability::bounded_rank::fixed_rank::fixed_c {
 
@@ -35,13 +35,13 @@ std::optional<CandidateRun> FixedCoeffData::run() const {
     if (r > v_r) offer(e * e, wide{r} - v_r);
     if (2 * wide{r} < v_r) offer(e * q * wide{2}, v_r - 2 * wide{r});
 
-    const wide t_squared = utils::checked_mul<wide>(search.t(), search.t());
+    const wide t_squared = primitives::checked_mul<wide>(search.t(), search.t());
     const Surd twice_lower = b * b * wide{r} + b * q * wide{2};
-    const wide d_first = utils::checked_add<wide>(quadratic::floor_div(twice_lower, t_squared), 1);
+    const wide d_first = primitives::checked_add<wide>(quadratic::floor_div(twice_lower, t_squared), 1);
     const wide d_last = quadratic::floor_div(twice_lower * least.denom + least.numer,
-                                             utils::checked_mul<wide>(t_squared, least.denom));
+                                             primitives::checked_mul<wide>(t_squared, least.denom));
     if (d_first > d_last) return std::nullopt;
-    return CandidateRun{r, c, utils::narrow(d_first), utils::narrow(d_last)};
+    return CandidateRun{r, c, primitives::narrow(d_first), primitives::narrow(d_last)};
 }
 
 }  // namespace varnolt::tilt_stability::bounded_rank::fixed_rank::fixed_c

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "utils/checked.hpp"
+#include "primitives/checked.hpp"
 #include "utils/rounding.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r {
 
-using utils::checked_add;
-using utils::checked_mul;
+using primitives::checked_add;
+using primitives::checked_mul;
 using utils::floor_div;
 
 LatticeBound LatticeBound::advanced(std::int64_t m, std::int64_t t) const {
@@ -51,10 +51,10 @@ Outcome<void> ProblemData::append_candidates(const Caps& caps, const LatticeBoun
     if (!cap) return std::unexpected("logical error, all upper bounds are None");
     const std::int64_t n = fixed_q_beta.search.beta.denom;
     // d runs from quotient + 1 to floor((A + W)/n²) = quotient + floor((remainder + floor(W))/n²).
-    const wide count = floor_div(lower.remainder + *cap, utils::checked_mul(n, n));
+    const wide count = floor_div(lower.remainder + *cap, primitives::checked_mul(n, n));
     if (count <= 0) return {};
-    out.append({r, c, utils::narrow(checked_add<wide>(lower.quotient, 1)),
-                utils::narrow(checked_add<wide>(lower.quotient, count))});
+    out.append({r, c, primitives::narrow(checked_add<wide>(lower.quotient, 1)),
+                primitives::narrow(checked_add<wide>(lower.quotient, count))});
     return {};
 }
 

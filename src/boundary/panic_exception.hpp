@@ -5,9 +5,9 @@
 #include <source_location>
 #include <string>
 
-#include "python.hpp"
+#include "boundary/python.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 // Writes the diagnostic of a stop to standard error and sets a PanicException
 // carrying message as the current Python exception. If the exception cannot
@@ -17,4 +17,4 @@ void raise_panic(const std::string& message, const std::source_location& where);
 // Ends the process after "uncaught panic at ffi boundary".
 [[noreturn]] void abort_at_boundary() noexcept;
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

@@ -22,9 +22,9 @@
 #include <exception>
 #include <tuple>
 
-#include "py_ref.hpp"
+#include "boundary/py_ref.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 // Runs body and returns what it returns. Should the thread's forced unwind
 // pass through body, gives up `held` first: releasing them would need the lock.
@@ -47,4 +47,4 @@ decltype(auto) leaking_on_thread_exit(Body&& body, Held&... held) {
     return result;
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

@@ -1,8 +1,8 @@
-#include "search_failure.hpp"
+#include "boundary/search_failure.hpp"
 
-#include "py_ref.hpp"
+#include "boundary/py_ref.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 void raise_search_failure(const tilt_stability::SearchFailure& failure) {
     const bool overflow = failure.kind == tilt_stability::FailureKind::overflow;
@@ -10,4 +10,4 @@ void raise_search_failure(const tilt_stability::SearchFailure& failure) {
     throw PythonErrorSet{};
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

@@ -4,17 +4,17 @@
 //
 // This is the one header that chooses them: the compiler's own __int128 where
 // it has one, otherwise (MSVC) the two-halves classes of
-// utils/portable_int128.hpp; defining VARNOLT_PORTABLE_INT128 (the CMake
+// primitives/portable_int128.hpp; defining VARNOLT_PORTABLE_INT128 (the CMake
 // option of that name) selects those on any compiler, which is how they are
 // tested. Likewise the overflow-reporting arithmetic below uses the
 // compiler's builtins where it has them, and exact portable checks otherwise.
 #if defined(__SIZEOF_INT128__) && !defined(VARNOLT_PORTABLE_INT128)
 #define VARNOLT_NATIVE_INT128 1
 #else
-#include "utils/portable_overflow.hpp"
+#include "primitives/portable_overflow.hpp"
 #endif
 
-namespace varnolt::utils {
+namespace varnolt::primitives {
 
 #ifdef VARNOLT_NATIVE_INT128
 using wide = __int128;
@@ -26,7 +26,7 @@ using uwide = Int128<false>;
 
 // Whether a + b (a − b, a·b) leaves the range of T. When it does not, result
 // holds the exact value; when it does, result is unspecified. The checked
-// arithmetic of utils/checked.hpp is built on these for every width.
+// arithmetic of primitives/checked.hpp is built on these for every width.
 template <typename T>
 bool add_overflows(T a, T b, T& result) {
 #ifdef VARNOLT_NATIVE_INT128
@@ -54,4 +54,4 @@ bool mul_overflows(T a, T b, T& result) {
 #endif
 }
 
-}  // namespace varnolt::utils
+}  // namespace varnolt::primitives

@@ -1,9 +1,9 @@
-#include "conversions.hpp"
+#include "boundary/conversions.hpp"
 
 #include <cstdint>
 #include <limits>
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 namespace {
 
@@ -57,7 +57,7 @@ std::uint32_t to_uint32(PyObject* object, const char* name) {
 
 PyRef int_from(std::int64_t value) { return PyRef::checked(PyLong_FromLongLong(value)); }
 
-PyRef int_from(utils::wide value) {
+PyRef int_from(primitives::wide value) {
     if (value >= std::numeric_limits<std::int64_t>::min() &&
         value <= std::numeric_limits<std::int64_t>::max())
         return int_from(static_cast<std::int64_t>(value));
@@ -71,4 +71,4 @@ PyRef int_from(utils::wide value) {
     return PyRef::checked(PyNumber_Or(shifted.get(), low_part.get()));
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

@@ -1,6 +1,6 @@
 #pragma once
 // A 128-bit integer held in two 64-bit halves, for compilers without __int128
-// (MSVC). utils/int128.hpp makes wide and uwide these classes there, and on
+// (MSVC). primitives/int128.hpp makes wide and uwide these classes there, and on
 // any compiler when VARNOLT_PORTABLE_INT128 is defined, which is how they are
 // tested where __int128 exists.
 //
@@ -16,7 +16,7 @@
 #include <type_traits>
 #include <utility>
 
-namespace varnolt::utils {
+namespace varnolt::primitives {
 
 template <bool Signed>
 class Int128 {
@@ -171,4 +171,4 @@ private:
     std::uint64_t low_ = 0;
 };
 
-}  // namespace varnolt::utils
+}  // namespace varnolt::primitives

@@ -1,17 +1,17 @@
-#include "call_guard.hpp"
+#include "boundary/call_guard.hpp"
 
 #include <atomic>
 #include <exception>
 #include <new>
 
-#include "panic_exception.hpp"
-#include "py_ref.hpp"
+#include "boundary/panic_exception.hpp"
+#include "boundary/py_ref.hpp"
 #include "tilt_stability/interrupt.hpp"
 #include "tilt_stability/candidates/candidates.hpp"
-#include "utils/checked.hpp"
-#include "utils/stop.hpp"
+#include "primitives/checked.hpp"
+#include "primitives/stop.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 // The C++ runtime keeps per-thread exception data (the caught-exception stack
 // of __cxa_get_globals) in thread-local storage of libstdc++. The extension is
@@ -36,13 +36,13 @@ PyObject* raise_current_exception() noexcept {
         } catch (const PythonErrorSet&) {
         } catch (const tilt_stability::Interrupted&) {
             // The signal handler's exception (KeyboardInterrupt) is already set.
-        } catch (const utils::ArithmeticOverflow& overflow) {
+        } catch (const primitives::ArithmeticOverflow& overflow) {
             PyErr_SetString(PyExc_OverflowError, overflow.what());
         } catch (const std::bad_alloc&) {
             PyErr_NoMemory();
         } catch (const tilt_stability::CandidateLimitReached&) {
             PyErr_NoMemory();
-        } catch (const utils::Stop& stop) {
+        } catch (const primitives::Stop& stop) {
             raise_panic(stop.message(), stop.where());
         } catch (const std::exception& error) {
             raise_panic(error.what(), std::source_location::current());
@@ -55,4 +55,4 @@ PyObject* raise_current_exception() noexcept {
     }
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

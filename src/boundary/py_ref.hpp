@@ -5,9 +5,9 @@
 #include <exception>
 #include <utility>
 
-#include "python.hpp"
+#include "boundary/python.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 // Thrown after a C API call failed; the Python error indicator is set. A
 // std::exception like every exception the modules throw, so that the call
@@ -54,4 +54,4 @@ private:
     PyObject* object_ = nullptr;
 };
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

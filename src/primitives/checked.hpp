@@ -11,9 +11,9 @@
 #include <exception>
 #include <type_traits>
 
-#include "utils/int128.hpp"
+#include "primitives/int128.hpp"
 
-namespace varnolt::utils {
+namespace varnolt::primitives {
 
 class ArithmeticOverflow : public std::exception {
 public:
@@ -63,4 +63,4 @@ inline std::int64_t narrow(wide value) {
     return static_cast<std::int64_t>(value);
 }
 
-}  // namespace varnolt::utils
+}  // namespace varnolt::primitives

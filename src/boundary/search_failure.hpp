@@ -3,7 +3,7 @@
 // core's range, RuntimeError with the search's message for every other kind.
 #include "tilt_stability/search.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 // Sets that exception and throws PythonErrorSet.
 [[noreturn]] void raise_search_failure(const tilt_stability::SearchFailure& failure);
@@ -15,4 +15,4 @@ T value_or_raise(tilt_stability::SearchResult<T> result) {
     return std::move(*result);
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

@@ -4,16 +4,16 @@
 // exception cross into the interpreter. Everything the modules throw derives
 // from std::exception, the one type caught, so that the forced unwind of a
 // thread that the interpreter ends passes through (thread_exit.hpp).
-//   PythonErrorSet              -> the error already set
-//   utils::ArithmeticOverflow   -> OverflowError
+//   PythonErrorSet                 -> the error already set
+//   primitives::ArithmeticOverflow -> OverflowError
 //   std::bad_alloc, CandidateLimitReached -> MemoryError
-//   tilt_stability::Interrupted -> the signal's exception already set
-//   utils::Stop, any other std::exception -> PanicException, after a diagnostic on stderr
+//   tilt_stability::Interrupted    -> the signal's exception already set
+//   primitives::Stop, any other std::exception -> PanicException, after a diagnostic on stderr
 #include <exception>
 
-#include "python.hpp"
+#include "boundary/python.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 // Makes sure this thread's exception-handling data exists; see call_guard.cpp.
 void prepare_thread_for_exceptions() noexcept;
@@ -36,4 +36,4 @@ PyObject* call_guarded(Body&& body) {
     }
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

@@ -1,32 +1,34 @@
 #pragma once
-// The memory budget of one call of the companion: its share of the memory
+// The memory budget of one call of either module: its share of the memory
 // this process can still allocate, promised by the process-wide ledger
 // (memory/reservation.hpp) and raised in steps as the search finds more, so
 // that searches running at once in several threads stay inside the memory
 // together. A raise the ledger refuses stops the search; the call then raises
 // MemoryError with the figures.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 
 #include "memory/reservation.hpp"
 #include "tilt_stability/candidates/candidates.hpp"
 
-namespace varnolt::walls {
+namespace varnolt::boundary {
 
-class SharedBudget {
+class MemoryBudget {
 public:
     // Up to this many candidates the search runs without asking the ledger,
-    // so that small calls never read the available memory (several files);
-    // they hold a few megabytes at most.
+    // so that small calls never read the available memory (several files,
+    // tens of microseconds each); they hold a few megabytes at most.
     static constexpr std::size_t unchecked_candidates = std::size_t{1} << 16;
 
-    // bytes_per_candidate: what the call holds per candidate at its peak.
-    // The reservation is the caller's, held until the result is built.
-    SharedBudget(memory::Reservation& reservation, std::size_t bytes_per_candidate)
-        : reservation_(reservation), bytes_per_candidate_(bytes_per_candidate) {}
+    // bytes_per_candidate: what the call holds per candidate at its peak;
+    // holding: how the refusal names what needs that memory ("a list of
+    // them"). The reservation is the caller's, held until the result is built.
+    MemoryBudget(memory::Reservation& reservation, std::size_t bytes_per_candidate, const char* holding)
+        : reservation_(reservation), bytes_per_candidate_(bytes_per_candidate), holding_(holding) {}
     // The limit of search_limit refers to this object.
-    SharedBudget(const SharedBudget&) = delete;
-    SharedBudget& operator=(const SharedBudget&) = delete;
+    MemoryBudget(const MemoryBudget&) = delete;
+    MemoryBudget& operator=(const MemoryBudget&) = delete;
 
     // The search's limit: each time the search passes what the reservation
     // covers, the reservation is raised to cover a quarter more than the
@@ -55,7 +57,26 @@ private:
 
     memory::Reservation& reservation_;
     std::size_t bytes_per_candidate_;
+    const char* holding_;
     std::optional<memory::MemoryRefused> refused_;
 };
 
-}  // namespace varnolt::walls
+// Hands what the allocator holds free back to the system, so the process does
+// not stay as large as a refused search made it.
+void release_free_memory() noexcept;
+
+// Runs search(limit), a search that holds its runs under budget's limit, and
+// turns its stop at the limit into the MemoryError of budget.refuse. Call with
+// the interpreter lock held: the search itself may run without it.
+template <typename Search>
+auto runs_within(MemoryBudget& budget, Search&& search) {
+    try {
+        return search(budget.search_limit());
+    } catch (const tilt_stability::CandidateLimitReached& reached) {
+        // The runs are freed by now.
+        release_free_memory();
+        budget.refuse(reached.found());
+    }
+}
+
+}  // namespace varnolt::boundary

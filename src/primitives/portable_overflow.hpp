@@ -1,14 +1,14 @@
 #pragma once
 // Overflow-reporting sums, differences and products without the compiler's
 // __builtin_*_overflow (MSVC), for the built-in integers of at most 64 bits
-// and the portable 128-bit classes: utils/int128.hpp uses these wherever it
+// and the portable 128-bit classes: primitives/int128.hpp uses these wherever it
 // uses those classes. Each returns whether the exact result leaves the range
 // of its type; when it does not, result holds it.
 #include <concepts>
 
-#include "utils/portable_int128.hpp"
+#include "primitives/portable_int128.hpp"
 
-namespace varnolt::utils::portable {
+namespace varnolt::primitives::portable {
 
 using Signed128 = Int128<true>;
 using Unsigned128 = Int128<false>;
@@ -70,4 +70,4 @@ inline bool mul_overflows(Unsigned128 a, Unsigned128 b, Unsigned128& result) {
     return a && b > ~Unsigned128(0) / a;
 }
 
-}  // namespace varnolt::utils::portable
+}  // namespace varnolt::primitives::portable

@@ -1,4 +1,4 @@
-#include "panic_exception.hpp"
+#include "boundary/panic_exception.hpp"
 
 #include <pthread.h>
 #include <unistd.h>
@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "py_ref.hpp"
+#include "boundary/py_ref.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 namespace {
 
@@ -91,4 +91,4 @@ void raise_panic(const std::string& message, const std::source_location& where) 
     PyErr_SetRaisedException(exception.release());
 }
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

@@ -7,7 +7,7 @@
 #include <source_location>
 #include <string>
 
-namespace varnolt::utils {
+namespace varnolt::primitives {
 
 class Stop : public std::exception {
 public:
@@ -32,4 +32,4 @@ std::int64_t guarded_div(std::int64_t a, std::int64_t b,
 std::int64_t guarded_rem(std::int64_t a, std::int64_t b,
                          std::source_location where = std::source_location::current());
 
-}  // namespace varnolt::utils
+}  // namespace varnolt::primitives

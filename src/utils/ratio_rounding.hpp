@@ -5,16 +5,16 @@
 
 #include "ratio/ratio.hpp"
 
-namespace varnolt::ratio {
+namespace varnolt::utils {
 
 // The least integer strictly greater than x, floor(x) + 1. Raises
 // ArithmeticOverflow for x = 2^63 - 1, whose successor does not fit.
-std::int64_t least_greater_int(const Ratio& x);
+std::int64_t least_greater_int(const ratio::Ratio& x);
 
 // The greatest integer not greater than x, floor(x).
-std::int64_t greatest_lesser_or_eq_int(const Ratio& x);
+std::int64_t greatest_lesser_or_eq_int(const ratio::Ratio& x);
 
 // A Ratio whose square is x, or nothing when x has no rational square root.
-std::optional<Ratio> checked_sqrt(const Ratio& x);
+std::optional<ratio::Ratio> checked_sqrt(const ratio::Ratio& x);
 
-}  // namespace varnolt::ratio
+}  // namespace varnolt::utils

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "py_ref.hpp"
-#include "utils/int128.hpp"
+#include "boundary/py_ref.hpp"
+#include "primitives/int128.hpp"
 
-namespace varnolt {
+namespace varnolt::boundary {
 
 // The value of object through its index protocol, as a signed 64-bit integer.
 // Throws PythonErrorSet: TypeError "argument 'NAME': ..." for an object
@@ -21,6 +21,6 @@ std::optional<std::int64_t> to_optional_int64(PyObject* object, const char* name
 std::uint32_t to_uint32(PyObject* object, const char* name);
 
 PyRef int_from(std::int64_t value);
-PyRef int_from(utils::wide value);
+PyRef int_from(primitives::wide value);
 
-}  // namespace varnolt
+}  // namespace varnolt::boundary

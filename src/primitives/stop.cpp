@@ -1,8 +1,8 @@
-#include "utils/stop.hpp"
+#include "primitives/stop.hpp"
 
 #include <limits>
 
-namespace varnolt::utils {
+namespace varnolt::primitives {
 
 void stop(std::string message, std::source_location where) {
     throw Stop(std::move(message), where);
@@ -22,4 +22,4 @@ std::int64_t guarded_rem(std::int64_t a, std::int64_t b, std::source_location wh
     return a % b;
 }
 
-}  // namespace varnolt::utils
+}  // namespace varnolt::primitives
