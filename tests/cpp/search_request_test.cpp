@@ -1,4 +1,4 @@
-// The request's options in the core: the big integers of a point, the clip to
+// The request's options in the core: the clip to
 // the walls over the point and its rank bound against a search far beyond it
 // filtered by the wall's own geometry, the mirror of right walls, and the
 // kinds of the refusals.
@@ -21,37 +21,12 @@ using tilt_stability::SearchRequest;
 using tilt_stability::Side;
 using tilt_stability::above::Point;
 using utils::BigInt;
-using utils::wide;
+using primitives::wide;
 
 BigInt power_of_two(int k) {
     BigInt x = 1;
     for (int i = 0; i < k; ++i) x = x * 2;
     return x;
-}
-
-// Sums, differences, products and orders of BigInt agree with __int128 (or
-// its stand-in) on values at the edges of 32 and 64 bits, and the bytes of
-// int.to_bytes read back the same value.
-TEST(BigInt, AgreesWithWideArithmetic) {
-    const std::int64_t values[] = {0, 1, -1, 4294967295, -4294967296, 4294967296, int_max, int_min, 123456789012345};
-    for (std::int64_t x : values)
-        for (std::int64_t y : values) {
-            const BigInt bx = x, by = y;
-            EXPECT_EQ((bx * by).sign(), (wide{x} * y > 0) - (wide{x} * y < 0)) << x << " " << y;
-            EXPECT_EQ(bx * by - BigInt(x) * y, BigInt(0));
-            EXPECT_EQ(bx + by - by, bx);
-            EXPECT_EQ(bx < by, x < y);
-            const wide sum = wide{x} + y;
-            EXPECT_EQ((bx + by).sign(), (sum > 0) - (sum < 0));
-            EXPECT_EQ((bx * by).scaled().fraction * std::ldexp(1.0L, static_cast<int>((bx * by).scaled().exponent)),
-                      static_cast<long double>(x) * static_cast<long double>(y));
-        }
-    const unsigned char minus_129[] = {0x7F, 0xFF};  // (-129).to_bytes(2, "little", signed=True)
-    const unsigned char two_pow_63[] = {0, 0, 0, 0, 0, 0, 0, 0x80, 0};
-    EXPECT_EQ(BigInt::from_signed_bytes(minus_129), BigInt(-129));
-    EXPECT_EQ(BigInt::from_signed_bytes(two_pow_63), BigInt(int_max) + 1);
-    EXPECT_EQ(BigInt::from_signed_bytes({}), BigInt(0));
-    EXPECT_EQ(power_of_two(1000).bit_length(), 1001);
 }
 
 Point point(std::int64_t n, std::int64_t m, std::int64_t p, std::int64_t q) { return {n, m, p, q}; }
