@@ -150,7 +150,10 @@ PyObject* group(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyOb
         const std::int64_t r = to_int64(slots[0], "r");
         const std::int64_t c = to_int64(slots[1], "c");
         const std::int64_t d = to_int64(slots[2], "d");
-        const SearchCall call{{.v = {r, {c}, {d}}}, progress_callback(slots[4])};
+        // Field by field: g++ 12 misreads the point's empty optional in a nested initializer.
+        SearchCall call;
+        call.search.v = {r, {c}, {d}};
+        call.progress = progress_callback(slots[4]);
         memory::Reservation reservation;  // until the buffers are built
         std::vector<grouping::Row> rows =
             rows_from_buffer(slots[3], [&](std::size_t count) { reserve_for_grouping(reservation, count); });
