@@ -5,22 +5,32 @@ from __future__ import annotations
 
 import argparse
 import os
+import re
 import signal
 import sys
 import threading
 from collections.abc import Iterator
 from contextlib import contextmanager
+from decimal import Decimal
 from fractions import Fraction
 from types import FrameType
 from typing import Any, NoReturn
 
 from ._arguments import INT64, checked_max_rank, shown
+from ._plot import point_text
 
 PROG = "varnolt-walls"
 CHUNK = 1 << 16  # bytes of output gathered before they are written
 
 
 class Parser(argparse.ArgumentParser):
+    def __init__(self, *args: Any, **kwargs: Any) -> None:
+        super().__init__(*args, **kwargs)
+        # An argument that starts with "-" and a digit is a value, not an option: argparse's own
+        # pattern takes only "-5" or "-.5" for one, so "--above -5,1" and "1 0 -16e0" would read
+        # "-5,1" and "-16e0" as unknown options. No option of ours starts so.
+        self._negative_number_matcher = re.compile(r"-\.?\d")
+
     def error(self, message: str) -> NoReturn:
         # One line, not the whole usage: the --help says the rest.
         self.exit(2, f"{self.prog}: error: {message} (see --help)\n")
@@ -55,14 +65,46 @@ def rank_bound(text: str) -> int:
     return value
 
 
+# The most digits a coordinate of --above may have, its exponent counted: Fraction("1e-99999999")
+# would compute 10^99999999 before anything could be said.
+MOST_DIGITS = 10_000
+# Its exponent, which Fraction reads as its own (a fraction a/b has none).
+EXPONENT = re.compile(r"[eE]\s*[+-]?\s*([\d_]*)")
+
+
+def coordinate_digits(word: str) -> int:
+    """The digits of the exact value of a coordinate's text, at most: its length and its exponent."""
+    exponent = EXPONENT.search(word)
+    digits = exponent[1].replace("_", "") if exponent else ""
+    if len(digits) > len(str(MOST_DIGITS)):  # not converted: it may have millions of digits
+        return MOST_DIGITS + 1
+    return len(word) + int(digits or 0)
+
+
+def exact_coordinate(word: str) -> Fraction:
+    """A coordinate's text "a", "a/b" or a decimal as a Fraction. Decimal reads the digits, of
+    any number (int() refuses more than 4300), and Fraction(Decimal) is exact."""
+    numerator, slash, denominator = word.partition("/")
+    value = Fraction(Decimal(numerator))
+    if slash:
+        divisor = Fraction(Decimal(denominator))
+        if value.denominator != 1 or divisor.denominator != 1 or "." in word or "e" in word.lower():
+            raise ValueError(word)
+        value /= divisor
+    return value
+
+
 def point(text: str) -> tuple[Fraction, Fraction]:
     """BETA,ALPHA: each an integer, a fraction a/b or a decimal, taken exactly."""
     words = text.split(",")
+    if len(words) == 2 and max(map(coordinate_digits, words)) > MOST_DIGITS:
+        raise argparse.ArgumentTypeError(
+            f"BETA and ALPHA may have at most {MOST_DIGITS} digits each, the exponent counted: {shown(text)!r}")
     try:
         if len(words) != 2:
             raise ValueError
-        return Fraction(words[0].strip()), Fraction(words[1].strip())
-    except (ValueError, ZeroDivisionError):
+        return exact_coordinate(words[0]), exact_coordinate(words[1])
+    except (ValueError, ArithmeticError):  # ArithmeticError: decimal's errors, a division by 0
         raise argparse.ArgumentTypeError(
             f"--above takes BETA,ALPHA, each an integer, a/b or a decimal: {shown(text)!r}") from None
 
@@ -76,22 +118,31 @@ def add_search_options(p: argparse.ArgumentParser) -> None:
     p.add_argument("--side", choices=["left", "right"], default="left",
                    help="the walls left of the vertical wall β = C/R (default) or right of it")
     p.add_argument("--above", metavar="BETA,ALPHA", type=point,
-                   help="only the walls over σ(BETA, ALPHA) or through it, of every rank (write "
-                        "--above=-5,1 when BETA is negative)")
+                   help="only the walls over σ(BETA, ALPHA) or through it, of every rank; "
+                        "e.g. --above -5,1")
 
 
 def search_options(args: argparse.Namespace) -> dict[str, Any]:
     return {"max_rank": args.max_rank, "surface": args.surface, "side": args.side, "above": args.above}
 
 
-def options_text(options: dict[str, Any]) -> str:
-    """The surface, side and point of a search for people: "" for the defaults."""
+def options_text(v: tuple[int, int, int], options: dict[str, Any]) -> str:
+    """The surface, side and point of a search of v for people: "" for the defaults."""
     parts = [f"on {options['surface']}"] if options["surface"] else []
     if options["side"] == "right":
-        parts.append("right of the vertical wall")
+        # Rank 0 has no vertical wall: its one family of walls is the answer for both sides.
+        parts.append(f"right of the vertical wall β = {Fraction(v[1], v[0])}" if v[0] > 0 else
+                     "right side (rank ≤ 0: one family of walls, the same for both sides)")
     if options["above"] is not None:
-        parts.append(f"over σ({options['above'][0]}, {options['above'][1]})")
+        parts.append(f"over {point_text(options['above'])}")
     return "".join(f", {part}" for part in parts)
+
+
+def error_text(error: BaseException) -> str:
+    """The message of a failure, never empty: a MemoryError without one says what it is."""
+    if isinstance(error, MemoryError):
+        return str(error) or "out of memory (MemoryError)"
+    return str(error) or type(error).__name__
 
 
 def positive(text: str) -> int:

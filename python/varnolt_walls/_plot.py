@@ -2,15 +2,18 @@
 
 from __future__ import annotations
 
+from collections.abc import Sequence
 from dataclasses import replace
 from fractions import Fraction
 from math import acosh, cosh, sinh, sqrt
 from typing import TYPE_CHECKING, Any, Literal, SupportsIndex
 
 from ._arguments import Row, chern_character, discriminant
-from ._beta import beta_minus, beta_minus_text
-from ._options import Point, SearchOptions, Side, Surface
+from ._beta import exact_beta_minus
+from ._options import ExactPoint, Point, SearchOptions, Side, Surface, dual
+from ._schema import readable_text
 from ._walls import Wall, walls_of
+from .quadratic_irrational import QuadraticIrrational
 
 if TYPE_CHECKING:
     from matplotlib.axes import Axes
@@ -26,16 +29,17 @@ def _sides(side: str) -> tuple[Side, ...]:
     raise ValueError(f"side must be 'left', 'right' or 'both', not {side!r}")
 
 
-def walls_to_draw(v: Row, side: str, options: SearchOptions) -> tuple[tuple[Side, ...], list[Wall]]:
-    """The sides drawn and the walls of each side (rank <= 0: one family, drawn once). With a
-    point and both sides, only the side of the point: no wall of the other side passes over it."""
+def walls_to_draw(v: Row, side: str, options: SearchOptions) -> tuple[tuple[Side, ...], ExactPoint | None, list[Wall]]:
+    """The sides drawn, the point of the options, and the walls of each side, one native search
+    each (rank <= 0: one family, drawn once). With a point and both sides, only the side of the
+    point: no wall of the other side passes over it."""
     r, c, _ = v
     sides = _sides(side)
     point = options.above
     if point is not None and len(sides) == 2 and r > 0:
         sides = ("left",) if point[0] < Fraction(c, r) else ("right",)
     found = [w for s in (sides[:1] if r <= 0 else sides) for w in walls_of(v, replace(options, side=s))]
-    return sides, found
+    return sides, point, found
 
 
 def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
@@ -44,10 +48,14 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
          **style: Any) -> Axes:
     """Draw the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) as semicircles in the (β, α) half-plane.
 
-    One semicircle per wall of :func:`walls`, with β₋ marked on the β axis;
-    for r ≠ 0 also the vertical wall β = c/r and the branch of the hyperbola
-    ch2^β(v) = α²·r/2 that passes through β₋ (and through the top of every
-    semicircle).
+    One semicircle per wall of :func:`walls`, with β₋ (β₊ for the right
+    walls) marked by a caret under the β axis, where it hides none of the
+    smallest walls; for r ≠ 0 also the vertical wall β = c/r and the branch
+    of the hyperbola ch2^β(v) = α²·r/2 through β₋ (β₊), which passes through
+    the top of every semicircle. The lines are named in the title and
+    beside them, not in a legend, so that nothing covers the walls or a
+    neighbouring panel; ``ax.legend()`` adds one from their labels. A new
+    figure takes the shape of the walls.
 
     Parameters
     ----------
@@ -98,49 +106,85 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
 
     r, c, d = chern_character(r, c, d)
     options = SearchOptions.checked(max_rank, surface, "left", above)
-    sides, found = walls_to_draw((r, c, d), side, options)
-    max_rank, surface, point = options.max_rank, options.surface, options.above
-    beta = float(beta_minus(r, c, d))
-    if ax is None:
-        ax = pyplot.figure(layout="constrained").add_subplot()
-
-    left, right, top = _arcs(ax, found, beta, style)
-    if r != 0:
-        vertical = c / r
-        left, right = min(left, vertical), max(right, vertical)
-        ax.axvline(vertical, color="0.4", linestyle="--", linewidth=0.8, label=f"β = {Fraction(c, r)}", zorder=3)
-        _hyperbola(ax, r, c, d, max(right - left, 1.0), sides)
-    beta_text = beta_minus_text((r, c, d))
-    # Not clipped by the axes, so the marker on the β axis shows whole.
-    ax.plot([beta], [0.0], marker="o", color="C3", linestyle="none", label=f"β₋ = {beta_text}", clip_on=False,
-            zorder=4)
-    if point is not None:
-        ax.plot([float(point[0])], [float(point[1])], marker="x", color="C1", linestyle="none",
-                label=f"σ({point[0]}, {point[1]})", zorder=4)
-        top = max(top, float(point[1]))
-
+    max_rank, surface = options.max_rank, options.surface
+    sides, point, found = walls_to_draw((r, c, d), side, options)
+    betas = accumulation_points((r, c, d), sides)
+    left, right, top = _extent(found, [float(beta) for _, beta in betas] + ([c / r] if r else [])
+                               + ([float(point[0])] if point else []), float(point[1]) if point else 0.0)
     margin = 0.05 * max(right - left, top, 1.0)
+    width, height = right - left + 2 * margin, top + margin
+    if ax is None:
+        # A figure of the walls' shape: no wide white bands beside or above them.
+        ax = pyplot.figure(figsize=(8.0, min(max(8.0 * height / width + 1.4, 3.0), 8.0)),
+                           layout="constrained").add_subplot()
+
+    _arcs(ax, found, style)
+    if r != 0:
+        ax.axvline(c / r, color="0.4", linestyle="--", linewidth=0.8, label=f"β = {Fraction(c, r)}", zorder=3)
+        # Its name beside it on the side of the walls, inside the axes.
+        ax.text(c / r, 0.98, f" β = {Fraction(c, r)} ", transform=ax.get_xaxis_transform(), rotation=90,
+                ha="left" if sides == ("right",) else "right", va="top", fontsize="small", color="0.3")
+        _hyperbola(ax, r, c, d, max(right - left, 1.0), sides)
+    for (name, beta), colour in zip(betas, ("C3", "C4")):
+        # A caret under the β axis, its tip at β: it hides none of the small walls that crowd
+        # there. Not clipped by the axes, so it shows whole.
+        ax.plot([float(beta)], [0.0], marker=CARET_UNDER_AXIS, markersize=9, color=colour, linestyle="none",
+                label=f"{name} = {beta}", clip_on=False, zorder=4)
+    if point is not None:
+        name = point_text(point)
+        ax.plot([float(point[0])], [float(point[1])], marker="x", color="C1", linestyle="none", label=name, zorder=4)
+        ax.annotate(name, (float(point[0]), float(point[1])), xytext=(4, 4), textcoords="offset points",
+                    fontsize="small", color="C1", zorder=4)
+
     ax.set_xlim(left - margin, right + margin)
-    ax.set_ylim(0.0, top + margin)
+    ax.set_ylim(0.0, height)
     bound = "" if max_rank is None else f", candidates of rank ≤ {max_rank}"
     where = ("" if surface is None else f" on {surface}") + ("" if point is None else " over the point")
     _frame(ax, f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of v = ({r}, {c}, {d}){where}\n"
-               f"β₋ = {beta_text}{bound}")
+               f"{', '.join(f'{name} = {beta}' for name, beta in betas)}{bound}")
     return ax
 
 
+# A marker's vertices around the point it marks: a caret with its tip there, under the β axis.
+CARET_UNDER_AXIS = [(0.0, 0.0), (-0.6, -1.0), (0.6, -1.0), (0.0, 0.0)]
+
+
+def accumulation_points(v: Row, sides: Sequence[Side]) -> list[tuple[str, Fraction | QuadraticIrrational]]:
+    """Where the walls of each side accumulate: β₋ for the left, β₊ = −β₋(dual v) for the right
+    walls of a positive rank (other ranks have one family of walls, at β₋)."""
+    points = [("β₊", -exact_beta_minus(dual(v))) if side == "right" and v[0] > 0 else ("β₋", exact_beta_minus(v))
+              for side in sides]
+    return list(dict.fromkeys(points))
+
+
+def point_text(point: ExactPoint) -> str:
+    """σ(β, α) for people, a coordinate of more than 38 digits in scientific notation."""
+    return f"σ({readable_text(point[0])}, {readable_text(point[1])})"
+
+
+def _extent(found: list[Wall], betas: list[float], height: float) -> tuple[float, float, float]:
+    """The left end, right end and top of the walls, the given β and the height."""
+    radii = [sqrt(wall.radius_squared) for wall in found]
+    left = min([float(w.center) - radius for w, radius in zip(found, radii)] + betas)
+    right = max([float(w.center) + radius for w, radius in zip(found, radii)] + betas)
+    return left, right, max(radii + [height])
+
+
 def _frame(ax: Axes, title: str) -> None:
-    """Equal scales, the axes' names, the title and the legend."""
+    """Equal scales, the axes' names and the title.
+
+    No legend: the lines are named where they are drawn (β₋ and β₊ in the
+    title), so nothing is drawn outside the axes, over a neighbouring panel,
+    nor over the walls inside; each line keeps its label for ax.legend().
+    """
     ax.set_aspect("equal", adjustable="box")
     ax.set_xlabel("β")
     ax.set_ylabel("α")
     ax.set_title(title, fontsize="medium")
-    # Outside the axes, on the right: over no wall, whatever their layout.
-    ax.legend(loc="upper left", bbox_to_anchor=(1.02, 1.0), borderaxespad=0.0, fontsize="small")
 
 
-def _arcs(ax: Axes, found: list[Wall], beta: float, style: dict[str, Any]) -> tuple[float, float, float]:
-    """Draws one semicircle per wall; returns the left end, right end and top of what was drawn.
+def _arcs(ax: Axes, found: list[Wall], style: dict[str, Any]) -> None:
+    """Draws one semicircle per wall.
 
     Beyond MANY walls, without a colour in `style`, each wall is coloured by
     its radius on a logarithmic scale (with a colour bar), drawn thinner the
@@ -157,7 +201,6 @@ def _arcs(ax: Axes, found: list[Wall], beta: float, style: dict[str, Any]) -> tu
     norm = LogNorm(min(radii), max(radii)) if scaled and min(radii) < max(radii) else None
     palette = colormaps["viridis"]
     colours = ScalarMappable(norm=norm, cmap=palette) if norm is not None else None
-    left, right, top = beta, beta, 0.0
     for rank, (wall, radius) in enumerate(zip(found, radii)):
         center = float(wall.center)
         arc_style: dict[str, Any] = {"color": "C0", "linewidth": 1.0} | style
@@ -167,10 +210,8 @@ def _arcs(ax: Axes, found: list[Wall], beta: float, style: dict[str, Any]) -> tu
         # Walls come largest first: the larger, the higher on the stack.
         ax.add_patch(Arc((center, 0.0), 2 * radius, 2 * radius, theta1=0.0, theta2=180.0,
                          zorder=2 + 1 / (2 + rank), **arc_style))
-        left, right, top = min(left, center - radius), max(right, center + radius), max(top, radius)
     if colours is not None:
         ax.figure.colorbar(colours, ax=ax, label="radius of the wall", shrink=0.6, location="bottom")
-    return left, right, top
 
 
 # More walls than this are coloured by their radius.

@@ -8,10 +8,10 @@ from fractions import Fraction
 from math import sqrt
 from typing import TYPE_CHECKING, Literal, SupportsIndex
 
-from ._beta import exact_beta_minus
 from ._options import ExactPoint, Point, SearchOptions, Side, Surface
 from ._arguments import chern_character
-from ._plot import walls_to_draw
+from ._file_replace import write_whole
+from ._plot import accumulation_points, point_text, walls_to_draw
 from ._walls import Wall
 
 if TYPE_CHECKING:
@@ -22,8 +22,10 @@ if TYPE_CHECKING:
 INSTALL_HINT = "plot_html needs Bokeh: pip install 'varnolt[html]' (or pip install bokeh)"
 
 Beta = tuple[str, str, float]  # name, exact text and value of β₋ or β₊
-PLOT_SIZE = (820, 560)  # frame width and height, in pixels
-TABLE_WIDTH = 520
+# Frame width and height, and the table's width, in pixels: with the axes, the toolbar and the
+# table's scroll bar, the page fits a window 1280 pixels wide.
+PLOT_SIZE = (680, 500)
+TABLE_WIDTH = 440
 
 # The wall nearest the pointer, within six pixels, or -1: a JavaScript body shared by the
 # callbacks of the pointer (hover) and of a click (select). Exact values stay text; only
@@ -72,21 +74,12 @@ window.dispatchEvent(new Event("walls-ready"))
 HINT = "Point at a wall for its exact centre, radius² and classes; click it to find it in the table."
 
 
-def _beta_on_side(v: tuple[int, int, int], side: Side) -> Beta:
-    """β₋, or for the right side of a positive rank β₊ = 2c/r − β₋ (other ranks have one family)."""
-    beta = exact_beta_minus(v)
-    if side == "left" or v[0] <= 0:
-        return "β₋", str(beta), float(beta)
-    beta = Fraction(2 * v[1], v[0]) - beta
-    return "β₊", str(beta), float(beta)
-
-
 def _heading(v: tuple[int, int, int], count: int, betas: Sequence[Beta], max_rank: int | None,
              surface: Surface, above: ExactPoint | None) -> tuple[str, str]:
     """The page's title and the line under it: v, β₋ (β₊), the bound of the search and the surface."""
     shown = [f"{name} = {text}" + (f" ≈ {value:.10g}" if "√" in text else "") for name, text, value in betas]
     bounds = [] if max_rank is None else [f"from candidates of rank ≤ {max_rank}"]
-    bounds += [] if above is None else [f"over σ({above[0]}, {above[1]})"]
+    bounds += [] if above is None else [f"over {point_text(above)}"]
     where = "P²" if surface == "P2" else "Picard rank one, ch2 ∈ ½ℤ·ℓ²"
     return (f"Pseudo-walls of v = {v}",
             f"{', '.join(shown)} · {count} wall{'' if count == 1 else 's'} "
@@ -166,7 +159,8 @@ def _draw(v: tuple[int, int, int], found: Sequence[Wall], betas: Sequence[Beta],
     _mark(plot, v, betas, above, 3 * max(view[1] - view[0], view[3] - view[2]))
     # The legend goes under the plot, where it hides no wall; a click on an entry hides its lines.
     legend = plot.legend[0]
-    legend.orientation, legend.click_policy = "horizontal", "hide"
+    # In rows of three, so that it is no wider than the plot.
+    legend.orientation, legend.ncols, legend.click_policy = "horizontal", 3, "hide"
     plot.center.remove(legend)
     plot.add_layout(legend, "below")
     return plot, pointed
@@ -182,10 +176,12 @@ def _mark(plot: figure, v: tuple[int, int, int], betas: Sequence[Beta], above: E
         for name, _, value in betas:
             plot.line(*_hyperbola(v, value, reach), line_color="#666666", legend_label=f"hyperbola through {name}")
     for name, text, value in betas:
-        plot.scatter([value], [0.0], size=9, color="#d62728", legend_label=f"{name} = {text}")
+        # A ring: the smallest walls, which crowd at β₋, show through it.
+        plot.scatter([value], [0.0], size=11, line_color="#d62728", line_width=2, fill_alpha=0.0,
+                     legend_label=f"{name} = {text}")
     if above is not None:
         plot.scatter([float(above[0])], [float(above[1])], marker="x", size=11, line_width=2, color="#2ca02c",
-                     legend_label=f"σ({above[0]}, {above[1]})")
+                     legend_label=point_text(above))
 
 
 def _table(source: ColumnDataSource) -> DataTable:
@@ -196,9 +192,10 @@ def _table(source: ColumnDataSource) -> DataTable:
         return TableColumn(field=field, title=title, width=width,
                            formatter=HTMLTemplateFormatter(template=f"<%- {text} %>"))
 
-    columns = [TableColumn(field="order", title="#", width=50), exact("center", "center_text", "centre", 110),
-               exact("radius", "radius_squared_text", "radius²", 110),
-               TableColumn(field="classes", title="classes (r, c, d)", width=250)]
+    # The widths leave room for the vertical scroll bar inside the table's width.
+    columns = [TableColumn(field="order", title="#", width=40), exact("center", "center_text", "centre", 90),
+               exact("radius", "radius_squared_text", "radius²", 90),
+               TableColumn(field="classes", title="classes (r, c, d)", width=200)]
     return DataTable(source=source, columns=columns, width=TABLE_WIDTH, height=PLOT_SIZE[1] - 40,
                      index_position=None, scroll_to_selection=True, name="walls-table")
 
@@ -217,7 +214,7 @@ def walls_page(v: tuple[int, int, int], found: Sequence[Wall], *, max_rank: int 
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
-    betas = list(dict.fromkeys(_beta_on_side(v, side) for side in sides))  # one β₋ for ranks <= 0
+    betas = [(name, str(beta), float(beta)) for name, beta in accumulation_points(v, sides)]
     title, subtitle = _heading(v, len(found), betas, max_rank, surface, above)
     source = _wall_source(found)
     plot, pointed = _draw(v, found, betas, above, source)
@@ -248,7 +245,8 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | 
     box, and go back with reset; pointing at a wall shows its exact values,
     clicking it selects its row. Every script and style is inside the file,
     so it opens without a network: about 2.3 MB, nearly all of it Bokeh's own
-    JavaScript, and about 0.9 MB more for 10,000 walls, which Chromium draws
+    JavaScript (its core, widgets and table), and about 0.9 MB more for
+    10,000 walls, which Chromium draws
     in about a second.
 
     Parameters
@@ -257,6 +255,9 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | 
         The Chern character, as for :func:`walls`.
     path : str or os.PathLike, optional
         Where to write the page (UTF-8); nothing is written when omitted.
+        The page goes to a temporary file beside it, renamed into place
+        once whole: a page that cannot be written leaves the old file as
+        it was.
     max_rank, surface, above
         As for :func:`walls`; `above` is marked on the page.
     side : {"left", "right", "both"}
@@ -273,7 +274,8 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | 
     ImportError
         When Bokeh is not installed (``pip install 'varnolt[html]'``).
     OSError
-        When `path` cannot be written.
+        When `path` cannot be written (the file at `path`, if any, is
+        left as it was).
 
     Also the errors of :func:`walls`.
 
@@ -288,11 +290,12 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | 
     >>> "16 walls from all candidates" in plot_html(1, 0, -16, surface="P2", side="both")  # 8 on each side
     True
     """
-    v = chern_character(r, c, d)
+    r, c, d = chern_character(r, c, d)
     options = SearchOptions.checked(max_rank, surface, "left", above)
-    sides, found = walls_to_draw(v, side, options)
-    page = walls_page(v, found, max_rank=options.max_rank, surface=options.surface, sides=sides, above=options.above)
+    max_rank, surface = options.max_rank, options.surface
+    sides, point, found = walls_to_draw((r, c, d), side, options)
+    page = walls_page((r, c, d), found, max_rank=max_rank, surface=surface, sides=sides, above=point)
     if path is not None:
-        with open(path, "w", encoding="utf-8") as out:
-            out.write(page)
+        data = page.encode("utf-8")
+        write_whole(path, lambda file: file.write(data))  # the old page stays whole if this fails
     return page

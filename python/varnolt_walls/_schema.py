@@ -14,6 +14,7 @@ from __future__ import annotations
 
 import json
 from collections.abc import Iterable, Iterator
+from decimal import MAX_EMAX, MIN_EMIN, Decimal, Inexact, localcontext
 from fractions import Fraction
 from typing import Any
 
@@ -53,6 +54,24 @@ def complete(v: Row, options: dict[str, Any]) -> bool:
     return bool(options["max_rank"] >= x * x)
 
 
+def exact_text(x: Fraction) -> str:
+    """x as "p/q" (or "p"), for any size: Decimal writes the digits of an int that str() refuses
+    beyond 4300 digits."""
+    numerator = str(Decimal(x.numerator))
+    return numerator if x.denominator == 1 else f"{numerator}/{Decimal(x.denominator)}"
+
+
+def readable_text(x: Fraction) -> str:
+    """x for people: "p/q" while both have at most 38 digits, else ten digits in scientific
+    notation ("1e-5000", "≈1.234567890e+60")."""
+    if max(x.numerator.bit_length(), x.denominator.bit_length()) <= 126:
+        return str(x)
+    with localcontext(prec=10, Emax=MAX_EMAX, Emin=MIN_EMIN) as context:
+        value = Decimal(x.numerator) / Decimal(x.denominator)
+        approximate = context.flags[Inexact]
+    return f"{'≈' if approximate else ''}{value.normalize():e}"
+
+
 def beta_document(beta: Beta) -> dict[str, object] | None:
     """β₋ for programs: its text, nearest float and exact form."""
     if beta is None:
@@ -69,7 +88,7 @@ def header(v: Row, options: dict[str, Any], searched: bool = True) -> dict[str, 
     above = options["above"]
     beta = None if no_real_beta(v) else exact_beta_minus(v)
     return {"chern_character": list(v), "surface": options["surface"], "side": options["side"],
-            "max_rank": options["max_rank"], "above": None if above is None else [str(above[0]), str(above[1])],
+            "max_rank": options["max_rank"], "above": None if above is None else [exact_text(above[0]), exact_text(above[1])],
             "complete": searched and complete(v, options), "beta_minus": beta_document(beta)}
 
 

@@ -12,7 +12,7 @@ import numpy as np
 
 from ._arguments import INT64, Row, shown
 from ._errors import IrrationalBetaError
-from ._console import Output, Stop, positive, read_lines, search_options
+from ._console import Output, Stop, error_text, positive, read_lines, search_options
 from ._schema import candidates_json, document, header, walls_json
 from ._sweep_tasks import Result, What
 from ._walls import Walls
@@ -82,7 +82,7 @@ def line_pieces(v: Row, what: What, options: dict[str, Any], result: Result | Ex
     if isinstance(result, IrrationalBetaError):  # in the words of the command line
         result = IrrationalBetaError(result.chern_character, "--max-rank N")
     if isinstance(result, Exception):
-        error = {"type": type(result).__name__, "message": str(result) or type(result).__name__}
+        error = {"type": type(result).__name__, "message": error_text(result)}
         return document(start, "error", [json.dumps(error, ensure_ascii=False)])
     if isinstance(result, np.ndarray):
         return document(start, what, candidates_json(result))

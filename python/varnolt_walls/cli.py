@@ -15,8 +15,12 @@ from numpy.typing import NDArray
 
 from . import __version__
 from ._arguments import Row
-from ._console import PROG, Output, Parser, Stop, add_search_options, int64, options_text, search_options
+from ._console import (PROG, Output, Parser, Stop, add_search_options, error_text, int64, options_text,
+                       search_options)
+from ._beta import no_real_beta
 from ._errors import IrrationalBetaError
+from ._file_replace import write_whole
+from ._plot import accumulation_points
 from ._progress import search_bar
 from ._schema import ROWS_PER_PIECE, candidates_json, document, header, walls_json
 from ._search import candidates, count
@@ -134,11 +138,18 @@ def write_result(out: Output, form: str, v: Row, options: dict[str, Any], result
         write_candidates(out, form, start, result)
     else:
         if form == "text":
-            beta = start["beta_minus"]
-            text = beta["text"] if isinstance(beta, dict) else "none"
             s = "" if len(result) == 1 else "s"
-            out.write(f"v = {v}: β₋ = {text}{options_text(options)}, {len(result)} wall{s}\n")
+            out.write(f"v = {v}: {accumulation_point(v, options['side'])}{options_text(v, options)}, "
+                      f"{len(result)} wall{s}\n")
         write_walls(out, form, start, result)
+
+
+def accumulation_point(v: Row, side: str) -> str:
+    """Where the walls of the side asked accumulate, for the header: β₋, or β₊ for right walls."""
+    if no_real_beta(v):
+        return "β₋ = none"
+    [(name, beta)] = accumulation_points(v, ("right",) if side == "right" else ("left",))
+    return f"{name} = {beta}"
 
 
 def save_plot(path: str, v: Row, options: dict[str, Any]) -> None:
@@ -163,7 +174,8 @@ def save_figure(path: str, v: Row, options: dict[str, Any]) -> None:
 
     figure = Figure(figsize=(8, 5), layout="constrained")
     plot(*v, **options, ax=figure.add_subplot())
-    figure.savefig(path)
+    # Written whole or not at all: a picture that cannot be finished leaves the old one.
+    write_whole(path, lambda file: figure.savefig(file, format=path.rsplit(".", 1)[-1].lower()))
 
 
 def run_walls(args: argparse.Namespace, out: Output) -> int:
@@ -218,5 +230,5 @@ def main(argv: Sequence[str] | None = None) -> int:
         print(f"{PROG}: error: {stop}", file=sys.stderr)
         return stop.status
     except FAILURES as error:
-        print(f"{PROG}: error: {error or type(error).__name__}", file=sys.stderr)
+        print(f"{PROG}: error: {error_text(error)}", file=sys.stderr)
         return 1

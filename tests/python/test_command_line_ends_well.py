@@ -25,6 +25,10 @@ def close_fd(fd):
     return lambda: os.close(fd)
 
 
+def limit_memory(size):
+    return lambda: resource.setrlimit(resource.RLIMIT_AS, (size, size))
+
+
 STREAMS = [  # (arguments, how the child's streams are set up, status, stderr has)
     ("1 0 -4", {"preexec_fn": close_fd(1)}, 1, "cannot write to standard output: it is closed"),
     ("sweep - --what walls", {"preexec_fn": close_fd(1), "stdin": subprocess.DEVNULL}, 1,
@@ -33,6 +37,7 @@ STREAMS = [  # (arguments, how the child's streams are set up, status, stderr ha
     ("1 0 -16", {"stdout": "/dev/full"}, 1, "cannot write to standard output: No space left on device"),
     ("1 0 -10000 --candidates --format json", {"stdout": "/dev/full"}, 1, "No space left on device"),
     ("sweep -", {"stdout": "/dev/full", "input": b"1 0 -4\n"}, 1, "No space left on device"),
+    ("1 0 -40000 --count --above=-150,1", {"preexec_fn": limit_memory(600_000 * 1024)}, 1, "varnolt-walls: error:"),
 ]
 
 
@@ -46,6 +51,7 @@ def test_a_closed_or_full_stream_ends_with_one_line(arguments, streams, status, 
     err = run.stderr.decode()
     assert (run.returncode, len(err.splitlines())) == (status, 1), err
     assert message in err and "Traceback" not in err
+    assert err.split("error: ", 1)[1].strip()  # never an empty message
 
 
 @pytest.mark.parametrize("arguments, stdin", [

@@ -3,9 +3,12 @@
 import doctest
 import fcntl
 import importlib
+import inspect
 import json
 import os
 import pty
+import re
+import resource
 import shutil
 import signal
 import struct
@@ -13,13 +16,14 @@ import subprocess
 import sys
 import termios
 from fractions import Fraction
+from pathlib import Path
 
 import pytest
 
 import varnolt_walls
 from conftest import json_document, walls_json
 
-CLI = [shutil.which("varnolt-walls", path=str(__import__("pathlib").Path(sys.executable).parent))]
+CLI = [shutil.which("varnolt-walls", path=str(Path(sys.executable).parent))]
 MODULE = [sys.executable, "-m", "varnolt_walls"]
 
 
@@ -84,6 +88,15 @@ CASES = [
     (CLI, "1 0 2 --format json", 1, "", "c² - r·d of (1, 0, 2) is -2, negative, so there is no β₋ and no wall"),
     (CLI, "0 0 5", 1, "", "(0, 0, 5) has r = c = 0, so there is no β₋ and no wall"),
     (CLI, "1 0 -4 --plot no-such-directory/walls.png", 1, "", "cannot write the plot"),  # before any result
+    (CLI, "1 0 -16 --above -5,1 --count", 0, "13\n", ""),  # a negative value after a space
+    (CLI, "1 0 -16e0", 2, "", "argument D: not an integer: '-16e0'"),
+    (CLI, "1 0 -16 --side right", 0, lambda out: out.startswith(
+        "v = (1, 0, -16): β₊ = 4, right of the vertical wall β = 0, 16 walls\n"), ""),
+    (CLI, "0 3 4 --side right", 0, lambda out: "vertical" not in out.splitlines()[0], ""),
+    (CLI, "1 0 -16 --above=-5,1e-5000", 0, lambda out: out.startswith(
+        "v = (1, 0, -16): β₋ = -4, over σ(-5, 1e-5000), 12 walls\n"), ""),
+    (CLI, "1 0 -16 --above=-1e100000000,1", 2, "", "at most 10000 digits"),
+    (CLI, "1 0 -16 --above=-5,1e-10000000", 2, "", "at most 10000 digits"),
 ]
 
 
@@ -106,6 +119,20 @@ def test_command_line_draws_the_walls_to_a_file(tmp_path, suffix, magic):
     assert picture.read_bytes().startswith(magic)
     if suffix == ".svg":
         assert picture.read_text().count("<path") >= len(varnolt_walls.walls(1, 0, -16))
+
+
+@pytest.mark.parametrize("name, command", [
+    ("walls.html", [sys.executable, "-c", "import varnolt_walls; varnolt_walls.plot_html(1, 0, -16, 'walls.html')"]),
+    ("walls.html", CLI + "1 0 -16 --count --plot walls.html".split()),
+    ("walls.png", CLI + "1 0 -16 --count --plot walls.png".split()),
+])
+def test_a_file_that_cannot_be_written_whole_leaves_the_old_one(tmp_path, name, command):
+    pytest.importorskip("bokeh" if name.endswith(".html") else "matplotlib")
+    (tmp_path / name).write_text("the old file")
+    run = subprocess.run(command, capture_output=True, text=True, timeout=120, cwd=tmp_path,  # limited in the child:
+                         preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (16384, 16384)))
+    assert run.returncode == 1 and "File too large" in run.stderr
+    assert [f.name for f in tmp_path.iterdir()] == [name] and (tmp_path / name).read_text() == "the old file"
 
 
 def test_ctrl_c_ends_the_command_line_quietly_with_130():
@@ -144,3 +171,24 @@ def test_docstring_examples_run(module):
         pytest.importorskip("matplotlib")
     results = doctest.testmod(importlib.import_module(module), extraglobs={"Fraction": Fraction})
     assert results.failed == 0 and results.attempted > 0
+
+
+README = (Path(__file__).parents[2] / "README.md").read_text(encoding="utf-8")
+
+
+@pytest.mark.parametrize("name", ["candidates", "count", "walls", "plot", "plot_html", "sweep"])
+def test_readme_signatures_name_every_parameter(name):
+    names = {word.split("=")[0].strip(" *\n") for word in re.search(rf"`{name}\(([^`]*)\)", README)[1].split(",")}
+    assert names - {""} == set(inspect.signature(getattr(varnolt_walls, name)).parameters)
+
+
+# Its "$ varnolt-walls …" sessions shown whole: each command and the lines up to the next or the block's end.
+SESSIONS = re.findall(r"^\$ (varnolt-walls .*)\n((?:(?!\$ |```).*\n)*)", README, re.M)
+
+
+@pytest.mark.parametrize("command, shown", [s for s in SESSIONS if "..." not in s[1] and "--plot" not in s[0]])
+def test_readme_sessions_print_what_is_shown(tmp_path, command, shown):
+    path = f"{Path(CLI[0]).parent}{os.pathsep}{os.environ['PATH']}"
+    run = subprocess.run(["bash", "-c", command], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                         timeout=120, cwd=tmp_path, env=os.environ | {"PATH": path})
+    assert run.stdout == shown

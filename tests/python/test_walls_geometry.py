@@ -180,34 +180,47 @@ def test_walls_show_in_a_notebook_as_a_table_of_the_first_ones():
     assert f"<caption>{len(found)} walls" in page
 
 
-@pytest.mark.parametrize("v, max_rank, title", [
-    ((1, 0, -20), True, ["18 pseudo-walls of v = (1, 0, -20)", "β₋ = -2√5, candidates of rank ≤ 1"]),
-    ((1, 0, -16), None, ["of v = (1, 0, -16)\nβ₋ = -4"]),
-    ((3, 2, -1), 4, ["β₋ = (2 - √7)/3"]),
-    ((2, 1, -4), None, ["β₋ = -1"]),  # Δ = 9: the hyperbola's foot is a corner-free turn too
+@pytest.mark.parametrize("v, options, title", [
+    ((1, 0, -20), {"max_rank": True}, ["18 pseudo-walls of v = (1, 0, -20)", "β₋ = -2√5, candidates of rank ≤ 1"]),
+    ((1, 0, -16), {}, ["of v = (1, 0, -16)\nβ₋ = -4"]),
+    ((3, 2, -1), {"max_rank": 4}, ["β₋ = (2 - √7)/3"]),
+    ((2, 1, -4), {}, ["β₋ = -1"]),  # Δ = 9: the hyperbola's foot is a corner-free turn too
+    ((1, 0, -16), {"side": "both"}, ["32 pseudo-walls", "β₋ = -4, β₊ = 4"]),
+    ((1, 0, -16), {"side": "right"}, ["β₊ = 4"]),
 ])
-def test_plot_legend_marker_hyperbola_and_title(v, max_rank, title):
+def test_plot_legend_marker_hyperbola_and_title(v, options, title):
     matplotlib = pytest.importorskip("matplotlib")
     matplotlib.use("Agg")
-    from matplotlib.pyplot import close
+    from matplotlib.pyplot import close, subplots
+    from matplotlib.markers import MarkerStyle
+    from matplotlib.text import Text
 
-    ax = plot(*v, max_rank=max_rank)
-    ax.figure.canvas.draw()
+    figure, (ax, _) = subplots(1, 2)  # a panel among others, as often drawn
+    plot(*v, **options, ax=ax)
+    figure.canvas.draw()
     assert all(words in ax.get_title() for words in title)
-    # The legend right of the axes, over no wall.
-    assert ax.get_legend().get_window_extent().x0 >= ax.get_window_extent().x1
-    [marker] = [line for line in ax.lines if line.get_label().startswith("β₋")]
-    assert not marker.get_clip_on() and marker.get_xydata().tolist() == [[float(beta_minus(*v)), 0.0]]
-    # The hyperbola α² = (β − c/r)² − Δ/r² from β₋ on, without a corner: successive segments turn little.
-    [hyperbola] = [line for line in ax.lines if line.get_label() == "hyperbola"]
-    points = hyperbola.get_xydata()
+    # No legend over a wall or the neighbouring panel: the names inside the axes.
+    box = ax.get_window_extent()
+    assert ax.get_legend() is None and ax.texts
+    assert all(box.x0 <= t.x0 and t.x1 <= box.x1 and t.y1 <= box.y1 for t in map(Text.get_window_extent, ax.texts))
+    # β₋ (and β₊) under the β axis, over no wall, its tip at the point.
     r, c, d = v
-    assert points[0] == pytest.approx([float(beta_minus(*v)), 0.0])
+    markers = {line.get_label()[:2]: line for line in ax.lines if line.get_label()[:2] in ("β₋", "β₊")}
+    assert sorted(markers) == sorted(name for name in ("β₋", "β₊") if any(name in words for words in title))
+    for name, marker in markers.items():
+        beta = beta_minus(*v) if name == "β₋" else -beta_minus(r, -c, d)
+        assert marker.get_xydata().tolist() == [[float(beta), 0.0]] and not marker.get_clip_on()
+        shape = MarkerStyle(marker.get_marker())
+        assert shape.get_path().transformed(shape.get_transform()).vertices[:, 1].max() <= 0  # under the axis
+    # The hyperbola α² = (β − c/r)² − Δ/r² from β₋ (β₊) on, without a corner: successive segments turn little.
+    hyperbola = next(line for line in ax.lines if line.get_label() == "hyperbola")
+    points = hyperbola.get_xydata()
+    assert points[0][1] == 0 and float(points[0][0]) in [pytest.approx(float(m.get_xdata()[0])) for m in markers.values()]
     assert points[:, 1] ** 2 == pytest.approx((points[:, 0] - c / r) ** 2 - (c * c - r * d) / r**2, abs=1e-9)
     steps = numpy.diff(points, axis=0)
     angles = numpy.unwrap(numpy.arctan2(steps[:, 1], steps[:, 0]))
     assert numpy.abs(numpy.diff(angles)).max() < numpy.radians(5)
-    close(ax.figure)
+    close(figure)
 
 
 def test_plot_of_many_walls_colours_them_by_radius_with_the_largest_on_top():

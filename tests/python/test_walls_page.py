@@ -71,6 +71,15 @@ def test_page_draws_the_walls_and_points_at_one(tmp_path, browser, command_line,
     assert browser.remote == []
 
 
+def test_page_fits_a_window_1280_pixels_wide(tmp_path):
+    page = tmp_path / "walls.html"
+    varnolt_walls.plot_html(1, 0, -16, page, side="both")
+    with Browser(width=1280) as narrow:
+        narrow.open(page.as_uri())
+        narrow.evaluate(WALLS_READY)
+        assert narrow.evaluate("document.documentElement.scrollWidth") <= 1280  # the table's last column too
+
+
 def test_docstring_examples_run():
     from varnolt_walls import _plot_html
 
