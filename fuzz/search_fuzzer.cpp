@@ -386,12 +386,22 @@ CHECKER void check_failure(const ChernChar<2>& v, const std::optional<Beta>& bet
             require(!beta, "no-real-β₋ failure for a rational β₋");
             return;
         case FailureKind::negative_rank:
-            require(v.r < 0 && (!beta || Wide{v.c.coeff} * beta->n - Wide{v.r} * beta->m >= 2),
-                    "negative-rank failure outside negative rank with X >= 2 or an irrational β₋");
+            require(v.r < 0 && beta && Wide{v.c.coeff} * beta->n - Wide{v.r} * beta->m >= 2,
+                    "negative-rank failure outside negative rank with X >= 2");
+            return;
+        case FailureKind::negative_rank_irrational:
+            require(v.r < 0 && !beta, "negative-rank failure of an irrational β₋ for a rational one");
             return;
         case FailureKind::overflow:
             check_overflow(v);
             return;
+        case FailureKind::off_lattice:
+        case FailureKind::alpha_not_positive:
+        case FailureKind::point_on_vertical_wall:
+        case FailureKind::point_across_vertical_wall:
+        case FailureKind::rank_bound_beyond_int64:
+        case FailureKind::rank_bound_beyond_walk:
+            break;  // the fuzzer asks for no surface, side or point: none of these can come
         case FailureKind::internal_fault:
             // "n must be positive", the two of modulo_inverse, "Mistake in
             // underlying modular arithmetic", "all upper bounds are None" need

@@ -44,6 +44,11 @@ def int64(name: str, value: SupportsIndex) -> int:
     return number
 
 
+def discriminant(r: int, c: int, d: int) -> int:
+    """The Bogomolov discriminant Δ = c² − r·d of v = (r, c, d/2) (half the Bogomolov form)."""
+    return c * c - r * d
+
+
 def chern_character(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex) -> Row:
     """(r, c, d) as Python ints, each in the signed 64-bit range the search works in."""
     return int64("r", r), int64("c", c), int64("d", d)

@@ -1,4 +1,4 @@
-"""β₋ of a Chern character, exactly: the one place that computes Δ and β₋."""
+"""β₋ of a Chern character of any size, exactly (the searches leave it to the native core)."""
 
 from __future__ import annotations
 
@@ -6,14 +6,9 @@ from fractions import Fraction
 from math import isqrt
 from typing import SupportsIndex
 
-from ._arguments import Row, integer
-from ._errors import IrrationalBetaError, NoRealBetaError
+from ._arguments import Row, discriminant, integer
+from ._errors import NoRealBetaError
 from .quadratic_irrational import QuadraticIrrational
-
-
-def discriminant(r: int, c: int, d: int) -> int:
-    """The Bogomolov discriminant Δ = c² − r·d of v = (r, c, d/2) (half the Bogomolov form)."""
-    return c * c - r * d
 
 
 def no_real_beta(v: Row) -> bool:
@@ -80,18 +75,3 @@ def beta_minus_text(v: Row) -> str:
     ('-√2', '(3 - √3)/2', '-√2/2', '-4')
     """
     return str(exact_beta_minus(v))
-
-
-def searched_beta(v: Row, bounded: bool, option: str = "max_rank=R") -> Fraction | QuadraticIrrational | None:
-    """β₋ of v when the search can run on it (None for a negative rank, which the search refuses itself).
-
-    Raises NoRealBetaError for a v without a real β₋ and, unless the search
-    is `bounded` in rank, IrrationalBetaError for an irrational β₋, whose
-    message says to pass `option`.
-    """
-    if v[0] < 0 and not no_real_beta(v):
-        return None
-    beta = exact_beta_minus(v)
-    if not bounded and isinstance(beta, QuadraticIrrational):
-        raise IrrationalBetaError(v, option)
-    return beta

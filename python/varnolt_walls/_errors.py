@@ -1,13 +1,17 @@
-"""The exceptions that say why a Chern character has no list of candidates."""
+"""The exceptions that say why a Chern character has no list of candidates, and the one table
+that turns a refusal of the native search into them."""
 
 from __future__ import annotations
 
-from collections.abc import Sequence
+from collections.abc import Callable, Sequence
+from fractions import Fraction
 from typing import Any, SupportsIndex
 
-# What the search says when β₋ is not rational; the message of an irrational
-# β₋ starts with it, as varnolt.pseudo_semistabilizers raises exactly it.
-NOT_RATIONAL = "β_ is not rational: ∞ walls"
+from ._arguments import Row, discriminant
+from ._options import SearchOptions
+
+# The forms of the two ways to a finite list of walls: in Python, and on the command line.
+FORMS = {"max_rank=R": ("R", "above=(β, α)", "σ(β, α)"), "--max-rank N": ("N", "--above B,A", "σ(B, A)")}
 
 
 class _ChernCharacterError(ValueError):
@@ -27,13 +31,13 @@ class _ChernCharacterError(ValueError):
 
 
 class IrrationalBetaError(_ChernCharacterError):
-    """β₋ of v is irrational, so v has infinitely many candidates: pass a rank bound.
+    """β₋ of v is irrational, so v has infinitely many candidates: pass a rank bound or a point.
 
     Raised by :func:`candidates`, :func:`count`, :func:`walls` and :func:`plot`
-    without `max_rank` when v has positive rank and c² − r·d is positive and
-    not a square: the pseudo-walls accumulate at β₋, and `max_rank` lists
-    those of the candidates of rank at most it. The message starts with the
-    search's, "β_ is not rational: ∞ walls". ``chern_character`` is v = (r, c, d).
+    without `max_rank` and `above` when v has positive rank and c² − r·d is
+    positive and not a square: the pseudo-walls accumulate at β₋; `max_rank`
+    lists those of the candidates of rank at most it, `above` the walls over
+    a point, whatever their rank. ``chern_character`` is v = (r, c, d).
 
     Examples
     --------
@@ -42,17 +46,21 @@ class IrrationalBetaError(_ChernCharacterError):
     ...     vw.count(3, 2, -1)
     ... except vw.IrrationalBetaError as error:
     ...     print(error.chern_character)
+    ...     print(error)
     (3, 2, -1)
+    β₋ of (3, 2, -1) is irrational: its pseudo-walls are infinitely many and accumulate at β₋; pass max_rank=R for those of the candidates of rank at most R, or above=(β, α) for the walls over σ(β, α)
     """
 
     def __init__(self, chern_character: Sequence[SupportsIndex], option: str = "max_rank=R") -> None:
-        """`option` is how the message names the rank bound (the command line's is "--max-rank N")."""
+        """`option` is how the message names the rank bound: "max_rank=R", or the command line's "--max-rank N"."""
         super().__init__(chern_character, option)
 
     def _message(self, *details: Any) -> str:
         option = str(details[0])
-        return (f"{NOT_RATIONAL}: β₋ of {self.chern_character} is irrational, so there are infinitely many "
-                f"pseudo-walls; pass {option} to list those of the candidates of rank at most {option[-1]}")
+        bound, point, sigma = FORMS.get(option, (option[-1], "above=(β, α)", "σ(β, α)"))
+        return (f"β₋ of {self.chern_character} is irrational: its pseudo-walls are infinitely many and accumulate "
+                f"at β₋; pass {option} for those of the candidates of rank at most {bound}, or {point} for the "
+                f"walls over {sigma}")
 
 
 class NoRealBetaError(_ChernCharacterError):
@@ -74,9 +82,64 @@ class NoRealBetaError(_ChernCharacterError):
         super().__init__(chern_character)
 
     def _message(self, *details: Any) -> str:
-        from ._beta import discriminant  # here: _beta raises these errors
-
         r, c, d = v = self.chern_character
         reason = (f"{v} has r = c = 0" if r == c == 0 else
                   f"the Bogomolov discriminant c² - r·d of {v} is {discriminant(r, c, d)}, negative")
         return f"{reason}, so there is no β₋ and no wall"
+
+
+def _shown(x: Fraction) -> str:
+    """A coordinate in a message: short, whatever its size."""
+    try:
+        return f"{float(x):g}"
+    except OverflowError:
+        return f"{'-' if x < 0 else ''}1e+{len(str(abs(x.numerator) // x.denominator)) - 1}…"
+
+
+def _point_side(v: Row, options: SearchOptions, where: str) -> ValueError:
+    beta, alpha = options.above or (Fraction(0), Fraction(0))
+    other = "right" if options.side == "left" else "left"
+    hint = "" if where == "on" else f" (the {other} walls are on that side)"
+    where = where if where == "on" else f"{other} of"
+    return ValueError(f"the point (β, α) = ({beta}, {alpha}) lies {where} the vertical wall β = {Fraction(v[1], v[0])} "
+                      f"of {v}, over which no {options.side} wall passes{hint}")
+
+
+def _too_large_bound(v: Row, options: SearchOptions, text: str, bound: str) -> OverflowError:
+    beta, alpha = options.above or (Fraction(0), Fraction(0))
+    return OverflowError(f"the walls of {v} over σ({_shown(beta)}, {_shown(alpha)}) may come from candidates of "
+                         f"rank up to {bound}, {text}; pass max_rank or a point farther from β₋")
+
+
+def _negative_rank_irrational(v: Row, options: SearchOptions, text: str) -> RuntimeError:
+    if options.max_rank is None and options.above is None:
+        return RuntimeError(text)  # as varnolt says it
+    r, c, d = v
+    return RuntimeError(f"{v} has a negative rank and an irrational β₋, which the search does not take with any "
+                        f"bound; its walls are those of -v = {(-r, -c, -d)}")
+
+
+# What each kind of refusal raises: (kind) -> f(v, options, text, detail).
+REFUSALS: dict[str, Callable[[Row, SearchOptions, str, str], Exception]] = {
+    "irrational_beta": lambda v, o, text, detail: IrrationalBetaError(v),
+    "no_real_beta": lambda v, o, text, detail: NoRealBetaError(v),
+    "negative_rank": lambda v, o, text, detail: RuntimeError(text),
+    "negative_rank_irrational": lambda v, o, text, detail: _negative_rank_irrational(v, o, text),
+    "overflow": lambda v, o, text, detail: OverflowError(text),
+    "internal_fault": lambda v, o, text, detail: RuntimeError(text),
+    "off_lattice": lambda v, o, text, detail: ValueError(
+        f"{v} is not a Chern character on P2: c2 = c²/2 - d/2 = {Fraction(v[1] * v[1] - v[2], 2)} "
+        "is not an integer (d must be congruent to c mod 2)"),
+    "alpha_not_positive": lambda v, o, text, detail: ValueError(
+        f"alpha must be > 0: σ(β, α) is a stability condition only for α > 0, not {o.above and o.above[1]}"),
+    "point_on_vertical_wall": lambda v, o, text, detail: _point_side(v, o, "on"),
+    "point_across_vertical_wall": lambda v, o, text, detail: _point_side(v, o, "across"),
+    "rank_bound_beyond_int64": lambda v, o, text, detail: _too_large_bound(v, o, text, detail),
+    "rank_bound_beyond_walk": lambda v, o, text, detail: _too_large_bound(v, o, text, detail),
+}
+
+
+def refusal(arguments: tuple[Any, ...], options: SearchOptions) -> Exception:
+    """The exception for the native search's Refused(kind, v, text, detail)."""
+    kind, v, text, detail = arguments
+    return REFUSALS[kind](tuple(v), options, text, detail)

@@ -3,15 +3,16 @@
 from __future__ import annotations
 
 from collections.abc import Sequence
+from dataclasses import replace
 from fractions import Fraction
 from math import acosh, cosh, sinh, sqrt
 from typing import TYPE_CHECKING, Any, Literal, SupportsIndex
 
-from ._arguments import Row, chern_character, checked_max_rank
-from ._beta import discriminant, exact_beta_minus
-from ._options import ExactPoint, Point, Side, Surface, dual, exact_point
+from ._arguments import Row, chern_character, discriminant
+from ._beta import exact_beta_minus
+from ._options import ExactPoint, Point, SearchOptions, Side, Surface, dual
 from ._schema import readable_text
-from ._walls import Wall, walls
+from ._walls import Wall, walls_of
 from .quadratic_irrational import QuadraticIrrational
 
 if TYPE_CHECKING:
@@ -28,17 +29,16 @@ def _sides(side: str) -> tuple[Side, ...]:
     raise ValueError(f"side must be 'left', 'right' or 'both', not {side!r}")
 
 
-def walls_to_draw(r: int, c: int, d: int, side: str, max_rank: int | None, surface: Surface,
-                  above: Point | None) -> tuple[tuple[Side, ...], ExactPoint | None, list[Wall]]:
-    """The sides drawn, the point of `above` exactly, and the walls of each side (rank <= 0: one
-    family, drawn once). With a point and both sides, only the side of the point: no wall of
-    the other side passes over it."""
+def walls_to_draw(v: Row, side: str, options: SearchOptions) -> tuple[tuple[Side, ...], ExactPoint | None, list[Wall]]:
+    """The sides drawn, the point of the options, and the walls of each side, one native search
+    each (rank <= 0: one family, drawn once). With a point and both sides, only the side of the
+    point: no wall of the other side passes over it."""
+    r, c, _ = v
     sides = _sides(side)
-    point = None if above is None else exact_point(above)
+    point = options.above
     if point is not None and len(sides) == 2 and r > 0:
         sides = ("left",) if point[0] < Fraction(c, r) else ("right",)
-    found = [w for s in (sides[:1] if r <= 0 else sides)
-             for w in walls(r, c, d, max_rank=max_rank, surface=surface, side=s, above=above)]
+    found = [w for s in (sides[:1] if r <= 0 else sides) for w in walls_of(v, replace(options, side=s))]
     return sides, point, found
 
 
@@ -105,8 +105,9 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
         raise ImportError(INSTALL_HINT) from missing
 
     r, c, d = chern_character(r, c, d)
-    max_rank = checked_max_rank(max_rank)
-    sides, point, found = walls_to_draw(r, c, d, side, max_rank, surface, above)
+    options = SearchOptions.checked(max_rank, surface, "left", above)
+    max_rank, surface = options.max_rank, options.surface
+    sides, point, found = walls_to_draw((r, c, d), side, options)
     betas = accumulation_points((r, c, d), sides)
     left, right, top = _extent(found, [float(beta) for _, beta in betas] + ([c / r] if r else [])
                                + ([float(point[0])] if point else []), float(point[1]) if point else 0.0)

@@ -8,8 +8,8 @@ from fractions import Fraction
 from math import sqrt
 from typing import TYPE_CHECKING, Literal, SupportsIndex
 
-from ._options import ExactPoint, Point, Side, Surface
-from ._arguments import chern_character, checked_max_rank
+from ._options import ExactPoint, Point, SearchOptions, Side, Surface
+from ._arguments import chern_character
 from ._file_replace import write_whole
 from ._plot import accumulation_points, point_text, walls_to_draw
 from ._walls import Wall
@@ -291,8 +291,9 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | 
     True
     """
     r, c, d = chern_character(r, c, d)
-    max_rank = checked_max_rank(max_rank)
-    sides, point, found = walls_to_draw(r, c, d, side, max_rank, surface, above)
+    options = SearchOptions.checked(max_rank, surface, "left", above)
+    max_rank, surface = options.max_rank, options.surface
+    sides, point, found = walls_to_draw((r, c, d), side, options)
     page = walls_page((r, c, d), found, max_rank=max_rank, surface=surface, sides=sides, above=point)
     if path is not None:
         data = page.encode("utf-8")

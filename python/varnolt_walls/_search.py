@@ -9,11 +9,9 @@ import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
-from ._above import over_point, rank_bound
-from ._arguments import INT64, chern_character, checked_max_rank
-from ._beta import no_real_beta, searched_beta
-from ._errors import NoRealBetaError
-from ._options import Point, Row, Side, Surface, check_side, check_surface, dual, exact_point, mirrored, point_in_frame
+from ._arguments import Row, chern_character
+from ._errors import refusal
+from ._options import Point, SearchOptions, Side, Surface
 
 T = TypeVar("T")
 
@@ -21,52 +19,23 @@ T = TypeVar("T")
 ProgressCallback = Callable[[int, int], object]
 
 
-def _search(native: Callable[..., T], r: int, c: int, d: int, max_rank: int | None,
-            progress: ProgressCallback | None = None, p2: bool = False) -> T:
-    """native(r, c, d, max_rank=bound, progress=progress, p2=p2), for v and a bound already checked."""
-    return native(r, c, d, max_rank=max_rank, progress=progress, p2=p2)
+def native_search(function: Callable[..., T], v: Row, options: SearchOptions,
+                  progress: ProgressCallback | None = None) -> T:
+    """One call of the native search for v with its options: the core judges the request, searches
+    and answers; a refusal becomes the package's exception for its kind (_errors.REFUSALS)."""
+    try:
+        return function(*v, **options.native(), progress=progress)
+    except _native.Refused as refused:
+        raise refusal(refused.args, options) from None
 
 
-class Request:
-    """One search with its options checked: v on its surface, the side of the vertical wall and
-    the point the walls must pass over, turned into the left search that answers it."""
+def candidate_rows(v: Row, options: SearchOptions, progress: ProgressCallback | None = None) -> NDArray[np.int64]:
+    return np.frombuffer(native_search(_native.candidates, v, options, progress), dtype=np.int64).reshape(-1, 3)
 
-    def __init__(self, r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, max_rank: SupportsIndex | None,
-                 surface: object, side: object, above: object) -> None:
-        self.v: Row = chern_character(r, c, d)
-        bound = checked_max_rank(max_rank)
-        if no_real_beta(self.v):  # before the options, which need β₋
-            raise NoRealBetaError(self.v)
-        self.p2 = check_surface(surface, self.v)
-        self.mirrored = mirrored(self.v, check_side(side))
-        # The left search: v, or the dual of v for its right walls.
-        self.searched = dual(self.v) if self.mirrored else self.v
-        self.point = None if above is None else point_in_frame(self.v, exact_point(above), check_side(side))
-        self.max_rank = bound
-        if self.point is not None:
-            proven = rank_bound(self.searched, self.point)
-            if proven is not None:
-                self.max_rank = proven if bound is None else min(bound, proven)
-            if self.max_rank is not None and self.max_rank > INT64[1]:
-                beta, alpha = (float(x) for x in self.point)
-                raise OverflowError(f"the walls of {self.v} over σ({beta:g}, {alpha:g}) may come from candidates "
-                                    f"of rank up to {self.max_rank:.3g}, beyond the signed 64-bit range of the "
-                                    "search; pass max_rank or a point farther from β₋")
-        # v and its dual share Δ: a real β₋, and its being rational, are the same for both.
-        searched_beta(self.v, self.max_rank is not None)
 
-    def rows(self, progress: ProgressCallback | None) -> NDArray[np.int64]:
-        """The candidates, as classes of v on its side (the dual's turned into (−r', c', −d'))."""
-        found = np.frombuffer(_search(_native.candidates, *self.searched, self.max_rank, progress, self.p2),
-                              dtype=np.int64).reshape(-1, 3)
-        if self.point is not None:
-            found = found[over_point(self.searched, found, self.point)]
-        return found * np.array([-1, 1, -1], dtype=np.int64) if self.mirrored else found
-
-    def count(self, progress: ProgressCallback | None) -> int:
-        if self.point is not None:
-            return len(self.rows(progress))
-        return _search(_native.count, *self.searched, self.max_rank, progress, self.p2)
+def candidate_count(v: Row, options: SearchOptions, progress: ProgressCallback | None = None) -> int:
+    count: int = native_search(_native.count, v, options, progress)
+    return count
 
 
 def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
@@ -97,7 +66,7 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
         by q = c' − r'·β₋ as a real number, then r', then d'.
     surface : {None, "P2"}, optional
         The lattice of Chern characters: None (default) takes every d, the
-        lattice ch2 ∈ ½ℤ·ℓ², exact for surfaces with ℓ² = 2. "P2", the
+        lattice ch2 ∈ ½ℤ·ℓ², exact for surfaces with ℓ² = 2. "P2" (any case), the
         projective plane, keeps only the classes with d ≡ c (mod 2), those
         with an integral c₂ = c²/2 − d/2: v must be one (else ValueError),
         and so is every candidate listed. The search skips the others at no
@@ -121,11 +90,12 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
         point must lie on the asked `side` of the vertical wall (else
         ValueError: no wall of that side passes over it). The walls of one
         side are nested, so these are the walls at least as large as the
-        numerical wall through the point; their candidates have a rank at
-        most a bound proven from the point (see ``_above.py``), so the
+        numerical wall through the point; their candidates have a rank
+        at most a bound the native core proves from the point, so the
         search is finite for every v with a real β₋, irrational too, without
-        `max_rank` (which, if given, bounds the rank further). The
-        candidates up to that rank are held in memory and filtered exactly.
+        `max_rank` (which, if given, bounds the rank further). Each run of
+        candidates is clipped to the walls over the point in constant time,
+        in the same native call. Coordinates have at most 10 000 digits.
     progress : callable, optional
         Called as ``progress(done, total)`` now and then while a long search
         runs (at most every 50 ms, with the interpreter lock held): ``done``
@@ -142,8 +112,8 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
     ------
     IrrationalBetaError
         When β₋ is irrational and neither `max_rank` nor `above` is given (a
-        ValueError whose message starts with the search's, "β_ is not
-        rational: ∞ walls", and says to pass `max_rank`).
+        ValueError whose message says that the walls accumulate at β₋ and to
+        pass `max_rank` or `above`).
     NoRealBetaError
         When v has no real β₋ (c² − r·d < 0, or r = c = 0: no pseudo-walls
         at all): a ValueError.
@@ -156,7 +126,10 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
     TypeError, OverflowError
         When an argument has no integer value or leaves the signed 64-bit
         range (the message names it), or a value the search needs leaves 64
-        bits (128 bits for the intermediate values of an irrational β₋).
+        bits (128 bits for the intermediate values of an irrational β₋); or,
+        without a smaller `max_rank`, when the rank bound proven from `above`
+        leaves 64 bits or, for an irrational β₋, passes the 10^11 ranks the
+        walk covers in about half an hour (at once, with the bound).
     MemoryError
         When the result does not fit in the memory this process can still
         use; the message gives the candidates found, the memory they need and
@@ -203,7 +176,7 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
     array([[ 1, -1,  1],
            [ 2, -2,  2]])
     """
-    return Request(r, c, d, max_rank, surface, side, above).rows(progress)
+    return candidate_rows(chern_character(r, c, d), SearchOptions.checked(max_rank, surface, side, above), progress)
 
 
 def count(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
@@ -212,8 +185,7 @@ def count(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Sup
     """The number of candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²).
 
     The same as ``len(candidates(r, c, d, ...))`` with the same options,
-    without building the rows (in constant memory, on P² too), except with
-    `above`, which filters the rows up to its rank bound. It takes the same
+    without building the rows (in constant memory, with every option). It takes the same
     time as the search, and raises the same errors as :func:`candidates`;
     the options are as there (`max_rank` or `above` is required when β₋ is
     irrational).
@@ -227,4 +199,4 @@ def count(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Sup
     >>> count(1, 0, -40000, surface="P2")
     4028649
     """
-    return Request(r, c, d, max_rank, surface, side, above).count(progress)
+    return candidate_count(chern_character(r, c, d), SearchOptions.checked(max_rank, surface, side, above), progress)

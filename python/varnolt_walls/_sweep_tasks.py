@@ -12,17 +12,16 @@ from typing import Any, Literal, cast
 import numpy as np
 from numpy.typing import NDArray
 
+from ._options import SearchOptions
 from ._search import candidates, count
 from ._walls import Walls, walls
 
 What = Literal["count", "walls", "candidates"]
 Result = int | Walls | NDArray[np.int64]
 SEARCHES: dict[str, Callable[..., Result]] = {"count": count, "walls": walls, "candidates": candidates}
-# The keyword arguments of every search of a sweep: max_rank, surface, side, above.
-Options = dict[str, Any]
 
 
-def run_batch(what: What, batch: Sequence[object], options: Options,
+def run_batch(what: What, batch: Sequence[object], options: SearchOptions,
               stop: threading.Event | None = None) -> tuple[list[Result | Exception], float]:
     """The result of each v of batch, or the exception it raised, and the seconds the batch took.
 
@@ -42,7 +41,7 @@ def run_batch(what: What, batch: Sequence[object], options: Options,
         check(0, 0)
         try:
             # v as it came, so that a v that is not (r, c, d) fails as the one-by-one call does.
-            results.append(search(*cast("Iterable[int]", v), **options, progress=check))
+            results.append(search(*cast("Iterable[int]", v), **options.keywords(), progress=check))
         except CancelledError:
             raise
         except Exception as error:

@@ -14,9 +14,9 @@ import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
-from ._arguments import Row, integer
-from ._options import Point, Side, Surface
-from ._search import ProgressCallback, Request, _search
+from ._arguments import Row, chern_character, integer
+from ._options import Point, SearchOptions, Side, Surface
+from ._search import ProgressCallback, native_search
 
 if TYPE_CHECKING:
     import pandas
@@ -326,7 +326,9 @@ def walls(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Sup
     >>> walls(1, 0, -2, above=("-3/2", "1/10"))
     [Wall(center=Fraction(-3, 2), radius_squared=Fraction(1, 4), semistabilizers=((1, -1, 1), (2, -2, 2)))]
     """
-    request = Request(r, c, d, max_rank, surface, side, above)
-    if request.point is None and not request.mirrored:  # the search and the grouping in one native call
-        return _walls_of(request.v, _search(_native.walls, *request.v, request.max_rank, progress, request.p2))
-    return group_walls(request.v, request.rows(progress), progress)
+    return walls_of(chern_character(r, c, d), SearchOptions.checked(max_rank, surface, side, above), progress)
+
+
+def walls_of(v: Row, options: SearchOptions, progress: ProgressCallback | None = None) -> Walls:
+    """The walls of v with its options checked: the search and the grouping in one native call."""
+    return _walls_of(v, native_search(_native.walls, v, options, progress))

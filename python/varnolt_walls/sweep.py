@@ -17,10 +17,9 @@ from typing import Literal, TypeVar, overload
 import numpy as np
 from numpy.typing import NDArray
 
-from ._arguments import checked_max_rank
 from ._progress import INSTALL_HINT, Bar, bar_wanted, tqdm_bar
-from ._options import SURFACES, Point, Side, Surface, check_side, exact_point
-from ._sweep_tasks import SEARCHES, Options, Result, What, run_batch
+from ._options import Point, SearchOptions, Side, Surface
+from ._sweep_tasks import SEARCHES, Result, What, run_batch
 from ._walls import Walls
 
 V = TypeVar("V")
@@ -161,13 +160,8 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
     """
     if what not in SEARCHES:
         raise ValueError(f"what must be 'count', 'walls' or 'candidates', not {what!r}")
-    max_rank = checked_max_rank(max_rank)
-    check_side(side)
-    if surface is not None and surface not in SURFACES:
-        raise ValueError(f"surface must be None or 'P2', not {surface!r}")
     # The options each search gets, checked once; the point exact, as it is pickled to the workers.
-    options: Options = {"max_rank": max_rank, "surface": surface, "side": side,
-                        "above": None if above is None else exact_point(above)}
+    options = SearchOptions.checked(max_rank, surface, side, above)
     if jobs is not None and (executor is not None or operator.index(jobs) < 1):
         raise ValueError("jobs is the size of the default pool: a positive int, and only without executor")
     if max_in_flight is not None and operator.index(max_in_flight) < 1:
@@ -225,7 +219,7 @@ type _Submit[T] = Callable[[list[T]], Future[tuple[list[Result | Exception], flo
 class _Task[T]:
     """One batch of v on its way."""
 
-    def __init__(self, executor: Executor, what: What, batch: list[T], options: Options,
+    def __init__(self, executor: Executor, what: What, batch: list[T], options: SearchOptions,
                  stop: threading.Event | None) -> None:
         self.vs = batch
         self._submit: _Submit[T] = lambda vs: executor.submit(run_batch, what, vs, options, stop)
@@ -256,7 +250,7 @@ class _Task[T]:
         self._future.cancel()
 
 
-def _results(vs: Iterator[V], what: What, options: Options, executor: Executor | None, workers: int,
+def _results(vs: Iterator[V], what: What, options: SearchOptions, executor: Executor | None, workers: int,
              progress: Progress, total: int | None, in_flight: int) -> Generator[tuple[V, Result | Exception]]:
     # Only now, as the caller starts to iterate: a sweep never iterated
     # leaves no bar behind.

@@ -1,63 +1,115 @@
 #include "tilt_stability/search.hpp"
 
+#include "tilt_stability/above/over_point_runs.hpp"
+#include "tilt_stability/above/rank_bound.hpp"
 #include "tilt_stability/beta.hpp"
 #include "tilt_stability/bounded_rank/bounded_rank.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
+#include "tilt_stability/side/mirrored_runs.hpp"
 #include "primitives/checked.hpp"
 
 namespace varnolt::tilt_stability {
 
 namespace {
 
-constexpr utils::Message not_rational = "β_ is not rational: ∞ walls";
+using utils::BigInt;
 
-// Why v without a rational β₋ has no list. The walk by q takes only positive
-// ranks; β₋ irrational needs c² − r·d > 0 (and not a square, as β_ found).
-FailureKind without_rational_beta(const ChernChar<2>& v) {
-    if ((v.r == 0 && v.c.coeff == 0) || chern_character::discriminant(v) < 0)
-        return FailureKind::no_real_beta;
-    return v.r < 0 ? FailureKind::negative_rank : FailureKind::irrational_beta;
+constexpr utils::Message not_rational = "β_ is not rational: ∞ walls";
+constexpr utils::Message not_real = "β_ is not real: no walls";
+
+std::unexpected<SearchFailure> refused(FailureKind kind, utils::Message text, const ChernChar<2>& v,
+                                       std::string detail = {}) {
+    return std::unexpected(SearchFailure{kind, text, v, std::move(detail)});
+}
+
+bool has_real_beta(const ChernChar<2>& v) {
+    return !(v.r == 0 && v.c.coeff == 0) && chern_character::discriminant(v) >= 0;
+}
+
+// Why the request cannot be searched, in the order a caller reads its
+// arguments: v, its surface, the point, the point's side.
+SearchResult<void> judged(const SearchRequest& request) {
+    const ChernChar<2>& v = request.v;
+    if (!has_real_beta(v)) return refused(FailureKind::no_real_beta, not_real, v);
+    if (!surface::on_lattice(request.surface, v))
+        return refused(FailureKind::off_lattice, "v is not on the lattice of the surface", v);
+    if (!request.above) return {};
+    const above::Point& point = *request.above;
+    if (point.beta_denominator.sign() <= 0 || point.alpha_denominator.sign() <= 0)
+        return refused(FailureKind::internal_fault, "a point's denominator is not positive", v);
+    if (point.alpha_numerator.sign() <= 0) return refused(FailureKind::alpha_not_positive, "α <= 0", v);
+    if (v.r <= 0) return {};
+    // β0 = n/m against c/r, m > 0 and r > 0: the sign of n·r − c·m.
+    const int across = (point.beta_numerator * v.r - BigInt(v.c.coeff) * point.beta_denominator).sign();
+    if (across == 0) return refused(FailureKind::point_on_vertical_wall, "the point is on the vertical wall", v);
+    if ((across < 0) != (request.side == Side::left))
+        return refused(FailureKind::point_across_vertical_wall, "the point is across the vertical wall", v);
+    return {};
 }
 
 // The rational search's only message for sound input is the negative rank's
 // (its first rank bound is negative exactly when v.r < 0); the others mean a
 // broken invariant.
-SearchResult<void> rational_search(const SearchRequest& request, InterruptPoll& interrupt,
-                                   RunSink& out) {
-    const utils::Outcome<void> done = left_pseudo_semistabilizers::append_all(
-        request.v, interrupt, out, {.rank_ceiling = request.max_rank});
+SearchResult<void> rational_search(const ChernChar<2>& v, std::optional<std::int64_t> max_rank,
+                                   InterruptPoll& interrupt, RunSink& out) {
+    const utils::Outcome<void> done =
+        left_pseudo_semistabilizers::append_all(v, interrupt, out, {.rank_ceiling = max_rank});
     if (done) return {};
-    const FailureKind kind = request.v.r < 0 ? FailureKind::negative_rank : FailureKind::internal_fault;
-    return std::unexpected(SearchFailure{kind, done.error()});
+    return refused(v.r < 0 ? FailureKind::negative_rank : FailureKind::internal_fault, done.error(), v);
 }
 
-SearchResult<void> routed_search(const SearchRequest& request, InterruptPoll& interrupt,
-                                 RunSink& out) {
-    if (β_(request.v)) return rational_search(request, interrupt, out);
-    const FailureKind kind = without_rational_beta(request.v);
-    if (kind != FailureKind::irrational_beta || !request.max_rank)
-        return std::unexpected(SearchFailure{kind, not_rational});
-    bounded_rank::append_bounded_runs(request.v, *request.max_rank, interrupt, out);
+// The left search of v (real β₋), by rank bound and β₋. The walk by q takes
+// only positive ranks.
+SearchResult<void> left_search(const ChernChar<2>& v, std::optional<std::int64_t> max_rank, bool rational,
+                               InterruptPoll& interrupt, RunSink& out) {
+    if (rational) return rational_search(v, max_rank, interrupt, out);
+    if (v.r < 0) return refused(FailureKind::negative_rank_irrational, not_rational, v);
+    if (!max_rank) return refused(FailureKind::irrational_beta, not_rational, v);
+    bounded_rank::append_bounded_runs(v, *max_rank, interrupt, out);
     return {};
 }
 
-// The same, restricted to the request's surface.
-SearchResult<void> search_on_surface(const SearchRequest& request, InterruptPoll& interrupt,
-                                     RunSink& out) {
-    if (request.surface == surface::Surface::projective_plane) {
-        surface::ProjectivePlaneRuns restricted(out);
-        return routed_search(request, interrupt, restricted);
+// The sinks between the search and out, innermost first: the surface's
+// lattice, the point, the mirror; each in constant time per run.
+SearchResult<void> judged_search(const SearchRequest& request, InterruptPoll& interrupt, RunSink& out) {
+    if (const SearchResult<void> judgement = judged(request); !judgement) return judgement;
+    const bool mirrored = request.side == Side::right && request.v.r > 0;
+    const ChernChar<2>& v = request.v;
+    // The dual (r, −c, d) shares Δ with v: β₋ of both is rational or neither.
+    const ChernChar<2> searched = mirrored ? ChernChar<2>{v.r, {primitives::checked_neg(v.c.coeff)}, v.d} : v;
+    const bool rational = β_(searched).has_value();
+    std::optional<std::int64_t> max_rank = request.max_rank;
+    std::optional<above::Point> point;
+    if (request.above) {
+        point = mirrored ? above::mirrored(*request.above) : *request.above;
+        const auto bound = above::rank_bound(searched, *point, max_rank, !rational && v.r > 0);
+        if (!bound)
+            return bound.error().beyond_int64
+                       ? refused(FailureKind::rank_bound_beyond_int64, "beyond the signed 64-bit range of the search",
+                                 v, bound.error().bound)
+                       : refused(FailureKind::rank_bound_beyond_walk, above::walkable_ranks_text, v, bound.error().bound);
+        max_rank = *bound;
     }
-    return routed_search(request, interrupt, out);
+    side::MirroredRuns mirror(out);
+    RunSink& after_point = mirrored ? static_cast<RunSink&>(mirror) : out;
+    std::optional<above::OverPointRuns> over_point;
+    if (point) over_point.emplace(searched, *point, after_point);
+    RunSink& after_surface = point ? static_cast<RunSink&>(*over_point) : after_point;
+    surface::ProjectivePlaneRuns restricted(after_surface);
+    RunSink& first = request.surface == surface::Surface::projective_plane ? static_cast<RunSink&>(restricted)
+                                                                         : after_surface;
+    SearchResult<void> done = left_search(searched, max_rank, rational, interrupt, first);
+    if (!done) done.error().v = v;  // the request's v, not its dual
+    return done;
 }
 
 }  // namespace
 
 SearchResult<void> run_search(const SearchRequest& request, InterruptPoll& interrupt, RunSink& out) {
     try {
-        return search_on_surface(request, interrupt, out);
+        return judged_search(request, interrupt, out);
     } catch (const primitives::ArithmeticOverflow& overflow) {
-        return std::unexpected(SearchFailure{FailureKind::overflow, overflow.what()});
+        return refused(FailureKind::overflow, overflow.what(), request.v);
     }
 }
 

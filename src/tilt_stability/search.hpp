@@ -1,20 +1,28 @@
 #pragma once
-// The one entry point of the core's search: a request and a sink. It routes
-// by β₋(v): a rational β₋ goes to the search by q = k/n
+// The one entry point of the core's search: a request and a sink. It judges
+// the request (v with a real β₋ on the surface's lattice, a point on the asked
+// side), turns a right side into the left search of the dual and a point into
+// a rank bound, then routes by β₋: a rational β₋ goes to the search by q = k/n
 // (left_pseudo_semistabilizers), an irrational one with a rank bound to the
-// walk by q (bounded_rank). When there is no list it says why, as a kind the
-// caller decides by and the text that varnolt shows.
+// walk by q (bounded_rank). Runs reach the sink restricted to the surface,
+// clipped to the walls over the point and mirrored for the right side, each
+// in constant time. When there is no list it says why, as a kind the caller
+// decides by, with v and what the message needs.
 #include <cstdint>
 #include <expected>
 #include <optional>
+#include <string>
 
 #include "chern_character/chern_character.hpp"
+#include "tilt_stability/above/point.hpp"
 #include "tilt_stability/candidates/candidates.hpp"
 #include "tilt_stability/interrupt.hpp"
 #include "tilt_stability/surface/surface.hpp"
 #include "utils/message.hpp"
 
 namespace varnolt::tilt_stability {
+
+enum class Side { left, right };
 
 // What to search for. Each option a search gains joins here, with a default
 // that keeps the search as it was.
@@ -25,6 +33,14 @@ struct SearchRequest {
     std::optional<std::int64_t> max_rank = std::nullopt;
     // The lattice of the candidates' ch2; v itself must lie on it.
     surface::Surface surface = surface::Surface::half_integral_ch2;
+    // Whose walls: left of the vertical wall β = c/r, or right of it (for
+    // r > 0 the classes (−r', c', −d') of the dual's candidates (r', c', d'),
+    // see side/mirrored_runs.hpp; rank 0 and negative ranks as for left).
+    Side side = Side::left;
+    // Only the candidates whose wall passes over σ(β, α) or through it; for
+    // r >= 0 the search is then bounded by a rank proven from the point
+    // (above/rank_bound.hpp), and by max_rank when that is smaller.
+    std::optional<above::Point> above = std::nullopt;
 };
 
 // Why a search gives no list.
@@ -32,13 +48,24 @@ enum class FailureKind {
     irrational_beta,  // v of positive rank, β₋ irrational, no rank bound: infinitely many candidates
     no_real_beta,     // c² − r·d < 0, or r = c = 0: there is no β₋
     negative_rank,    // v of negative rank that the search cannot take (irrational β₋, or X >= 2)
+    negative_rank_irrational,  // v of negative rank with an irrational β₋: the walk takes positive ranks
     overflow,         // a value the search needs leaves the range the core holds
     internal_fault,   // a broken invariant of the search itself
+    off_lattice,      // v is not on the lattice of the request's surface
+    alpha_not_positive,           // the point's α <= 0: no stability condition
+    point_on_vertical_wall,       // r > 0 and the point's β = c/r
+    point_across_vertical_wall,   // r > 0 and the point on the other side than the one asked
+    rank_bound_beyond_int64,      // the rank bound proven from the point leaves 64 bits
+    rank_bound_beyond_walk,       // it is more ranks than a walk by q can visit (above::walkable_ranks)
 };
 
 struct SearchFailure {
     FailureKind kind;
     utils::Message text;  // what pseudo_semistabilizers says, e.g. "β_ is not rational: ∞ walls"
+    ChernChar<2> v;       // the request's v
+    // What the caller's message needs beyond v and text: the proven bound
+    // ("1.41e+300") for the rank bound kinds, whose text says what it is beyond.
+    std::string detail = {};
 };
 
 template <typename T>

@@ -4,7 +4,6 @@
 
 #include "boundary/binding.hpp"
 #include "boundary/conversions.hpp"
-#include "boundary/search_failure.hpp"
 #include "varnolt_walls/core_calls.hpp"
 #include "varnolt_walls/out_of_memory.hpp"
 #include "varnolt_walls/rows_buffer.hpp"
@@ -17,7 +16,6 @@ using boundary::PyRef;
 using boundary::PythonErrorSet;
 using boundary::bind;
 using boundary::int_from;
-using boundary::raise_search_failure;
 using boundary::to_int64;
 using boundary::to_optional_int64;
 
@@ -34,65 +32,86 @@ PyObject* progress_callback(PyObject* object) {
     return object;
 }
 
-// The lattice of p2: the projective plane's when true, else the half-integral one.
-tilt_stability::surface::Surface surface(PyObject* p2) {
-    using tilt_stability::surface::Surface;
-    if (p2 == nullptr) return Surface::half_integral_ch2;
-    const int truth = PyObject_IsTrue(p2);
+// Whether the option in slot is set: false for a left-out argument.
+bool option_set(PyObject* slot) {
+    if (slot == nullptr) return false;
+    const int truth = PyObject_IsTrue(slot);
     if (truth < 0) throw PythonErrorSet{};
-    return truth != 0 ? Surface::projective_plane : Surface::half_integral_ch2;
+    return truth != 0;
 }
 
-// The search a call asks for: r, c, d, max_rank (None: no bound), progress and
-// p2 bound and converted in parameter order (the first failure wins). v off
-// the lattice of p2 is a ValueError.
-SearchCall search_call(const FunctionDescription<6>& function, PyObject* module, PyObject* const* args,
+// An integer of any size from the bytes of int.to_bytes(n, "little", signed=True).
+utils::BigInt big_int_from(PyObject* bytes) {
+    char* data = nullptr;
+    Py_ssize_t size = 0;
+    if (PyBytes_AsStringAndSize(bytes, &data, &size) < 0) throw PythonErrorSet{};
+    return utils::BigInt::from_signed_bytes(
+        {reinterpret_cast<const unsigned char*>(data), static_cast<std::size_t>(size)});
+}
+
+// The point of `above`: None, or four bytes objects (see functions.hpp).
+std::optional<tilt_stability::above::Point> point_from(PyObject* slot) {
+    if (slot == nullptr || slot == Py_None) return std::nullopt;
+    if (!PyTuple_Check(slot) || PyTuple_Size(slot) != 4) {
+        PyErr_SetString(PyExc_TypeError, "argument 'above' must be None or a tuple of four bytes");
+        throw PythonErrorSet{};
+    }
+    return tilt_stability::above::Point{big_int_from(PyTuple_GetItem(slot, 0)), big_int_from(PyTuple_GetItem(slot, 1)),
+                                        big_int_from(PyTuple_GetItem(slot, 2)), big_int_from(PyTuple_GetItem(slot, 3))};
+}
+
+// The search a call asks for, its arguments bound and converted in parameter
+// order (the first failure wins).
+SearchCall search_call(const FunctionDescription<8>& function, PyObject* module, PyObject* const* args,
                        Py_ssize_t nargsf, PyObject* kwnames) {
+    using tilt_stability::surface::Surface;
     const auto slots = bind(function, module, args, nargsf, kwnames);
     const std::int64_t r = to_int64(slots[0], "r");
     const std::int64_t c = to_int64(slots[1], "c");
     const std::int64_t d = to_int64(slots[2], "d");
-    const std::optional<std::int64_t> max_rank = to_optional_int64(slots[3], "max_rank");
+    const std::optional<std::int64_t> max_rank = slots[3] ? to_optional_int64(slots[3], "max_rank") : std::nullopt;
     PyObject* const progress = progress_callback(slots[4]);
-    const SearchCall call{{.v = {r, {c}, {d}}, .max_rank = max_rank, .surface = surface(slots[5])},
-                          progress};
-    if (!tilt_stability::surface::on_lattice(call.search.surface, call.search.v)) {
-        PyErr_SetString(PyExc_ValueError, "v is not on the lattice of P2: d must be congruent to c mod 2");
-        throw PythonErrorSet{};
-    }
-    return call;
+    const Surface surface = option_set(slots[5]) ? Surface::projective_plane : Surface::half_integral_ch2;
+    const auto side = option_set(slots[6]) ? tilt_stability::Side::right : tilt_stability::Side::left;
+    return {{.v = {r, {c}, {d}}, .max_rank = max_rank, .surface = surface, .side = side, .above = point_from(slots[7])},
+            progress};
 }
 
-// The class of varnolt_walls._errors that the package raises for a failure of
-// this kind, or null for the kinds it raises as varnolt does.
-const char* package_error(tilt_stability::FailureKind kind) {
+// The name the package's table knows a failure kind by.
+const char* kind_name(tilt_stability::FailureKind kind) {
+    using enum tilt_stability::FailureKind;
     switch (kind) {
-        case tilt_stability::FailureKind::irrational_beta: return "IrrationalBetaError";
-        case tilt_stability::FailureKind::no_real_beta: return "NoRealBetaError";
-        default: return nullptr;
+        case irrational_beta: return "irrational_beta";
+        case no_real_beta: return "no_real_beta";
+        case negative_rank: return "negative_rank";
+        case negative_rank_irrational: return "negative_rank_irrational";
+        case overflow: return "overflow";
+        case internal_fault: return "internal_fault";
+        case off_lattice: return "off_lattice";
+        case alpha_not_positive: return "alpha_not_positive";
+        case point_on_vertical_wall: return "point_on_vertical_wall";
+        case point_across_vertical_wall: return "point_across_vertical_wall";
+        case rank_bound_beyond_int64: return "rank_bound_beyond_int64";
+        case rank_bound_beyond_walk: return "rank_bound_beyond_walk";
     }
+    return "internal_fault";
 }
 
-// Raises the failure of the search of v: the package's own exception, made
-// from v, for the kinds Python code decides by; otherwise as varnolt raises it.
-[[noreturn]] void raise_failure(const tilt_stability::SearchFailure& failure,
-                                const chern_character::ChernChar<2>& v) {
-    const char* name = package_error(failure.kind);
-    if (name == nullptr) raise_search_failure(failure);
-    const PyRef errors = PyRef::checked(PyImport_ImportModule("varnolt_walls._errors"));
-    const PyRef type = PyRef::checked(PyObject_GetAttrString(errors.get(), name));
-    const PyRef chern_character =
-        PyRef::checked(Py_BuildValue("(LLL)", v.r, v.c.coeff, v.d.numerator));
-    const PyRef error =
-        PyRef::checked(PyObject_CallFunctionObjArgs(type.get(), chern_character.get(), nullptr));
-    PyErr_SetObject(type.get(), error.get());
+// Raises the module's Refused with the failure's kind, v, text and detail:
+// the package turns it into its own exception from one table.
+[[noreturn]] void raise_failure(PyObject* module, const tilt_stability::SearchFailure& failure) {
+    const PyRef type = PyRef::checked(PyObject_GetAttrString(module, "Refused"));
+    const PyRef arguments = PyRef::checked(Py_BuildValue("(s(LLL)ss)", kind_name(failure.kind), failure.v.r,
+                                                         failure.v.c.coeff, failure.v.d.numerator, failure.text,
+                                                         failure.detail.c_str()));
+    PyErr_SetObject(type.get(), arguments.get());
     throw PythonErrorSet{};
 }
 
 // The search's value, or its failure raised.
 template <typename T>
-T value_or_raise(SearchResult<T> result, const SearchCall& call) {
-    if (!result) raise_failure(result.error(), call.search.v);
+T value_or_raise(PyObject* module, SearchResult<T> result) {
+    if (!result) raise_failure(module, result.error());
     return std::move(*result);
 }
 
@@ -102,7 +121,7 @@ PyObject* candidates(PyObject* module, PyObject* const* args, Py_ssize_t nargsf,
     return walls_guarded([&] {
         const SearchCall call = search_call(candidates_description, module, args, nargsf, kwnames);
         memory::Reservation reservation;  // until the rows are built
-        const CandidateRuns runs = value_or_raise(candidate_runs(call, reservation), call);
+        const CandidateRuns runs = value_or_raise(module, candidate_runs(call, reservation));
         return rows_buffer(runs).release();
     });
 }
@@ -112,7 +131,7 @@ PyObject* count(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyOb
         const SearchCall call = search_call(count_description, module, args, nargsf, kwnames);
         // At most 2^64 candidates per run and far fewer than 2^63 runs: the
         // count fits a signed 128-bit integer.
-        const primitives::uwide found = value_or_raise(candidate_count(call), call);
+        const primitives::uwide found = value_or_raise(module, candidate_count(call));
         return int_from(static_cast<primitives::wide>(found)).release();
     });
 }
@@ -121,7 +140,7 @@ PyObject* walls(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyOb
     return walls_guarded([&] {
         const SearchCall call = search_call(walls_description, module, args, nargsf, kwnames);
         memory::Reservation reservation;  // until the buffers are built
-        return walls_buffers(value_or_raise(candidate_walls(call, reservation), call), call.search.v).release();
+        return walls_buffers(value_or_raise(module, candidate_walls(call, reservation)), call.search.v).release();
     });
 }
 
@@ -131,7 +150,10 @@ PyObject* group(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyOb
         const std::int64_t r = to_int64(slots[0], "r");
         const std::int64_t c = to_int64(slots[1], "c");
         const std::int64_t d = to_int64(slots[2], "d");
-        const SearchCall call{{.v = {r, {c}, {d}}}, progress_callback(slots[4])};
+        // Field by field: g++ 12 misreads the point's empty optional in a nested initializer.
+        SearchCall call;
+        call.search.v = {r, {c}, {d}};
+        call.progress = progress_callback(slots[4]);
         memory::Reservation reservation;  // until the buffers are built
         std::vector<grouping::Row> rows =
             rows_from_buffer(slots[3], [&](std::size_t count) { reserve_for_grouping(reservation, count); });

@@ -8,20 +8,22 @@
 namespace varnolt::walls {
 
 // The parameters of a search: r, c and d by position or keyword, the options
-// by keyword only; max_rank is required (None: no bound), progress and p2 may
-// be left out.
-inline constexpr std::array<const char*, 6> search_parameters{"r", "c", "d", "max_rank", "progress", "p2"};
-inline constexpr std::array<const char*, 6> search_defaults{"None", "False"};
+// by keyword only: max_rank (None: no bound), progress, p2 (the lattice of P2),
+// right (the right walls) and above (None, or the point σ(β, α) as four bytes
+// objects of int.to_bytes(..., "little", signed=True): β's numerator and
+// denominator, α's). A request the core refuses raises
+// Refused(kind, (r, c, d), text, detail), see module.cpp.
+inline constexpr std::array<const char*, 8> search_parameters{"r",  "c",        "d",  "max_rank",
+                                                              "progress", "p2", "right", "above"};
+inline constexpr std::array<const char*, 8> search_defaults{"None", "None", "False", "False", "None"};
 
-inline constexpr boundary::FunctionDescription<6> candidates_description{
-    "candidates", search_parameters, 4, search_defaults,
-    "The candidates of (r, c, d/2) as a bytearray of native int64 rows (r, c, d);\n"
-    "with p2, only those with d = c mod 2 (and v must be such).", 3};
-inline constexpr boundary::FunctionDescription<6> count_description{
-    "count", search_parameters, 4, search_defaults,
-    "The number of candidates of (r, c, d/2), of those with d = c mod 2 with p2.", 3};
-inline constexpr boundary::FunctionDescription<6> walls_description{
-    "walls", search_parameters, 4, search_defaults,
+inline constexpr boundary::FunctionDescription<8> candidates_description{
+    "candidates", search_parameters, 3, search_defaults,
+    "The candidates of (r, c, d/2) as a bytearray of native int64 rows (r, c, d).", 3};
+inline constexpr boundary::FunctionDescription<8> count_description{
+    "count", search_parameters, 3, search_defaults, "The number of candidates of (r, c, d/2).", 3};
+inline constexpr boundary::FunctionDescription<8> walls_description{
+    "walls", search_parameters, 3, search_defaults,
     "The candidates of (r, c, d/2) grouped by wall, largest first: (rows, offsets, v) buffers.", 3};
 inline constexpr boundary::FunctionDescription<5> group_description{
     "group", {"r", "c", "d", "rows", "progress"}, 4, {"None"},

@@ -35,7 +35,12 @@ PyMethodDef* function_table() {
     return table;
 }
 
-// The module's execution step: its functions, and their parameter names interned.
+// The module's execution step: its functions, their parameter names interned,
+// and Refused, the exception its searches raise for a request the core
+// refuses, with the arguments (kind, (r, c, d), text, detail): the failure
+// kind's name, v, varnolt's text and what the package's message needs (see
+// tilt_stability::SearchFailure). The package turns it into its own
+// exceptions; each module has its own type.
 int add_functions(PyObject* module) noexcept {
     const PyRef done = PyRef::steal(call_guarded([&] {
         ModuleParameters::attach(module, ModuleParameters(candidates_description, count_description,
@@ -43,6 +48,8 @@ int add_functions(PyObject* module) noexcept {
                                                           wall_objects_description, wall_columns_description,
                                                           pell_expansions_description));
         if (PyModule_AddFunctions(module, function_table()) < 0) throw PythonErrorSet{};
+        const PyRef refused = PyRef::checked(PyErr_NewException("varnolt_walls._native.Refused", nullptr, nullptr));
+        if (PyModule_AddObjectRef(module, "Refused", refused.get()) < 0) throw PythonErrorSet{};
         return Py_NewRef(Py_None);
     }));
     return done ? 0 : -1;

@@ -145,10 +145,10 @@ TEST_P(BoundedOutcome, IsTheSearchsVerdict) {
     EXPECT_EQ(seen, row.outcome);
 }
 INSTANTIATE_TEST_SUITE_P(Table, BoundedOutcome, testing::Values(
-    OutcomeRow{"no_real_beta", {1, 0, 1}, 10, "β_ is not rational: ∞ walls"},
-    OutcomeRow{"rank_zero_c_zero", {0, 0, 5}, 10, "β_ is not rational: ∞ walls"},
+    OutcomeRow{"no_real_beta", {1, 0, 1}, 10, "β_ is not real: no walls"},
+    OutcomeRow{"rank_zero_c_zero", {0, 0, 5}, 10, "β_ is not real: no walls"},
     OutcomeRow{"negative_rank_irrational", {-1, 0, 2}, 10, "β_ is not rational: ∞ walls"},
-    OutcomeRow{"negative_rank_no_real_beta", {-1, 0, -1}, 10, "β_ is not rational: ∞ walls"},
+    OutcomeRow{"negative_rank_no_real_beta", {-1, 0, -1}, 10, "β_ is not real: no walls"},
     OutcomeRow{"negative_rank_rational", {-2, 1, 4}, 10, "Internal logical error: Negative lower bound on r"},
     OutcomeRow{"negative_rank_one_q", {-1, 1, 0}, 10, "0 candidates"},
     OutcomeRow{"no_rank_at_all", {1, 0, -2}, 0, "0 candidates"},

@@ -14,6 +14,8 @@ namespace {
 
 using tilt_stability::FailureKind;
 
+const std::string not_real = "β_ is not real: no walls";
+
 struct KindRow {
     const char* name;
     Triple v;
@@ -36,11 +38,11 @@ TEST_P(SearchEntry, ReportsTheKindOfEachFailure) {
 INSTANTIATE_TEST_SUITE_P(Table, SearchEntry, testing::Values(
     KindRow{"irrational", {3, 2, -1}, std::nullopt, FailureKind::irrational_beta},
     KindRow{"irrational_bounded", {3, 2, -1}, 10, std::nullopt},
-    KindRow{"negative_discriminant", {1, 0, 1}, std::nullopt, FailureKind::no_real_beta},
-    KindRow{"negative_discriminant_bounded", {1, 0, 1}, 10, FailureKind::no_real_beta},
-    KindRow{"rank_zero_c_zero", {0, 0, 5}, 10, FailureKind::no_real_beta},
-    KindRow{"negative_rank_no_real_beta", {-1, 0, -1}, 10, FailureKind::no_real_beta},
-    KindRow{"negative_rank_irrational", {-1, 0, 2}, 10, FailureKind::negative_rank},
+    KindRow{"negative_discriminant", {1, 0, 1}, std::nullopt, FailureKind::no_real_beta, not_real},
+    KindRow{"negative_discriminant_bounded", {1, 0, 1}, 10, FailureKind::no_real_beta, not_real},
+    KindRow{"rank_zero_c_zero", {0, 0, 5}, 10, FailureKind::no_real_beta, not_real},
+    KindRow{"negative_rank_no_real_beta", {-1, 0, -1}, 10, FailureKind::no_real_beta, not_real},
+    KindRow{"negative_rank_irrational", {-1, 0, 2}, 10, FailureKind::negative_rank_irrational},
     KindRow{"negative_rank_rational", {-2, 1, 4}, std::nullopt, FailureKind::negative_rank,
             "Internal logical error: Negative lower bound on r"},
     KindRow{"discriminant_beyond_64_bits", {1, two_pow(32), 1}, 3, FailureKind::overflow,

@@ -18,7 +18,7 @@ using tilt_stability::surface::ProjectivePlaneRuns;
 using u128 = primitives::uwide;
 
 TEST(CandidateRun, AStepMustDivideTheRun) {
-    const std::string message = "candidate run: d_step must be positive and divide d_last - d_first";
+    const std::string message = "candidate run: d_step must be nonzero and divide d_last - d_first";
     EXPECT_EQ(stop_message([] { CandidateRun(1, 0, 0, 3, 2); }), message);
     EXPECT_EQ(stop_message([] { CandidateRun(1, 0, 0, 0, 0); }), message);
     EXPECT_TRUE(CandidateRun(1, 0, int_min, int_max - 1, 2).count() == u128{1} << 63);

@@ -23,7 +23,7 @@ from math import ceil, floor, isqrt
 
 from search_model import search as unbounded_search
 
-IRRATIONAL = "β_ is not rational: ∞ walls"
+NOT_REAL = "β_ is not real: no walls"
 MARGIN = 3
 PRECISION = 40
 
@@ -150,7 +150,7 @@ def bounded_candidates(r, c, d, max_rank):
         return (status, [u for u in result if u[0] <= max_rank]) if status == "ok" else (status, result)
     beta = real_beta(r, c, d)
     if beta is None:
-        return ("error", IRRATIONAL)
+        return ("error", NOT_REAL)
     twisted_v = c - r * beta
     if twisted_v.sign() <= 0:  # no q with 0 < q < S
         return ("ok", [])

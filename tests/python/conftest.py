@@ -8,6 +8,7 @@ I64_MIN, I64_MAX = -(2**63), 2**63 - 1
 U32_MAX = 2**32 - 1
 
 IRRATIONAL = "β_ is not rational: ∞ walls"
+NOT_REAL = "β_ is not real: no walls"  # c² − r·d < 0, or r = c = 0
 NEGATIVE_RANK_BOUND = "Internal logical error: Negative lower bound on r"
 OVERFLOW = "arithmetic overflow: value outside the signed 64-bit range"
 

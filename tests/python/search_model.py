@@ -18,6 +18,7 @@ from fractions import Fraction
 from math import floor, isqrt
 
 IRRATIONAL = "β_ is not rational: ∞ walls"
+NOT_REAL = "β_ is not real: no walls"
 NEGATIVE_RANK_BOUND = "Internal logical error: Negative lower bound on r"
 
 
@@ -80,6 +81,8 @@ def d_range_fast(v_r, beta, x, k, rank):
 
 def search(r, c, d, d_range=d_range_fast):
     """The whole search for v = (r, c, d/2): ("ok", [(r', c', d'), ...]) or ("error", message)."""
+    if (r == 0 and c == 0) or c * c - r * d < 0:
+        return ("error", NOT_REAL)
     beta = beta_minus(r, c, d)
     if beta is None:
         return ("error", IRRATIONAL)

@@ -6,7 +6,7 @@ import pytest
 from varnolt_walls import _native
 
 
-def count(r, c, d, *, max_rank, progress=None, p2=False):
+def count(r, c, d, *, max_rank=None, progress=None, p2=False, right=False, above=None):
     """The model: CPython's own binding of the same parameters."""
 
 
@@ -14,7 +14,7 @@ def count(r, c, d, *, max_rank, progress=None, p2=False):
     ((1, 0, -4, None), {}),
     ((1, 0, -4, None), {"p2": False}),
     ((1, 0, -4, None, None, False), {"max_rank": 1}),
-    ((1, 0, -4), {}),
+    ((1, 0, -4), {"side": "right"}),
     ((1, 0), {"max_rank": None}),
     ((1, 0, -4), {"max_rank": None, "r": 1}),
     ((1, 0, -4), {"max_rank": None, "rank": 1}),

@@ -13,7 +13,7 @@ import pytest
 
 import conftest
 import search_model
-from conftest import IRRATIONAL, NEGATIVE_RANK_BOUND, OVERFLOW
+from conftest import IRRATIONAL, NEGATIVE_RANK_BOUND, NOT_REAL, OVERFLOW
 from varnolt import pseudo_semistabilizers
 
 
@@ -44,8 +44,8 @@ FOUND = [
 REFUSED = [
     ((3, 2, -1), IRRATIONAL),  # c² − r·d = 7
     ((1, 0, -2), IRRATIONAL),  # c² − r·d = 2
-    ((1, 0, 1), IRRATIONAL),  # c² − r·d = −1
-    ((0, 0, 5), IRRATIONAL),  # rank 0 and c = 0
+    ((1, 0, 1), NOT_REAL),  # c² − r·d = −1
+    ((0, 0, 5), NOT_REAL),  # rank 0 and c = 0
     ((-1, 1, 3), NEGATIVE_RANK_BOUND),  # β₋ = 1, X = 2
     ((-2, 1, 4), NEGATIVE_RANK_BOUND),  # β₋ = 1, X = 3
 ]

@@ -9,8 +9,8 @@ from math import isqrt
 import numpy as np
 import pytest
 
+import varnolt
 import varnolt_walls as vw
-from varnolt_walls._above import rank_bound
 from varnolt_walls._walls import numerical_wall
 
 
@@ -76,6 +76,19 @@ def seeded_points():
     return pairs
 
 
+def search_reach(v, point):
+    """A rank far beyond every candidate whose wall passes over the point, from the heights of
+    the walls at β₋ in floats: the wall through the point (its centre x solves
+    (β0 − x)² + α0² = (x − C/R)² − Δ/R²) is a0 high there, a candidate's wall at most
+    S/√(2r·(r − R)) (S = √Δ), and walls over the point are at least as high as a0."""
+    (big_r, big_c, big_d), (beta, alpha) = v, (float(point[0]), float(point[1]))
+    delta = big_c * big_c - big_r * big_d
+    x0 = (big_d / big_r - beta**2 - alpha**2) / (2 * (big_c / big_r - beta))
+    beta_minus = (big_c - delta**0.5) / big_r
+    a0_squared = (x0 - big_c / big_r) ** 2 - delta / big_r**2 - (beta_minus - x0) ** 2
+    return 4 * int(big_r + (delta / a0_squared) ** 0.5) + 20
+
+
 def passes_over(v, u, point):
     center, radius_squared = numerical_wall(v, u)
     return (point[0] - center) ** 2 + point[1] ** 2 <= radius_squared
@@ -83,10 +96,8 @@ def passes_over(v, u, point):
 
 @pytest.mark.parametrize(("v", "point"), seeded_points())
 def test_above_is_the_search_far_beyond_its_bound_filtered_by_the_point(v, point):
-    bound = rank_bound(v, point)
-    far = [u for u in rows(vw.candidates(*v, max_rank=4 * bound + 20)) if passes_over(v, u, point)]
+    far = [u for u in rows(vw.candidates(*v, max_rank=search_reach(v, point))) if passes_over(v, u, point)]
     assert rows(vw.candidates(*v, above=point)) == far
-    assert all(u[0] <= bound for u in far)
     assert vw.count(*v, above=point) == len(far)
     walls = vw.walls(*v, above=point)
     assert sum(len(w.semistabilizers) for w in walls) == len(far)
@@ -113,10 +124,31 @@ def test_above_takes_exact_coordinates_and_keeps_the_wall_through_the_point(abov
     (lambda: vw.count(1, 0, -16, surface="P3"), ValueError, "surface must be None or 'P2'"),
     (lambda: vw.count(3, 2, 3, above=(0, 1)), vw.NoRealBetaError, "no β₋ and no wall"),  # no real β₋
     (lambda: vw.count(3, 2, -1, side="right"), vw.IrrationalBetaError, r"β₋ of \(3, 2, -1\) is irrational"),
+    (lambda: vw.count(-1, 9, -16, max_rank=40), RuntimeError, r"negative rank and an irrational β₋.*-v = \(1, -9, 16\)"),
+    (lambda: vw.count(1, 0, -2, above=(-1.4142135623730951, 5e-324)), OverflowError,
+     r"rank up to 1.03e\+16, more than the 10\^11 ranks .*; pass max_rank or a point farther from β₋"),
+    (lambda: vw.count(1, 0, -20, above=("-1e100000000", 1)), ValueError, "beta is too large a text"),
+    (lambda: vw.count(1, 0, -20, above=(1, 10**20000)), ValueError, "alpha has more than 10000 digits"),
 ])
 def test_option_errors_say_why(call, error, match):
     with pytest.raises(error, match=match):
         call()
+
+
+@pytest.mark.parametrize(("v", "message"), [
+    ((1, 0, 2), "β_ is not real: no walls"),  # Δ < 0
+    ((0, 0, 0), "β_ is not real: no walls"),  # r = c = 0
+    ((3, 2, -1), "β_ is not rational: ∞ walls"),
+])
+def test_varnolt_says_whether_beta_is_not_real_or_not_rational(v, message):
+    with pytest.raises(RuntimeError) as raised:
+        varnolt.pseudo_semistabilizers(*v)
+    assert str(raised.value) == message
+
+
+def test_surface_takes_any_case_and_a_bound_within_max_rank_is_searched():
+    assert vw.count(1, 0, -16, surface="p2") == vw.count(1, 0, -16, surface="P2") == 10
+    assert vw.count(1, 0, -2, max_rank=12, above=(-1.4142135623730951, 5e-324)) <= 4
 
 
 def test_right_walls_over_a_point_are_the_mirrored_left_ones_and_the_array_is_int64():

@@ -55,16 +55,17 @@ CASES = [
     (CLI, "0 3 4 --count --format json", 0, lambda out: as_json(out) == json_document(
         (0, 3, 4), None, "count", varnolt_walls.count(0, 3, 4)), ""),
     (CLI, "0 3 4 --count --format csv", 0, f"count\n{varnolt_walls.count(0, 3, 4)}\n", ""),
-    (CLI, "3 2 -1", 1, "", "β_ is not rational: ∞ walls"),
-    (CLI, "3 2 -1 --count --format json", 1, "", "β_ is not rational: ∞ walls"),
+    (CLI, "3 2 -1", 1, "", "β₋ of (3, 2, -1) is irrational"),
+    (CLI, "3 2 -1 --count --format json", 1, "", "β₋ of (3, 2, -1) is irrational"),
     (CLI, "-1 1 3", 1, "", "Internal logical error: Negative lower bound on r"),
     (CLI, "1 0 -2 --max-rank 12", 0, "v = (1, 0, -2): β₋ = -√2, 2 walls\ncenter  radius²  semistabilizers\n"
      "-3/2    1/4      (1, -1, 1); (2, -2, 2)\n-17/12  1/144    (9, -12, 16); (5, -6, 7)\n", ""),
     (CLI, "2 3 3 --max-rank 40 --candidates --format json", 0, lambda out: as_json(out) == json_document(
         (2, 3, 3), 40, "candidates", varnolt_walls.candidates(2, 3, 3, max_rank=40).tolist()), ""),
     (CLI, "2 1 -4 --max-rank 2 --candidates", 0, "1 0 0\n2 0 -1\n2 0 0\n", ""),
-    (CLI, "1 0 -2", 1, "", "β_ is not rational: ∞ walls: β₋ of (1, 0, -2) is irrational, so there are "
-     "infinitely many pseudo-walls; pass --max-rank N"),
+    (CLI, "1 0 -2", 1, "", "β₋ of (1, 0, -2) is irrational: its pseudo-walls are infinitely many and accumulate "
+     "at β₋; pass --max-rank N for those of the candidates of rank at most N, or --above B,A for the walls over "
+     "σ(B, A)"),
     (CLI, "1 0 -2 --max-rank -1", 2, "", "argument --max-rank: max_rank must be >= 0, not -1"),
     (CLI, "1 0 -16 --surface P2 --side right --above 5,1/2 --count --format json", 0, lambda out: as_json(out) == (
         json_document((1, 0, -16), None, "count", varnolt_walls.count(1, 0, -16, surface="P2", side="right",

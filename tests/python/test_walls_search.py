@@ -34,8 +34,8 @@ def expected_failure(v, kind, message):
     if kind is RuntimeError and r > 0 and math.isqrt(discriminant(*v)) ** 2 != discriminant(*v):
         # Infinitely many candidates: a bound is asked for.
         return varnolt_walls.IrrationalBetaError, (
-            f"{message}: β₋ of {v} is irrational, so there are infinitely many pseudo-walls; "
-            "pass max_rank=R to list those of the candidates of rank at most R")
+            f"β₋ of {v} is irrational: its pseudo-walls are infinitely many and accumulate at β₋; "
+            "pass max_rank=R for those of the candidates of rank at most R, or above=(β, α) for the walls over σ(β, α)")
     if kind is OverflowError and message == "int too big to convert":  # the argument named
         return OverflowError, "argument '"
     return kind, message

@@ -9,9 +9,10 @@ namespace varnolt::tilt_stability {
 CandidateRun::CandidateRun(std::int64_t r, std::int64_t c, std::int64_t d_first, std::int64_t d_last,
                            std::int64_t d_step)
     : r(r), c(c), d_first(d_first), d_last(d_last), d_step(d_step) {
-    if (d_first > d_last) primitives::stop("empty candidate run: d_first > d_last");
-    if (d_step < 1 || (d_step != 1 && span() % static_cast<std::uint64_t>(d_step) != 0))
-        primitives::stop("candidate run: d_step must be positive and divide d_last - d_first");
+    if (d_step >= 0 && d_first > d_last) primitives::stop("empty candidate run: d_first > d_last");
+    if (d_step < 0 && d_first < d_last) primitives::stop("empty candidate run: d_first < d_last with d_step < 0");
+    if (d_step == 0 || (d_step != 1 && span() % step_size() != 0))
+        primitives::stop("candidate run: d_step must be nonzero and divide d_last - d_first");
 }
 
 void CandidateRuns::append(const CandidateRun& run) {

@@ -26,24 +26,32 @@ using Candidates = std::vector<ChernChar<2>>;
 
 // The candidates of one rank: (r, c, d) for d = d_first, d_first + d_step, …,
 // d_last. The stages make runs of step 1; a lattice that admits only every
-// other ch2 (see surface/surface.hpp) makes runs of step 2.
-// Invariant: d_first <= d_last, d_step >= 1 and d_step divides d_last − d_first,
-// so a run is never empty and ends on d_last. The constructor stops the call
-// when a stage tries to make a run that breaks it, and the fields are const so
-// that nothing can break it later.
+// other ch2 (see surface/surface.hpp) makes runs of step 2, and the mirror of
+// right walls (side/mirrored_runs.hpp) runs of negative step, whose d fall.
+// Invariant: d_step ≠ 0, d_last − d_first is 0 or of the sign of d_step, and
+// d_step divides it, so a run is never empty and ends on d_last. The
+// constructor stops the call when a stage tries to make a run that breaks it,
+// and the fields are const so that nothing can break it later.
 struct CandidateRun {
     CandidateRun(std::int64_t r, std::int64_t c, std::int64_t d_first, std::int64_t d_last,
                  std::int64_t d_step = 1);
 
-    // d_last − d_first, exact in 64 unsigned bits (it lies in [0, 2^64)).
+    // |d_last − d_first|, exact in 64 unsigned bits (it lies in [0, 2^64)).
     std::uint64_t span() const {
-        return static_cast<std::uint64_t>(d_last) - static_cast<std::uint64_t>(d_first);
+        const auto first = static_cast<std::uint64_t>(d_first);
+        const auto last = static_cast<std::uint64_t>(d_last);
+        return d_step > 0 ? last - first : first - last;
     }
 
-    // span/d_step + 1, from 1 up to 2^64 (one beyond any 64-bit size); 64-bit
-    // division only, as a count is taken once per run.
+    // |d_step| in 64 unsigned bits.
+    std::uint64_t step_size() const {
+        return d_step > 0 ? static_cast<std::uint64_t>(d_step) : 0 - static_cast<std::uint64_t>(d_step);
+    }
+
+    // span/|d_step| + 1, from 1 up to 2^64 (one beyond any 64-bit size);
+    // 64-bit division only, as a count is taken once per run.
     uwide count() const {
-        const std::uint64_t steps = d_step == 1 ? span() : span() / static_cast<std::uint64_t>(d_step);
+        const std::uint64_t steps = d_step == 1 ? span() : span() / step_size();
         return uwide{steps} + 1;
     }
 
@@ -54,7 +62,7 @@ struct CandidateRun {
     const std::int64_t d_step;
 };
 
-// Calls each(d) for every d of the run, in increasing order. Loops to d_last
+// Calls each(d) for every d of the run, in the run's order. Loops to d_last
 // inclusive without ever computing a d beyond it, which may not exist.
 template <typename Each>
 void for_each_d(const CandidateRun& run, Each&& each) {
