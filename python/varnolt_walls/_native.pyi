@@ -3,7 +3,7 @@ from fractions import Fraction
 from typing import Any
 
 _Progress = Callable[[int, int], object] | None
-_Found = tuple[bytearray, bytearray | None, bytearray | None]
+_Found = tuple[bytearray, bytearray, bytearray]
 
 def candidates(r: int, c: int, d: int, *, max_rank: int | None, progress: _Progress = None,
                p2: bool = False) -> bytearray: ...
@@ -15,3 +15,5 @@ def wall_objects(columns: tuple[bytearray, bytearray, bytearray], start: int, st
                  wall_type: type[Any], fraction_type: type[Fraction]) -> list[Any]: ...
 def wall_columns(columns: tuple[bytearray, bytearray, bytearray], fraction_type: type[Fraction]
                  ) -> tuple[list[Fraction], list[float], list[Fraction], list[float], list[tuple[tuple[int, int, int], ...]]]: ...
+def numerical_wall(R: int, C: int, D: int, r: int, c: int, d: int, fraction_type: type[Fraction]
+                   ) -> tuple[Fraction, Fraction]: ...

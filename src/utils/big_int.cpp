@@ -123,7 +123,64 @@ void BigInt::trim() {
     if (limbs_.empty()) negative_ = false;
 }
 
-int BigInt::bit_width() const { return bit_width_of(limbs_); }
+std::int64_t BigInt::bit_length() const { return bit_width_of(limbs_); }
+
+BigInt BigInt::from_signed_bytes(std::span<const unsigned char> bytes) {
+    const bool negative = !bytes.empty() && (bytes.back() & 0x80U) != 0;
+    // |x| of a negative two's complement value: complement every byte, add one.
+    Limbs magnitude((bytes.size() + 7) / 8);
+    unsigned carry = negative ? 1 : 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const unsigned byte = negative ? (~bytes[i] & 0xFFU) + carry : bytes[i];
+        carry = byte >> 8;
+        magnitude[i / 8] |= static_cast<std::uint64_t>(byte & 0xFFU) << (8 * (i % 8));
+    }
+    return from_limbs(negative, magnitude);
+}
+
+std::int64_t BigInt::to_int64() const {
+    const auto magnitude = static_cast<std::int64_t>(limbs_.empty() ? 0 : limbs_[0]);  // below 2^62 by the precondition
+    return negative_ ? -magnitude : magnitude;
+}
+
+BigInt::Scaled BigInt::scaled() const {
+    if (limbs_.empty()) return {0.0L, 0};
+    // The top 64 bits (all of them when fewer): exact in a long double of a
+    // 64-bit significand, and truncated to its precision elsewhere.
+    const std::int64_t dropped = std::max<std::int64_t>(0, bit_length() - 64);
+    const Limbs top = shifted_right(limbs_, static_cast<int>(dropped));
+    int exponent = 0;
+    const long double fraction = std::frexp(static_cast<long double>(top.empty() ? 0 : top[0]), &exponent);
+    return {negative_ ? -fraction : fraction, exponent + dropped};
+}
+
+long double BigInt::log_abs() const {
+    const Scaled x = scaled();
+    return std::log(std::fabs(x.fraction)) + static_cast<long double>(x.exponent) * std::log(2.0L);
+}
+
+std::string BigInt::decimal() const {
+    if (limbs_.empty()) return "0";
+    // Short division by 10^19 (each step's remainder·2^64 + limb < 10^19·2^64
+    // < 2^128), nineteen digits at a time, least significant group first.
+    constexpr std::uint64_t group = 10'000'000'000'000'000'000ULL;
+    Limbs rest = limbs_;
+    std::string digits;
+    while (!rest.empty()) {
+        uwide remainder = 0;
+        for (std::size_t i = rest.size(); i-- > 0;) {
+            const uwide part = (remainder << 64) | rest[i];
+            rest[i] = static_cast<std::uint64_t>(part / group);
+            remainder = part % group;
+        }
+        utils::trim(rest);
+        auto low = static_cast<std::uint64_t>(remainder);
+        for (int i = 0; i < 19 && (low != 0 || !rest.empty()); ++i, low /= 10)
+            digits.push_back(static_cast<char>('0' + low % 10));
+    }
+    if (negative_) digits.push_back('-');
+    return {digits.rbegin(), digits.rend()};
+}
 
 int countr_zero(const BigInt& x) {
     for (std::size_t i = 0; i < x.limbs_.size(); ++i)
@@ -135,17 +192,16 @@ double BigInt::to_double() const {
     if (limbs_.empty()) return 0.0;
     // The top 64 bits of the magnitude (truncated: a relative error below
     // 2^-63), then one rounding to 53 bits: within 2^-52 in all.
-    const int width = bit_width();
-    const int dropped = std::max(0, width - 64);
+    const int dropped = static_cast<int>(std::max<std::int64_t>(0, bit_length() - 64));
     const Limbs top = shifted_right(limbs_, dropped);
     const double magnitude = std::ldexp(static_cast<double>(top.empty() ? 0 : top[0]), dropped);
     return negative_ ? -magnitude : magnitude;
 }
 
 bool BigInt::fits_wide() const {
-    if (bit_width() < 128) return true;
+    if (bit_length() < 128) return true;
     // −2^127 is the one value of 128 bits that fits.
-    return negative_ && bit_width() == 128 && limbs_[0] == 0 && limbs_[1] == (std::uint64_t{1} << 63);
+    return negative_ && bit_length() == 128 && limbs_[0] == 0 && limbs_[1] == (std::uint64_t{1} << 63);
 }
 
 wide BigInt::to_wide() const {
@@ -201,7 +257,7 @@ std::pair<BigInt, BigInt> divide(const BigInt& x, const BigInt& y) {
         return {quotient, remainder};
     }
     quotient.limbs_.assign(x.limbs_.size(), 0);
-    for (int bit = x.bit_width(); bit-- > 0;) {
+    for (auto bit = static_cast<int>(x.bit_length()); bit-- > 0;) {
         remainder.limbs_ = shifted_left(remainder.limbs_, 1);
         if ((x.limbs_[static_cast<std::size_t>(bit / 64)] >> (bit % 64)) & 1) {
             if (remainder.limbs_.empty()) remainder.limbs_.push_back(0);

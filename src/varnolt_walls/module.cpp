@@ -28,6 +28,7 @@ PyMethodDef* function_table() {
         method_entry<group_description, group>(),
         method_entry<wall_objects_description, wall_objects>(),
         method_entry<wall_columns_description, wall_columns>(),
+        method_entry<numerical_wall_description, numerical_wall>(),
         {nullptr, nullptr, 0, nullptr},
     };
     return table;
@@ -38,7 +39,8 @@ int add_functions(PyObject* module) noexcept {
     const PyRef done = PyRef::steal(call_guarded([&] {
         ModuleParameters::attach(module, ModuleParameters(candidates_description, count_description,
                                                           walls_description, group_description,
-                                                          wall_objects_description, wall_columns_description));
+                                                          wall_objects_description, wall_columns_description,
+                                                          numerical_wall_description));
         if (PyModule_AddFunctions(module, function_table()) < 0) throw PythonErrorSet{};
         return Py_NewRef(Py_None);
     }));

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <string>
 
 #include "support.hpp"
 #include "utils/big_int.hpp"
@@ -37,6 +38,12 @@ TEST(BigInt, AgreesWithInt128WhereTheValuesFit) {
         EXPECT_EQ(bx <=> by, x <=> y);
         EXPECT_EQ((bx << 40).to_wide(), wide{x} * (wide{1} << 40));
         EXPECT_EQ(bx.to_double(), static_cast<double>(x));
+        EXPECT_EQ(bx.decimal(), std::to_string(x));
+        const BigInt::Scaled scaled = bx.scaled();
+        EXPECT_EQ(std::ldexp(scaled.fraction, static_cast<int>(scaled.exponent)), static_cast<long double>(x));
+        unsigned char bytes[8];
+        for (int k = 0; k < 8; ++k) bytes[k] = static_cast<unsigned char>(static_cast<std::uint64_t>(x) >> (8 * k));
+        EXPECT_EQ(BigInt::from_signed_bytes(bytes), bx);
         if (y != 0) {
             EXPECT_EQ((bx / by).to_wide(), wide{x} / y);
             EXPECT_EQ((bx % by).to_wide(), wide{x} % y);
@@ -72,8 +79,8 @@ TEST(BigInt, RingIdentitiesBeyond128Bits) {
             EXPECT_EQ(x * y / y, x);
         }
         // The double of a value of at most 53 significant bits is exact.
-        const BigInt top = x >> std::max(0, x.bit_width() - 53);
-        const int shift = std::max(0, x.bit_width() - 53);
+        const int shift = static_cast<int>(std::max<std::int64_t>(0, x.bit_length() - 53));
+        const BigInt top = x >> shift;
         EXPECT_EQ((top << shift).to_double(), std::ldexp(top.to_double(), shift));
     }
 }
