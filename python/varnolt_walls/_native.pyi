@@ -3,7 +3,7 @@ from fractions import Fraction
 from typing import Any
 
 _Progress = Callable[[int, int], object] | None
-_Found = tuple[bytearray, bytearray | None, bytearray | None]
+_Found = tuple[bytearray, bytearray, bytearray]
 
 # The point of `above`: int.to_bytes(n, "little", signed=True) of β's numerator and
 # denominator, then α's.
@@ -24,3 +24,5 @@ def wall_objects(columns: tuple[bytearray, bytearray, bytearray], start: int, st
 def wall_columns(columns: tuple[bytearray, bytearray, bytearray], fraction_type: type[Fraction]
                  ) -> tuple[list[Fraction], list[float], list[Fraction], list[float], list[tuple[tuple[int, int, int], ...]]]: ...
 def pell_expansions(d: int, k: int) -> tuple[tuple[int, int, tuple[int, ...]], ...]: ...
+def numerical_wall(R: int, C: int, D: int, r: int, c: int, d: int, fraction_type: type[Fraction]
+                   ) -> tuple[Fraction, Fraction]: ...

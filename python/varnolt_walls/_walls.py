@@ -7,14 +7,13 @@ from dataclasses import dataclass
 from fractions import Fraction
 from html import escape
 from itertools import chain
-from math import gcd
 from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 
 import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
-from ._arguments import Row, chern_character, integer
+from ._arguments import Row, chern_character, int64
 from ._options import Point, SearchOptions, Side, Surface
 from ._search import ProgressCallback, native_search
 
@@ -59,11 +58,10 @@ def _latex(x: Fraction) -> str:
     return ("-" if x < 0 else "") + rf"\frac{{{abs(x.numerator)}}}{{{x.denominator}}}"
 
 
-Pair = tuple[int, int]
 # The native module's buffers: rows (int64, three per candidate, wall by
 # wall), offsets (int64, where each wall's rows start, then their count) and
 # v (three int64, from which the native module works out a wall's center and
-# radius² when it is read; empty when those are kept in Python integers).
+# radius² when it is read).
 Columns = tuple[bytearray, bytearray, bytearray]
 # What a notebook shows of the walls: so many rows, each with so many candidates.
 HTML_ROWS = 20
@@ -72,55 +70,23 @@ HTML_CANDIDATES = 4
 _CHUNK = 4096
 
 
-def _lowest_terms(numerator: int, denominator: int) -> Pair:
-    if denominator < 0:
-        numerator, denominator = -numerator, -denominator
-    g = gcd(numerator, denominator)
-    return numerator // g, denominator // g
-
-
-def _wall_terms(v: Row, u: Row) -> tuple[Pair, Pair]:
-    """(center, radius²) of the wall of u against v, each as (numerator, denominator) in lowest terms."""
-    big_r, big_c, big_d = v
-    r, c, d = u
-    # With ch2 = d/2 on both sides, the wall's center x = (R·ch2(u) − r·ch2(v)) / (R·c − r·C)
-    # is a/(2e) and its radius² x² − 2·(ch2(u)·C − ch2(v)·c) / (R·c − r·C) is
-    # (a² − 4e·b)/(4e²), for the integers below (e ≠ 0 for every candidate).
-    a = big_r * d - r * big_d
-    e = big_r * c - r * big_c
-    b = d * big_c - big_d * c
-    return _lowest_terms(a, 2 * e), _lowest_terms(a * a - 4 * e * b, 4 * e * e)
-
-
 def numerical_wall(v: Sequence[SupportsIndex], u: Sequence[SupportsIndex]) -> tuple[Fraction, Fraction]:
-    """(center, radius²) of the numerical wall of the candidate u against v, both (r, c, d) with ch2 = d/2.
+    """(center, radius²) of the numerical wall of the class u against v, both (r, c, d) with ch2 = d/2.
 
-    Both are any three integers (NumPy's included); the result is exact.
+    Both are any three integers in the signed 64-bit range (NumPy's
+    included; an OverflowError names a value beyond it); the result is exact.
 
     For v = (R, C, D/2) and u = (r, c, d/2) the wall is the semicircle
     (β − x)² + α² = ρ² with x = (R·ch2(u) − r·ch2(v)) / (R·c − r·C) and
-    ρ² = x² − 2·(ch2(u)·C − ch2(v)·c) / (R·c − r·C).
+    ρ² = x² − 2·(ch2(u)·C − ch2(v)·c) / (R·c − r·C). When R·c − r·C = 0 (u on
+    the line of v, u = v for one) the two give no wall: a ValueError says so.
 
     >>> numerical_wall((1, 0, -16), (1, -3, 9))
     (Fraction(-25, 6), Fraction(49, 36))
     """
-    big_r, big_c, big_d = (integer(f"v[{i}]", x) for i, x in enumerate(v))
-    r, c, d = (integer(f"u[{i}]", x) for i, x in enumerate(u))
-    center, radius_squared = _wall_terms((big_r, big_c, big_d), (r, c, d))
-    return Fraction(*center), Fraction(*radius_squared)
-
-
-def _grouped_exactly(v: Row, rows: NDArray[np.int64]) -> tuple[NDArray[np.int64], list[int],
-                                                                 list[tuple[int, int, int, int]]]:
-    """The walls of rows with Python integers, for when a wall's terms leave 128 bits:
-    the rows wall by wall, the offsets and the terms of each wall."""
-    found: dict[tuple[Pair, Pair], list[int]] = {}
-    for i, u in enumerate(rows.tolist()):
-        found.setdefault(_wall_terms(v, (u[0], u[1], u[2])), []).append(i)
-    keys = sorted(found, key=lambda k: (-Fraction(*k[1]), Fraction(*k[0])))
-    order = [i for key in keys for i in found[key]]
-    offsets = np.cumsum([0] + [len(found[key]) for key in keys]).tolist()
-    return rows[order], offsets, [(*center, *radius) for center, radius in keys]
+    big_r, big_c, big_d = (int64(f"v[{i}]", x) for i, x in enumerate(v))
+    r, c, d = (int64(f"u[{i}]", x) for i, x in enumerate(u))
+    return _native.numerical_wall(big_r, big_c, big_d, r, c, d, Fraction)
 
 
 class Walls(Sequence[Wall]):
@@ -147,21 +113,16 @@ class Walls(Sequence[Wall]):
     <table><caption>1 wall, largest first</caption><tr><th>center</th><th>radius²</th><th>semistabilizers</th></tr><tr><td>-5/2</td><td>9/4</td><td>(1, -1, 1)</td></tr></table>
     """
 
-    __slots__ = ("_columns", "_wide")
+    __slots__ = ("_columns",)
 
-    def __init__(self, columns: Columns, wide: list[tuple[int, int, int, int]] | None = None) -> None:
-        # wide: the terms as Python integers, when one leaves 128 bits.
+    def __init__(self, columns: Columns) -> None:
         self._columns = columns
-        self._wide = wide
 
     def __len__(self) -> int:
         return len(self._columns[1]) // 8 - 1
 
     def _made(self, start: int, stop: int) -> list[Wall]:
         made: list[Wall] = _native.wall_objects(self._columns, start, stop, Wall, Fraction)
-        if self._wide is not None:
-            return [Wall(Fraction(n, d), Fraction(m, e), w.semistabilizers)
-                    for (n, d, m, e), w in zip(self._wide[start:stop], made)]
         return made
 
     @overload
@@ -231,10 +192,6 @@ class Walls(Sequence[Wall]):
         import pandas
 
         centers, center_floats, radii, radius_floats, semistabilizers = _native.wall_columns(self._columns, Fraction)
-        if self._wide is not None:
-            centers = [Fraction(n, d) for n, d, _, _ in self._wide]
-            radii = [Fraction(m, e) for _, _, m, e in self._wide]
-            center_floats, radius_floats = list(map(float, centers)), list(map(float, radii))
         return pandas.DataFrame({
             "center": pandas.Series(centers, dtype=object),
             "radius_squared": pandas.Series(radii, dtype=object),
@@ -244,22 +201,11 @@ class Walls(Sequence[Wall]):
         })
 
 
-def _walls_of(v: Row, found: tuple[bytearray, bytearray | None, bytearray | None]) -> Walls:
-    rows, offsets, v_buffer = found
-    if offsets is not None and v_buffer is not None:
-        return Walls((rows, offsets, v_buffer))
-    grouped, starts, wide = _grouped_exactly(v, np.frombuffer(rows, dtype=np.int64).reshape(-1, 3))
-    # The native module works in 128 bits: the values are kept as Python
-    # integers instead, and it is given no v.
-    return Walls((bytearray(grouped.tobytes()), bytearray(np.array(starts, dtype=np.int64).tobytes()),
-                  bytearray()), wide)
-
-
 def group_walls(v: Row, rows: NDArray[np.int64] | Sequence[Row],
                 progress: ProgressCallback | None = None) -> Walls:
     """The distinct walls of the candidates `rows` of v, largest first (then by center)."""
     array = np.ascontiguousarray(rows, dtype=np.int64).reshape(-1, 3)
-    return _walls_of(v, _native.group(*v, array.tobytes(), progress=progress))
+    return Walls(_native.group(*v, array.tobytes(), progress=progress))
 
 
 def walls(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
@@ -273,7 +219,7 @@ def walls(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Sup
     that give the same wall are gathered in one :class:`Wall`; the walls are
     ordered by radius², largest first, then by center. Everything is exact:
     the grouping runs in the native module on fractions of 128-bit integers,
-    compared by cross-multiplication (and in Python integers in the rare case
+    compared by cross-multiplication (and of wider integers in the rare case
     where a value needs more), with the interpreter lock released.
 
     `max_rank` keeps only the candidates of rank at most `max_rank`, as for
@@ -331,4 +277,4 @@ def walls(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Sup
 
 def walls_of(v: Row, options: SearchOptions, progress: ProgressCallback | None = None) -> Walls:
     """The walls of v with its options checked: the search and the grouping in one native call."""
-    return _walls_of(v, native_search(_native.walls, v, options, progress))
+    return Walls(native_search(_native.walls, v, options, progress))

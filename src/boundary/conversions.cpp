@@ -71,4 +71,17 @@ PyRef int_from(primitives::wide value) {
     return PyRef::checked(PyNumber_Or(shifted.get(), low_part.get()));
 }
 
+// The limbs from the most significant down: value = value·2^64 + limb.
+PyRef int_from(const utils::BigInt& value) {
+    PyRef result = int_from(std::int64_t{0});
+    const PyRef shift = int_from(std::int64_t{64});
+    const auto limbs = value.limbs();
+    for (auto limb = limbs.rbegin(); limb != limbs.rend(); ++limb) {
+        PyRef shifted = PyRef::checked(PyNumber_Lshift(result.get(), shift.get()));
+        PyRef low = PyRef::checked(PyLong_FromUnsignedLongLong(*limb));
+        result = PyRef::checked(PyNumber_Or(shifted.get(), low.get()));
+    }
+    return value.negative() ? PyRef::checked(PyNumber_Negative(result.get())) : std::move(result);
+}
+
 }  // namespace varnolt::boundary

@@ -5,6 +5,7 @@
 
 #include "boundary/py_ref.hpp"
 #include "primitives/int128.hpp"
+#include "utils/big_int.hpp"
 
 namespace varnolt::boundary {
 
@@ -22,5 +23,6 @@ std::uint32_t to_uint32(PyObject* object, const char* name);
 
 PyRef int_from(std::int64_t value);
 PyRef int_from(primitives::wide value);
+PyRef int_from(const utils::BigInt& value);
 
 }  // namespace varnolt::boundary

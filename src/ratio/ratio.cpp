@@ -1,6 +1,5 @@
 #include "ratio/ratio.hpp"
 
-#include <bit>
 #include <limits>
 
 #include "primitives/checked.hpp"
@@ -19,35 +18,12 @@ namespace {
 
 constexpr std::int64_t int_min = std::numeric_limits<std::int64_t>::min();
 
-int trailing_zeros(std::int64_t a) { return std::countr_zero(static_cast<std::uint64_t>(a)); }
-
-// |a| with two's-complement wrapping: |-2^63| keeps the bit pattern of -2^63.
-std::int64_t wrapping_abs(std::int64_t a) {
-    return a < 0 ? static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(a)) : a;
-}
-
 }  // namespace
 
+// On the magnitudes as unsigned values: |−2^63| = 2^63 is exact there, and
+// the casts back give its bit pattern where it is the answer.
 std::int64_t gcd(std::int64_t m, std::int64_t n) {
-    if (m == 0 || n == 0) return wrapping_abs(m | n);
-    const int shift = trailing_zeros(m | n);
-    // 2^shift divides both and nothing larger can: -2^63 has no other factor.
-    if (m == int_min || n == int_min)
-        return static_cast<std::int64_t>(std::uint64_t{1} << shift);
-    std::uint64_t a = static_cast<std::uint64_t>(wrapping_abs(m));
-    std::uint64_t b = static_cast<std::uint64_t>(wrapping_abs(n));
-    a >>= std::countr_zero(a);
-    b >>= std::countr_zero(b);
-    while (a != b) {
-        if (a > b) {
-            a -= b;
-            a >>= std::countr_zero(a);
-        } else {
-            b -= a;
-            b >>= std::countr_zero(b);
-        }
-    }
-    return static_cast<std::int64_t>(a << shift);
+    return static_cast<std::int64_t>(binary_gcd(magnitude_of(m), magnitude_of(n)));
 }
 
 std::int64_t lcm(std::int64_t a, std::int64_t b) {
@@ -55,12 +31,7 @@ std::int64_t lcm(std::int64_t a, std::int64_t b) {
     return checked_abs(checked_mul(a, guarded_div(b, gcd(a, b))));
 }
 
-Ratio Ratio::new_(std::int64_t numer, std::int64_t denom) {
-    Ratio x{numer, denom};
-    x.reduce();
-    return x;
-}
-
+template <>
 void Ratio::reduce() {
     if (denom == 0) primitives::stop("denominator == 0");
     if (numer == 0) {

@@ -55,7 +55,7 @@ std::vector<grouping::Row> expanded_rows(CandidateRuns&& runs) {
 }
 
 FoundWalls grouped(const ChernChar<2>& v, std::vector<grouping::Row> rows, InterruptPoll& interrupt) {
-    std::optional<grouping::WallOrder> order = grouping::order_walls(row_of(v), rows, interrupt);
+    grouping::WallOrder order = grouping::order_walls(row_of(v), rows, interrupt);
     return {std::move(rows), std::move(order)};
 }
 

@@ -6,11 +6,12 @@
 #include "memory/reservation.hpp"
 #include "boundary/python.hpp"
 #include "tilt_stability/search.hpp"
-#include "varnolt_walls/grouping/group_walls.hpp"
+#include "tilt_stability/walls/group_walls.hpp"
 
 namespace varnolt::walls {
 
 using chern_character::ChernChar;
+namespace grouping = tilt_stability::walls;
 using tilt_stability::CandidateRuns;
 using tilt_stability::SearchResult;
 
@@ -36,11 +37,10 @@ SearchResult<CandidateRuns> candidate_runs(const SearchCall& call, memory::Reser
 // The number of candidates, counted in constant memory.
 SearchResult<primitives::uwide> candidate_count(const SearchCall& call);
 
-// Candidates gathered by wall: grouped when every wall key fits in 128 bits,
-// otherwise left in the order they came in for an exact grouping in Python.
+// Candidates gathered by wall.
 struct FoundWalls {
-    std::vector<grouping::Row> rows;            // in the order found
-    std::optional<grouping::WallOrder> order;  // their walls' order, when the keys fit
+    std::vector<grouping::Row> rows;  // in the order found
+    grouping::WallOrder order;        // their walls' order
 };
 
 // The walls of the request's candidates. The search runs under a memory budget

@@ -30,6 +30,7 @@ PyMethodDef* function_table() {
         method_entry<wall_objects_description, wall_objects>(),
         method_entry<wall_columns_description, wall_columns>(),
         method_entry<pell_expansions_description, pell_expansions>(),
+        method_entry<numerical_wall_description, numerical_wall>(),
         {nullptr, nullptr, 0, nullptr},
     };
     return table;
@@ -46,7 +47,8 @@ int add_functions(PyObject* module) noexcept {
         ModuleParameters::attach(module, ModuleParameters(candidates_description, count_description,
                                                           walls_description, group_description,
                                                           wall_objects_description, wall_columns_description,
-                                                          pell_expansions_description));
+                                                          pell_expansions_description,
+                                                          numerical_wall_description));
         if (PyModule_AddFunctions(module, function_table()) < 0) throw PythonErrorSet{};
         const PyRef refused = PyRef::checked(PyErr_NewException("varnolt_walls._native.Refused", nullptr, nullptr));
         if (PyModule_AddObjectRef(module, "Refused", refused.get()) < 0) throw PythonErrorSet{};

@@ -2,12 +2,12 @@
 
 #include <cstdint>
 #include <span>
+#include <variant>
 
 #include "boundary/binding.hpp"
 #include "boundary/conversions.hpp"
 #include "boundary/py_ref.hpp"
-#include "primitives/int128.hpp"
-#include "varnolt_walls/grouping/wall_key.hpp"
+#include "tilt_stability/walls/wall.hpp"
 #include "varnolt_walls/out_of_memory.hpp"
 
 namespace varnolt::walls {
@@ -19,6 +19,8 @@ using boundary::int_from;
 using boundary::to_int64;
 
 namespace {
+
+namespace core = tilt_stability::walls;
 
 // A read-only view of a buffer of int64 values, released with the view.
 class Int64View {
@@ -47,15 +49,13 @@ private:
     std::span<const std::int64_t> values_;
 };
 
-// The three buffers of walls(): rows, offsets and v (empty when the walls'
-// values are kept in Python integers instead).
+// The three buffers of walls(): rows, offsets and v.
 struct WallColumns {
     Int64View rows;
     Int64View offsets;
     Int64View v;
 
     std::size_t walls() const { return offsets.size() == 0 ? 0 : offsets.size() - 1; }
-    bool has_values() const { return v.size() != 0; }
 };
 
 WallColumns columns_of(PyObject* columns) {
@@ -70,16 +70,16 @@ WallColumns columns_of(PyObject* columns) {
 // The center and radius² of a wall in lowest terms, worked out from its first
 // candidate as the grouping did (a few products, a gcd or two) rather than
 // stored: the grouping writes no values at all, and only walls looked at pay.
-grouping::WallKey wall_key(const WallColumns& columns, std::size_t wall) {
+core::ExactKey wall_key(const WallColumns& columns, std::size_t wall) {
     const auto row = static_cast<std::size_t>(columns.offsets[wall]);
-    const grouping::Row v{columns.v[0], columns.v[1], columns.v[2]};
-    const grouping::Row u{columns.rows[3 * row], columns.rows[3 * row + 1], columns.rows[3 * row + 2]};
-    const std::optional<grouping::RawWall> raw = grouping::raw_wall(v, u);
-    if (!raw) {
+    const core::Row v{columns.v[0], columns.v[1], columns.v[2]};
+    const core::Row u{columns.rows[3 * row], columns.rows[3 * row + 1], columns.rows[3 * row + 2]};
+    try {
+        return core::lowest_terms(core::exact_wall(v, u));
+    } catch (const core::NoWall&) {
         PyErr_SetString(PyExc_ValueError, "wall columns that the grouping did not make");
         throw PythonErrorSet{};
     }
-    return grouping::lowest_terms(*raw);
 }
 
 // Sets one slot of a class's instances through the slot's own descriptor,
@@ -129,7 +129,8 @@ struct FractionMaker {
     SlotSetter numerator{type, "_numerator"};
     SlotSetter denominator{type, "_denominator"};
 
-    PyRef operator()(const grouping::Fraction128& value) const {
+    template <typename T>
+    PyRef operator()(const ratio::BasicRatio<T>& value) const {
         PyRef made = new_instance(type);
         numerator(made.get(), int_from(value.numer));
         denominator(made.get(), int_from(value.denom));
@@ -165,20 +166,12 @@ PyRef semistabilizers(const WallColumns& columns, std::size_t wall) {
     return rows;
 }
 
-PyRef none() { return PyRef::checked(Py_NewRef(Py_None)); }
-
-// A Wall; without values in the columns, its center and radius² are None
-// (the package sets them from its Python integers).
 PyRef wall_object(const WallColumns& columns, std::size_t wall, const WallMaker& maker) {
     PyRef made = new_instance(maker.type);
-    if (columns.has_values()) {
-        const grouping::WallKey key = wall_key(columns, wall);
+    std::visit([&](const auto& key) {
         maker.center(made.get(), maker.fraction(key.center));
         maker.radius_squared(made.get(), maker.fraction(key.radius_squared));
-    } else {
-        maker.center(made.get(), none());
-        maker.radius_squared(made.get(), none());
-    }
+    }, wall_key(columns, wall));
     maker.semistabilizers(made.get(), semistabilizers(columns, wall));
     return made;
 }
@@ -193,11 +186,37 @@ std::size_t index_argument(PyObject* object, const char* name, std::size_t limit
 }
 
 // numer / denom correctly rounded, as Python's int division gives it.
-PyRef quotient(const grouping::Fraction128& value) {
+template <typename T>
+PyRef quotient(const ratio::BasicRatio<T>& value) {
     return PyRef::checked(PyNumber_TrueDivide(int_from(value.numer).get(), int_from(value.denom).get()));
 }
 
+core::Row row_argument(PyObject* const* slots) {
+    static constexpr const char* names[] = {"r", "c", "d"};
+    core::Row row;
+    for (std::size_t k = 0; k < 3; ++k) row[k] = to_int64(slots[k], names[k]);
+    return row;
+}
+
 }  // namespace
+
+PyObject* numerical_wall(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
+    return walls_guarded([&] {
+        const auto slots = bind(numerical_wall_description, module, args, nargsf, kwnames);
+        const core::Row v = row_argument(&slots[0]), u = row_argument(&slots[3]);
+        const FractionMaker fraction{slots[6]};
+        core::ExactKey key;
+        try {
+            key = core::lowest_terms(core::exact_wall(v, u));
+        } catch (const core::NoWall& error) {
+            PyErr_SetString(PyExc_ValueError, error.what());
+            throw PythonErrorSet{};
+        }
+        return std::visit([&](const auto& key) {
+            return PyRef::checked(PyTuple_Pack(2, fraction(key.center).get(), fraction(key.radius_squared).get()));
+        }, key).release();
+    });
+}
 
 PyObject* wall_objects(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames) {
     return walls_guarded([&] {
@@ -224,12 +243,11 @@ PyObject* wall_columns(PyObject* module, PyObject* const* args, Py_ssize_t nargs
         for (PyRef& list : lists) list = PyRef::checked(PyList_New(count));
         for (Py_ssize_t wall = 0; wall < count; ++wall) {
             const auto at = static_cast<std::size_t>(wall);
-            PyRef values[4] = {none(), none(), none(), none()};
-            if (columns.has_values()) {
-                const grouping::WallKey key = wall_key(columns, at);
+            PyRef values[4];
+            std::visit([&](const auto& key) {
                 values[0] = fraction(key.center), values[1] = quotient(key.center);
                 values[2] = fraction(key.radius_squared), values[3] = quotient(key.radius_squared);
-            }
+            }, wall_key(columns, at));
             for (std::size_t k = 0; k < 4; ++k) PyList_SetItem(lists[k].get(), wall, values[k].release());
             PyList_SetItem(lists[4].get(), wall, semistabilizers(columns, at).release());
         }

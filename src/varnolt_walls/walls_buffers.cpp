@@ -12,25 +12,10 @@ namespace varnolt::walls {
 using boundary::PyRef;
 using boundary::PythonErrorSet;
 
-namespace {
-
 using grouping::Row;
 
-PyRef rows_buffer(const std::vector<Row>& rows) {
-    auto [buffer, out] = new_buffer<Row>(rows.size(), "the rows of the candidates");
-    // No other thread can see the new bytearray yet: it is filled without the lock.
-    fill_without_lock([&] { std::memcpy(out.data(), rows.data(), rows.size() * sizeof(Row)); }, buffer);
-    return std::move(buffer);
-}
-
-}  // namespace
-
 PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v) {
-    if (!found.order) {
-        PyRef rows = rows_buffer(found.rows);
-        return PyRef::checked(PyTuple_Pack(3, rows.get(), Py_None, Py_None));
-    }
-    const grouping::WallOrder& order = *found.order;
+    const grouping::WallOrder& order = found.order;
     auto [rows, rows_out] = new_buffer<Row>(found.rows.size(), "the rows of the candidates");
     auto [offsets, offsets_out] = new_buffer<std::int64_t>(order.walls() + 1, "the walls' offsets");
     auto [v_buffer, v_out] = new_buffer<Row>(1, "v");

@@ -9,9 +9,7 @@
 
 namespace varnolt::walls {
 
-// (rows, offsets, v), or (rows, None, None) with the rows in the order
-// found when a wall key did not fit in 128 bits. MemoryError when a buffer
-// cannot be allocated.
+// (rows, offsets, v). MemoryError when a buffer cannot be allocated.
 boundary::PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v);
 
 // The rows of a bytes-like object of native int64 values, three per row;

@@ -1,4 +1,4 @@
-#include "varnolt_walls/grouping/radix_sort.hpp"
+#include "tilt_stability/walls/radix_sort.hpp"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <memory>
 #include <span>
 
-namespace varnolt::walls::grouping {
+namespace varnolt::tilt_stability::walls {
 
 namespace {
 
@@ -58,4 +58,4 @@ std::uint64_t ordered_bits(double x) {
     return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
 }
 
-}  // namespace varnolt::walls::grouping
+}  // namespace varnolt::tilt_stability::walls

@@ -1,25 +1,24 @@
-#include "varnolt_walls/grouping/group_walls.hpp"
+#include "tilt_stability/walls/group_walls.hpp"
 
 #include <algorithm>
 #include <bit>
+#include <optional>
 
-namespace varnolt::walls::grouping {
+namespace varnolt::tilt_stability::walls {
 
 namespace {
-
-using tilt_stability::InterruptPoll;
 
 // The order of the radii, largest first, as a key of key_bits <= 48 bits
 // that sorts upwards: the top bits of the order of the doubles, reversed.
 //
 // Neighbours whose keys differ by at most 1 are linked into one run, sorted
 // exactly: then every pair that the approximations may misorder, or that is
-// one wall, lies in one run. Each approximation is within a relative 2^-51 of
-// its exact value and has its sign (see approximate), so such a pair x >= y
-// has approximations of one sign within a relative 2^-49 of each other: at
-// most 2^5 doubles apart, so their orders differ by at most 2^5, less than the
-// 2^16 or more that the key drops, and their keys by at most 1; the sorted
-// keys between them climb by at most 1 at each step.
+// one wall, lies in one run. Each approximation is within a relative 2^-50 of
+// its exact value and has its sign (see approximate_radius_squared), so such
+// a pair x >= y has approximations of one sign within a relative 2^-48 of
+// each other: at most 2^6 doubles apart, so their orders differ by at most
+// 2^6, less than the 2^16 or more that the key drops, and their keys by at
+// most 1; the sorted keys between them climb by at most 1 at each step.
 std::uint64_t radius_key(double radius_squared, int key_bits) {
     return ~ordered_bits(radius_squared) >> (64 - key_bits);
 }
@@ -30,18 +29,11 @@ std::uint64_t radius_key(double radius_squared, int key_bits) {
 EntryLayout layout_for(std::size_t count) { return {std::max(1, static_cast<int>(std::bit_width(count)))}; }
 int key_bits(const EntryLayout& layout) { return std::min(48, 64 - layout.index_bits); }
 
-// The exact order of two walls: larger radius² first, then smaller center;
-// 0 exactly for the same wall.
-int exact_order(const RawWall& x, const RawWall& y) {
-    if (const int order = compare(y.radius_squared(), x.radius_squared())) return order;
-    return compare(x.center(), y.center());
-}
-
 // A candidate of a run of linked neighbours, with its wall worked out once
-// (a few products; order_walls has checked that it fits). Walls are not held
-// for every candidate: 48 bytes each.
+// (a few products). Walls are not held for every candidate: 48 bytes or more
+// each.
 struct RunMember {
-    RawWall wall;
+    ExactWall wall;
     std::size_t index;
 };
 
@@ -62,19 +54,19 @@ public:
         members_.clear();
         for (std::size_t at = first; at < last; ++at) {
             const std::size_t index = layout_.index(entries_[at]);
-            members_.push_back({*raw_wall(v_, rows_[index]), index});
+            members_.push_back({exact_wall(v_, rows_[index]), index});
         }
         // Mostly the run is one wall: then only the order they came in is left to restore.
         const bool one_wall = std::all_of(members_.begin() + 1, members_.end(), [&](const RunMember& x) {
-            return exact_order(members_.front().wall, x.wall) == 0;
+            return wall_order(members_.front().wall, x.wall) == 0;
         });
         std::sort(members_.begin(), members_.end(), [one_wall](const RunMember& x, const RunMember& y) {
-            const int order = one_wall ? 0 : exact_order(x.wall, y.wall);
+            const auto order = one_wall ? std::strong_ordering::equal : wall_order(x.wall, y.wall);
             return order != 0 ? order < 0 : x.index < y.index;
         });
         std::size_t walls = 0;
         for (std::size_t k = 0; k < members_.size(); ++k) {
-            const bool starts = k == 0 || (!one_wall && exact_order(members_[k - 1].wall, members_[k].wall) != 0);
+            const bool starts = k == 0 || (!one_wall && wall_order(members_[k - 1].wall, members_[k].wall) != 0);
             entries_[first + k] = layout_.entry(starts ? 1 : 0, members_[k].index);
             walls += starts;
         }
@@ -119,7 +111,7 @@ std::int64_t steps(std::size_t candidates) { return static_cast<std::int64_t>(ca
 
 }  // namespace
 
-std::optional<WallOrder> order_walls(const Row& v, std::span<const Row> rows, InterruptPoll& interrupt) {
+WallOrder order_walls(const Row& v, std::span<const Row> rows, InterruptPoll& interrupt) {
     const std::int64_t total = 2 * steps(rows.size());
     const EntryLayout layout = layout_for(rows.size());
     std::vector<std::uint64_t> entries;
@@ -127,9 +119,11 @@ std::optional<WallOrder> order_walls(const Row& v, std::span<const Row> rows, In
     for (std::size_t i = 0; i < rows.size(); ++i) {
         interrupt.tick();
         interrupt.report(steps(i), total);
-        const std::optional<RawWall> wall = raw_wall(v, rows[i]);
-        if (!wall) return std::nullopt;
-        entries.push_back(layout.entry(radius_key(approximate(wall->radius_squared()), key_bits(layout)), i));
+        // The 128-bit terms nearly always; the others only for rows near the ends of the int64 range.
+        const std::optional<RawWall> raw = raw_wall(v, rows[i]);
+        const double radius_squared =
+            raw ? approximate_radius_squared(*raw) : approximate_radius_squared(wide_wall(v, rows[i]));
+        entries.push_back(layout.entry(radius_key(radius_squared, key_bits(layout)), i));
     }
     interrupt.report(steps(rows.size()), total);
     const std::size_t walls = sort_exactly(v, entries, layout, rows, interrupt);
@@ -151,4 +145,4 @@ void write_walls(std::span<const Row> rows, const WallOrder& order, const WallCo
     out.offsets[wall] = static_cast<std::int64_t>(order.sorted.size());
 }
 
-}  // namespace varnolt::walls::grouping
+}  // namespace varnolt::tilt_stability::walls

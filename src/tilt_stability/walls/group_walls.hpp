@@ -5,15 +5,14 @@
 // columns.
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <vector>
 
 #include "tilt_stability/interrupt.hpp"
-#include "varnolt_walls/grouping/radix_sort.hpp"
-#include "varnolt_walls/grouping/wall_key.hpp"
+#include "tilt_stability/walls/radix_sort.hpp"
+#include "tilt_stability/walls/wall.hpp"
 
-namespace varnolt::walls::grouping {
+namespace varnolt::tilt_stability::walls {
 
 // A sort entry of the grouping: a 64-bit word holding the position of a
 // candidate in the rows in its low index_bits bits, and above them a key (its
@@ -35,19 +34,18 @@ struct WallOrder {
     std::size_t walls() const { return wall_count; }
 };
 
-// The order of the walls of the candidates rows of v. Nothing when a
-// candidate's wall does not fit (see raw_wall): the caller groups them in
-// unbounded integers instead. Polls interrupt (Interrupted ends it) and
-// reports its progress there, in steps of 2 per candidate: the walls, the
-// sort. Holds 16 bytes per candidate besides rows: two sort entries.
-std::optional<WallOrder> order_walls(const Row& v, std::span<const Row> rows,
-                                     tilt_stability::InterruptPoll& interrupt);
+// The order of the walls of the candidates rows of v, exact for every row
+// (throws NoWall for a row on the line of v, which no candidate is). Polls
+// interrupt (Interrupted ends it) and reports its progress there, in steps of
+// 2 per candidate: the walls, the sort. Holds 16 bytes per candidate besides
+// rows: two sort entries.
+WallOrder order_walls(const Row& v, std::span<const Row> rows, InterruptPoll& interrupt);
 
 // The columns of the walls, with room for exactly what order holds:
 //   rows:    the candidates wall by wall, as in order;
 //   offsets: where each wall's rows start, then the count of rows.
 // A wall's center and radius² are not written: they are worked out again from
-// its first row when they are read (raw_wall, lowest_terms).
+// its first row when they are read (exact_wall, lowest_terms).
 struct WallColumns {
     std::span<Row> rows;
     std::span<std::int64_t> offsets;
@@ -56,4 +54,4 @@ struct WallColumns {
 // Writes the columns of order, found by order_walls for these rows.
 void write_walls(std::span<const Row> rows, const WallOrder& order, const WallColumns& out);
 
-}  // namespace varnolt::walls::grouping
+}  // namespace varnolt::tilt_stability::walls

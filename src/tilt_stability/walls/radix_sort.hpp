@@ -9,7 +9,7 @@
 
 #include "tilt_stability/interrupt.hpp"
 
-namespace varnolt::walls::grouping {
+namespace varnolt::tilt_stability::walls {
 
 // Sorts words by their bits low_bit ... 63 (0 <= low_bit < 64); words equal
 // there keep their order. Holds a second buffer of the same size while it
@@ -20,4 +20,4 @@ void radix_sort(std::vector<std::uint64_t>& words, int low_bit, tilt_stability::
 // (−0 just below +0).
 std::uint64_t ordered_bits(double x);
 
-}  // namespace varnolt::walls::grouping
+}  // namespace varnolt::tilt_stability::walls
