@@ -43,6 +43,24 @@ print("searching", flush=True)
 while not daemon:  # wait for ever, in short sleeps (see SLEEPS_NOT_LOCKS)
     time.sleep(0.2)
 """
+# Three daemon threads that make and read walls over and over, each once at
+# least before the script ends: the interpreter ends them while they fill
+# new buffers without the lock, or make Wall objects.
+DAEMON_WALLS = """
+import threading, varnolt_walls
+W = varnolt_walls.walls(1, 0, -3600)
+calls = [lambda: varnolt_walls.walls(1, 0, -3600), lambda: W[:], lambda: varnolt_walls.candidates(1, 0, -3600)]
+each_done_once = threading.Barrier(4)
+def loop(call):
+    call()
+    each_done_once.wait()
+    while True:
+        call()
+for call in calls:
+    threading.Thread(target=loop, args=(call,), daemon=True).start()
+each_done_once.wait()
+print("searching", flush=True)
+"""
 # The script ends with the sweep's hours-long searches given to its pool.
 ABANDONED_SWEEP = """
 import signal, varnolt_walls
@@ -76,11 +94,12 @@ def run_until_end(script, argument, interrupts):
 
 @pytest.mark.parametrize("script, argument, interrupts, statuses, runs", [
     (SEARCHING_THREADS, "daemon", 0, {0}, 20),                  # the interpreter ends them at exit
+    (DAEMON_WALLS, "", 0, {0}, 20),
     (SEARCHING_THREADS, "plain", 1, {KILLED_BY_SIGINT}, 5),      # Ctrl-C ends the main thread, then them
     (SEARCHING_THREADS, "plain", 2, {KILLED_BY_SIGINT}, 5),
     (ABANDONED_SWEEP, "", 0, {0}, 5),                           # its searches stop at exit
     (ABANDONED_SWEEP, "", 1, {0, KILLED_BY_SIGINT}, 5),         # at the end of the script or in the exit
-], ids=["daemon threads at exit", "Ctrl-C", "Ctrl-C twice", "unfinished sweep", "unfinished sweep, Ctrl-C"])
+], ids=["daemon threads at exit", "daemon threads making walls", "Ctrl-C", "Ctrl-C twice", "unfinished sweep", "unfinished sweep, Ctrl-C"])
 @pytest.mark.skipif(UNDER_ASAN, reason="AddressSanitizer's sigaltstack interceptor trips on pthread_exit")
 def test_searching_threads_end_with_the_program(script, argument, interrupts, statuses, runs):
     with ThreadPoolExecutor(2) as pool:

@@ -3,11 +3,13 @@ failures as values; lazy input; progress; Ctrl-C stops it and leaves no worker."
 
 import itertools
 import multiprocessing
+import os
 import signal
 import sys
 import threading
 import time
 from concurrent.futures import ProcessPoolExecutor, ThreadPoolExecutor
+from concurrent.futures.process import BrokenProcessPool
 
 import numpy as np
 import pytest
@@ -99,6 +101,29 @@ def test_a_v_that_cannot_reach_a_process_fails_alone(process_pool):
     got = list(sweep(vs, executor=process_pool, progress=False))
     assert [str(result) for v, result in got if isinstance(result, Exception)] == ["this v cannot be pickled"]
     assert all(result == one_by_one("count", v) for v, result in got if v is not vs[25])
+
+
+class EndsItsWorker(tuple):
+    def __reduce__(self):
+        return os._exit, (1,)  # the worker that receives it dies
+
+
+@pytest.mark.parametrize("at", [0, 25])
+def test_a_dead_worker_costs_only_its_own_v(at):
+    vs = [(1, 0, -4 * k * k) for k in range(1, 41)]
+    vs[at] = EndsItsWorker(vs[at])
+    with ProcessPoolExecutor(2, mp_context=multiprocessing.get_context("forkserver")) as pool:
+        got = list(sweep(vs, executor=pool, max_in_flight=2, progress=False))
+    assert [v for v, _ in got] == vs
+    assert [i for i, (v, result) in enumerate(got) if isinstance(result, BrokenProcessPool)] == [at]
+    assert all(result == one_by_one("count", v) for i, (v, result) in enumerate(got) if i != at)
+
+
+def test_a_shut_down_executor_fails_each_v():
+    pool = ThreadPoolExecutor(1)
+    pool.shutdown()
+    got = list(sweep([(1, 0, -4), (1, 0, -16)], executor=pool, progress=False))
+    assert [(v, type(result)) for v, result in got] == [((1, 0, -4), RuntimeError), ((1, 0, -16), RuntimeError)]
 
 
 def test_the_input_is_read_lazily_a_few_batches_ahead(thread_pool):
