@@ -252,12 +252,10 @@ class _Workers:
             return failed
 
     def shutdown(self) -> None:
-        """Shuts down the pools the sweep made. A sweep left unfinished is
-        closed as the interpreter ends: its threads can no longer take the
-        interpreter lock, and the interpreter ends them without marking them
-        done, so waiting for them would never end."""
+        """Shuts down the pools the sweep made; waits for its threads (told
+        to stop), not for its processes."""
         for pool in self._own:
-            pool.shutdown(wait=not sys.is_finalizing(), cancel_futures=True)
+            pool.shutdown(wait=isinstance(pool, ThreadPoolExecutor), cancel_futures=True)
 
 
 def _process_pool_like(broken: Executor) -> ProcessPoolExecutor:
@@ -328,9 +326,15 @@ def _results(vs: Iterator[V], what: What, options: Options, executor: Executor |
                 if report is not None:
                     report(done, total)
     finally:
-        stop.set()
-        for task in pending:
-            task.cancel()
-        pool.shutdown()
-        if bar is not None:
-            bar.close()
+        # A sweep left unfinished is closed as the interpreter ends (also
+        # when Ctrl-C cut threading's exit hooks short): no thread runs any
+        # more, and those the interpreter ended, in the middle of Python code,
+        # may hold locks of the futures and pools for ever. Nothing is left
+        # to stop, and taking a lock could wait for ever.
+        if not sys.is_finalizing():
+            stop.set()
+            for task in pending:
+                task.cancel()
+            pool.shutdown()
+            if bar is not None:
+                bar.close()

@@ -43,22 +43,21 @@ print("searching", flush=True)
 while not daemon:  # wait for ever, in short sleeps (see SLEEPS_NOT_LOCKS)
     time.sleep(0.2)
 """
-# Three daemon threads that make and read walls over and over, each once at
-# least before the script ends: the interpreter ends them while they fill
-# new buffers without the lock, or make Wall objects.
+# Daemon threads that make walls (three) and Wall objects (one) over and over,
+# ended by the interpreter at exit while they fill new buffers without the
+# lock, or make Wall objects.
 DAEMON_WALLS = """
-import threading, varnolt_walls
-W = varnolt_walls.walls(1, 0, -3600)
-calls = [lambda: varnolt_walls.walls(1, 0, -3600), lambda: W[:], lambda: varnolt_walls.candidates(1, 0, -3600)]
-each_done_once = threading.Barrier(4)
+import itertools, threading, varnolt_walls
+W = varnolt_walls.walls(1, 0, -400)
+calls, made = itertools.count(), threading.Event()
 def loop(call):
-    call()
-    each_done_once.wait()
     while True:
         call()
-for call in calls:
+        if next(calls) == 30:
+            made.set()
+for call in [lambda: varnolt_walls.walls(1, 0, -3600)] * 3 + [lambda: W[:]]:
     threading.Thread(target=loop, args=(call,), daemon=True).start()
-each_done_once.wait()
+made.wait()
 print("searching", flush=True)
 """
 # The script ends with the sweep's hours-long searches given to its pool.
@@ -68,6 +67,20 @@ signal.signal(signal.SIGINT, signal.default_int_handler)
 results = varnolt_walls.sweep([(1, 0, -4), (0, 2000, 1), (0, 2000, 1)], jobs=2, progress=False)
 next(results)
 print("searching", flush=True)
+"""
+# The same, with SIGINT raised at the n-th Python event (call, line, return)
+# of the main thread from the script's end on: at each point of threading's
+# exit hooks and of the interpreter's end.
+SWEEP_INTERRUPTED_AT = ABANDONED_SWEEP + """
+import sys
+at, events = int(sys.argv[1]), 0
+def interrupt_at(frame, event, arg):
+    global events
+    events += 1
+    if events == at:
+        signal.raise_signal(signal.SIGINT)
+    return interrupt_at
+sys.settrace(interrupt_at)
 """
 KILLED_BY_SIGINT = -signal.SIGINT
 # Under the sanitizer stage (AddressSanitizer preloaded), a thread that the
@@ -106,3 +119,10 @@ def test_searching_threads_end_with_the_program(script, argument, interrupts, st
         ends = list(pool.map(lambda _: run_until_end(script, argument, interrupts), range(runs)))
     assert [status for status, _ in ends if status not in statuses] == [], ends[0][1][-2000:]
     assert not any("terminate called" in stderr for _, stderr in ends)
+
+
+@pytest.mark.skipif(UNDER_ASAN, reason="AddressSanitizer's sigaltstack interceptor trips on pthread_exit")
+def test_ctrl_c_anywhere_in_the_exit_of_an_unfinished_sweep():
+    with ThreadPoolExecutor(2) as pool:
+        ends = list(pool.map(lambda at: run_until_end(SWEEP_INTERRUPTED_AT, str(at), 0), range(1, 320, 16)))
+    assert [status for status, _ in ends if status not in {0, KILLED_BY_SIGINT}] == [], ends[0][1][-2000:]
