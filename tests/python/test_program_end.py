@@ -122,7 +122,7 @@ def test_searching_threads_end_with_the_program(script, argument, interrupts, st
 
 
 @pytest.mark.skipif(UNDER_ASAN, reason="AddressSanitizer's sigaltstack interceptor trips on pthread_exit")
-def test_ctrl_c_anywhere_in_the_exit_of_an_unfinished_sweep():
+def test_ctrl_c_at_each_point_of_the_exit_of_an_unfinished_sweep():
     with ThreadPoolExecutor(2) as pool:
         ends = list(pool.map(lambda at: run_until_end(SWEEP_INTERRUPTED_AT, str(at), 0), range(1, 320, 16)))
     assert [status for status, _ in ends if status not in {0, KILLED_BY_SIGINT}] == [], ends[0][1][-2000:]
