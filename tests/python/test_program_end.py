@@ -82,6 +82,20 @@ def interrupt_at(frame, event, arg):
     return interrupt_at
 sys.settrace(interrupt_at)
 """
+# The same, with a pool thread that, told to stop, stays for ever in the middle
+# of marking its task's future done, with the future's lock held, as one that
+# the interpreter ends there does; it raises SIGINT then. (Its code has globals
+# of its own: this thread's frames would keep the script's alive, and the sweep.)
+SWEEP_LOCK_HELD = ABANDONED_SWEEP.replace("results = ", '''exec("""
+import os, signal, threading
+def hold_the_lock(frame, event, arg):
+    if event == "line" and frame.f_code.co_name == "set_exception" and frame.f_locals["self"]._condition._is_owned():
+        os.kill(os.getpid(), signal.SIGINT)
+        threading.Event().wait()
+    return hold_the_lock
+threading.settrace(hold_the_lock)
+""", {})
+results = ''')
 KILLED_BY_SIGINT = -signal.SIGINT
 # Under the sanitizer stage (AddressSanitizer preloaded), a thread that the
 # interpreter ends with pthread_exit at exit draws a stack-buffer-overflow
@@ -121,8 +135,10 @@ def test_searching_threads_end_with_the_program(script, argument, interrupts, st
     assert not any("terminate called" in stderr for _, stderr in ends)
 
 
+@pytest.mark.parametrize("script, points", [(SWEEP_INTERRUPTED_AT, range(1, 320, 16)), (SWEEP_LOCK_HELD, [0])],
+                         ids=["at each point", "a future's lock held"])
 @pytest.mark.skipif(UNDER_ASAN, reason="AddressSanitizer's sigaltstack interceptor trips on pthread_exit")
-def test_ctrl_c_at_each_point_of_the_exit_of_an_unfinished_sweep():
+def test_ctrl_c_in_the_exit_of_an_unfinished_sweep(script, points):
     with ThreadPoolExecutor(2) as pool:
-        ends = list(pool.map(lambda at: run_until_end(SWEEP_INTERRUPTED_AT, str(at), 0), range(1, 320, 16)))
+        ends = list(pool.map(lambda at: run_until_end(script, str(at), 0), points))
     assert [status for status, _ in ends if status not in {0, KILLED_BY_SIGINT}] == [], ends[0][1][-2000:]
