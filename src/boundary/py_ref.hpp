@@ -22,7 +22,7 @@ struct PythonErrorSet : std::exception {
 // nothing may be released: it needs the lock, and the interpreter may have
 // freed its state. PyThreadState_GetDict is null exactly when the thread has
 // no current thread state (the stable ABI's one test of that; it makes the
-// thread's dict on the first call with the lock).
+// thread's dict on the first call with the lock: see call_guarded).
 inline bool holds_interpreter_lock() noexcept { return PyThreadState_GetDict() != nullptr; }
 
 // Releases its reference with the lock held; on a thread that the interpreter

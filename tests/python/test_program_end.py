@@ -43,13 +43,10 @@ print("searching", flush=True)
 while not daemon:  # wait for ever, in short sleeps (see SLEEPS_NOT_LOCKS)
     time.sleep(0.2)
 """
-# Daemon threads that make walls (three) and Wall objects (one) over and over,
-# ended by the interpreter at exit while they fill new buffers without the
-# lock, or make Wall objects.
+# Daemon threads making walls (three) and Wall objects (one) when the script ends.
 DAEMON_WALLS = """
 import itertools, threading, varnolt_walls
-W = varnolt_walls.walls(1, 0, -400)
-calls, made = itertools.count(), threading.Event()
+W, calls, made = varnolt_walls.walls(1, 0, -400), itertools.count(), threading.Event()
 def loop(call):
     while True:
         call()
@@ -68,34 +65,26 @@ results = varnolt_walls.sweep([(1, 0, -4), (0, 2000, 1), (0, 2000, 1)], jobs=2, 
 next(results)
 print("searching", flush=True)
 """
-# The same, with SIGINT raised at the n-th Python event (call, line, return)
-# of the main thread from the script's end on: at each point of threading's
-# exit hooks and of the interpreter's end.
-SWEEP_INTERRUPTED_AT = ABANDONED_SWEEP + """
-import sys
+# The same, with SIGINT raised at the n-th Python event of the main thread
+# from the script's end on (n > 0), or (n = 0) by a pool thread that, told to
+# stop, stays for ever in the middle of marking its future done with the
+# future's lock held, as one that the interpreter ends there does. (The hook
+# has globals of its own: frames of that thread would keep the sweep alive.)
+SWEEP_INTERRUPTED_AT = ABANDONED_SWEEP + """exec('''
+import os, signal, sys, threading
 at, events = int(sys.argv[1]), 0
-def interrupt_at(frame, event, arg):
+def interrupt(frame, event, arg):
     global events
     events += 1
-    if events == at:
-        signal.raise_signal(signal.SIGINT)
-    return interrupt_at
-sys.settrace(interrupt_at)
-"""
-# The same, with a pool thread that, told to stop, stays for ever in the middle
-# of marking its task's future done, with the future's lock held, as one that
-# the interpreter ends there does; it raises SIGINT then. (Its code has globals
-# of its own: this thread's frames would keep the script's alive, and the sweep.)
-SWEEP_LOCK_HELD = ABANDONED_SWEEP.replace("results = ", '''exec("""
-import os, signal, threading
-def hold_the_lock(frame, event, arg):
-    if event == "line" and frame.f_code.co_name == "set_exception" and frame.f_locals["self"]._condition._is_owned():
+    if events == at or (at == 0 and event == "line" and frame.f_code.co_name == "set_exception"
+                        and frame.f_locals["self"]._condition._is_owned()):
         os.kill(os.getpid(), signal.SIGINT)
-        threading.Event().wait()
-    return hold_the_lock
-threading.settrace(hold_the_lock)
-""", {})
-results = ''')
+        while at == 0:
+            threading.Event().wait()
+    return interrupt
+(sys.settrace if at > 0 else threading.settrace_all_threads)(interrupt)
+''', {})
+"""
 KILLED_BY_SIGINT = -signal.SIGINT
 # Under the sanitizer stage (AddressSanitizer preloaded), a thread that the
 # interpreter ends with pthread_exit at exit draws a stack-buffer-overflow
@@ -135,10 +124,8 @@ def test_searching_threads_end_with_the_program(script, argument, interrupts, st
     assert not any("terminate called" in stderr for _, stderr in ends)
 
 
-@pytest.mark.parametrize("script, points", [(SWEEP_INTERRUPTED_AT, range(1, 320, 16)), (SWEEP_LOCK_HELD, [0])],
-                         ids=["at each point", "a future's lock held"])
 @pytest.mark.skipif(UNDER_ASAN, reason="AddressSanitizer's sigaltstack interceptor trips on pthread_exit")
-def test_ctrl_c_in_the_exit_of_an_unfinished_sweep(script, points):
+def test_ctrl_c_at_each_point_of_the_exit_of_an_unfinished_sweep():
     with ThreadPoolExecutor(2) as pool:
-        ends = list(pool.map(lambda at: run_until_end(script, str(at), 0), points))
+        ends = list(pool.map(lambda at: run_until_end(SWEEP_INTERRUPTED_AT, str(at), 0), range(0, 320, 16)))
     assert [status for status, _ in ends if status not in {0, KILLED_BY_SIGINT}] == [], ends[0][1][-2000:]

@@ -95,35 +95,20 @@ class Unpicklable(tuple):
         raise TypeError("this v cannot be pickled")
 
 
-def test_a_v_that_cannot_reach_a_process_fails_alone(process_pool):
-    vs = [(1, 0, -4 * k * k) for k in range(1, 41)]
-    vs[25] = Unpicklable(vs[25])  # in a batch of several v by then
-    got = list(sweep(vs, executor=process_pool, progress=False))
-    assert [str(result) for v, result in got if isinstance(result, Exception)] == ["this v cannot be pickled"]
-    assert all(result == one_by_one("count", v) for v, result in got if v is not vs[25])
-
-
 class EndsItsWorker(tuple):
     def __reduce__(self):
         return os._exit, (1,)  # the worker that receives it dies
 
 
-@pytest.mark.parametrize("at", [0, 25])
-def test_a_dead_worker_costs_only_its_own_v(at):
+@pytest.mark.parametrize("bad, error", [(Unpicklable, TypeError), (EndsItsWorker, BrokenProcessPool)])
+@pytest.mark.parametrize("at", [0, 25])  # alone in its batch, in a batch of several v
+def test_a_v_that_cannot_reach_a_process_or_ends_it_fails_alone(bad, error, at):
     vs = [(1, 0, -4 * k * k) for k in range(1, 41)]
-    vs[at] = EndsItsWorker(vs[at])
+    vs[at] = bad(vs[at])
     with ProcessPoolExecutor(2, mp_context=multiprocessing.get_context("forkserver")) as pool:
         got = list(sweep(vs, executor=pool, max_in_flight=2, progress=False))
-    assert [v for v, _ in got] == vs
-    assert [i for i, (v, result) in enumerate(got) if isinstance(result, BrokenProcessPool)] == [at]
-    assert all(result == one_by_one("count", v) for i, (v, result) in enumerate(got) if i != at)
-
-
-def test_a_shut_down_executor_fails_each_v():
-    pool = ThreadPoolExecutor(1)
-    pool.shutdown()
-    got = list(sweep([(1, 0, -4), (1, 0, -16)], executor=pool, progress=False))
-    assert [(v, type(result)) for v, result in got] == [((1, 0, -4), RuntimeError), ((1, 0, -16), RuntimeError)]
+    assert [type(result) is error for v, result in got] == [i == at for i in range(40)]
+    assert all(result == one_by_one("count", v) for v, result in got if v is not vs[at])
 
 
 def test_the_input_is_read_lazily_a_few_batches_ahead(thread_pool):
