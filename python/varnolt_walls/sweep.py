@@ -9,8 +9,9 @@ import sys
 import threading
 import weakref
 from collections import deque
-from collections.abc import Callable, Generator, Iterable, Iterator, Sized
-from concurrent.futures import Executor, Future, ThreadPoolExecutor
+from collections.abc import Callable, Generator, Iterable, Iterator, Sequence, Sized
+from concurrent.futures import Executor, Future, ProcessPoolExecutor, ThreadPoolExecutor
+from concurrent.futures.process import BrokenProcessPool
 from itertools import islice
 from typing import Literal, TypeVar, overload
 
@@ -216,27 +217,65 @@ class _Batches[T]:
 type _Submit[T] = Callable[[list[T]], Future[tuple[list[Result | Exception], float]]]
 
 
+class _Workers:
+    """Where the batches run: the caller's executor, or a pool of the sweep's own.
+
+    submit never raises: a batch that cannot be submitted gets a future that
+    holds why. A process pool that broke (a worker died, or the pool could
+    not take a result back, as when the memory left cannot hold it) takes no
+    more work; the sweep goes on in a new pool made as it was, which the
+    sweep shuts down, as it does its default pool."""
+
+    def __init__(self, executor: Executor | None, workers: int) -> None:
+        self.executor = executor if executor is not None else ThreadPoolExecutor(
+            workers, thread_name_prefix="varnolt-sweep")
+        self._own = [] if executor is not None else [self.executor]
+
+    def submit(self, what: What, batch: Sequence[object], options: SearchOptions,
+               stop: threading.Event | None) -> Future[tuple[list[Result | Exception], float]]:
+        try:
+            try:
+                return self.executor.submit(run_batch, what, batch, options, stop)
+            except BrokenProcessPool:
+                self.executor = _process_pool_like(self.executor)
+                self._own.append(self.executor)
+                return self.executor.submit(run_batch, what, batch, options, stop)
+        except Exception as error:
+            failed: Future[tuple[list[Result | Exception], float]] = Future()
+            failed.set_exception(error)
+            return failed
+
+    def shutdown(self) -> None:
+        """Shuts down the pools the sweep made; waits for its threads (told
+        to stop), not for its processes."""
+        for pool in self._own:
+            pool.shutdown(wait=isinstance(pool, ThreadPoolExecutor), cancel_futures=True)
+
+
+def _process_pool_like(broken: Executor) -> ProcessPoolExecutor:
+    """A new process pool with the size, start method and initializer of broken (its own fields)."""
+    return ProcessPoolExecutor(getattr(broken, "_max_workers", None), getattr(broken, "_mp_context", None),
+                               getattr(broken, "_initializer", None), getattr(broken, "_initargs", ()))
+
+
 class _Task[T]:
     """One batch of v on its way."""
 
-    def __init__(self, executor: Executor, what: What, batch: list[T], options: SearchOptions,
-                 stop: threading.Event | None) -> None:
+    def __init__(self, submit: _Submit[T], batch: list[T]) -> None:
         self.vs = batch
-        self._submit: _Submit[T] = lambda vs: executor.submit(run_batch, what, vs, options, stop)
-        self._future = self._submit(batch)
+        self._submit = submit
+        self._future = submit(batch)
 
     def results(self) -> tuple[list[Result | Exception], float]:
         """Waits for the task: the result or error of each v, and the seconds it took.
 
-        When the task as a whole fails (a v that cannot be sent to the worker,
-        a worker that died, a cluster that lost it), each of its v runs again
-        as a task of its own, so that only the v that fails so fails; then it
-        took 0 seconds."""
+        When the task as a whole fails (it could not be submitted, a v could
+        not be sent to the worker or its result back, a worker died, a
+        cluster lost it), each of its v runs again as a task of its own, so
+        that only a v that fails so fails; then it took 0 seconds."""
         try:
             return self._future.result()
-        except Exception as error:
-            if len(self.vs) == 1:
-                return [error], 0.0
+        except Exception:
             return [_Task._alone(self._submit, v) for v in self.vs], 0.0
 
     @staticmethod
@@ -255,19 +294,20 @@ def _results(vs: Iterator[V], what: What, options: SearchOptions, executor: Exec
     # Only now, as the caller starts to iterate: a sweep never iterated
     # leaves no bar behind.
     report, bar = _progress_report(progress, total, what)
-    pool = executor if executor is not None else ThreadPoolExecutor(workers, thread_name_prefix="varnolt-sweep")
+    pool = _Workers(executor, workers)
     stop = threading.Event()
     _UNDER_WAY.add(stop)
     # An Event reaches only the threads of this process; the searches of
     # other processes finish on their own.
-    task_stop = stop if isinstance(pool, ThreadPoolExecutor) else None
+    task_stop = stop if isinstance(pool.executor, ThreadPoolExecutor) else None
+    submit: _Submit[V] = lambda vs: pool.submit(what, vs, options, task_stop)
     batches = _Batches(vs, total, workers)
     pending: deque[_Task[V]] = deque()
     done = 0
     try:
         while True:
             while len(pending) < in_flight and (batch := batches.next()):
-                pending.append(_Task(pool, what, batch, options, task_stop))
+                pending.append(_Task(submit, batch))
             if not pending:
                 return
             task = pending.popleft()
@@ -280,14 +320,15 @@ def _results(vs: Iterator[V], what: What, options: SearchOptions, executor: Exec
                 if report is not None:
                     report(done, total)
     finally:
-        stop.set()
-        for task in pending:
-            task.cancel()
-        if executor is None:
-            # A sweep left unfinished is closed as the interpreter ends: its
-            # workers can no longer take the interpreter lock, and the
-            # interpreter ends them without marking them done, so waiting
-            # for them would never end.
-            pool.shutdown(wait=not sys.is_finalizing(), cancel_futures=True)
-        if bar is not None:
-            bar.close()
+        # A sweep left unfinished is closed as the interpreter ends (also
+        # when Ctrl-C cut threading's exit hooks short): no thread runs any
+        # more, and those the interpreter ended, in the middle of Python code,
+        # may hold locks of the futures and pools for ever. Nothing is left
+        # to stop, and taking a lock could wait for ever.
+        if not sys.is_finalizing():
+            stop.set()
+            for task in pending:
+                task.cancel()
+            pool.shutdown()
+            if bar is not None:
+                bar.close()

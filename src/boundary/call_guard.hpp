@@ -11,6 +11,7 @@
 //   primitives::Stop, any other std::exception -> PanicException, after a diagnostic on stderr
 #include <exception>
 
+#include "boundary/py_ref.hpp"
 #include "boundary/python.hpp"
 
 namespace varnolt::boundary {
@@ -29,6 +30,10 @@ PyObject* raise_current_exception() noexcept;
 template <typename Body>
 PyObject* call_guarded(Body&& body) {
     prepare_thread_for_exceptions();
+    // Makes this thread's dict now, while no error is pending: PyRef's test of
+    // the lock (holds_interpreter_lock) would make it later, and should making
+    // it fail then, the pending error would be lost. Once made, it stays.
+    if (!holds_interpreter_lock()) return PyErr_NoMemory();
     try {
         return body();
     } catch (const std::exception&) {

@@ -16,6 +16,19 @@ struct PythonErrorSet : std::exception {
     const char* what() const noexcept override { return "a Python exception is set"; }
 };
 
+// Whether this thread holds the interpreter lock, as it does wherever the
+// modules touch Python objects; false only while the interpreter ends the
+// thread during finalisation and its frames unwind (thread_exit.hpp). Then
+// nothing may be released: it needs the lock, and the interpreter may have
+// freed its state. PyThreadState_GetDict is null exactly when the thread has
+// no current thread state (the stable ABI's one test of that; it makes the
+// thread's dict on the first call with the lock: see call_guarded).
+inline bool holds_interpreter_lock() noexcept { return PyThreadState_GetDict() != nullptr; }
+
+// Releases its reference with the lock held; on a thread that the interpreter
+// ends (holds_interpreter_lock() false) it leaves it, as the interpreter
+// leaves the references of its own frames then. So a PyRef may live across a
+// release of the lock (ReleasedLock) like any other value.
 class PyRef {
 public:
     PyRef() = default;
@@ -37,12 +50,12 @@ public:
     PyRef(PyRef&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
     PyRef& operator=(PyRef&& other) noexcept {
         if (this != &other) {
-            Py_XDECREF(object_);
+            drop();
             object_ = std::exchange(other.object_, nullptr);
         }
         return *this;
     }
-    ~PyRef() { Py_XDECREF(object_); }
+    ~PyRef() { drop(); }
 
     PyObject* get() const noexcept { return object_; }
     // Hands the reference to the caller.
@@ -51,6 +64,9 @@ public:
 
 private:
     explicit PyRef(PyObject* object) : object_(object) {}
+    void drop() noexcept {
+        if (object_ != nullptr && holds_interpreter_lock()) Py_DECREF(object_);
+    }
     PyObject* object_ = nullptr;
 };
 

@@ -15,36 +15,6 @@
 // of everything the modules throw, which the forced unwind is not.
 //
 // Destructors still run as it passes, but nothing may call into Python, as the
-// thread no longer holds the lock: a reference held by such a frame is left
-// unreleased (leaking_on_thread_exit), as the interpreter leaves those of its
-// own frames.
-#include <concepts>
-#include <exception>
-#include <tuple>
-
-#include "boundary/py_ref.hpp"
-
-namespace varnolt::boundary {
-
-// Runs body and returns what it returns. Should the thread's forced unwind
-// pass through body, gives up `held` first: releasing them would need the lock.
-// A C++ exception raises std::uncaught_exceptions() while it unwinds; the
-// forced unwind, not being one, leaves it as it was.
-template <typename Body, std::same_as<PyRef>... Held>
-decltype(auto) leaking_on_thread_exit(Body&& body, Held&... held) {
-    struct LeakUnlessFinished {
-        const int uncaught = std::uncaught_exceptions();
-        bool finished = false;
-        std::tuple<Held&...> held;
-        ~LeakUnlessFinished() {
-            if (finished || std::uncaught_exceptions() != uncaught) return;
-            std::apply([](auto&... reference) { (static_cast<void>(reference.release()), ...); },
-                       held);
-        }
-    } guard{.held = {held...}};
-    decltype(auto) result = body();
-    guard.finished = true;
-    return result;
-}
-
-}  // namespace varnolt::boundary
+// thread no longer holds the lock: PyRef and the buffer views see that
+// (holds_interpreter_lock, py_ref.hpp) and leave what they hold unreleased, as
+// the interpreter leaves the references of its own frames.

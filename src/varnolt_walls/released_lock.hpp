@@ -3,14 +3,12 @@
 // that other Python threads run meanwhile. The core touches no Python object;
 // only with_lock runs code that may.
 #include <chrono>
-#include <concepts>
 #include <exception>
 #include <optional>
 #include <utility>
 
 #include "boundary/py_ref.hpp"
 #include "boundary/python.hpp"
-#include "boundary/thread_exit.hpp"
 #include "tilt_stability/interrupt.hpp"
 
 namespace varnolt::walls {
@@ -68,19 +66,15 @@ auto work_without_lock(Work&& work) {
     return std::move(*result);
 }
 
-// Runs fill() without the lock: it writes into new Python objects, `held`,
-// that no other thread can see yet. Should the interpreter end the thread
-// meanwhile, they are left unreleased (thread_exit.hpp).
-template <typename Fill, std::same_as<boundary::PyRef>... Held>
-void fill_without_lock(Fill&& fill, Held&... held) {
-    boundary::leaking_on_thread_exit(
-        [&] {
-            return work_without_lock([&](ReleasedLock&) {
-                fill();
-                return true;
-            });
-        },
-        held...);
+// Runs fill() without the lock: it writes into new Python objects that no
+// other thread can see yet. Should the interpreter end the thread meanwhile,
+// the PyRefs that hold them leave them unreleased (py_ref.hpp).
+template <typename Fill>
+void fill_without_lock(Fill&& fill) {
+    work_without_lock([&](ReleasedLock&) {
+        fill();
+        return true;
+    });
 }
 
 // Whether Ctrl-C ends the program while this search runs in another thread:

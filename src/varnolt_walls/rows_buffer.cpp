@@ -30,7 +30,7 @@ void fill_rows(const CandidateRuns& runs, char* out) {
 PyRef rows_buffer(const CandidateRuns& runs) {
     auto [buffer, out] = new_buffer<grouping::Row>(runs.size(), "the rows of the candidates");
     // No other thread can see the new bytearray yet, so it is filled without the lock.
-    fill_without_lock([&, out = out] { fill_rows(runs, reinterpret_cast<char*>(out.data())); }, buffer);
+    fill_without_lock([&, out = out] { fill_rows(runs, reinterpret_cast<char*>(out.data())); });
     return std::move(buffer);
 }
 

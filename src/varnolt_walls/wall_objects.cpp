@@ -30,7 +30,9 @@ public:
         values_ = {static_cast<const std::int64_t*>(view_.buf),
                    static_cast<std::size_t>(view_.len) / sizeof(std::int64_t)};
     }
-    ~Int64View() { PyBuffer_Release(&view_); }
+    ~Int64View() {
+        if (boundary::holds_interpreter_lock()) PyBuffer_Release(&view_);
+    }
     Int64View(const Int64View&) = delete;
     Int64View& operator=(const Int64View&) = delete;
 

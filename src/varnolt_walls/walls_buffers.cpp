@@ -21,7 +21,7 @@ PyRef walls_buffers(const FoundWalls& found, const ChernChar<2>& v) {
     auto [v_buffer, v_out] = new_buffer<Row>(1, "v");
     v_out[0] = {v.r, v.c.coeff, v.d.numerator};
     // No other thread can see the new bytearrays yet: they are filled without the lock.
-    fill_without_lock([&] { grouping::write_walls(found.rows, order, {rows_out, offsets_out}); }, rows, offsets);
+    fill_without_lock([&] { grouping::write_walls(found.rows, order, {rows_out, offsets_out}); });
     return PyRef::checked(PyTuple_Pack(3, rows.get(), offsets.get(), v_buffer.get()));
 }
 
@@ -30,7 +30,9 @@ std::vector<Row> rows_from_buffer(PyObject* object, const std::function<void(std
     if (PyObject_GetBuffer(object, &view, PyBUF_SIMPLE) != 0) throw PythonErrorSet{};
     struct Release {
         Py_buffer& view;
-        ~Release() { PyBuffer_Release(&view); }
+        ~Release() {
+            if (boundary::holds_interpreter_lock()) PyBuffer_Release(&view);
+        }
     } release{view};
     if (view.len % static_cast<Py_ssize_t>(sizeof(Row)) != 0) {
         PyErr_SetString(PyExc_ValueError, "argument 'rows' must hold whole rows of three int64 values");

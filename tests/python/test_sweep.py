@@ -3,11 +3,13 @@ failures as values; lazy input; progress; Ctrl-C stops it and leaves no worker."
 
 import itertools
 import multiprocessing
+import os
 import signal
 import sys
 import threading
 import time
 from concurrent.futures import ProcessPoolExecutor, ThreadPoolExecutor
+from concurrent.futures.process import BrokenProcessPool
 
 import numpy as np
 import pytest
@@ -93,12 +95,20 @@ class Unpicklable(tuple):
         raise TypeError("this v cannot be pickled")
 
 
-def test_a_v_that_cannot_reach_a_process_fails_alone(process_pool):
+class EndsItsWorker(tuple):
+    def __reduce__(self):
+        return os._exit, (1,)  # the worker that receives it dies
+
+
+@pytest.mark.parametrize("bad, error", [(Unpicklable, TypeError), (EndsItsWorker, BrokenProcessPool)])
+@pytest.mark.parametrize("at", [0, 25])  # alone in its batch, in a batch of several v
+def test_a_v_that_cannot_reach_a_process_or_ends_it_fails_alone(bad, error, at):
     vs = [(1, 0, -4 * k * k) for k in range(1, 41)]
-    vs[25] = Unpicklable(vs[25])  # in a batch of several v by then
-    got = list(sweep(vs, executor=process_pool, progress=False))
-    assert [str(result) for v, result in got if isinstance(result, Exception)] == ["this v cannot be pickled"]
-    assert all(result == one_by_one("count", v) for v, result in got if v is not vs[25])
+    vs[at] = bad(vs[at])
+    with ProcessPoolExecutor(2, mp_context=multiprocessing.get_context("forkserver")) as pool:
+        got = list(sweep(vs, executor=pool, max_in_flight=2, progress=False))
+    assert [type(result) is error for v, result in got] == [i == at for i in range(40)]
+    assert all(result == one_by_one("count", v) for v, result in got if v is not vs[at])
 
 
 def test_the_input_is_read_lazily_a_few_batches_ahead(thread_pool):
