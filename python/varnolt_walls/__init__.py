@@ -20,6 +20,7 @@ from ._beta import beta_minus
 from ._errors import IrrationalBetaError, NoRealBetaError
 from ._k3_plot import plot_k3
 from ._k3_walls import K3Wall, K3Walls, k3_walls
+from ._options import Surface
 from ._plot import plot
 from ._plot_html import plot_html
 from ._search import candidates, count
@@ -32,6 +33,6 @@ try:
 except PackageNotFoundError:  # imported from a source tree that was never installed
     __version__ = "unknown"
 
-__all__ = ["candidates", "count", "walls", "Wall", "Walls", "numerical_wall", "beta_minus", "QuadraticIrrational",
-           "plot", "plot_html", "sweep",
+__all__ = ["candidates", "count", "walls", "Surface", "Wall", "Walls", "numerical_wall", "beta_minus",
+           "QuadraticIrrational", "plot", "plot_html", "sweep",
            "k3_walls", "K3Wall", "K3Walls", "plot_k3", "IrrationalBetaError", "NoRealBetaError", "__version__"]

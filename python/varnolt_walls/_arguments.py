@@ -9,9 +9,15 @@ never "(1, True, -16)" or a NumPy wrap-around).
 from __future__ import annotations
 
 import operator
-from typing import SupportsIndex
+from fractions import Fraction
+from typing import TYPE_CHECKING, SupportsIndex
+
+if TYPE_CHECKING:
+    from ._options import Surface
 
 Row = tuple[int, int, int]
+# v on a surface of any degree: d = 2·ch2/ℓ² exact, an int when it is one.
+ExactRow = tuple[int, int, int | Fraction]
 
 INT64 = (-(2**63), 2**63 - 1)
 LONGEST_SHOWN = 60  # characters of an input shown in a message
@@ -52,6 +58,43 @@ def discriminant(r: int, c: int, d: int) -> int:
 def chern_character(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex) -> Row:
     """(r, c, d) as Python ints, each in the signed 64-bit range the search works in."""
     return int64("r", r), int64("c", c), int64("d", d)
+
+
+def exact_d(d: object) -> int | Fraction:
+    """d as an int, or as a Fraction in lowest terms when it is not an integer: from an int, a Fraction or a
+    text "p/q"; numerator and denominator in the signed 64-bit range the search works in."""
+    if isinstance(d, str):
+        try:
+            d = Fraction(d.strip())
+        except (ValueError, ZeroDivisionError):
+            raise ValueError(f"argument 'd' is not an exact number: {shown(d)!r}") from None
+    if isinstance(d, Fraction):
+        if d.denominator == 1:
+            return int64("d", d.numerator)
+        int64("d", d.numerator), int64("d", d.denominator)
+        return d
+    if isinstance(d, float):
+        raise TypeError("argument 'd' must be an int, a Fraction or a text 'p/q', not float (d must be exact)")
+    return int64("d", d)  # type: ignore[arg-type]
+
+
+def chern_character_on(r: SupportsIndex, c: SupportsIndex, d: object, surface: Surface | None) -> ExactRow:
+    """(r, c, d) for a search on `surface`: d any integer on the module's lattice (None), exact on a Surface."""
+    if surface is None:
+        return chern_character(r, c, d)  # type: ignore[arg-type]
+    return int64("r", r), int64("c", c), exact_d(d)
+
+
+def lattice_row(v: ExactRow, scale: int) -> Row:
+    """v in the search's coordinates (r, λ·c, λ²·d) for λ = scale (an integer for v on the lattice)."""
+    r, c, d = v
+    scaled = Fraction(d) * scale * scale
+    return r, c * scale, scaled.numerator if scaled.denominator == 1 else int(scaled)
+
+
+def shown_v(v: ExactRow) -> str:
+    """v as messages show it: "(1, 0, -7/2)"."""
+    return f"({v[0]}, {v[1]}, {v[2]})"
 
 
 def checked_max_rank(max_rank: SupportsIndex | None) -> int | None:

@@ -6,24 +6,30 @@ from fractions import Fraction
 from math import isqrt
 from typing import SupportsIndex
 
-from ._arguments import Row, discriminant, integer
+from ._arguments import ExactRow, discriminant, integer
 from ._errors import NoRealBetaError
 from .quadratic_irrational import QuadraticIrrational
 
 
-def no_real_beta(v: Row) -> bool:
+def no_real_beta(v: ExactRow) -> bool:
     """Whether v has no real β₋, and so no pseudo-walls: c² − r·d < 0, or r = c = 0."""
     r, c, d = v
     return (r == 0 and c == 0) or discriminant(r, c, d) < 0
 
 
-def exact_beta_minus(v: Row) -> Fraction | QuadraticIrrational:
-    """β₋ of v, given as Python ints; NoRealBetaError when it is not real."""
+def exact_beta_minus(v: ExactRow) -> Fraction | QuadraticIrrational:
+    """β₋ of v, given as Python ints (d a Fraction on a surface of degree n >= 3); NoRealBetaError when it
+    is not real."""
     if no_real_beta(v):
         raise NoRealBetaError(v)
     r, c, d = v
     if r == 0:
-        return Fraction(d, 2 * c)
+        return Fraction(d) / (2 * c)
+    if isinstance(d, Fraction) and d.denominator != 1:
+        # β₋(r, c, d) = β₋(r, bc, b²d)/b for b = d's denominator, where b²d = b·numerator is an integer.
+        b = d.denominator
+        scaled = exact_beta_minus((r, c * b, d.numerator * b))
+        return scaled / b if isinstance(scaled, Fraction) else QuadraticIrrational(c * b, int((c * c - r * d) * b * b), r * b)
     delta = discriminant(r, c, d)
     root = isqrt(delta)
     if root * root == delta:
@@ -66,7 +72,7 @@ def beta_minus(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex) -> Fraction
     return exact_beta_minus((integer("r", r), integer("c", c), integer("d", d)))
 
 
-def beta_minus_text(v: Row) -> str:
+def beta_minus_text(v: ExactRow) -> str:
     """β₋ of v as text for people, in its simplest form.
 
     Examples

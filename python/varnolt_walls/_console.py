@@ -16,7 +16,8 @@ from fractions import Fraction
 from types import FrameType
 from typing import Any, NoReturn
 
-from ._arguments import INT64, checked_max_rank, shown
+from ._arguments import INT64, checked_max_rank, exact_d, shown
+from ._options import LARGEST_DEGREE, Surface
 from ._plot import point_text
 
 PROG = "varnolt-walls"
@@ -53,6 +54,23 @@ def int64(text: str) -> int:
     if not INT64[0] <= value <= INT64[1]:
         raise argparse.ArgumentTypeError(f"outside the signed 64-bit range: {shown(text)}")
     return value
+
+
+def exact_ch2(text: str) -> int | Fraction:
+    """D: a signed 64-bit integer, or p/q (on a surface of degree n >= 3)."""
+    try:
+        return exact_d(text)
+    except OverflowError:
+        raise argparse.ArgumentTypeError(f"outside the signed 64-bit range: {shown(text)}") from None
+    except (ValueError, TypeError):
+        raise argparse.ArgumentTypeError(f"not an integer or p/q: {shown(text)!r}") from None
+
+
+def degree(text: str) -> Surface:
+    try:
+        return Surface(int(text))
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a degree from 1 to {LARGEST_DEGREE}: {shown(text)!r}") from None
 
 
 def rank_bound(text: str) -> int:
@@ -113,8 +131,12 @@ def add_search_options(p: argparse.ArgumentParser) -> None:
     """The options of the searches, the same for both commands: rank bound, surface, side and point."""
     p.add_argument("--max-rank", metavar="N", type=rank_bound,
                    help="only candidates of rank at most N (N or --above is required when β₋ is irrational)")
-    p.add_argument("--surface", choices=["P2"],
-                   help="P2: only classes with d ≡ c (mod 2), those of sheaves on the projective plane")
+    where = p.add_mutually_exclusive_group()
+    where.add_argument("--surface", choices=["P2"],
+                       help="P2: only classes with d ≡ c (mod 2), those of sheaves on the projective plane")
+    where.add_argument("--degree", metavar="N", type=degree,
+                       help="a surface with Pic = ℤ·ℓ and ℓ² = N (a quartic K3: 4): only classes with an integral "
+                            "c2 = N·(C² - D)/2, D an integer or p/q; N = 1 is P2")
     p.add_argument("--side", choices=["left", "right"], default="left",
                    help="the walls left of the vertical wall β = C/R (default) or right of it")
     p.add_argument("--above", metavar="BETA,ALPHA", type=point,
@@ -123,7 +145,8 @@ def add_search_options(p: argparse.ArgumentParser) -> None:
 
 
 def search_options(args: argparse.Namespace) -> dict[str, Any]:
-    return {"max_rank": args.max_rank, "surface": args.surface, "side": args.side, "above": args.above}
+    surface = args.degree if args.degree is not None else args.surface
+    return {"max_rank": args.max_rank, "surface": surface, "side": args.side, "above": args.above}
 
 
 def options_text(v: tuple[int, int, int], options: dict[str, Any]) -> str:

@@ -7,7 +7,7 @@ from collections.abc import Callable, Sequence
 from fractions import Fraction
 from typing import Any, SupportsIndex
 
-from ._arguments import Row, discriminant
+from ._arguments import ExactRow, discriminant, shown_v
 from ._options import SearchOptions
 
 # The forms of the two ways to a finite list of walls: in Python, and on the command line.
@@ -15,11 +15,12 @@ FORMS = {"max_rank=R": ("R", "above=(β, α)", "σ(β, α)"), "--max-rank N": ("
 
 
 class _ChernCharacterError(ValueError):
-    """A ValueError about one Chern character v, kept as ``chern_character``, the tuple (r, c, d)."""
+    """A ValueError about one Chern character v, kept as ``chern_character``, the tuple (r, c, d)
+    (d a Fraction where it is not an integer, on a surface of degree n >= 3)."""
 
-    def __init__(self, chern_character: Sequence[SupportsIndex], *details: Any) -> None:
-        r, c, d = (x.__index__() for x in chern_character)
-        self.chern_character: tuple[int, int, int] = (r, c, d)
+    def __init__(self, chern_character: Sequence[SupportsIndex | Fraction], *details: Any) -> None:
+        r, c, d = (x if isinstance(x, Fraction) and x.denominator != 1 else int(x) for x in chern_character)
+        self.chern_character: ExactRow = (int(r), int(c), d)
         self._details = details
         super().__init__(self._message(*details))
 
@@ -58,7 +59,7 @@ class IrrationalBetaError(_ChernCharacterError):
     def _message(self, *details: Any) -> str:
         option = str(details[0])
         bound, point, sigma = FORMS.get(option, (option[-1], "above=(β, α)", "σ(β, α)"))
-        return (f"β₋ of {self.chern_character} is irrational: its pseudo-walls are infinitely many and accumulate "
+        return (f"β₋ of {shown_v(self.chern_character)} is irrational: its pseudo-walls are infinitely many and accumulate "
                 f"at β₋; pass {option} for those of the candidates of rank at most {bound}, or {point} for the "
                 f"walls over {sigma}")
 
@@ -83,8 +84,8 @@ class NoRealBetaError(_ChernCharacterError):
 
     def _message(self, *details: Any) -> str:
         r, c, d = v = self.chern_character
-        reason = (f"{v} has r = c = 0" if r == c == 0 else
-                  f"the Bogomolov discriminant c² - r·d of {v} is {discriminant(r, c, d)}, negative")
+        reason = (f"{shown_v(v)} has r = c = 0" if r == c == 0 else
+                  f"the Bogomolov discriminant c² - r·d of {shown_v(v)} is {discriminant(r, c, d)}, negative")
         return f"{reason}, so there is no β₋ and no wall"
 
 
@@ -96,40 +97,48 @@ def _shown(x: Fraction) -> str:
         return f"{'-' if x < 0 else ''}1e+{len(str(abs(x.numerator) // x.denominator)) - 1}…"
 
 
-def _point_side(v: Row, options: SearchOptions, where: str) -> ValueError:
+def _point_side(v: ExactRow, options: SearchOptions, where: str) -> ValueError:
     beta, alpha = options.above or (Fraction(0), Fraction(0))
     other = "right" if options.side == "left" else "left"
     hint = "" if where == "on" else f" (the {other} walls are on that side)"
     where = where if where == "on" else f"{other} of"
     return ValueError(f"the point (β, α) = ({beta}, {alpha}) lies {where} the vertical wall β = {Fraction(v[1], v[0])} "
-                      f"of {v}, over which no {options.side} wall passes{hint}")
+                      f"of {shown_v(v)}, over which no {options.side} wall passes{hint}")
 
 
-def _too_large_bound(v: Row, options: SearchOptions, text: str, bound: str) -> OverflowError:
+def _too_large_bound(v: ExactRow, options: SearchOptions, text: str, bound: str) -> OverflowError:
     beta, alpha = options.above or (Fraction(0), Fraction(0))
-    return OverflowError(f"the walls of {v} over σ({_shown(beta)}, {_shown(alpha)}) may come from candidates of "
+    return OverflowError(f"the walls of {shown_v(v)} over σ({_shown(beta)}, {_shown(alpha)}) may come from candidates of "
                          f"rank up to {bound}, {text}; pass max_rank or a point farther from β₋")
 
 
-def _negative_rank_irrational(v: Row, options: SearchOptions, text: str) -> RuntimeError:
+def _negative_rank_irrational(v: ExactRow, options: SearchOptions, text: str) -> RuntimeError:
     if options.max_rank is None and options.above is None:
         return RuntimeError(text)  # as varnolt says it
     r, c, d = v
-    return RuntimeError(f"{v} has a negative rank and an irrational β₋, which the search does not take with any "
-                        f"bound; its walls are those of -v = {(-r, -c, -d)}")
+    return RuntimeError(f"{shown_v(v)} has a negative rank and an irrational β₋, which the search does not take "
+                        f"with any bound; its walls are those of -v = {shown_v((-r, -c, -d))}")
+
+
+def _off_lattice(v: ExactRow, options: SearchOptions) -> ValueError:
+    r, c, d = v
+    if options.surface is None or options.surface.degree == 1:
+        return ValueError(f"{shown_v(v)} is not a Chern character on P2: c2 = c²/2 - d/2 = {Fraction(c * c - d, 2)} "
+                          "is not an integer (d must be congruent to c mod 2)")
+    n = options.surface.degree
+    return ValueError(f"{shown_v(v)} is not a Chern character on a surface with ℓ² = {n}: c2 = n·(c² - d)/2 = "
+                      f"{n * (c * c - Fraction(d)) / 2} is not an integer (d must lie in c² + (2/{n})ℤ)")
 
 
 # What each kind of refusal raises: (kind) -> f(v, options, text, detail).
-REFUSALS: dict[str, Callable[[Row, SearchOptions, str, str], Exception]] = {
+REFUSALS: dict[str, Callable[[ExactRow, SearchOptions, str, str], Exception]] = {
     "irrational_beta": lambda v, o, text, detail: IrrationalBetaError(v),
     "no_real_beta": lambda v, o, text, detail: NoRealBetaError(v),
     "negative_rank": lambda v, o, text, detail: RuntimeError(text),
     "negative_rank_irrational": lambda v, o, text, detail: _negative_rank_irrational(v, o, text),
     "overflow": lambda v, o, text, detail: OverflowError(text),
     "internal_fault": lambda v, o, text, detail: RuntimeError(text),
-    "off_lattice": lambda v, o, text, detail: ValueError(
-        f"{v} is not a Chern character on P2: c2 = c²/2 - d/2 = {Fraction(v[1] * v[1] - v[2], 2)} "
-        "is not an integer (d must be congruent to c mod 2)"),
+    "off_lattice": lambda v, o, text, detail: _off_lattice(v, o),
     "alpha_not_positive": lambda v, o, text, detail: ValueError(
         f"alpha must be > 0: σ(β, α) is a stability condition only for α > 0, not {o.above and o.above[1]}"),
     "point_on_vertical_wall": lambda v, o, text, detail: _point_side(v, o, "on"),

@@ -11,7 +11,6 @@ from typing import Any, Literal, SupportsIndex
 
 from ._arguments import Row, checked_max_rank, shown
 
-Surface = Literal["P2", "p2"] | None
 Side = Literal["left", "right"]
 # A coordinate of a point σ(β, α): exact as an int, a Fraction or a text
 # "a/b" or decimal; a float is taken at its exact binary value.
@@ -19,7 +18,7 @@ Coordinate = int | float | Fraction | str
 Point = tuple[Coordinate, Coordinate]
 ExactPoint = tuple[Fraction, Fraction]
 
-SURFACES = ("P2",)
+LARGEST_DEGREE = 2**31 - 1
 SIDES = ("left", "right")
 # The most decimal digits a coordinate may have, and the largest decimal
 # exponent its text may carry: far beyond any point of interest, and small
@@ -28,13 +27,67 @@ LONGEST_COORDINATE = 10_000
 _EXPONENT = re.compile(r"[eE][+-]?0*(\d*)$")
 
 
-def checked_surface(surface: object) -> Literal["P2"] | None:
-    """None (every d), or "P2" in any case."""
-    if surface is None:
-        return None
-    if not isinstance(surface, str) or surface.upper() not in SURFACES:
-        raise ValueError(f"surface must be None or 'P2', not {surface!r}")
-    return "P2"
+@dataclass(frozen=True, slots=True)
+class Surface:
+    """A surface X of Picard rank one, Pic X = ℤ·ℓ, by its degree n = ℓ² (1 to 2^31 − 1).
+
+    Its Chern characters (r, c·ℓ, ch2·ℓ²), with d = 2·ch2, are those with an
+    integral c₂ = c²·n/2 − n·ch2: d ∈ c² + (2/n)ℤ. ``Surface(degree=1)`` is the
+    projective plane (d ≡ c mod 2, also spelt "P2"), ``Surface(degree=2)``
+    takes every integer d; on a K3 or abelian surface of degree n >= 3, or a
+    surface of odd degree, d need not be an integer (a quartic K3: d ∈ c² + ½ℤ).
+
+    The search runs in the coordinates (r, λ·c, λ²·d) (`scale` is λ, the least
+    positive integer with n | 2λ²), which keep every wall. `d_scale` is s = n
+    for odd n and n/2 for even n, the least s with s·d an integer for every d
+    of the lattice: the third column of :func:`candidates`' array is s·d.
+
+    >>> Surface(degree=4), Surface(degree=4).scale, Surface(degree=4).d_scale
+    (Surface(degree=4), 2, 2)
+    >>> str(Surface(degree=1)), str(Surface(degree=5))
+    ('P2', 'ℓ² = 5')
+    """
+
+    degree: int
+
+    def __post_init__(self) -> None:
+        if isinstance(self.degree, bool) or not isinstance(self.degree, int):
+            raise TypeError(f"degree must be an int, not {type(self.degree).__name__}")
+        if not 1 <= self.degree <= LARGEST_DEGREE:
+            raise ValueError(f"degree must be from 1 to 2^31 - 1, not {self.degree}")
+
+    @property
+    def scale(self) -> int:
+        """λ, the least positive integer with n | 2λ²: ∏ p^⌈e/2⌉ over odd p^e ∥ n, times 2^⌈(e − 1)/2⌉."""
+        n, scale, p = self.degree, 1, 2
+        while p * p <= n:
+            e = 0
+            while n % p == 0:
+                n, e = n // p, e + 1
+            scale *= p ** ((e if p == 2 else e + 1) // 2)
+            p += 1
+        return scale * n if n > 2 else scale
+
+    @property
+    def d_scale(self) -> int:
+        """s = n for odd n, n/2 for even n: s·d is an integer on the lattice."""
+        return self.degree if self.degree % 2 else self.degree // 2
+
+    def __str__(self) -> str:
+        return "P2" if self.degree == 1 else f"ℓ² = {self.degree}"
+
+
+# What the public functions take as `surface`.
+SurfaceOption = Surface | Literal["P2", "p2"] | None
+
+
+def checked_surface(surface: object) -> Surface | None:
+    """None (the module's lattice, every integer d), a Surface, or "P2" in any case (Surface(degree=1))."""
+    if surface is None or isinstance(surface, Surface):
+        return surface
+    if not isinstance(surface, str) or surface.upper() != "P2":
+        raise ValueError(f"surface must be None, 'P2' or a Surface(degree=n), not {surface!r}")
+    return Surface(1)
 
 
 def checked_side(side: object) -> Side:
@@ -93,12 +146,12 @@ def _to_bytes(n: int) -> bytes:
 class SearchOptions:
     """A search's options, checked: what every layer hands on and the native search takes.
 
-    max_rank: None or 0 to 2^63 − 1; surface: None or "P2"; side: "left" or
+    max_rank: None or 0 to 2^63 − 1; surface: None or a Surface; side: "left" or
     "right"; above: None or the exact point (β, α).
     """
 
     max_rank: int | None = None
-    surface: Literal["P2"] | None = None
+    surface: Surface | None = None
     side: Side = "left"
     above: ExactPoint | None = None
 
@@ -113,8 +166,13 @@ class SearchOptions:
         """The keyword arguments of the native search for these options."""
         above = None if self.above is None else tuple(
             _to_bytes(n) for x in self.above for n in (x.numerator, x.denominator))
-        return {"max_rank": self.max_rank, "p2": self.surface == "P2", "right": self.side == "right",
-                "above": above}
+        return {"max_rank": self.max_rank, "degree": 2 if self.surface is None else self.surface.degree,
+                "right": self.side == "right", "above": above}
+
+    @property
+    def scale(self) -> int:
+        """λ of the surface (1 for the module's lattice): the native rows are (r, λ·c, λ²·d)."""
+        return 1 if self.surface is None else self.surface.scale
 
     def keywords(self) -> dict[str, Any]:
         """The options as the public functions take them."""

@@ -8,9 +8,9 @@ from fractions import Fraction
 from math import acosh, cosh, sinh, sqrt
 from typing import TYPE_CHECKING, Any, Literal, SupportsIndex
 
-from ._arguments import Row, chern_character, discriminant
+from ._arguments import Row, chern_character_on, discriminant, shown_v
 from ._beta import exact_beta_minus
-from ._options import ExactPoint, Point, SearchOptions, Side, Surface, dual
+from ._options import ExactPoint, Point, SearchOptions, Side, SurfaceOption, dual
 from ._schema import readable_text
 from ._walls import Wall, walls_of
 from .quadratic_irrational import QuadraticIrrational
@@ -43,7 +43,7 @@ def walls_to_draw(v: Row, side: str, options: SearchOptions) -> tuple[tuple[Side
 
 
 def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
-         surface: Surface = None,
+         surface: SurfaceOption = None,
          side: Side | Literal["both"] = "left", above: Point | None = None, ax: Axes | None = None,
          **style: Any) -> Axes:
     """Draw the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) as semicircles in the (β, α) half-plane.
@@ -65,7 +65,8 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
         Only the walls of candidates of rank at most `max_rank`, as for
         :func:`walls`; it or `above` is required when β₋ is irrational.
     surface, above : optional
-        As for :func:`walls`: "P2" keeps the classes with d ≡ c (mod 2);
+        As for :func:`walls`: ``Surface(degree=n)`` keeps the classes of
+        the surface with ℓ² = n (v's d exact), "P2" those with d ≡ c (mod 2);
         above=(β, α) keeps the walls over σ(β, α), which is marked. With
         side="both" the point must lie on one side; the walls of the other
         side cannot pass over it and are left out.
@@ -104,8 +105,8 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
-    r, c, d = chern_character(r, c, d)
     options = SearchOptions.checked(max_rank, surface, "left", above)
+    r, c, d = chern_character_on(r, c, d, options.surface)
     max_rank, surface = options.max_rank, options.surface
     sides, point, found = walls_to_draw((r, c, d), side, options)
     betas = accumulation_points((r, c, d), sides)
@@ -140,7 +141,7 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
     ax.set_ylim(0.0, height)
     bound = "" if max_rank is None else f", candidates of rank ≤ {max_rank}"
     where = ("" if surface is None else f" on {surface}") + ("" if point is None else " over the point")
-    _frame(ax, f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of v = ({r}, {c}, {d}){where}\n"
+    _frame(ax, f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of v = {shown_v((r, c, d))}{where}\n"
                f"{', '.join(f'{name} = {beta}' for name, beta in betas)}{bound}")
     return ax
 

@@ -8,8 +8,8 @@ from fractions import Fraction
 from math import sqrt
 from typing import TYPE_CHECKING, Literal, SupportsIndex
 
-from ._options import ExactPoint, Point, SearchOptions, Side, Surface
-from ._arguments import chern_character
+from ._options import ExactPoint, Point, SearchOptions, Side, Surface, SurfaceOption
+from ._arguments import chern_character_on, shown_v
 from ._file_replace import write_whole
 from ._plot import accumulation_points, point_text, walls_to_draw
 from ._walls import Wall
@@ -75,13 +75,14 @@ HINT = "Point at a wall for its exact centre, radius² and classes; click it to 
 
 
 def _heading(v: tuple[int, int, int], count: int, betas: Sequence[Beta], max_rank: int | None,
-             surface: Surface, above: ExactPoint | None) -> tuple[str, str]:
+             surface: Surface | None, above: ExactPoint | None) -> tuple[str, str]:
     """The page's title and the line under it: v, β₋ (β₊), the bound of the search and the surface."""
     shown = [f"{name} = {text}" + (f" ≈ {value:.10g}" if "√" in text else "") for name, text, value in betas]
     bounds = [] if max_rank is None else [f"from candidates of rank ≤ {max_rank}"]
     bounds += [] if above is None else [f"over {point_text(above)}"]
-    where = "P²" if surface == "P2" else "Picard rank one, ch2 ∈ ½ℤ·ℓ²"
-    return (f"Pseudo-walls of v = {v}",
+    where = ("Picard rank one, ch2 ∈ ½ℤ·ℓ²" if surface is None else "P²" if surface.degree == 1
+             else f"Picard rank one, ℓ² = {surface.degree}")
+    return (f"Pseudo-walls of v = {shown_v(v)}",
             f"{', '.join(shown)} · {count} wall{'' if count == 1 else 's'} "
             f"{' '.join(bounds) or 'from all candidates'} · surface: {where}")
 
@@ -201,7 +202,7 @@ def _table(source: ColumnDataSource) -> DataTable:
 
 
 def walls_page(v: tuple[int, int, int], found: Sequence[Wall], *, max_rank: int | None = None,
-               surface: Surface = None, sides: Sequence[Side] = ("left",), above: ExactPoint | None = None) -> str:
+               surface: Surface | None = None, sides: Sequence[Side] = ("left",), above: ExactPoint | None = None) -> str:
     """The HTML page of the walls `found` of v on `sides`: plot, table and title (see :func:`plot_html`)."""
     try:
         from bokeh.document import Document
@@ -232,7 +233,7 @@ def walls_page(v: tuple[int, int, int], found: Sequence[Wall], *, max_rank: int 
 
 
 def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | os.PathLike[str] | None = None, *,
-              max_rank: SupportsIndex | None = None, surface: Surface = None, side: Side | Literal["both"] = "left",
+              max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: Side | Literal["both"] = "left",
               above: Point | None = None) -> str:
     """An interactive page of the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²): one HTML file that works offline.
 
@@ -290,8 +291,8 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | 
     >>> "16 walls from all candidates" in plot_html(1, 0, -16, surface="P2", side="both")  # 8 on each side
     True
     """
-    r, c, d = chern_character(r, c, d)
     options = SearchOptions.checked(max_rank, surface, "left", above)
+    r, c, d = chern_character_on(r, c, d, options.surface)
     max_rank, surface = options.max_rank, options.surface
     sides, point, found = walls_to_draw((r, c, d), side, options)
     page = walls_page((r, c, d), found, max_rank=max_rank, surface=surface, sides=sides, above=point)

@@ -1,10 +1,14 @@
 """The JSON form of a search's result, the same for the command line and each line of a sweep.
 
-    {"chern_character": [R, C, D], "surface": null | "P2", "side": "left" | "right",
+    {"chern_character": [R, C, D], "surface": null | "P2" | "ℓ² = n", "degree": null | n,
+     "d_scale": s, "side": "left" | "right",
      "max_rank": N | null, "above": null | ["p/q", "p/q"], "complete": true | false,
      "beta_minus": {"text": "-√2", "float": -1.414..., "c": 0, "discriminant": 2, "r": 1}
                  | {"text": "-4", "float": -4.0, "fraction": [-4, 1]} | null,
-     "walls": [...] | "candidates": [[r, c, d], ...] | "count": N | "error": {"type": ..., "message": ...}}
+     "walls": [...] | "candidates": [[r, c, s·d], ...] | "count": N | "error": {"type": ..., "message": ...}}
+
+D, and d of a wall's classes, is an integer or, on a surface of degree n >= 3, a text "p/q"
+where it is not one; the rows of "candidates" carry s·d, an integer (s = 1 but on such a surface).
 
 The document is produced as pieces of text, so that a large one is written as it
 is made rather than held whole.
@@ -21,9 +25,9 @@ from typing import Any
 import numpy as np
 from numpy.typing import NDArray
 
-from ._arguments import Row
+from ._arguments import ExactRow, lattice_row
 from ._beta import exact_beta_minus, no_real_beta
-from ._options import dual, mirrored
+from ._options import Surface, dual, mirrored
 from ._walls import Wall
 from .quadratic_irrational import QuadraticIrrational
 
@@ -32,7 +36,14 @@ ROWS_PER_PIECE = 4096
 Beta = Fraction | QuadraticIrrational | None
 
 
-def complete(v: Row, options: dict[str, Any]) -> bool:
+def _json_number(x: int | Fraction) -> int | str:
+    """An int as it is, a Fraction as "p/q" (an integral one as its int)."""
+    if isinstance(x, Fraction):
+        return int(x) if x.denominator == 1 else str(x)
+    return x
+
+
+def complete(v: ExactRow, options: dict[str, Any]) -> bool:
     """Whether the list of a search that ran is every pseudo-wall of v on its surface and side.
 
     Not when it keeps the walls over a point. Without a rank bound it is.
@@ -45,6 +56,9 @@ def complete(v: Row, options: dict[str, Any]) -> bool:
         return False
     if options["max_rank"] is None:
         return True
+    # The search's coordinates (r, λ·c, λ²·d), where its rank bound X² holds.
+    surface = options["surface"]
+    v = lattice_row(v, 1 if not isinstance(surface, Surface) else surface.scale)
     searched = dual(v) if mirrored(v, options["side"]) else v
     beta = None if no_real_beta(searched) else exact_beta_minus(searched)
     if not isinstance(beta, Fraction):
@@ -82,12 +96,15 @@ def beta_document(beta: Beta) -> dict[str, object] | None:
     return {"text": str(beta), "float": float(beta)} | exact
 
 
-def header(v: Row, options: dict[str, Any], searched: bool = True) -> dict[str, object]:
+def header(v: ExactRow, options: dict[str, Any], searched: bool = True) -> dict[str, object]:
     """The fields that every document starts with: v, the options of its search, whether the
     list is complete (`searched` False for a search that failed) and β₋ of v."""
     above = options["above"]
     beta = None if no_real_beta(v) else exact_beta_minus(v)
-    return {"chern_character": list(v), "surface": options["surface"], "side": options["side"],
+    surface = options["surface"]
+    degree = surface.degree if isinstance(surface, Surface) else 1 if surface else None
+    return {"chern_character": [_json_number(x) for x in v], "surface": None if surface is None else str(surface),
+            "degree": degree, "d_scale": Surface(degree).d_scale if degree else 1, "side": options["side"],
             "max_rank": options["max_rank"], "above": None if above is None else [exact_text(above[0]), exact_text(above[1])],
             "complete": searched and complete(v, options), "beta_minus": beta_document(beta)}
 
@@ -95,7 +112,7 @@ def header(v: Row, options: dict[str, Any], searched: bool = True) -> dict[str, 
 def wall_document(wall: Wall) -> dict[str, object]:
     """A wall: center and radius² as exact "p/q" texts, and the candidates that give it."""
     return {"center": str(wall.center), "radius_squared": str(wall.radius_squared),
-            "semistabilizers": [list(u) for u in wall.semistabilizers]}
+            "semistabilizers": [[_json_number(x) for x in u] for u in wall.semistabilizers]}
 
 
 def _listed(pieces: Iterable[str]) -> Iterator[str]:

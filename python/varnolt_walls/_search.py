@@ -3,15 +3,16 @@
 from __future__ import annotations
 
 from collections.abc import Callable
+from fractions import Fraction
 from typing import SupportsIndex, TypeVar
 
 import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
-from ._arguments import Row, chern_character
+from ._arguments import ExactRow, chern_character_on
 from ._errors import refusal
-from ._options import Point, SearchOptions, Side, Surface
+from ._options import Point, SearchOptions, Side, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 
 T = TypeVar("T")
 
@@ -19,27 +20,39 @@ T = TypeVar("T")
 ProgressCallback = Callable[[int, int], object]
 
 
-def native_search(function: Callable[..., T], v: Row, options: SearchOptions,
+def native_search(function: Callable[..., T], v: ExactRow, options: SearchOptions,
                   progress: ProgressCallback | None = None) -> T:
-    """One call of the native search for v with its options: the core judges the request, searches
-    and answers; a refusal becomes the package's exception for its kind (_errors.REFUSALS)."""
+    """One call of the native search for v with its options: the core judges the request (v on the
+    surface's lattice too), searches and answers, in the coordinates (r, λ·c, λ²·d) of the surface's
+    λ; a refusal becomes the package's exception for its kind (_errors.REFUSALS)."""
+    r, c, d = v
+    d = Fraction(d)
     try:
-        return function(*v, **options.native(), progress=progress)
+        return function(r, c, d.numerator, d_denominator=d.denominator, **options.native(), progress=progress)
     except _native.Refused as refused:
-        raise refusal(refused.args, options) from None
+        kind, _, text, detail = refused.args
+        raise refusal((kind, v, text, detail), options) from None
 
 
-def candidate_rows(v: Row, options: SearchOptions, progress: ProgressCallback | None = None) -> NDArray[np.int64]:
-    return np.frombuffer(native_search(_native.candidates, v, options, progress), dtype=np.int64).reshape(-1, 3)
+def candidate_rows(v: ExactRow, options: SearchOptions,
+                   progress: ProgressCallback | None = None) -> NDArray[np.int64]:
+    """The rows (r, c, s·d) for the surface's d_scale s (1 on the module's lattice): the native rows
+    (r, λ·c, λ²·d) with c divided by λ and the last column by λ²/s, exactly (an integer, see Surface)."""
+    rows = np.frombuffer(native_search(_native.candidates, v, options, progress), dtype=np.int64).reshape(-1, 3)
+    scale = options.scale
+    if scale > 1 and options.surface is not None:
+        rows[:, 1] //= scale
+        rows[:, 2] //= scale * scale // options.surface.d_scale
+    return rows
 
 
-def candidate_count(v: Row, options: SearchOptions, progress: ProgressCallback | None = None) -> int:
+def candidate_count(v: ExactRow, options: SearchOptions, progress: ProgressCallback | None = None) -> int:
     count: int = native_search(_native.count, v, options, progress)
     return count
 
 
 def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
-               surface: Surface = None, side: Side = "left", above: Point | None = None,
+               surface: SurfaceOption = None, side: Side = "left", above: Point | None = None,
                progress: ProgressCallback | None = None) -> NDArray[np.int64]:
     """The candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²), as an array.
 
@@ -64,13 +77,17 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
         candidates are then every (r', c', d') with 1 <= r' <= max_rank that
         meets the search's conditions at the exact β₋ = (c − √Δ)/r, ordered
         by q = c' − r'·β₋ as a real number, then r', then d'.
-    surface : {None, "P2"}, optional
+    surface : {None, "P2", Surface}, optional
         The lattice of Chern characters: None (default) takes every d, the
-        lattice ch2 ∈ ½ℤ·ℓ², exact for surfaces with ℓ² = 2. "P2" (any case), the
-        projective plane, keeps only the classes with d ≡ c (mod 2), those
-        with an integral c₂ = c²/2 − d/2: v must be one (else ValueError),
-        and so is every candidate listed. The search skips the others at no
-        cost per candidate.
+        lattice ch2 ∈ ½ℤ·ℓ², exact for surfaces with ℓ² = 2.
+        ``Surface(degree=n)``, a surface with Pic = ℤ·ℓ and ℓ² = n, keeps
+        only the classes with an integral c₂ = c²·n/2 − n·d/2, that is
+        d ∈ c² + (2/n)ℤ: v must be one (else ValueError, with c₂), and so
+        is every candidate listed; there d may be an int, a Fraction or a
+        text "p/q". "P2" (any case) is ``Surface(degree=1)``, the projective
+        plane: d ≡ c (mod 2). The search runs in the coordinates
+        (r, λ·c, λ²·d) (λ = ``Surface.scale``) and keeps the classes of the
+        surface's lattice at a constant cost per run of candidates.
     side : {"left", "right"}, optional
         Whose walls the candidates give: those left of the vertical wall
         β = c/r (default), or right of it. The right walls of v (r > 0) are
@@ -106,7 +123,10 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
     Returns
     -------
     numpy.ndarray
-        Shape (N, 3), dtype int64, writable; row i is (r, c, d) of candidate i.
+        Shape (N, 3), dtype int64, writable; row i is (r, c, s·d) of
+        candidate i, with s = ``surface.d_scale`` (n for odd n, n/2 for even
+        n: 1 on the module's lattice, P² and ℓ² = 2, 2 on a quartic K3), so
+        that the last column is an integer: d = row[2]/s.
 
     Raises
     ------
@@ -170,17 +190,26 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
     >>> candidates(1, 0, -4, side="right")
     array([[-1, -1, -1]])
 
+    Eight points on a quartic K3 (ℓ² = 4, ch2 = -2·ℓ², d = -4): the last
+    column is 2·d, so the rows are (1, -1, 1/2), (1, -1, 1) and (2, -3, 9/2):
+
+    >>> candidates(1, 0, -4, surface=Surface(degree=4))
+    array([[ 1, -1,  1],
+           [ 1, -1,  2],
+           [ 2, -3,  9]])
+
     The candidates of one point whose walls pass over σ(-3/2, 1/10), without a rank bound:
 
     >>> candidates(1, 0, -2, above=("-3/2", "1/10"))
     array([[ 1, -1,  1],
            [ 2, -2,  2]])
     """
-    return candidate_rows(chern_character(r, c, d), SearchOptions.checked(max_rank, surface, side, above), progress)
+    options = SearchOptions.checked(max_rank, surface, side, above)
+    return candidate_rows(chern_character_on(r, c, d, options.surface), options, progress)
 
 
 def count(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
-          surface: Surface = None, side: Side = "left", above: Point | None = None,
+          surface: SurfaceOption = None, side: Side = "left", above: Point | None = None,
           progress: ProgressCallback | None = None) -> int:
     """The number of candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²).
 
@@ -199,4 +228,5 @@ def count(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Sup
     >>> count(1, 0, -40000, surface="P2")
     4028649
     """
-    return candidate_count(chern_character(r, c, d), SearchOptions.checked(max_rank, surface, side, above), progress)
+    options = SearchOptions.checked(max_rank, surface, side, above)
+    return candidate_count(chern_character_on(r, c, d, options.surface), options, progress)

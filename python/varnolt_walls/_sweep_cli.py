@@ -10,7 +10,7 @@ from typing import TYPE_CHECKING, Any
 
 import numpy as np
 
-from ._arguments import INT64, Row, shown
+from ._arguments import INT64, ExactRow, exact_d, shown
 from ._errors import IrrationalBetaError
 from ._console import Output, Stop, error_text, positive, read_lines, search_options
 from ._schema import candidates_json, document, header, walls_json
@@ -58,25 +58,25 @@ def add_sweep_command(commands: argparse._SubParsersAction[Parser]) -> None:
     p.set_defaults(run=run_sweep)
 
 
-def chern_characters(lines: Iterable[str], name: str) -> list[Row]:
-    """The v of the input, in order; Stop (status 2) names the first bad line."""
-    found: list[Row] = []
+def chern_characters(lines: Iterable[str], name: str) -> list[ExactRow]:
+    """The v of the input, in order (D an integer or p/q); Stop (status 2) names the first bad line."""
+    found: list[ExactRow] = []
     for number, line in enumerate(lines, 1):
         words = line.split("#", 1)[0].split()
         if not words:
             continue
         try:
-            values = [int(word) for word in words]
-        except ValueError:
+            values = [int(word) for word in words[:2]] + [exact_d(word) for word in words[2:]]
+        except (ValueError, OverflowError, TypeError):
             values = []
-        if len(values) != 3 or not all(INT64[0] <= x <= INT64[1] for x in values):
-            raise Stop(f"{name}, line {number}: expected three signed 64-bit integers 'R C D', "
+        if len(values) != 3 or not all(INT64[0] <= x <= INT64[1] for x in values[:2]):
+            raise Stop(f"{name}, line {number}: expected 'R C D', signed 64-bit integers (D also p/q), "
                        f"got {shown(line.strip())!r}", 2)
-        found.append((values[0], values[1], values[2]))
+        found.append((int(values[0]), int(values[1]), values[2]))
     return found
 
 
-def line_pieces(v: Row, what: What, options: dict[str, Any], result: Result | Exception) -> Iterator[str]:
+def line_pieces(v: ExactRow, what: What, options: dict[str, Any], result: Result | Exception) -> Iterator[str]:
     """The JSON object of one v, in pieces."""
     start = header(v, options, searched=not isinstance(result, Exception))
     if isinstance(result, IrrationalBetaError):  # in the words of the command line

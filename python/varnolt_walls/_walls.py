@@ -13,8 +13,8 @@ import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
-from ._arguments import Row, chern_character, int64
-from ._options import Point, SearchOptions, Side, Surface
+from ._arguments import ExactRow, Row, chern_character_on, int64, shown_v
+from ._options import Point, SearchOptions, Side, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 from ._search import ProgressCallback, native_search
 
 if TYPE_CHECKING:
@@ -37,7 +37,7 @@ class Wall:
 
     center: Fraction
     radius_squared: Fraction
-    semistabilizers: tuple[Row, ...]
+    semistabilizers: tuple[ExactRow, ...]
 
     def _equation(self, number: Callable[[Fraction], str], beta: str, alpha: str, square: str) -> str:
         sign, offset = ("+", -self.center) if self.center < 0 else ("-", self.center)
@@ -45,11 +45,17 @@ class Wall:
         return f"{shifted} + {alpha}{square} = {number(self.radius_squared)}"
 
     def __str__(self) -> str:
-        return f"{self._equation(str, 'β', 'α', '²')}, from {'; '.join(map(str, self.semistabilizers))}"
+        return f"{self._equation(str, 'β', 'α', '²')}, from {'; '.join(map(shown_v, self.semistabilizers))}"
 
     def _repr_latex_(self) -> str:
-        rows = ", ".join(f"${u}$" for u in self.semistabilizers)
+        rows = ", ".join(f"${shown_v(u)}$" for u in self.semistabilizers)
         return f"${self._equation(_latex, r'\beta', r'\alpha', '^2')}$, from {rows}"
+
+
+def _unscaled(u: Row, scale: int) -> ExactRow:
+    """The class (r, c, d) of the search's (r, λ·c, λ²·d): d a Fraction where it is not an integer."""
+    d = Fraction(u[2], scale * scale)
+    return u[0], u[1] // scale, d.numerator if d.denominator == 1 else d
 
 
 def _latex(x: Fraction) -> str:
@@ -113,17 +119,24 @@ class Walls(Sequence[Wall]):
     <table><caption>1 wall, largest first</caption><tr><th>center</th><th>radius²</th><th>semistabilizers</th></tr><tr><td>-5/2</td><td>9/4</td><td>(1, -1, 1)</td></tr></table>
     """
 
-    __slots__ = ("_columns",)
+    __slots__ = ("_columns", "_scale")
 
-    def __init__(self, columns: Columns) -> None:
+    def __init__(self, columns: Columns, scale: int = 1) -> None:
+        # scale: the surface's λ; the columns are then in the search's coordinates
+        # (r, λ·c, λ²·d), whose walls are those of (r, c, d) with centers times λ and radii² times λ².
         self._columns = columns
+        self._scale = scale
 
     def __len__(self) -> int:
         return len(self._columns[1]) // 8 - 1
 
     def _made(self, start: int, stop: int) -> list[Wall]:
         made: list[Wall] = _native.wall_objects(self._columns, start, stop, Wall, Fraction)
-        return made
+        if self._scale == 1:
+            return made
+        scale = self._scale
+        return [Wall(w.center / scale, w.radius_squared / scale**2, tuple(_unscaled(u, scale) for u in w.semistabilizers))
+                for w in made]
 
     @overload
     def __getitem__(self, index: int) -> Wall: ...
@@ -165,7 +178,7 @@ class Walls(Sequence[Wall]):
             us = wall.semistabilizers
             more = f"; … ({len(us)} in all)" if len(us) > HTML_CANDIDATES else ""
             rows.append(f"<tr>{cell(str(wall.center))}{cell(str(wall.radius_squared))}"
-                        f"{cell('; '.join(map(str, us[:HTML_CANDIDATES])) + more)}</tr>")
+                        f"{cell('; '.join(map(shown_v, us[:HTML_CANDIDATES])) + more)}</tr>")
         rest = len(self) - HTML_ROWS
         footer = f"<tr><td colspan=\"3\">… and {rest} more</td></tr>" if rest > 0 else ""
         s = "" if len(self) == 1 else "s"
@@ -192,6 +205,11 @@ class Walls(Sequence[Wall]):
         import pandas
 
         centers, center_floats, radii, radius_floats, semistabilizers = _native.wall_columns(self._columns, Fraction)
+        if self._scale != 1:
+            made = list(self)
+            centers, radii = [w.center for w in made], [w.radius_squared for w in made]
+            semistabilizers = [w.semistabilizers for w in made]  # type: ignore[misc]  # d exact
+            center_floats, radius_floats = list(map(float, centers)), list(map(float, radii))
         return pandas.DataFrame({
             "center": pandas.Series(centers, dtype=object),
             "radius_squared": pandas.Series(radii, dtype=object),
@@ -209,7 +227,7 @@ def group_walls(v: Row, rows: NDArray[np.int64] | Sequence[Row],
 
 
 def walls(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
-          surface: Surface = None, side: Side = "left", above: Point | None = None,
+          surface: SurfaceOption = None, side: Side = "left", above: Point | None = None,
           progress: ProgressCallback | None = None) -> Walls:
     """The distinct pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) that its candidates give, largest first.
 
@@ -225,7 +243,9 @@ def walls(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Sup
     `max_rank` keeps only the candidates of rank at most `max_rank`, as for
     :func:`candidates`; it or `above` is required when β₋ is irrational,
     where the pseudo-walls are infinitely many and accumulate at β₋.
-    `surface` ("P2": only classes with d ≡ c mod 2), `side` ("left" of the
+    `surface` (``Surface(degree=n)``: only classes with an integral c₂, v's
+    d exact, each wall's classes with d a Fraction where it is not an
+    integer; "P2" is degree 1), `side` ("left" of the
     vertical wall, or "right": the mirrored left walls of the dual
     (r, −c, d), with the classes (−r', c', −d')) and `above` (only the walls
     passing over the point (β, α) or through it, a finite list for every v
@@ -264,6 +284,12 @@ def walls(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Sup
     >>> [str(w.center) for w in found], found[-1].semistabilizers
     (['-17/2', '-15/2', '-13/2', '-11/2', '-5', '-9/2', '-25/6', '-41/10'], ((2, -5, 9),))
 
+    Eight points on a quartic K3 (ℓ² = 4, ch2 = -2·ℓ²): the wall of two
+    points above, and two more made by classes of ch2 off ½ℤ·ℓ².
+
+    >>> [(str(w.center), str(w.radius_squared)) for w in walls(1, 0, -4, surface=Surface(degree=4))]
+    [('-5/2', '9/4'), ('-9/4', '17/16'), ('-25/12', '49/144')]
+
     The right wall of two points, and the walls of one point over σ(-3/2, 1/10)
     (β₋ = -√2 is irrational, yet no rank bound is needed):
 
@@ -272,9 +298,11 @@ def walls(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Sup
     >>> walls(1, 0, -2, above=("-3/2", "1/10"))
     [Wall(center=Fraction(-3, 2), radius_squared=Fraction(1, 4), semistabilizers=((1, -1, 1), (2, -2, 2)))]
     """
-    return walls_of(chern_character(r, c, d), SearchOptions.checked(max_rank, surface, side, above), progress)
+    options = SearchOptions.checked(max_rank, surface, side, above)
+    return walls_of(chern_character_on(r, c, d, options.surface), options, progress)
 
 
-def walls_of(v: Row, options: SearchOptions, progress: ProgressCallback | None = None) -> Walls:
+def walls_of(v: ExactRow, options: SearchOptions, progress: ProgressCallback | None = None) -> Walls:
     """The walls of v with its options checked: the search and the grouping in one native call."""
-    return Walls(native_search(_native.walls, v, options, progress))
+    found = native_search(_native.walls, v, options, progress)
+    return Walls(found, options.scale)

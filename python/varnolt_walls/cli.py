@@ -8,14 +8,15 @@ import csv
 import sys
 from collections.abc import Iterable, Sequence
 from contextlib import nullcontext
+from fractions import Fraction
 from typing import Any
 
 import numpy as np
 from numpy.typing import NDArray
 
 from . import __version__
-from ._arguments import Row
-from ._console import (PROG, Output, Parser, Stop, add_search_options, error_text, int64, options_text,
+from ._arguments import ExactRow, shown_v
+from ._console import (PROG, Output, Parser, Stop, add_search_options, error_text, exact_ch2, int64, options_text,
                        search_options)
 from ._beta import no_real_beta
 from ._errors import IrrationalBetaError
@@ -85,7 +86,7 @@ def add_walls_command(commands: argparse._SubParsersAction[Parser]) -> None:
                             formatter_class=argparse.RawDescriptionHelpFormatter)
     p.add_argument("R", type=int64, help="rank")
     p.add_argument("C", type=int64, help="ch1 = C·ℓ")
-    p.add_argument("D", type=int64, help="ch2 = (D/2)·ℓ², the numerator over 2")
+    p.add_argument("D", type=exact_ch2, help="ch2 = (D/2)·ℓ², the numerator over 2 (p/q with --degree N)")
     mode = p.add_mutually_exclusive_group()
     mode.add_argument("--candidates", action="store_true", help="list the candidates (r, c, d) in search order")
     mode.add_argument("--count", action="store_true", help="print only the number of candidates")
@@ -102,25 +103,28 @@ def write_walls(out: Output, form: str, start: dict[str, object], found: Sequenc
     elif form == "csv":
         writer = csv.writer(out, lineterminator="\n")
         writer.writerow(["center", "radius_squared", "r", "c", "d"])
-        writer.writerows([str(w.center), str(w.radius_squared), *u] for w in found for u in w.semistabilizers)
+        writer.writerows([str(w.center), str(w.radius_squared), *map(str, u)] for w in found for u in w.semistabilizers)
     else:
         widths = [max([len("center"), *(len(str(w.center)) for w in found)]),
                   max([len("radius²"), *(len(str(w.radius_squared)) for w in found)])]
         out.write(f"{'center':<{widths[0]}}  {'radius²':<{widths[1]}}  semistabilizers\n")
         for w in found:
             out.write(f"{str(w.center):<{widths[0]}}  {str(w.radius_squared):<{widths[1]}}  "
-                      f"{'; '.join(map(str, w.semistabilizers))}\n")
+                      f"{'; '.join(map(shown_v, w.semistabilizers))}\n")
 
 
 def write_candidates(out: Output, form: str, start: dict[str, object], rows: NDArray[np.int64]) -> None:
+    """The rows (r, c, s·d) of `candidates`: in JSON as they are (with "d_scale": s), as text and CSV with
+    d exact ("p/q" where it is not an integer)."""
     if form == "json":
         write_json(out, start, "candidates", candidates_json(rows))
     else:
         if form == "csv":
             out.write("r,c,d\n")
-        sep = "," if form == "csv" else " "
+        sep, scale = ("," if form == "csv" else " "), start["d_scale"]
         for first in range(0, len(rows), ROWS_PER_PIECE):  # Python ints for some thousand rows at a time
-            out.write("".join(f"{r}{sep}{c}{sep}{d}\n" for r, c, d in rows[first:first + ROWS_PER_PIECE].tolist()))
+            out.write("".join(f"{r}{sep}{c}{sep}{Fraction(d, scale)}\n"  # type: ignore[arg-type]
+                              for r, c, d in rows[first:first + ROWS_PER_PIECE].tolist()))
 
 
 def write_json(out: Output, start: dict[str, object], key: str, value: Iterable[str]) -> None:
@@ -129,7 +133,7 @@ def write_json(out: Output, start: dict[str, object], key: str, value: Iterable[
     out.write("\n")
 
 
-def write_result(out: Output, form: str, v: Row, options: dict[str, Any], result: Result) -> None:
+def write_result(out: Output, form: str, v: ExactRow, options: dict[str, Any], result: Result) -> None:
     start = header(v, options)
     if isinstance(result, int):
         if form == "json":
@@ -141,12 +145,12 @@ def write_result(out: Output, form: str, v: Row, options: dict[str, Any], result
     else:
         if form == "text":
             s = "" if len(result) == 1 else "s"
-            out.write(f"v = {v}: {accumulation_point(v, options['side'])}{options_text(v, options)}, "
+            out.write(f"v = {shown_v(v)}: {accumulation_point(v, options['side'])}{options_text(v, options)}, "
                       f"{len(result)} wall{s}\n")
         write_walls(out, form, start, result)
 
 
-def accumulation_point(v: Row, side: str) -> str:
+def accumulation_point(v: ExactRow, side: str) -> str:
     """Where the walls of the side asked accumulate, for the header: β₋, or β₊ for right walls."""
     if no_real_beta(v):
         return "β₋ = none"
@@ -154,7 +158,7 @@ def accumulation_point(v: Row, side: str) -> str:
     return f"{name} = {beta}"
 
 
-def save_plot(path: str, v: Row, options: dict[str, Any]) -> None:
+def save_plot(path: str, v: ExactRow, options: dict[str, Any]) -> None:
     try:
         if path.lower().endswith(".html"):
             from ._plot_html import plot_html
@@ -166,7 +170,7 @@ def save_plot(path: str, v: Row, options: dict[str, Any]) -> None:
         raise Stop(f"cannot write the plot {path}: {error.strerror or error}") from None
 
 
-def save_figure(path: str, v: Row, options: dict[str, Any]) -> None:
+def save_figure(path: str, v: ExactRow, options: dict[str, Any]) -> None:
     try:
         from matplotlib.figure import Figure
     except ImportError:
@@ -183,7 +187,7 @@ def save_figure(path: str, v: Row, options: dict[str, Any]) -> None:
 def run_walls(args: argparse.Namespace, out: Output) -> int:
     if args.plot is not None and not args.plot.lower().endswith(PLOT_FORMATS):
         raise Stop(f"argument --plot: FILE must end in .png, .svg or .html: {args.plot}", 2)
-    v: Row = (args.R, args.C, args.D)
+    v: ExactRow = (args.R, args.C, args.D)
     options = search_options(args)
     # A bar on stderr once the search has run for a second, if it is a terminal;
     # gone before anything is written.

@@ -19,7 +19,7 @@ import numpy as np
 from numpy.typing import NDArray
 
 from ._progress import INSTALL_HINT, Bar, bar_wanted, tqdm_bar
-from ._options import Point, SearchOptions, Side, Surface
+from ._options import Point, SearchOptions, Side, SurfaceOption
 from ._sweep_tasks import SEARCHES, Result, What, run_batch
 from ._walls import Walls
 
@@ -61,22 +61,22 @@ def _cpu_count() -> int:
 
 @overload
 def sweep(chern_characters: Iterable[V], what: Literal["count"] = "count", *, max_rank: int | None = None,
-          surface: Surface = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
+          surface: SurfaceOption = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
           max_in_flight: int | None = None) -> Generator[tuple[V, int | Exception]]: ...
 @overload
 def sweep(chern_characters: Iterable[V], what: Literal["walls"], *, max_rank: int | None = None,
-          surface: Surface = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
+          surface: SurfaceOption = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
           max_in_flight: int | None = None) -> Generator[tuple[V, Walls | Exception]]: ...
 @overload
 def sweep(chern_characters: Iterable[V], what: Literal["candidates"], *, max_rank: int | None = None,
-          surface: Surface = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
+          surface: SurfaceOption = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
           max_in_flight: int | None = None) -> Generator[tuple[V, NDArray[np.int64] | Exception]]: ...
 @overload
 def sweep(chern_characters: Iterable[V], what: What, *, max_rank: int | None = None,
-          surface: Surface = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
+          surface: SurfaceOption = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
           max_in_flight: int | None = None) -> Generator[tuple[V, Result | Exception]]: ...
 def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int | None = None,
-          surface: Surface = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
+          surface: SurfaceOption = None, side: Side = "left", above: Point | None = None, executor: Executor | None = None, jobs: int | None = None, progress: Progress = None,
           max_in_flight: int | None = None) -> Generator[tuple[V, Result | Exception]]:
     """The searches of many Chern characters, spread over the workers of an executor.
 
@@ -104,10 +104,12 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
     max_rank : int, optional
         Only candidates of rank at most `max_rank`, as in :func:`count`.
     surface, side, above : optional
-        As in :func:`count`: the lattice of P² ("P2"), the walls right of
-        the vertical wall (side="right"), only the walls over σ(β, α). A v
-        that they do not suit (off the lattice of P², a point across its
-        vertical wall) yields the ValueError of the one-by-one call.
+        As in :func:`count`: the lattice of a surface (``Surface(degree=n)``,
+        "P2"; each v's d then exact, an int, a Fraction or "p/q"), the walls
+        right of the vertical wall (side="right"), only the walls over
+        σ(β, α). A v that they do not suit (off the surface's lattice, a
+        point across its vertical wall) yields the ValueError of the
+        one-by-one call.
     executor : concurrent.futures.Executor, optional
         Where the searches run: a ProcessPoolExecutor, a ThreadPoolExecutor
         (the searches release the interpreter lock), or a cluster's, such as

@@ -30,9 +30,12 @@ bool has_real_beta(const ChernChar<2>& v) {
 // arguments: v, its surface, the point, the point's side.
 SearchResult<void> judged(const SearchRequest& request) {
     const ChernChar<2>& v = request.v;
-    if (!has_real_beta(v)) return refused(FailureKind::no_real_beta, not_real, v);
-    if (!surface::on_lattice(request.surface, v))
+    if (request.surface.degree < 1 || request.surface.degree > surface::largest_degree)
+        return refused(FailureKind::internal_fault, "a surface's degree must be 1 to 2^31 - 1", v);
+    if (!surface::on_lattice(request.surface, v, request.d_denominator))
         return refused(FailureKind::off_lattice, "v is not on the lattice of the surface", v);
+    // Δ's sign is that of v' = lattice_v(request), as is whether r = c = 0.
+    if (!has_real_beta(lattice_v(request))) return refused(FailureKind::no_real_beta, not_real, v);
     if (!request.above) return {};
     const above::Point& point = *request.above;
     if (point.beta_denominator.sign() <= 0 || point.alpha_denominator.sign() <= 0)
@@ -51,43 +54,53 @@ SearchResult<void> judged(const SearchRequest& request) {
 // (its first rank bound is negative exactly when v.r < 0); the others mean a
 // broken invariant.
 SearchResult<void> rational_search(const ChernChar<2>& v, std::optional<std::int64_t> max_rank,
-                                   InterruptPoll& interrupt, RunSink& out) {
-    const utils::Outcome<void> done =
-        left_pseudo_semistabilizers::append_all(v, interrupt, out, {.rank_ceiling = max_rank});
+                                   std::int64_t lambda, InterruptPoll& interrupt, RunSink& out) {
+    const utils::Outcome<void> done = left_pseudo_semistabilizers::append_all(
+        v, interrupt, out, {.rank_ceiling = max_rank, .c_modulus = lambda});
     if (done) return {};
     return refused(v.r < 0 ? FailureKind::negative_rank : FailureKind::internal_fault, done.error(), v);
 }
 
 // The left search of v (real β₋), by rank bound and β₋. The walk by q takes
-// only positive ranks.
+// only positive ranks. Only the candidates with λ | c are wanted.
 SearchResult<void> left_search(const ChernChar<2>& v, std::optional<std::int64_t> max_rank, bool rational,
-                               InterruptPoll& interrupt, RunSink& out) {
-    if (rational) return rational_search(v, max_rank, interrupt, out);
+                               std::int64_t lambda, InterruptPoll& interrupt, RunSink& out) {
+    if (rational) return rational_search(v, max_rank, lambda, interrupt, out);
     if (v.r < 0) return refused(FailureKind::negative_rank_irrational, not_rational, v);
     if (!max_rank) return refused(FailureKind::irrational_beta, not_rational, v);
     bounded_rank::append_bounded_runs(v, *max_rank, interrupt, out);
     return {};
 }
 
+// The point σ(λβ, λα) of the scaled coordinates.
+above::Point scaled(const above::Point& point, std::int64_t lambda) {
+    return {point.beta_numerator * BigInt(lambda), point.beta_denominator, point.alpha_numerator * BigInt(lambda),
+            point.alpha_denominator};
+}
+
 // The sinks between the search and out, innermost first: the surface's
-// lattice, the point, the mirror; each in constant time per run.
+// lattice, the point, the mirror; each in constant time per run. Everything
+// below the judgement is in the coordinates of lattice_v.
 SearchResult<void> judged_search(const SearchRequest& request, InterruptPoll& interrupt, RunSink& out) {
     if (const SearchResult<void> judgement = judged(request); !judgement) return judgement;
     const bool mirrored = request.side == Side::right && request.v.r > 0;
-    const ChernChar<2>& v = request.v;
+    const ChernChar<2> v = lattice_v(request);
+    const std::int64_t lambda = surface::lattice_scale(request.surface).lambda;
     // The dual (r, −c, d) shares Δ with v: β₋ of both is rational or neither.
     const ChernChar<2> searched = mirrored ? ChernChar<2>{v.r, {primitives::checked_neg(v.c.coeff)}, v.d} : v;
     const bool rational = β_(searched).has_value();
     std::optional<std::int64_t> max_rank = request.max_rank;
     std::optional<above::Point> point;
     if (request.above) {
-        point = mirrored ? above::mirrored(*request.above) : *request.above;
+        const above::Point scaled_point = lambda == 1 ? *request.above : scaled(*request.above, lambda);
+        point = mirrored ? above::mirrored(scaled_point) : scaled_point;
         const auto bound = above::rank_bound(searched, *point, max_rank, !rational && v.r > 0);
         if (!bound)
             return bound.error().beyond_int64
                        ? refused(FailureKind::rank_bound_beyond_int64, "beyond the signed 64-bit range of the search",
-                                 v, bound.error().bound)
-                       : refused(FailureKind::rank_bound_beyond_walk, above::walkable_ranks_text, v, bound.error().bound);
+                                 request.v, bound.error().bound)
+                       : refused(FailureKind::rank_bound_beyond_walk, above::walkable_ranks_text, request.v,
+                                         bound.error().bound);
         max_rank = *bound;
     }
     side::MirroredRuns mirror(out);
@@ -95,15 +108,19 @@ SearchResult<void> judged_search(const SearchRequest& request, InterruptPoll& in
     std::optional<above::OverPointRuns> over_point;
     if (point) over_point.emplace(searched, *point, after_point);
     RunSink& after_surface = point ? static_cast<RunSink&>(*over_point) : after_point;
-    surface::ProjectivePlaneRuns restricted(after_surface);
-    RunSink& first = request.surface == surface::Surface::projective_plane ? static_cast<RunSink&>(restricted)
-                                                                         : after_surface;
-    SearchResult<void> done = left_search(searched, max_rank, rational, interrupt, first);
-    if (!done) done.error().v = v;  // the request's v, not its dual
+    surface::LatticeRuns restricted(request.surface, after_surface);
+    RunSink& first = request.surface == surface::half_integral_ch2 ? after_surface : static_cast<RunSink&>(restricted);
+    SearchResult<void> done = left_search(searched, max_rank, rational, lambda, interrupt, first);
+    if (!done) done.error().v = request.v;  // the request's v, not its dual
     return done;
 }
 
 }  // namespace
+
+ChernChar<2> lattice_v(const SearchRequest& request) {
+    if (request.surface == surface::half_integral_ch2 && request.d_denominator == 1) return request.v;
+    return surface::scaled(request.surface, request.v, request.d_denominator);
+}
 
 SearchResult<void> run_search(const SearchRequest& request, InterruptPoll& interrupt, RunSink& out) {
     try {

@@ -31,8 +31,12 @@ struct SearchRequest {
     // Only the candidates of rank at most max_rank, in the same order, and no
     // rank above it visited; none: every candidate, which needs a rational β₋.
     std::optional<std::int64_t> max_rank = std::nullopt;
-    // The lattice of the candidates' ch2; v itself must lie on it.
-    surface::Surface surface = surface::Surface::half_integral_ch2;
+    // The surface whose lattice the candidates lie on; v itself must lie on
+    // it. Its d is v.d/d_denominator; on a surface of degree n >= 3 the
+    // search, its runs and its failures are in the coordinates
+    // (r, λc, λ²d) of surface/surface.hpp (lattice_v).
+    surface::Surface surface = surface::half_integral_ch2;
+    std::int64_t d_denominator = 1;
     // Whose walls: left of the vertical wall β = c/r, or right of it (for
     // r > 0 the classes (−r', c', −d') of the dual's candidates (r', c', d'),
     // see side/mirrored_runs.hpp; rank 0 and negative ranks as for left).
@@ -70,6 +74,10 @@ struct SearchFailure {
 
 template <typename T>
 using SearchResult = std::expected<T, SearchFailure>;
+
+// The request's v in the coordinates of its runs: (r, λc, λ²d) for the
+// surface's λ (v itself when λ = 1); ArithmeticOverflow beyond 64 bits.
+ChernChar<2> lattice_v(const SearchRequest& request);
 
 // Hands the candidates of the request to out, run by run in the search's
 // order (q, then rank, then ch2), or says why there are none to hand (out may

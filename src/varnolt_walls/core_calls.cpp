@@ -85,7 +85,7 @@ SearchResult<FoundWalls> candidate_walls(const SearchCall& call, memory::Reserva
             SearchResult<CandidateRuns> runs = tilt_stability::find_runs(call.search, interrupt, std::move(limit));
             if (!runs) return std::unexpected(runs.error());
             budget.settle(runs->size());  // before the rows and the grouping are allocated
-            return grouped(call.search.v, expanded_rows(std::move(*runs)), interrupt);
+            return grouped(tilt_stability::lattice_v(call.search), expanded_rows(std::move(*runs)), interrupt);
         });
     });
 }

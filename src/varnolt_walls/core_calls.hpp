@@ -43,7 +43,7 @@ struct FoundWalls {
     grouping::WallOrder order;        // their walls' order
 };
 
-// The walls of the request's candidates. The search runs under a memory budget
+// The walls of the request's candidates, against its lattice_v. The search runs under a memory budget
 // that counts everything the grouping will hold, so a result that cannot fit
 // is refused (MemoryError with the figures) before it is built.
 SearchResult<FoundWalls> candidate_walls(const SearchCall& call, memory::Reservation& reservation);

@@ -62,18 +62,23 @@ std::optional<tilt_stability::above::Point> point_from(PyObject* slot) {
 
 // The search a call asks for, its arguments bound and converted in parameter
 // order (the first failure wins).
-SearchCall search_call(const FunctionDescription<8>& function, PyObject* module, PyObject* const* args,
+SearchCall search_call(const FunctionDescription<9>& function, PyObject* module, PyObject* const* args,
                        Py_ssize_t nargsf, PyObject* kwnames) {
-    using tilt_stability::surface::Surface;
     const auto slots = bind(function, module, args, nargsf, kwnames);
     const std::int64_t r = to_int64(slots[0], "r");
     const std::int64_t c = to_int64(slots[1], "c");
     const std::int64_t d = to_int64(slots[2], "d");
     const std::optional<std::int64_t> max_rank = slots[3] ? to_optional_int64(slots[3], "max_rank") : std::nullopt;
     PyObject* const progress = progress_callback(slots[4]);
-    const Surface surface = option_set(slots[5]) ? Surface::projective_plane : Surface::half_integral_ch2;
-    const auto side = option_set(slots[6]) ? tilt_stability::Side::right : tilt_stability::Side::left;
-    return {{.v = {r, {c}, {d}}, .max_rank = max_rank, .surface = surface, .side = side, .above = point_from(slots[7])},
+    const std::int64_t degree = slots[5] ? to_int64(slots[5], "degree") : 2;
+    const std::int64_t d_denominator = slots[6] ? to_int64(slots[6], "d_denominator") : 1;
+    const auto side = option_set(slots[7]) ? tilt_stability::Side::right : tilt_stability::Side::left;
+    return {{.v = {r, {c}, {d}},
+             .max_rank = max_rank,
+             .surface = {degree},
+             .d_denominator = d_denominator,
+             .side = side,
+             .above = point_from(slots[8])},
             progress};
 }
 
@@ -140,7 +145,9 @@ PyObject* walls(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyOb
     return walls_guarded([&] {
         const SearchCall call = search_call(walls_description, module, args, nargsf, kwnames);
         memory::Reservation reservation;  // until the buffers are built
-        return walls_buffers(value_or_raise(module, candidate_walls(call, reservation)), call.search.v).release();
+        // lattice_v only once the search has judged v to lie on the surface's lattice.
+        const FoundWalls found = value_or_raise(module, candidate_walls(call, reservation));
+        return walls_buffers(found, tilt_stability::lattice_v(call.search)).release();
     });
 }
 

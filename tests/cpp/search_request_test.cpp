@@ -75,8 +75,8 @@ TEST(SearchOverAPoint, IsTheFarSearchFilteredByTheWallsGeometry) {
         ++searched;
         const Point at = point(n, m, p, q);
         const bool p2 = (v[2] - v[1]) % 2 == 0 && random() % 2 == 0;
-        const auto surface = p2 ? tilt_stability::surface::Surface::projective_plane
-                                : tilt_stability::surface::Surface::half_integral_ch2;
+        const auto surface = p2 ? tilt_stability::surface::projective_plane
+                                : tilt_stability::surface::half_integral_ch2;
         std::vector<Triple> expected;
         for (const Triple& u : found({.v = chern(v), .max_rank = 60, .surface = surface}))
             if (passes_over(v, u, n, m, p, q)) expected.push_back(u);
@@ -108,7 +108,7 @@ TEST_P(Refusals, SayWhyWithV) {
     InterruptPoll never;
     CandidateCount count;
     const auto done = tilt_stability::run_search(
-        {.v = chern(row.v), .surface = tilt_stability::surface::Surface::projective_plane, .side = row.side,
+        {.v = chern(row.v), .surface = tilt_stability::surface::projective_plane, .side = row.side,
          .above = row.above},
         never, count);
     ASSERT_FALSE(done.has_value());

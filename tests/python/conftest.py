@@ -63,7 +63,8 @@ def json_document(v, max_rank, key, value):
                                    and max_rank >= (v[1] * beta.denominator - v[0] * beta.numerator) ** 2)
     if complete and max_rank is not None:
         assert varnolt_walls.count(*v, max_rank=max_rank) == varnolt_walls.count(*v)
-    return {"chern_character": list(v), "surface": None, "side": "left", "max_rank": max_rank, "above": None,
+    return {"chern_character": list(v), "surface": None, "degree": None, "d_scale": 1, "side": "left",
+            "max_rank": max_rank, "above": None,
             "complete": complete,
             "beta_minus": None if beta is None else {"text": str(beta), "float": float(beta)} | exact, key: value}
 

@@ -64,7 +64,7 @@ def test_reads_a_file(tmp_path):
 
 
 @pytest.mark.parametrize("stdin, arguments, message", [
-    ("1 0 -4\n1 0\n", ["-"], "<stdin>, line 2: expected three signed 64-bit integers"),
+    ("1 0 -4\n1 0\n", ["-"], "<stdin>, line 2: expected 'R C D', signed 64-bit integers"),
     ("# header\n1 0 x\n", ["-"], "line 2"),
     (f"1 0 {2**63}\n", ["-"], "line 1"),
     ("1 0 -4 7\n", ["-"], "line 1"),

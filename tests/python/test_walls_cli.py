@@ -70,7 +70,7 @@ CASES = [
     (CLI, "1 0 -16 --surface P2 --side right --above 5,1/2 --count --format json", 0, lambda out: as_json(out) == (
         json_document((1, 0, -16), None, "count", varnolt_walls.count(1, 0, -16, surface="P2", side="right",
                                                                       above=(5, 0.5)))
-        | {"surface": "P2", "side": "right", "above": ["5", "1/2"], "complete": False}), ""),
+        | {"surface": "P2", "degree": 1, "side": "right", "above": ["5", "1/2"], "complete": False}), ""),
     (CLI, "1 0 -2 --above=-3/2,0.1", 0, "v = (1, 0, -2): β₋ = -√2, over σ(-3/2, 1/10), 1 wall\n"
      "center  radius²  semistabilizers\n-3/2    1/4      (1, -1, 1); (2, -2, 2)\n", ""),
     (CLI, "1 1 -4 --surface P2", 1, "", "not a Chern character on P2"),
@@ -166,7 +166,7 @@ def read_until_closed(fd):
 @pytest.mark.parametrize("module", ["varnolt_walls._search", "varnolt_walls._walls", "varnolt_walls._beta",
                                     "varnolt_walls.quadratic_irrational", "varnolt_walls._plot",
                                     "varnolt_walls._errors", "varnolt_walls._k3_walls",
-                                    "varnolt_walls._k3_plot"])
+                                    "varnolt_walls._k3_plot", "varnolt_walls._options"])
 def test_docstring_examples_run(module):
     if module.endswith("_plot"):
         pytest.importorskip("matplotlib")

@@ -3,6 +3,7 @@
 // rational one and the walk by q), their boundaries and the memory budget:
 // runs of candidates of one rank, the sink the stages hand them to, and the
 // two sinks there are (every run held, or only their count).
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -49,9 +50,10 @@ struct CandidateRun {
     }
 
     // span/|d_step| + 1, from 1 up to 2^64 (one beyond any 64-bit size);
-    // 64-bit division only, as a count is taken once per run.
+    // a shift for a step that is a power of two, else one 64-bit division.
     uwide count() const {
-        const std::uint64_t steps = d_step == 1 ? span() : span() / step_size();
+        const std::uint64_t step = step_size();
+        const std::uint64_t steps = (step & (step - 1)) == 0 ? span() >> std::countr_zero(step) : span() / step;
         return uwide{steps} + 1;
     }
 

@@ -1,6 +1,7 @@
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
 
 #include <algorithm>
+#include <numeric>
 
 #include "tilt_stability/beta.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
@@ -43,6 +44,10 @@ Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSin
         if (options.visited) *options.visited = search.visited;
     };
 
+    // A candidate of q = k/n has c = (k + r·m)/n. With g = gcd(m, c_modulus),
+    // c_modulus | c gives g | n·c = k + r·m, and g | m, so g | k: a k that g
+    // does not divide has no wanted candidate.
+    const std::int64_t wanted_k = std::gcd(m, options.c_modulus);
     const std::int64_t x = search.x();
     const std::int64_t k_end = x > 1 ? q_numer_end(search, x) : x;
     // Progress counts the values of q: k − 1 of them are done when k starts.
@@ -50,6 +55,7 @@ Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSin
     for (std::int64_t k = 1; k < k_end; ++k) {
         interrupt.report(k - 1, steps);
         interrupt.tick();
+        if (wanted_k > 1 && k % wanted_k != 0) continue;
         const Outcome<void> appended = fixed_q_beta::FixedQBetaData{search, k}.append_candidates(out);
         if (!appended) {
             report();

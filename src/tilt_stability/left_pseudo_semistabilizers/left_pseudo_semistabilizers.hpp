@@ -18,6 +18,10 @@ struct SearchOptions {
     std::optional<std::int64_t> rank_ceiling = std::nullopt;
     // When set, receives what the search visited.
     SearchStats* visited = nullptr;
+    // Only the candidates whose c is a multiple of this are wanted (the
+    // surface's λ, see surface/surface.hpp): a q whose candidates cannot have
+    // one is skipped; the others are listed whole, for the caller to filter.
+    std::int64_t c_modulus = 1;
 };
 
 // Hands the candidates to out, run by run in the search's order, or returns
