@@ -9,6 +9,7 @@ never "(1, True, -16)" or a NumPy wrap-around).
 from __future__ import annotations
 
 import operator
+import re
 from fractions import Fraction
 from typing import TYPE_CHECKING, SupportsIndex
 
@@ -60,14 +61,17 @@ def chern_character(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex) -> Row
     return int64("r", r), int64("c", c), int64("d", d)
 
 
+_RATIO = re.compile(r"[+-]?\d+(/0*[1-9]\d*)?")
+
+
 def exact_d(d: object) -> int | Fraction:
     """d as an int, or as a Fraction in lowest terms when it is not an integer: from an int, a Fraction or a
     text "p/q"; numerator and denominator in the signed 64-bit range the search works in."""
     if isinstance(d, str):
-        try:
-            d = Fraction(d.strip())
-        except (ValueError, ZeroDivisionError):
-            raise ValueError(f"argument 'd' is not an exact number: {shown(d)!r}") from None
+        text = d.strip()
+        if not _RATIO.fullmatch(text):
+            raise ValueError(f"argument 'd' is not an integer or a text 'p/q': {shown(d)!r}")
+        d = Fraction(text)
     if isinstance(d, Fraction):
         if d.denominator == 1:
             return int64("d", d.numerator)

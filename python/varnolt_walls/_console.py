@@ -63,7 +63,8 @@ def exact_ch2(text: str) -> int | Fraction:
     except OverflowError:
         raise argparse.ArgumentTypeError(f"outside the signed 64-bit range: {shown(text)}") from None
     except (ValueError, TypeError):
-        raise argparse.ArgumentTypeError(f"not an integer or p/q: {shown(text)!r}") from None
+        raise argparse.ArgumentTypeError(f"not an integer: {shown(text)!r} (nor p/q, as D may be with --degree)"
+                                         ) from None
 
 
 def degree(text: str) -> Surface:
