@@ -79,3 +79,14 @@ def test_off_lattice_is_refused_with_its_c2(n, v, c2):
     for function in (vw.count, vw.candidates, vw.walls):
         with pytest.raises(ValueError, match=rf"c2 = .* = {c2} is not an integer"):
             function(*v, surface=Surface(degree=n))
+
+
+# An irrational β₋ over a point: the walls of a far search (rank 200, beyond the bound the point proves)
+# that pass over it.
+@pytest.mark.parametrize(("n", "v", "point"), [(4, (1, 0, "-3/2"), ("-5/4", "1/20")), (3, (2, 1, "-5/3"), ("-1/2", "1/10")),
+                                               (6, (1, 0, "-1/3"), ("-7/12", "1/20"))])
+def test_walls_over_a_point_are_the_far_walls_that_pass_over_it(n, v, point):
+    beta, alpha = map(Fraction, point)
+    far = [w for w in vw.walls(*v, surface=Surface(degree=n), max_rank=200)
+           if (beta - w.center) ** 2 + alpha**2 <= w.radius_squared]
+    assert vw.walls(*v, surface=Surface(degree=n), above=point) == far and far
