@@ -19,6 +19,8 @@ if TYPE_CHECKING:
 Row = tuple[int, int, int]
 # v on a surface of any degree: d = 2·ch2/ℓ² exact, an int when it is one.
 ExactRow = tuple[int, int, int | Fraction]
+# What the public functions take as d: any integer, or on a Surface a Fraction or a text "p/q".
+ExactD = SupportsIndex | Fraction | str
 
 INT64 = (-(2**63), 2**63 - 1)
 LONGEST_SHOWN = 60  # characters of an input shown in a message
@@ -51,7 +53,7 @@ def int64(name: str, value: SupportsIndex) -> int:
     return number
 
 
-def discriminant(r: int, c: int, d: int) -> int:
+def discriminant(r: int, c: int, d: int | Fraction) -> int | Fraction:
     """The Bogomolov discriminant Δ = c² − r·d of v = (r, c, d/2) (half the Bogomolov form)."""
     return c * c - r * d
 

@@ -30,7 +30,7 @@ def exact_beta_minus(v: ExactRow) -> Fraction | QuadraticIrrational:
         b = d.denominator
         scaled = exact_beta_minus((r, c * b, d.numerator * b))
         return scaled / b if isinstance(scaled, Fraction) else QuadraticIrrational(c * b, int((c * c - r * d) * b * b), r * b)
-    delta = discriminant(r, c, d)
+    delta = int(discriminant(r, c, d))  # an integer here: d is one
     root = isqrt(delta)
     if root * root == delta:
         return Fraction(c - root, r)

@@ -16,7 +16,7 @@ from fractions import Fraction
 from types import FrameType
 from typing import Any, NoReturn
 
-from ._arguments import INT64, checked_max_rank, exact_d, shown
+from ._arguments import INT64, ExactRow, checked_max_rank, exact_d, shown
 from ._options import LARGEST_DEGREE, Surface
 from ._plot import point_text
 
@@ -150,7 +150,7 @@ def search_options(args: argparse.Namespace) -> dict[str, Any]:
     return {"max_rank": args.max_rank, "surface": surface, "side": args.side, "above": args.above}
 
 
-def options_text(v: tuple[int, int, int], options: dict[str, Any]) -> str:
+def options_text(v: ExactRow, options: dict[str, Any]) -> str:
     """The surface, side and point of a search of v for people: "" for the defaults."""
     parts = [f"on {options['surface']}"] if options["surface"] else []
     if options["side"] == "right":

@@ -52,7 +52,7 @@ class IrrationalBetaError(_ChernCharacterError):
     β₋ of (3, 2, -1) is irrational: its pseudo-walls are infinitely many and accumulate at β₋; pass max_rank=R for those of the candidates of rank at most R, or above=(β, α) for the walls over σ(β, α)
     """
 
-    def __init__(self, chern_character: Sequence[SupportsIndex], option: str = "max_rank=R") -> None:
+    def __init__(self, chern_character: Sequence[SupportsIndex | Fraction], option: str = "max_rank=R") -> None:
         """`option` is how the message names the rank bound: "max_rank=R", or the command line's "--max-rank N"."""
         super().__init__(chern_character, option)
 
@@ -79,7 +79,7 @@ class NoRealBetaError(_ChernCharacterError):
     varnolt_walls._errors.NoRealBetaError: the Bogomolov discriminant c² - r·d of (1, 0, 1) is -1, negative, so there is no β₋ and no wall
     """
 
-    def __init__(self, chern_character: Sequence[SupportsIndex]) -> None:
+    def __init__(self, chern_character: Sequence[SupportsIndex | Fraction]) -> None:
         super().__init__(chern_character)
 
     def _message(self, *details: Any) -> str:

@@ -9,7 +9,7 @@ from dataclasses import dataclass
 from fractions import Fraction
 from typing import Any, Literal, SupportsIndex
 
-from ._arguments import Row, checked_max_rank, shown
+from ._arguments import ExactRow, checked_max_rank, shown
 
 Side = Literal["left", "right"]
 # A coordinate of a point σ(β, α): exact as an int, a Fraction or a text
@@ -96,12 +96,12 @@ def checked_side(side: object) -> Side:
     return "left" if side == "left" else "right"
 
 
-def mirrored(v: Row, side: Side) -> bool:
+def mirrored(v: ExactRow, side: Side) -> bool:
     """Whether the walls of v on `side` are the mirror images of the left walls of its dual (r > 0, right)."""
     return side == "right" and v[0] > 0
 
 
-def dual(v: Row) -> Row:
+def dual(v: ExactRow) -> ExactRow:
     r, c, d = v
     return r, -c, d
 

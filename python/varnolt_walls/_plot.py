@@ -8,7 +8,7 @@ from fractions import Fraction
 from math import acosh, cosh, sinh, sqrt
 from typing import TYPE_CHECKING, Any, Literal, SupportsIndex
 
-from ._arguments import Row, chern_character_on, discriminant, shown_v
+from ._arguments import ExactD, ExactRow, chern_character_on, discriminant, shown_v
 from ._beta import exact_beta_minus
 from ._options import ExactPoint, Point, SearchOptions, Side, SurfaceOption, dual
 from ._schema import readable_text
@@ -29,7 +29,7 @@ def _sides(side: str) -> tuple[Side, ...]:
     raise ValueError(f"side must be 'left', 'right' or 'both', not {side!r}")
 
 
-def walls_to_draw(v: Row, side: str, options: SearchOptions) -> tuple[tuple[Side, ...], ExactPoint | None, list[Wall]]:
+def walls_to_draw(v: ExactRow, side: str, options: SearchOptions) -> tuple[tuple[Side, ...], ExactPoint | None, list[Wall]]:
     """The sides drawn, the point of the options, and the walls of each side, one native search
     each (rank <= 0: one family, drawn once). With a point and both sides, only the side of the
     point: no wall of the other side passes over it."""
@@ -42,7 +42,7 @@ def walls_to_draw(v: Row, side: str, options: SearchOptions) -> tuple[tuple[Side
     return sides, point, found
 
 
-def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
+def plot(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
          surface: SurfaceOption = None,
          side: Side | Literal["both"] = "left", above: Point | None = None, ax: Axes | None = None,
          **style: Any) -> Axes:
@@ -106,10 +106,11 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
         raise ImportError(INSTALL_HINT) from missing
 
     options = SearchOptions.checked(max_rank, surface, "left", above)
-    r, c, d = chern_character_on(r, c, d, options.surface)
+    v = chern_character_on(r, c, d, options.surface)
+    r, c = v[0], v[1]
     max_rank, surface = options.max_rank, options.surface
-    sides, point, found = walls_to_draw((r, c, d), side, options)
-    betas = accumulation_points((r, c, d), sides)
+    sides, point, found = walls_to_draw(v, side, options)
+    betas = accumulation_points(v, sides)
     left, right, top = _extent(found, [float(beta) for _, beta in betas] + ([c / r] if r else [])
                                + ([float(point[0])] if point else []), float(point[1]) if point else 0.0)
     margin = 0.05 * max(right - left, top, 1.0)
@@ -125,7 +126,7 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
         # Its name beside it on the side of the walls, inside the axes.
         ax.text(c / r, 0.98, f" β = {Fraction(c, r)} ", transform=ax.get_xaxis_transform(), rotation=90,
                 ha="left" if sides == ("right",) else "right", va="top", fontsize="small", color="0.3")
-        _hyperbola(ax, r, c, d, max(right - left, 1.0), sides)
+        _hyperbola(ax, r, c, v[2], max(right - left, 1.0), sides)
     for (name, beta), colour in zip(betas, ("C3", "C4")):
         # A caret under the β axis, its tip at β: it hides none of the small walls that crowd
         # there. Not clipped by the axes, so it shows whole.
@@ -141,7 +142,7 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
     ax.set_ylim(0.0, height)
     bound = "" if max_rank is None else f", candidates of rank ≤ {max_rank}"
     where = ("" if surface is None else f" on {surface}") + ("" if point is None else " over the point")
-    _frame(ax, f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of v = {shown_v((r, c, d))}{where}\n"
+    _frame(ax, f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of v = {shown_v(v)}{where}\n"
                f"{', '.join(f'{name} = {beta}' for name, beta in betas)}{bound}")
     return ax
 
@@ -150,7 +151,7 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: Supp
 CARET_UNDER_AXIS = [(0.0, 0.0), (-0.6, -1.0), (0.6, -1.0), (0.0, 0.0)]
 
 
-def accumulation_points(v: Row, sides: Sequence[Side]) -> list[tuple[str, Fraction | QuadraticIrrational]]:
+def accumulation_points(v: ExactRow, sides: Sequence[Side]) -> list[tuple[str, Fraction | QuadraticIrrational]]:
     """Where the walls of each side accumulate: β₋ for the left, β₊ = −β₋(dual v) for the right
     walls of a positive rank (other ranks have one family of walls, at β₋)."""
     points = [("β₊", -exact_beta_minus(dual(v))) if side == "right" and v[0] > 0 else ("β₋", exact_beta_minus(v))
@@ -219,7 +220,7 @@ def _arcs(ax: Axes, found: list[Wall], style: dict[str, Any]) -> None:
 MANY = 40
 
 
-def _hyperbola(ax: Axes, r: int, c: int, d: int, width: float, sides: tuple[Side, ...]) -> None:
+def _hyperbola(ax: Axes, r: int, c: int, d: int | Fraction, width: float, sides: tuple[Side, ...]) -> None:
     """The branches of α² = (β − c/r)² − Δ/r², Δ = c² − r·d, on the drawn sides: each meets every
     wall of its side at its top. The first passes through β₋, the right one (r > 0) through β₊.
 

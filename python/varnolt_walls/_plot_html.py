@@ -9,7 +9,7 @@ from math import sqrt
 from typing import TYPE_CHECKING, Literal, SupportsIndex
 
 from ._options import ExactPoint, Point, SearchOptions, Side, Surface, SurfaceOption
-from ._arguments import chern_character_on, shown_v
+from ._arguments import ExactD, ExactRow, chern_character_on, shown_v
 from ._file_replace import write_whole
 from ._plot import accumulation_points, point_text, walls_to_draw
 from ._walls import Wall
@@ -74,7 +74,7 @@ window.dispatchEvent(new Event("walls-ready"))
 HINT = "Point at a wall for its exact centre, radius² and classes; click it to find it in the table."
 
 
-def _heading(v: tuple[int, int, int], count: int, betas: Sequence[Beta], max_rank: int | None,
+def _heading(v: ExactRow, count: int, betas: Sequence[Beta], max_rank: int | None,
              surface: Surface | None, above: ExactPoint | None) -> tuple[str, str]:
     """The page's title and the line under it: v, β₋ (β₊), the bound of the search and the surface."""
     shown = [f"{name} = {text}" + (f" ≈ {value:.10g}" if "√" in text else "") for name, text, value in betas]
@@ -87,7 +87,7 @@ def _heading(v: tuple[int, int, int], count: int, betas: Sequence[Beta], max_ran
             f"{' '.join(bounds) or 'from all candidates'} · surface: {where}")
 
 
-def _hyperbola(v: tuple[int, int, int], beta: float, reach: float) -> tuple[list[float], list[float]]:
+def _hyperbola(v: ExactRow, beta: float, reach: float) -> tuple[list[float], list[float]]:
     """Points of the branch (β − c/r)² − α² = Δ/r² through β, for 0 ≤ α ≤ reach.
 
     Sampled in α, denser near α = 0 (geometrically), so the branch stays smooth
@@ -139,7 +139,7 @@ def _figure(view: tuple[float, float, float, float]) -> figure:
                   active_scroll=wheel, name="walls-plot")
 
 
-def _draw(v: tuple[int, int, int], found: Sequence[Wall], betas: Sequence[Beta], above: ExactPoint | None,
+def _draw(v: ExactRow, found: Sequence[Wall], betas: Sequence[Beta], above: ExactPoint | None,
           source: ColumnDataSource) -> tuple[figure, ColumnDataSource]:
     """The plot of the walls in `source`, and the source of the one wall pointed at (drawn over them)."""
     from bokeh.models import ColumnDataSource
@@ -167,7 +167,7 @@ def _draw(v: tuple[int, int, int], found: Sequence[Wall], betas: Sequence[Beta],
     return plot, pointed
 
 
-def _mark(plot: figure, v: tuple[int, int, int], betas: Sequence[Beta], above: ExactPoint | None,
+def _mark(plot: figure, v: ExactRow, betas: Sequence[Beta], above: ExactPoint | None,
           reach: float) -> None:
     """β₋ (β₊), and for r ≠ 0 the vertical wall and the branches of the hyperbola through them; the point σ."""
     r, c, _ = v
@@ -201,7 +201,7 @@ def _table(source: ColumnDataSource) -> DataTable:
                      index_position=None, scroll_to_selection=True, name="walls-table")
 
 
-def walls_page(v: tuple[int, int, int], found: Sequence[Wall], *, max_rank: int | None = None,
+def walls_page(v: ExactRow, found: Sequence[Wall], *, max_rank: int | None = None,
                surface: Surface | None = None, sides: Sequence[Side] = ("left",), above: ExactPoint | None = None) -> str:
     """The HTML page of the walls `found` of v on `sides`: plot, table and title (see :func:`plot_html`)."""
     try:
@@ -232,7 +232,7 @@ def walls_page(v: tuple[int, int, int], found: Sequence[Wall], *, max_rank: int 
     return file_html(document, INLINE, title)
 
 
-def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | os.PathLike[str] | None = None, *,
+def plot_html(r: SupportsIndex, c: SupportsIndex, d: ExactD, path: str | os.PathLike[str] | None = None, *,
               max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: Side | Literal["both"] = "left",
               above: Point | None = None) -> str:
     """An interactive page of the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²): one HTML file that works offline.
@@ -292,10 +292,10 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, path: str | 
     True
     """
     options = SearchOptions.checked(max_rank, surface, "left", above)
-    r, c, d = chern_character_on(r, c, d, options.surface)
+    v = chern_character_on(r, c, d, options.surface)
     max_rank, surface = options.max_rank, options.surface
-    sides, point, found = walls_to_draw((r, c, d), side, options)
-    page = walls_page((r, c, d), found, max_rank=max_rank, surface=surface, sides=sides, above=point)
+    sides, point, found = walls_to_draw(v, side, options)
+    page = walls_page(v, found, max_rank=max_rank, surface=surface, sides=sides, above=point)
     if path is not None:
         data = page.encode("utf-8")
         write_whole(path, lambda file: file.write(data))  # the old page stays whole if this fails

@@ -10,7 +10,7 @@ import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
-from ._arguments import ExactRow, chern_character_on
+from ._arguments import ExactD, ExactRow, chern_character_on
 from ._errors import refusal
 from ._options import Point, SearchOptions, Side, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 
@@ -51,7 +51,7 @@ def candidate_count(v: ExactRow, options: SearchOptions, progress: ProgressCallb
     return count
 
 
-def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
+def candidates(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
                surface: SurfaceOption = None, side: Side = "left", above: Point | None = None,
                progress: ProgressCallback | None = None) -> NDArray[np.int64]:
     """The candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²), as an array.
@@ -208,7 +208,7 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank
     return candidate_rows(chern_character_on(r, c, d, options.surface), options, progress)
 
 
-def count(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
+def count(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
           surface: SurfaceOption = None, side: Side = "left", above: Point | None = None,
           progress: ProgressCallback | None = None) -> int:
     """The number of candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²).

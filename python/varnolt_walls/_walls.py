@@ -13,7 +13,7 @@ import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
-from ._arguments import ExactRow, Row, chern_character_on, int64, shown_v
+from ._arguments import ExactD, ExactRow, Row, chern_character_on, int64, shown_v
 from ._options import Point, SearchOptions, Side, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 from ._search import ProgressCallback, native_search
 
@@ -52,9 +52,9 @@ class Wall:
         return f"${self._equation(_latex, r'\beta', r'\alpha', '^2')}$, from {rows}"
 
 
-def _unscaled(u: Row, scale: int) -> ExactRow:
-    """The class (r, c, d) of the search's (r, λ·c, λ²·d): d a Fraction where it is not an integer."""
-    d = Fraction(u[2], scale * scale)
+def _unscaled(u: ExactRow, scale: int) -> ExactRow:
+    """The class (r, c, d) of the search's (r, λ·c, λ²·d) (an int row): d a Fraction where it is not an integer."""
+    d = Fraction(u[2]) / (scale * scale)
     return u[0], u[1] // scale, d.numerator if d.denominator == 1 else d
 
 
@@ -226,7 +226,7 @@ def group_walls(v: Row, rows: NDArray[np.int64] | Sequence[Row],
     return Walls(_native.group(*v, array.tobytes(), progress=progress))
 
 
-def walls(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex, *, max_rank: SupportsIndex | None = None,
+def walls(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
           surface: SurfaceOption = None, side: Side = "left", above: Point | None = None,
           progress: ProgressCallback | None = None) -> Walls:
     """The distinct pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) that its candidates give, largest first.

@@ -123,7 +123,7 @@ def write_candidates(out: Output, form: str, start: dict[str, object], rows: NDA
             out.write("r,c,d\n")
         sep, scale = ("," if form == "csv" else " "), start["d_scale"]
         for first in range(0, len(rows), ROWS_PER_PIECE):  # Python ints for some thousand rows at a time
-            out.write("".join(f"{r}{sep}{c}{sep}{Fraction(d, scale)}\n"  # type: ignore[arg-type]
+            out.write("".join(f"{r}{sep}{c}{sep}{Fraction(d, int(scale))}\n"  # type: ignore[call-overload]
                               for r, c, d in rows[first:first + ROWS_PER_PIECE].tolist()))
 
 
