@@ -3,6 +3,7 @@
 // the judgement of v, each against the definition: c₂ = n·(c² − d)/2 ∈ ℤ.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "support.hpp"
@@ -110,6 +111,10 @@ TEST(OnLattice, IsTheIntegralityOfC2) {
                     EXPECT_EQ(scaled.d.numerator * b, lambda * lambda * a);
                 }
     }
+    // d = −2^63: even, so on P²'s lattice for c = 0, and on no lattice over 3.
+    const ChernChar<2> extreme{1, {0}, {std::numeric_limits<std::int64_t>::min()}};
+    EXPECT_TRUE(tilt_stability::surface::on_lattice(Surface{1}, extreme, 1));
+    EXPECT_FALSE(tilt_stability::surface::on_lattice(Surface{1}, extreme, 3));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
 
 #include <algorithm>
-#include <numeric>
 
+#include "ratio/gcd.hpp"
 #include "tilt_stability/beta.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
 #include "utils/modular.hpp"
@@ -47,7 +47,9 @@ Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSin
     // A candidate of q = k/n has c = (k + r·m)/n. With g = gcd(m, c_modulus),
     // c_modulus | c gives g | n·c = k + r·m, and g | m, so g | k: a k that g
     // does not divide has no wanted candidate.
-    const std::int64_t wanted_k = std::gcd(m, options.c_modulus);
+    // From the magnitudes (m may be −2^63); at most c_modulus >= 1, so it fits.
+    const auto wanted_k = static_cast<std::int64_t>(
+        ratio::binary_gcd(ratio::magnitude_of(m), static_cast<std::uint64_t>(options.c_modulus)));
     const std::int64_t x = search.x();
     const std::int64_t k_end = x > 1 ? q_numer_end(search, x) : x;
     // Progress counts the values of q: k − 1 of them are done when k starts.

@@ -1,11 +1,22 @@
 #include "tilt_stability/surface/surface.hpp"
 
-#include <numeric>
 
 #include "primitives/checked.hpp"
+#include "ratio/gcd.hpp"
 #include "primitives/stop.hpp"
 
 namespace varnolt::tilt_stability::surface {
+
+namespace {
+
+// gcd(numerator, denominator) for denominator >= 1, from the magnitudes (exact
+// for a numerator of −2^63): at most the denominator, so it fits, and >= 1.
+std::int64_t common_divisor(std::int64_t numerator, std::int64_t denominator) {
+    return static_cast<std::int64_t>(
+        ratio::binary_gcd(ratio::magnitude_of(numerator), static_cast<std::uint64_t>(denominator)));
+}
+
+}  // namespace
 
 // λ = ∏ p^⌈e/2⌉ over the odd p^e ∥ n, times 2^⌈(e − 1)/2⌉ for 2^e ∥ n: the
 // least λ with v_p(2λ²) = 2·v_p(λ) (+1 for p = 2) >= v_p(n) for every p.
@@ -28,7 +39,7 @@ LatticeScale lattice_scale(Surface surface) {
 // (c² ≡ c mod 2).
 bool on_lattice(Surface surface, const chern_character::ChernChar<2>& v, std::int64_t d_denominator) {
     if (surface.degree < 1 || surface.degree > largest_degree || d_denominator < 1) return false;
-    const std::int64_t common = std::gcd(v.d.numerator, d_denominator);  // >= 1 as d_denominator >= 1
+    const std::int64_t common = common_divisor(v.d.numerator, d_denominator);
     const std::int64_t b = d_denominator / common;
     const std::uint64_t a = static_cast<std::uint64_t>(v.d.numerator / common);
     if (surface.degree % b != 0) return false;
@@ -42,7 +53,7 @@ bool on_lattice(Surface surface, const chern_character::ChernChar<2>& v, std::in
 chern_character::ChernChar<2> scaled(Surface surface, const chern_character::ChernChar<2>& v,
                                      std::int64_t d_denominator) {
     const LatticeScale scale = lattice_scale(surface);
-    const std::int64_t common = std::gcd(v.d.numerator, d_denominator);
+    const std::int64_t common = common_divisor(v.d.numerator, d_denominator);
     const std::int64_t b = d_denominator / common;
     const std::int64_t lambda_squared = scale.lambda * scale.lambda;
     if (lambda_squared % b != 0) primitives::stop("scaled: v is not on the surface's lattice");
