@@ -118,5 +118,27 @@ TEST_P(Visits, ARankCeilingListsTheFullListBelowItWithoutVisitingAbove) {
     }
 }
 
+// With a wanted modulus λ of c, the search lists in the same order exactly the
+// oracle's candidates whose c is a multiple of λ, and visits no other rank.
+TEST_P(Visits, AModulusOfCListsTheCandidatesWithSuchCAndVisitsNoOtherRank) {
+    const ChernChar<2> v = chern(GetParam().v);
+    if (!GetParam().oracle) GTEST_SKIP() << "too large for the per-rank enumeration";
+    const auto full = varnolt_oracle::per_rank_find_all(v).result;
+    ASSERT_TRUE(full) << full.error();
+    for (const std::int64_t lambda : {2, 3, 4, 6}) {
+        SCOPED_TRACE(lambda);
+        InterruptPoll never;
+        const auto found = find_all_runs(v, never, {}, {.c_modulus = lambda});
+        ASSERT_TRUE(found) << found.error();
+        const auto has_wanted_c = [&](const ChernChar<2>& u) { return u.c.coeff % lambda == 0; };
+        Candidates wanted, listed;
+        std::copy_if(full->begin(), full->end(), std::back_inserter(wanted), has_wanted_c);
+        const Candidates all = found->expanded();
+        std::copy_if(all.begin(), all.end(), std::back_inserter(listed), has_wanted_c);
+        EXPECT_EQ(listed, wanted);
+        for (const auto& run : found->runs()) EXPECT_EQ(run.c % lambda, 0) << run.r;
+    }
+}
+
 }  // namespace
 }  // namespace varnolt::test::search

@@ -20,7 +20,8 @@ struct SearchOptions {
     SearchStats* visited = nullptr;
     // Only the candidates whose c is a multiple of this are wanted (the
     // surface's λ, see surface/surface.hpp): a q whose candidates cannot have
-    // one is skipped; the others are listed whole, for the caller to filter.
+    // one is skipped, and so is every rank whose c is not one; the ranks that
+    // can have one are listed whole, for the caller to filter.
     std::int64_t c_modulus = 1;
 };
 

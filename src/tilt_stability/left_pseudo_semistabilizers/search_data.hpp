@@ -37,6 +37,9 @@ struct LeftSearchData {
     // A further bound on the candidates' rank, r <= rank_ceiling besides
     // r <= X²; none: X² alone.
     std::optional<std::int64_t> rank_ceiling = std::nullopt;
+    // Only the candidates whose c is a multiple of this (>= 1) are wanted: the
+    // stages may skip the ranks whose c is not.
+    std::int64_t c_modulus = 1;
     // Counted by the stages as they go; not part of the search's data.
     mutable SearchStats visited = {};
 

@@ -1,12 +1,15 @@
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
 
 #include <algorithm>
+#include <numeric>
+#include <optional>
 #include <vector>
 
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/fixed_r.hpp"
 #include "primitives/checked.hpp"
 #include "primitives/stop.hpp"
+#include "utils/modular.hpp"
 #include "utils/rounding.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta {
@@ -32,8 +35,22 @@ struct FirstRank {
     std::int64_t c;
 };
 
+// The admissible ranks r0 + i·n (i >= 0) whose c is a multiple of the
+// wanted modulus: those with i ≡ index (mod period).
+struct WantedRanks {
+    std::int64_t index;
+    std::int64_t period;
+};
+
+// The ranks in class j (i = j + t·n, t >= 0) that are wanted: t ≡ first_t
+// (mod period), so the class's wanted ranks step by n²·period.
+struct WantedInClass {
+    std::int64_t first_t;
+    std::int64_t period;
+};
+
 // The ranks of one residue class modulo n² that have candidates:
-// base + t·n² for 0 <= t <= last.
+// base + t·step for 0 <= t <= last, step = n²·(the class's wanted period).
 struct RankRun {
     std::int64_t base;
     std::int64_t base_c;
@@ -70,6 +87,52 @@ Outcome<FirstRank> first_admissible_rank(const FixedQBetaData& fixed_q) {
         return std::unexpected("Internal logical error: Mistake in underlying modular arithmetic");
     return FirstRank{r0, narrow(r0_term / n)};
 }
+
+// The inverse of a modulo p, where gcd(a, p) = 1; 0 when p = 1.
+std::int64_t inverse_modulo(wide a, std::int64_t p) {
+    if (p == 1) return 0;
+    const Outcome<std::int64_t> inverse = utils::modulo_inverse(narrow(floor_mod(a, p)), p);
+    if (!inverse) primitives::stop(inverse.error());
+    return *inverse;
+}
+
+// The admissible ranks r0 + i·n have c = c0 + i·m. With λ the wanted modulus
+// and g = gcd(m, λ), λ | c0 + i·m needs g | c0 (as g | i·m); then it reads
+// (m/g)·i ≡ −c0/g (mod λ/g), and m/g is a unit modulo λ/g (any common factor
+// would raise gcd(m, λ) above g), so i ≡ (−c0/g)·(m/g)⁻¹ (mod λ/g): one residue
+// class of period λ/g, or none. λ = 1 gives every i (index 0, period 1).
+std::optional<WantedRanks> wanted_ranks(const LeftSearchData& search, FirstRank first) {
+    const std::int64_t m = search.beta.numer;
+    const std::int64_t lambda = search.c_modulus;
+    const std::int64_t g = std::gcd(m, lambda);  // >= 1 as λ >= 1
+    if (first.c % g != 0) return std::nullopt;
+    const std::int64_t period = lambda / g;
+    const wide index = floor_mod(-static_cast<wide>(first.c / g) * inverse_modulo(m / g, period), period);
+    return WantedRanks{narrow(index), period};
+}
+
+// Class j holds i = j + t·n. With g = gcd(n, P) for the wanted period P,
+// j + t·n ≡ index (mod P) needs g | index − j; then t·(n/g) ≡ (index − j)/g
+// (mod P/g), with n/g a unit modulo P/g, so t ≡ ((index − j)/g)·(n/g)⁻¹
+// (mod P/g). The inverse is one per q, so each class costs O(1).
+struct ClassFilter {
+    WantedRanks wanted;
+    std::int64_t g;
+    std::int64_t n_over_g_inverse;
+
+    ClassFilter(WantedRanks wanted_ranks, std::int64_t n)
+        : wanted(wanted_ranks),
+          g(std::gcd(n, wanted_ranks.period)),
+          n_over_g_inverse(inverse_modulo(n / g, wanted_ranks.period / g)) {}
+
+    std::optional<WantedInClass> in_class(std::int64_t j) const {
+        const std::int64_t offset = wanted.index - j;  // |offset| < max(n, P)
+        if (offset % g != 0) return std::nullopt;
+        const std::int64_t period = wanted.period / g;
+        const wide first_t = floor_mod(static_cast<wide>(offset / g) * n_over_g_inverse, period);
+        return WantedInClass{narrow(first_t), period};
+    }
+};
 
 // The classes j = 0 … classes − 1 of ranks r0 + j·n + t·n² (t >= 0) that can
 // hold a candidate, handed to visit(j) in some order.
@@ -116,13 +179,15 @@ void for_each_class_in_window(const LeftSearchData& search, std::int64_t classes
     }
 }
 
-// One run per class that has candidates, in increasing order of base rank.
-// Within a class a step of n² in rank adds m² to A/n² and keeps A mod n², so
-// the class's threshold T is the same at every rank; as W never increases, the
-// ranks with W >= T are those from the base up to largest_rank_reaching(T).
+// One run per class that has wanted candidates, in increasing order of base
+// rank. Within a class a step of n² in rank adds m² to A/n² and keeps
+// A mod n², so the class's threshold T is the same at every rank; as W never
+// increases, the ranks with W >= T are those from the class's first rank up
+// to largest_rank_reaching(T). The run keeps the wanted ones among them, from
+// the first wanted rank, which lies below the class's first rank + n²·period.
 std::vector<RankRun> rank_runs_by_class(const FixedQBetaData& fixed_q, const Caps& caps,
-                                        FirstRank first, std::int64_t r_max,
-                                        std::int64_t n_squared) {
+                                        FirstRank first, const ClassFilter& filter,
+                                        std::int64_t r_max, std::int64_t n_squared) {
     const LeftSearchData& search = fixed_q.search;
     const std::int64_t m = search.beta.numer;
     const std::int64_t n = search.beta.denom;
@@ -131,13 +196,22 @@ std::vector<RankRun> rank_runs_by_class(const FixedQBetaData& fixed_q, const Cap
 
     std::vector<RankRun> runs;
     const auto visit = [&](std::int64_t j) {
+        const std::optional<WantedInClass> wanted = filter.in_class(j);
+        if (!wanted) return;
         ++search.visited.classes_visited;
-        const std::int64_t base = first.r + j * n;  // <= r_max
-        const std::int64_t base_c = checked_add(first.c, checked_mul(j, m));
-        const LatticeBound lower = radius_condition_prob2(ProblemData{fixed_q, base, base_c});
+        const std::int64_t class_first = first.r + j * n;  // <= r_max
+        const std::int64_t class_c = checked_add(first.c, checked_mul(j, m));
+        const LatticeBound lower = radius_condition_prob2(ProblemData{fixed_q, class_first, class_c});
         const wide highest =
             std::min<wide>(r_max, caps.largest_rank_reaching(n_squared - lower.remainder));
-        if (highest >= base) runs.push_back({base, base_c, lower, narrow((highest - base) / n_squared)});
+        // t < period <= c_modulus, so these stay far inside 128 bits.
+        const wide base = class_first + static_cast<wide>(wanted->first_t) * n_squared;
+        if (highest < base) return;
+        const wide base_c = checked_add<wide>(
+            class_c, checked_mul<wide>(static_cast<wide>(wanted->first_t) * n, m));
+        const wide step = static_cast<wide>(n_squared) * wanted->period;
+        runs.push_back({narrow(base), narrow(base_c), lower.advanced(m, wanted->first_t),
+                        narrow((highest - base) / step)});
     };
     for_each_class_in_window(search, classes, first_lower.remainder,
                              *caps.least_floor_at(first.r), visit);
@@ -147,20 +221,25 @@ std::vector<RankRun> rank_runs_by_class(const FixedQBetaData& fixed_q, const Cap
 }
 
 // Walks t upward; at each t the runs not yet ended, in class order, give the
-// ranks base + t·n² in increasing order, since every base lies below r0 + n².
+// ranks base + t·step in increasing order, since every base lies in
+// [r0, r0 + step) for the common step = n²·period (the classes' wanted
+// periods are all P/gcd(n, P)).
 Outcome<void> walk_in_rank_order(const FixedQBetaData& fixed_q, const Caps& caps,
                                  std::vector<RankRun> runs, std::int64_t n_squared,
-                                 RunSink& out) {
+                                 std::int64_t period, RunSink& out) {
     const LeftSearchData& search = fixed_q.search;
     const std::int64_t m = search.beta.numer;
-    const wide c_step = static_cast<wide>(search.beta.denom) * m;  // c per n² ranks
+    const wide step = static_cast<wide>(n_squared) * period;
     for (std::int64_t t = 0; !runs.empty(); ++t) {
+        // A t >= 1 is reached only when step <= r_max < 2^63, so n·period
+        // < 2^63 and c moves by n·period·m < 2^126 per step.
+        const wide c_step = t == 0 ? 0 : static_cast<wide>(search.beta.denom) * period * m;
         for (const RankRun& run : runs) {
             search.interrupt.tick();
-            const ProblemData problem{fixed_q, run.base + t * n_squared,
+            const ProblemData problem{fixed_q, narrow(run.base + step * t),
                                       narrow(checked_add<wide>(run.base_c, checked_mul<wide>(c_step, t)))};
-            const Outcome<void> appended =
-                problem.append_candidates(caps, run.base_lower.advanced(m, t), out);
+            const Outcome<void> appended = problem.append_candidates(
+                caps, run.base_lower.advanced(m, checked_mul(t, period)), out);
             if (!appended) return appended;
         }
         std::erase_if(runs, [t](const RankRun& run) { return run.last == t; });
@@ -177,9 +256,13 @@ Outcome<void> FixedQBetaData::append_candidates(RunSink& out) const {
     const std::int64_t n_squared = checked_mul(search.beta.denom, search.beta.denom);
     const std::int64_t r_max = narrow(search.largest_rank());
     if (first->r > r_max) return {};
+    const std::optional<WantedRanks> wanted = wanted_ranks(search, *first);
+    if (!wanted) return {};
+    const ClassFilter filter(*wanted, search.beta.denom);
     const Caps caps(*this);
-    return walk_in_rank_order(*this, caps, rank_runs_by_class(*this, caps, *first, r_max, n_squared),
-                              n_squared, out);
+    return walk_in_rank_order(*this, caps,
+                              rank_runs_by_class(*this, caps, *first, filter, r_max, n_squared),
+                              n_squared, wanted->period / filter.g, out);
 }
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta
