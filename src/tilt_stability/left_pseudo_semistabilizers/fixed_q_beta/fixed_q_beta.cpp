@@ -229,17 +229,20 @@ Outcome<void> walk_in_rank_order(const FixedQBetaData& fixed_q, const Caps& caps
                                  std::int64_t period, RunSink& out) {
     const LeftSearchData& search = fixed_q.search;
     const std::int64_t m = search.beta.numer;
-    const wide step = static_cast<wide>(n_squared) * period;
+    // A t >= 1 is walked only when some run has step <= r_max < 2^63; then
+    // rank + t·step and t·period stay below 2^63, and c moves by
+    // n·period·m < 2^126 per step. Otherwise only t = 0 is walked.
+    const wide wide_step = static_cast<wide>(n_squared) * period;
+    const bool can_step = wide_step <= INT64_MAX;
+    const std::int64_t step = can_step ? narrow(wide_step) : 0;
+    const wide c_step = can_step ? static_cast<wide>(search.beta.denom) * period * m : 0;
     for (std::int64_t t = 0; !runs.empty(); ++t) {
-        // A t >= 1 is reached only when step <= r_max < 2^63, so n·period
-        // < 2^63 and c moves by n·period·m < 2^126 per step.
-        const wide c_step = t == 0 ? 0 : static_cast<wide>(search.beta.denom) * period * m;
         for (const RankRun& run : runs) {
             search.interrupt.tick();
-            const ProblemData problem{fixed_q, narrow(run.base + step * t),
+            const ProblemData problem{fixed_q, run.base + t * step,
                                       narrow(checked_add<wide>(run.base_c, checked_mul<wide>(c_step, t)))};
-            const Outcome<void> appended = problem.append_candidates(
-                caps, run.base_lower.advanced(m, checked_mul(t, period)), out);
+            const Outcome<void> appended =
+                problem.append_candidates(caps, run.base_lower.advanced(m, t * period), out);
             if (!appended) return appended;
         }
         std::erase_if(runs, [t](const RankRun& run) { return run.last == t; });
