@@ -8,6 +8,7 @@
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/fixed_r.hpp"
 #include "primitives/checked.hpp"
+#include "ratio/gcd.hpp"
 #include "primitives/stop.hpp"
 #include "utils/modular.hpp"
 #include "utils/rounding.hpp"
@@ -104,7 +105,9 @@ std::int64_t inverse_modulo(wide a, std::int64_t p) {
 std::optional<WantedRanks> wanted_ranks(const LeftSearchData& search, FirstRank first) {
     const std::int64_t m = search.beta.numer;
     const std::int64_t lambda = search.c_modulus;
-    const std::int64_t g = std::gcd(m, lambda);  // >= 1 as λ >= 1
+    // From the magnitudes (m may be −2^63): between 1 and λ, so it fits.
+    const auto g = static_cast<std::int64_t>(
+        ratio::binary_gcd(ratio::magnitude_of(m), static_cast<std::uint64_t>(lambda)));
     if (first.c % g != 0) return std::nullopt;
     const std::int64_t period = lambda / g;
     const wide index = floor_mod(-static_cast<wide>(first.c / g) * inverse_modulo(m / g, period), period);
