@@ -17,6 +17,7 @@ offers the same.
 from importlib.metadata import PackageNotFoundError, version
 
 from ._beta import beta_minus
+from ._chern import ChernCharacter, ch, from_chern_classes, from_mukai, ideal_sheaf, line_bundle
 from ._errors import IrrationalBetaError, NoRealBetaError
 from ._k3_plot import plot_k3
 from ._k3_walls import K3Wall, K3Walls, k3_walls
@@ -33,6 +34,6 @@ try:
 except PackageNotFoundError:  # imported from a source tree that was never installed
     __version__ = "unknown"
 
-__all__ = ["candidates", "count", "walls", "Surface", "Wall", "Walls", "numerical_wall", "beta_minus",
+__all__ = ["ChernCharacter", "ch", "from_chern_classes", "from_mukai", "ideal_sheaf", "line_bundle", "candidates", "count", "walls", "Surface", "Wall", "Walls", "numerical_wall", "beta_minus",
            "QuadraticIrrational", "plot", "plot_html", "sweep",
            "k3_walls", "K3Wall", "K3Walls", "plot_k3", "IrrationalBetaError", "NoRealBetaError", "__version__"]
