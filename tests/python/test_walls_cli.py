@@ -174,21 +174,31 @@ def test_docstring_examples_run(module):
     assert results.failed == 0 and results.attempted > 0
 
 
-README = (Path(__file__).parents[2] / "README.md").read_text(encoding="utf-8")
+REPOSITORY = Path(__file__).parents[2]
+GUIDE = REPOSITORY / "docs" / "guide"
+
+
+def page_text(*paths):
+    return "".join(path.read_text(encoding="utf-8") for path in paths)
+
+
+# The guide's pages that give the functions' signatures, and every page with examples.
+SIGNATURES = page_text(GUIDE / "walls.md", GUIDE / "sweeps.md", GUIDE / "surfaces.md")
+PAGES = page_text(REPOSITORY / "README.md", *sorted(GUIDE.glob("*.md")))
 
 
 @pytest.mark.parametrize("name", ["candidates", "count", "walls", "plot", "plot_html", "sweep", "k3_walls", "plot_k3"])
-def test_readme_signatures_name_every_parameter(name):
-    names = {word.split("=")[0].strip(" *\n") for word in re.search(rf"`{name}\(([^`]*)\)", README)[1].split(",")}
+def test_guide_signatures_name_every_parameter(name):
+    names = {word.split("=")[0].strip(" *\n") for word in re.search(rf"`{name}\(([^`]*)\)", SIGNATURES)[1].split(",")}
     assert names - {""} == set(inspect.signature(getattr(varnolt_walls, name)).parameters)
 
 
-# Its "$ varnolt-walls …" sessions shown whole: each command and the lines up to the next or the block's end.
-SESSIONS = re.findall(r"^\$ (varnolt-walls .*)\n((?:(?!\$ |```).*\n)*)", README, re.M)
+# Their "$ varnolt-walls …" sessions shown whole: each command and the lines up to the next or the block's end.
+SESSIONS = re.findall(r"^\$ (varnolt-walls .*)\n((?:(?!\$ |```).*\n)*)", PAGES, re.M)
 
 
 @pytest.mark.parametrize("command, shown", [s for s in SESSIONS if "..." not in s[1] and "--plot" not in s[0]])
-def test_readme_sessions_print_what_is_shown(tmp_path, command, shown):
+def test_guide_sessions_print_what_is_shown(tmp_path, command, shown):
     path = f"{Path(CLI[0]).parent}{os.pathsep}{os.environ['PATH']}"
     run = subprocess.run(["bash", "-c", command], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                          timeout=120, cwd=tmp_path, env=os.environ | {"PATH": path})
