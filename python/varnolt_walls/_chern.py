@@ -156,7 +156,7 @@ class ChernCharacter:
 
     @property
     def name(self) -> str | None:
-        """The sheaf's usual name where it has one: O(k), I_Z(k) with |Z| = c₂ of I_Z, and their shifts [1]."""
+        """The sheaf's usual name where it has one: O(k), I_Z(k) with ``|Z|`` = c₂ of I_Z, and their shifts [1]."""
         if abs(self.rank) != 1:
             return None
         sheaf = self if self.rank == 1 else -self
