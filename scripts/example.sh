@@ -8,13 +8,14 @@ say() { echo "==> $*"; }
 # Runs COMMAND..., and says every 15 seconds that it is still at work, so
 # that a long quiet step (a compilation) is never silent for long.
 while_telling() {
-    local start=$SECONDS pid
+    local start=$SECONDS next=$((SECONDS + 15)) pid
     "$@" &
     pid=$!
     while kill -0 "$pid" 2>/dev/null; do
         sleep 1
-        if (((SECONDS - start) % 15 == 0)) && kill -0 "$pid" 2>/dev/null; then
+        if ((SECONDS >= next)) && kill -0 "$pid" 2>/dev/null; then
             echo "    ... still at work, $((SECONDS - start)) s"
+            next=$((next + 15))
         fi
     done
     wait "$pid"
