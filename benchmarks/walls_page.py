@@ -7,7 +7,7 @@ For the first 10 and the first 10,000 of the 12,203 walls of (1, 0, -900), it
 prints the page's size, the time Python takes to write it, and the time
 headless Chromium takes from the start of navigation until every view is drawn
 (the page's own ready event; best of --runs loads). --screenshot also saves the
-README's picture: one point in the plane, (1, 0, -2) up to rank 20, zoomed near
+guide's picture (docs/guide/interactive-page.md): one point in the plane, (1, 0, -2) up to rank 20, zoomed near
 β₋ with the pointer on the smaller wall.
 """
 
