@@ -4,11 +4,13 @@ from __future__ import annotations
 
 from fractions import Fraction
 from math import isqrt
-from typing import SupportsIndex
+from typing import SupportsIndex, overload
 
 from ._arguments import ExactRow, discriminant, integer
 from ._errors import NoRealBetaError
 from .quadratic_irrational import QuadraticIrrational
+
+from ._chern import ChernCharacter, alone
 
 
 def no_real_beta(v: ExactRow) -> bool:
@@ -37,7 +39,12 @@ def exact_beta_minus(v: ExactRow) -> Fraction | QuadraticIrrational:
     return QuadraticIrrational(c, delta, r)
 
 
-def beta_minus(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex) -> Fraction | QuadraticIrrational:
+@overload
+def beta_minus(v: ChernCharacter, /) -> Fraction | QuadraticIrrational: ...
+@overload
+def beta_minus(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex) -> Fraction | QuadraticIrrational: ...
+def beta_minus(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None,
+               d: SupportsIndex | None = None) -> Fraction | QuadraticIrrational:
     """β₋ of the Chern character v = (r, c·ℓ, (d/2)·ℓ²), exactly.
 
     β₋ is the root (c − √(c² − r·d))/r of the twisted ch2 d/2 − β·c + β²·r/2
@@ -48,6 +55,7 @@ def beta_minus(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex) -> Fraction
     ----------
     r, c, d : int
         Rank, ch1 = c·ℓ and ch2 = (d/2)·ℓ² of v; any size, any integer type.
+        Or a :class:`ChernCharacter` alone in their place.
 
     Returns
     -------
@@ -68,8 +76,13 @@ def beta_minus(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex) -> Fraction
     Fraction(2, 3)
     >>> print(beta_minus(3, 2, -1), beta_minus(1, 0, -20))
     (2 - √7)/3 -2√5
+    >>> from varnolt_walls import ideal_sheaf, Surface
+    >>> beta_minus(ideal_sheaf(8, surface=Surface(degree=4)))  # ch2 = -2: β₋ = -2
+    Fraction(-2, 1)
     """
-    return exact_beta_minus((integer("r", r), integer("c", c), integer("d", d)))
+    if isinstance(r, ChernCharacter):
+        return exact_beta_minus(alone(r, c, d, "beta_minus").row)
+    return exact_beta_minus((integer("r", r), integer("c", c), integer("d", d)))  # type: ignore[arg-type]
 
 
 def beta_minus_text(v: ExactRow) -> str:

@@ -6,9 +6,10 @@ from collections.abc import Sequence
 from dataclasses import replace
 from fractions import Fraction
 from math import acosh, cosh, sinh, sqrt
-from typing import TYPE_CHECKING, Any, Literal, SupportsIndex
+from typing import TYPE_CHECKING, Any, Literal, SupportsIndex, overload
 
-from ._arguments import ExactD, ExactRow, chern_character_on, discriminant, shown_v
+from ._arguments import ExactD, ExactRow, discriminant, shown_v
+from ._chern import ChernArgument, ChernCharacter, chern_options
 from ._beta import exact_beta_minus
 from ._options import ExactPoint, Point, SearchOptions, Side, SurfaceOption, dual
 from ._schema import readable_text
@@ -42,8 +43,16 @@ def walls_to_draw(v: ExactRow, side: str, options: SearchOptions) -> tuple[tuple
     return sides, point, found
 
 
+@overload
+def plot(v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
+         side: Side | Literal["both"] = "left", above: Point | None = None, ax: Axes | None = None,
+         **style: Any) -> Axes: ...
+@overload
 def plot(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
-         surface: SurfaceOption = None,
+         surface: SurfaceOption = None, side: Side | Literal["both"] = "left", above: Point | None = None,
+         ax: Axes | None = None, **style: Any) -> Axes: ...
+def plot(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, *,
+         max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
          side: Side | Literal["both"] = "left", above: Point | None = None, ax: Axes | None = None,
          **style: Any) -> Axes:
     """Draw the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) as semicircles in the (β, α) half-plane.
@@ -60,7 +69,7 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsInd
     Parameters
     ----------
     r, c, d : int
-        The Chern character, as for :func:`walls`.
+        The Chern character, as for :func:`walls` (or a :class:`ChernCharacter` alone).
     max_rank : int, optional
         Only the walls of candidates of rank at most `max_rank`, as for
         :func:`walls`; it or `above` is required when β₋ is irrational.
@@ -105,8 +114,7 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsInd
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
-    options = SearchOptions.checked(max_rank, surface, "left", above)
-    v = chern_character_on(r, c, d, options.surface)
+    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, "left", above), "plot")
     r, c = v[0], v[1]
     max_rank, surface = options.max_rank, options.surface
     sides, point, found = walls_to_draw(v, side, options)

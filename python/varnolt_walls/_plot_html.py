@@ -6,10 +6,11 @@ import os
 from collections.abc import Sequence
 from fractions import Fraction
 from math import sqrt
-from typing import TYPE_CHECKING, Literal, SupportsIndex
+from typing import TYPE_CHECKING, Literal, SupportsIndex, overload
 
 from ._options import ExactPoint, Point, SearchOptions, Side, Surface, SurfaceOption
-from ._arguments import ExactD, ExactRow, chern_character_on, shown_v
+from ._arguments import ExactD, ExactRow, shown_v
+from ._chern import ChernArgument, ChernCharacter, chern_options
 from ._file_replace import write_whole
 from ._plot import accumulation_points, point_text, walls_to_draw
 from ._walls import Wall
@@ -232,8 +233,17 @@ def walls_page(v: ExactRow, found: Sequence[Wall], *, max_rank: int | None = Non
     return file_html(document, INLINE, title)
 
 
+@overload
+def plot_html(v: ChernCharacter, path: str | os.PathLike[str] | None = None, /, *,
+              max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
+              side: Side | Literal["both"] = "left", above: Point | None = None) -> str: ...
+@overload
 def plot_html(r: SupportsIndex, c: SupportsIndex, d: ExactD, path: str | os.PathLike[str] | None = None, *,
-              max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: Side | Literal["both"] = "left",
+              max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
+              side: Side | Literal["both"] = "left", above: Point | None = None) -> str: ...
+def plot_html(r: ChernArgument, c: SupportsIndex | str | os.PathLike[str] | None = None, d: ExactD | None = None,
+              path: str | os.PathLike[str] | None = None, *, max_rank: SupportsIndex | None = None,
+              surface: SurfaceOption = None, side: Side | Literal["both"] = "left",
               above: Point | None = None) -> str:
     """An interactive page of the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²): one HTML file that works offline.
 
@@ -253,7 +263,8 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: ExactD, path: str | os.Path
     Parameters
     ----------
     r, c, d : int
-        The Chern character, as for :func:`walls`.
+        The Chern character, as for :func:`walls`; or a :class:`ChernCharacter`
+        alone, then `path` second: ``plot_html(ideal_sheaf(2, surface="P2"), "two-points.html")``.
     path : str or os.PathLike, optional
         Where to write the page (UTF-8); nothing is written when omitted.
         The page goes to a temporary file beside it, renamed into place
@@ -291,8 +302,9 @@ def plot_html(r: SupportsIndex, c: SupportsIndex, d: ExactD, path: str | os.Path
     >>> "16 walls from all candidates" in plot_html(1, 0, -16, surface="P2", side="both")  # 8 on each side
     True
     """
-    options = SearchOptions.checked(max_rank, surface, "left", above)
-    v = chern_character_on(r, c, d, options.surface)
+    if isinstance(r, ChernCharacter) and isinstance(c, str | os.PathLike) and d is None and path is None:
+        c, path = None, c  # plot_html(v, path)
+    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, "left", above), "plot_html")
     max_rank, surface = options.max_rank, options.surface
     sides, point, found = walls_to_draw(v, side, options)
     page = walls_page(v, found, max_rank=max_rank, surface=surface, sides=sides, above=point)

@@ -4,13 +4,14 @@ from __future__ import annotations
 
 from collections.abc import Callable
 from fractions import Fraction
-from typing import SupportsIndex, TypeVar
+from typing import SupportsIndex, TypeVar, overload
 
 import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
-from ._arguments import ExactD, ExactRow, chern_character_on
+from ._arguments import ExactD, ExactRow
+from ._chern import ChernArgument, ChernCharacter, chern_options, ch  # noqa: F401 (ch: for the examples)
 from ._errors import refusal
 from ._options import Point, SearchOptions, Side, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 
@@ -51,9 +52,17 @@ def candidate_count(v: ExactRow, options: SearchOptions, progress: ProgressCallb
     return count
 
 
+@overload
+def candidates(v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
+               side: Side = "left", above: Point | None = None,
+               progress: ProgressCallback | None = None) -> NDArray[np.int64]: ...
+@overload
 def candidates(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
                surface: SurfaceOption = None, side: Side = "left", above: Point | None = None,
-               progress: ProgressCallback | None = None) -> NDArray[np.int64]:
+               progress: ProgressCallback | None = None) -> NDArray[np.int64]: ...
+def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, *,
+               max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: Side = "left",
+               above: Point | None = None, progress: ProgressCallback | None = None) -> NDArray[np.int64]:
     """The candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²), as an array.
 
     The rows are those of ``varnolt.pseudo_semistabilizers(r, c, d)``, in the
@@ -204,13 +213,20 @@ def candidates(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: Suppo
     array([[ 1, -1,  1],
            [ 2, -2,  2]])
     """
-    options = SearchOptions.checked(max_rank, surface, side, above)
-    return candidate_rows(chern_character_on(r, c, d, options.surface), options, progress)
+    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, side, above), "candidates")
+    return candidate_rows(v, options, progress)
 
 
+@overload
+def count(v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
+          side: Side = "left", above: Point | None = None, progress: ProgressCallback | None = None) -> int: ...
+@overload
 def count(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
           surface: SurfaceOption = None, side: Side = "left", above: Point | None = None,
-          progress: ProgressCallback | None = None) -> int:
+          progress: ProgressCallback | None = None) -> int: ...
+def count(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, *,
+          max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: Side = "left",
+          above: Point | None = None, progress: ProgressCallback | None = None) -> int:
     """The number of candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²).
 
     The same as ``len(candidates(r, c, d, ...))`` with the same options,
@@ -228,5 +244,5 @@ def count(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIn
     >>> count(1, 0, -40000, surface="P2")
     4028649
     """
-    options = SearchOptions.checked(max_rank, surface, side, above)
-    return candidate_count(chern_character_on(r, c, d, options.surface), options, progress)
+    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, side, above), "count")
+    return candidate_count(v, options, progress)

@@ -13,7 +13,8 @@ import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
-from ._arguments import ExactD, ExactRow, Row, chern_character_on, int64, shown_v
+from ._arguments import ExactD, ExactRow, Row, shown_v
+from ._chern import ChernArgument, ChernCharacter, ch, chern_options, wall_rows  # noqa: F401 (ch: for the examples)
 from ._options import Point, SearchOptions, Side, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 from ._search import ProgressCallback, native_search
 
@@ -76,11 +77,13 @@ HTML_CANDIDATES = 4
 _CHUNK = 4096
 
 
-def numerical_wall(v: Sequence[SupportsIndex], u: Sequence[SupportsIndex]) -> tuple[Fraction, Fraction]:
+def numerical_wall(v: ChernCharacter | Sequence[SupportsIndex],
+                   u: ChernCharacter | Sequence[SupportsIndex]) -> tuple[Fraction, Fraction]:
     """(center, radius²) of the numerical wall of the class u against v, both (r, c, d) with ch2 = d/2.
 
-    Both are any three integers in the signed 64-bit range (NumPy's
-    included; an OverflowError names a value beyond it); the result is exact.
+    Each is a :class:`ChernCharacter` (both on one surface) or three
+    integers in the signed 64-bit range (NumPy's included; an OverflowError
+    names a value beyond it); the result is exact.
 
     For v = (R, C, D/2) and u = (r, c, d/2) the wall is the semicircle
     (β − x)² + α² = ρ² with x = (R·ch2(u) − r·ch2(v)) / (R·c − r·C) and
@@ -89,10 +92,12 @@ def numerical_wall(v: Sequence[SupportsIndex], u: Sequence[SupportsIndex]) -> tu
 
     >>> numerical_wall((1, 0, -16), (1, -3, 9))
     (Fraction(-25, 6), Fraction(49, 36))
+    >>> numerical_wall(ch(1, 0, -8, surface="P2"), ch(1, -3, "9/2", surface="P2"))
+    (Fraction(-25, 6), Fraction(49, 36))
     """
-    big_r, big_c, big_d = (int64(f"v[{i}]", x) for i, x in enumerate(v))
-    r, c, d = (int64(f"u[{i}]", x) for i, x in enumerate(u))
-    return _native.numerical_wall(big_r, big_c, big_d, r, c, d, Fraction)
+    big_v, small_u, scale = wall_rows(v, u)
+    center, radius_squared = _native.numerical_wall(*big_v, *small_u, Fraction)
+    return (center, radius_squared) if scale == 1 else (center / scale, radius_squared / (scale * scale))
 
 
 class Walls(Sequence[Wall]):
@@ -226,9 +231,16 @@ def group_walls(v: Row, rows: NDArray[np.int64] | Sequence[Row],
     return Walls(_native.group(*v, array.tobytes(), progress=progress))
 
 
+@overload
+def walls(v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
+          side: Side = "left", above: Point | None = None, progress: ProgressCallback | None = None) -> Walls: ...
+@overload
 def walls(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
           surface: SurfaceOption = None, side: Side = "left", above: Point | None = None,
-          progress: ProgressCallback | None = None) -> Walls:
+          progress: ProgressCallback | None = None) -> Walls: ...
+def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, *,
+          max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: Side = "left",
+          above: Point | None = None, progress: ProgressCallback | None = None) -> Walls:
     """The distinct pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) that its candidates give, largest first.
 
     Each candidate u of :func:`candidates` gives the numerical wall of u
@@ -298,8 +310,8 @@ def walls(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIn
     >>> walls(1, 0, -2, above=("-3/2", "1/10"))
     [Wall(center=Fraction(-3, 2), radius_squared=Fraction(1, 4), semistabilizers=((1, -1, 1), (2, -2, 2)))]
     """
-    options = SearchOptions.checked(max_rank, surface, side, above)
-    return walls_of(chern_character_on(r, c, d, options.surface), options, progress)
+    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, side, above), "walls")
+    return walls_of(v, options, progress)
 
 
 def walls_of(v: ExactRow, options: SearchOptions, progress: ProgressCallback | None = None) -> Walls:

@@ -117,14 +117,33 @@ SearchResult<void> judged_search(const SearchRequest& request, InterruptPoll& in
 
 }  // namespace
 
+ChernChar<2> searched_v(const SearchRequest& request) {
+    const ChernChar<2>& v = request.v;
+    if (!request.shifted_as_negated || v.r > 0 || (v.r == 0 && v.c.coeff >= 0)) return v;
+    using primitives::checked_neg;
+    return {checked_neg<std::int64_t>(v.r), {checked_neg<std::int64_t>(v.c.coeff)},
+            {checked_neg<std::int64_t>(v.d.numerator)}};
+}
+
 ChernChar<2> lattice_v(const SearchRequest& request) {
-    if (request.surface == surface::half_integral_ch2 && request.d_denominator == 1) return request.v;
-    return surface::scaled(request.surface, request.v, request.d_denominator);
+    const ChernChar<2> v = searched_v(request);
+    if (request.surface == surface::half_integral_ch2 && request.d_denominator == 1) return v;
+    return surface::scaled(request.surface, v, request.d_denominator);
 }
 
 SearchResult<void> run_search(const SearchRequest& request, InterruptPoll& interrupt, RunSink& out) {
     try {
-        return judged_search(request, interrupt, out);
+        // A shifted class taken as negated is searched as −v from here on: its
+        // lattice is that of v (c₂(−v) = n·c² − c₂(v) is an integer with c₂(v)),
+        // and past the negation its rank is positive, or 0 with c > 0 (c = 0 has
+        // no β₋), so no route below sees a negative rank. A failure names the
+        // request's v.
+        SearchRequest searched = request;
+        searched.v = searched_v(request);
+        searched.shifted_as_negated = false;
+        SearchResult<void> done = judged_search(searched, interrupt, out);
+        if (!done) done.error().v = request.v;
+        return done;
     } catch (const primitives::ArithmeticOverflow& overflow) {
         return refused(FailureKind::overflow, overflow.what(), request.v);
     }

@@ -39,12 +39,20 @@ struct SearchRequest {
     std::int64_t d_denominator = 1;
     // Whose walls: left of the vertical wall β = c/r, or right of it (for
     // r > 0 the classes (−r', c', −d') of the dual's candidates (r', c', d'),
-    // see side/mirrored_runs.hpp; rank 0 and negative ranks as for left).
+    // see side/mirrored_runs.hpp; rank 0 and negative ranks as for left,
+    // unless shifted_as_negated makes the searched v positive first).
     Side side = Side::left;
     // Only the candidates whose wall passes over σ(β, α) or through it; for
     // r >= 0 the search is then bounded by a rank proven from the point
     // (above/rank_bound.hpp), and by max_rank when that is smaller.
     std::optional<above::Point> above = std::nullopt;
+    // How a v of negative rank, or of rank 0 with c < 0, is searched: as it is
+    // (false: the module varnolt's search, which refuses most of them), or as
+    // the class of a shifted object E[1] (true), whose walls are those of E:
+    // Z(E[1]) = −Z(E), so every alignment Z(u) ∈ ℝ·Z(v) is unchanged and so is
+    // each side of the vertical wall β = c/r. The search is then that of −v,
+    // whose rank is positive (or 0 with c > 0), and its candidates are −v's.
+    bool shifted_as_negated = false;
 };
 
 // Why a search gives no list.
@@ -75,8 +83,13 @@ struct SearchFailure {
 template <typename T>
 using SearchResult = std::expected<T, SearchFailure>;
 
-// The request's v in the coordinates of its runs: (r, λc, λ²d) for the
-// surface's λ (v itself when λ = 1); ArithmeticOverflow beyond 64 bits.
+// The v whose candidates the request lists: −v for a shifted class taken as
+// negated (see shifted_as_negated), else v; ArithmeticOverflow when −v
+// leaves 64 bits.
+ChernChar<2> searched_v(const SearchRequest& request);
+
+// The searched v in the coordinates of its runs: (r, λc, λ²d) for the
+// surface's λ (itself when λ = 1); ArithmeticOverflow beyond 64 bits.
 ChernChar<2> lattice_v(const SearchRequest& request);
 
 // Hands the candidates of the request to out, run by run in the search's

@@ -78,7 +78,9 @@ SearchCall search_call(const FunctionDescription<9>& function, PyObject* module,
              .surface = {degree},
              .d_denominator = d_denominator,
              .side = side,
-             .above = point_from(slots[8])},
+             .above = point_from(slots[8]),
+             // The package searches a shifted class E[1] as −v (the walls of E).
+             .shifted_as_negated = true},
             progress};
 }
 
