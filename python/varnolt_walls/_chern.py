@@ -320,8 +320,8 @@ def chern_row(r: ChernArgument, c: object, d: object, surface: Surface | None,
     if isinstance(r, ChernCharacter):
         alone(r, c, d, function)
         if surface is not None and r.surface is not None and surface != r.surface:
-            raise ValueError(f"{r} lives on {r.surface}, but surface={surface} was given: leave surface out, "
-                             "or make the class on that surface")
+            raise ValueError(f"{r!r} lives on {r.surface}, but surface={surface!r} was given: leave surface "
+                             "out, or make the class on that surface")
         surface = r.surface or surface
         return chern_character_on(*r.row, surface), surface
     if c is None or d is None:

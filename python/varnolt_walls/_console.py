@@ -155,8 +155,8 @@ def options_text(v: ExactRow, options: dict[str, Any]) -> str:
     parts = [f"on {options['surface']}"] if options["surface"] else []
     if options["side"] == "right":
         # Rank 0 has no vertical wall: its one family of walls is the answer for both sides.
-        parts.append(f"right of the vertical wall β = {Fraction(v[1], v[0])}" if v[0] > 0 else
-                     "right side (rank ≤ 0: one family of walls, the same for both sides)")
+        parts.append(f"right of the vertical wall β = {Fraction(v[1], v[0])}" if v[0] != 0 else
+                     "right side (rank 0: one family of walls, the same for both sides)")
     if options["above"] is not None:
         parts.append(f"over {point_text(options['above'])}")
     return "".join(f", {part}" for part in parts)

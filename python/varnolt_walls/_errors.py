@@ -112,14 +112,6 @@ def _too_large_bound(v: ExactRow, options: SearchOptions, text: str, bound: str)
                          f"rank up to {bound}, {text}; pass max_rank or a point farther from β₋")
 
 
-def _negative_rank_irrational(v: ExactRow, options: SearchOptions, text: str) -> RuntimeError:
-    if options.max_rank is None and options.above is None:
-        return RuntimeError(text)  # as varnolt says it
-    r, c, d = v
-    return RuntimeError(f"{shown_v(v)} has a negative rank and an irrational β₋, which the search does not take "
-                        f"with any bound; its walls are those of -v = {shown_v((-r, -c, -d))}")
-
-
 def _off_lattice(v: ExactRow, options: SearchOptions) -> ValueError:
     r, c, d = v
     if options.surface is None or options.surface.degree == 1:
@@ -134,8 +126,9 @@ def _off_lattice(v: ExactRow, options: SearchOptions) -> ValueError:
 REFUSALS: dict[str, Callable[[ExactRow, SearchOptions, str, str], Exception]] = {
     "irrational_beta": lambda v, o, text, detail: IrrationalBetaError(v),
     "no_real_beta": lambda v, o, text, detail: NoRealBetaError(v),
+    # Not on the package's route, which searches a shifted class as −v: varnolt's own refusals.
     "negative_rank": lambda v, o, text, detail: RuntimeError(text),
-    "negative_rank_irrational": lambda v, o, text, detail: _negative_rank_irrational(v, o, text),
+    "negative_rank_irrational": lambda v, o, text, detail: RuntimeError(text),
     "overflow": lambda v, o, text, detail: OverflowError(text),
     "internal_fault": lambda v, o, text, detail: RuntimeError(text),
     "off_lattice": lambda v, o, text, detail: _off_lattice(v, o),

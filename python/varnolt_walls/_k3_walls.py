@@ -43,6 +43,7 @@ from operator import index
 from typing import Any, SupportsIndex, overload
 
 from ._arguments import chern_character
+from ._chern import ChernCharacter, Surface, alone, ideal_sheaf  # noqa: F401 (Surface, ideal_sheaf: for the examples)
 from ._k3_classes import Orbits, Setting, Solution
 from ._k3_lattice import Mukai, classify, pairing, wall_lattice
 from ._options import exact_point
@@ -147,6 +148,22 @@ class K3Walls(Sequence[K3Wall]):
         return json.dumps(self.to_json(), ensure_ascii=False)
 
 
+def mukai_arguments(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None, s: SupportsIndex | None,
+                    degree: SupportsIndex | None) -> tuple[SupportsIndex, SupportsIndex, SupportsIndex, SupportsIndex]:
+    """(r, c, s, degree) of k3_walls' arguments: a class alone, whose Mukai vector and degree they are (a
+    `degree` that differs is a ValueError), or the integers with `degree`."""
+    if isinstance(r, ChernCharacter):
+        own = alone(r, c, s, "k3_walls").degree
+        if degree is not None and index(degree) != own:
+            raise ValueError(f"{r} lives on a surface of degree {own}, but degree={index(degree)} was given")
+        return (*r.mukai, own)
+    if c is None or s is None or degree is None:
+        missing = [name for name, x in (("c", c), ("s", s), ("degree", degree)) if x is None]
+        raise TypeError(f"k3_walls() takes a ChernCharacter or the integers r, c, s with degree: "
+                        f"{' and '.join(missing)} missing")
+    return r, c, s, degree
+
+
 def checked_vector(r: SupportsIndex, c: SupportsIndex, s: SupportsIndex, degree: SupportsIndex) -> tuple[Mukai, int]:
     v = chern_character(r, c, s)
     d = index(degree)
@@ -162,8 +179,14 @@ def checked_vector(r: SupportsIndex, c: SupportsIndex, s: SupportsIndex, degree:
     return v, d
 
 
+@overload
+def k3_walls(v: ChernCharacter, /, *, degree: SupportsIndex | None = None,
+             above: tuple[object, object] | None = None) -> K3Walls: ...
+@overload
 def k3_walls(r: SupportsIndex, c: SupportsIndex, s: SupportsIndex, *, degree: SupportsIndex,
-             above: tuple[object, object] | None = None) -> K3Walls:
+             above: tuple[object, object] | None = None) -> K3Walls: ...
+def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, s: SupportsIndex | None = None, *,
+             degree: SupportsIndex | None = None, above: tuple[object, object] | None = None) -> K3Walls:
     """The actual walls of v = (r, c, s) on a K3 surface of Picard rank one, largest first.
 
     X has Pic X = ℤ·H, H² = `degree` (even, >= 2); v = (rank, c₁ = c·H, ch₂ + r) is a
@@ -178,8 +201,11 @@ def k3_walls(r: SupportsIndex, c: SupportsIndex, s: SupportsIndex, *, degree: Su
     ----------
     r, c, s : int
         The Mukai vector: rank r >= 1, c₁ = c·H, s = ch₂ + r (ch₂ in points).
+        Or a :class:`ChernCharacter` on a surface of even degree alone (its
+        ``mukai`` vector, e.g. from :func:`from_mukai` or :func:`ideal_sheaf`).
     degree : int
-        H², even and positive.
+        H², even and positive; a class's own degree when one is given (a
+        `degree` that differs from it is a ValueError).
     above : (beta, alpha), optional
         Keep only the walls passing strictly over σ(beta, alpha) (a point left of the
         vertical wall; numbers, Fractions or texts "a/b", taken exactly). Needed when
@@ -210,8 +236,10 @@ def k3_walls(r: SupportsIndex, c: SupportsIndex, s: SupportsIndex, *, degree: Su
     ('brill-noether', Fraction(-2, 1), Fraction(2, 1), ((-1, 1, -2), (1, -1, 2)))
     >>> [w.kind for w in k3_walls(1, 0, -3, degree=2)]
     ['flop', 'li-gieseker-uhlenbeck']
+    >>> k3_walls(ideal_sheaf(3, surface=Surface(degree=2))) == found
+    True
     """
-    v, d = checked_vector(r, c, s, degree)
+    v, d = checked_vector(*mukai_arguments(r, c, s, degree))
     point = None if above is None else exact_point(above)
     setting = Setting(v, d)
     orbits = Orbits(setting)

@@ -96,6 +96,13 @@ def checked_side(side: object) -> Side:
     return "left" if side == "left" else "right"
 
 
+def unshifted(v: ExactRow) -> ExactRow:
+    """−v for the class of a shifted object E[1] (r < 0, or r = 0 and c < 0), else v: the class whose walls
+    and candidates a search of v gives (Z(E[1]) = −Z(E) leaves every wall of E as it is)."""
+    r, c, d = v
+    return (-r, -c, -d) if r < 0 or (r == 0 and c < 0) else v
+
+
 def mirrored(v: ExactRow, side: Side) -> bool:
     """Whether the walls of v on `side` are the mirror images of the left walls of its dual (r > 0, right)."""
     return side == "right" and v[0] > 0

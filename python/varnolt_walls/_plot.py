@@ -11,7 +11,7 @@ from typing import TYPE_CHECKING, Any, Literal, SupportsIndex, overload
 from ._arguments import ExactD, ExactRow, discriminant, shown_v
 from ._chern import ChernArgument, ChernCharacter, chern_options
 from ._beta import exact_beta_minus
-from ._options import ExactPoint, Point, SearchOptions, Side, SurfaceOption, dual
+from ._options import ExactPoint, Point, SearchOptions, Side, SurfaceOption, dual, unshifted
 from ._schema import readable_text
 from ._walls import Wall, walls_of
 from .quadratic_irrational import QuadraticIrrational
@@ -32,9 +32,9 @@ def _sides(side: str) -> tuple[Side, ...]:
 
 def walls_to_draw(v: ExactRow, side: str, options: SearchOptions) -> tuple[tuple[Side, ...], ExactPoint | None, list[Wall]]:
     """The sides drawn, the point of the options, and the walls of each side, one native search
-    each (rank <= 0: one family, drawn once). With a point and both sides, only the side of the
-    point: no wall of the other side passes over it."""
-    r, c, _ = v
+    each (rank 0: one family, drawn once; a shifted class's sides are those of −v). With a point
+    and both sides, only the side of the point: no wall of the other side passes over it."""
+    r, c, _ = unshifted(v)
     sides = _sides(side)
     point = options.above
     if point is not None and len(sides) == 2 and r > 0:
@@ -162,6 +162,7 @@ CARET_UNDER_AXIS = [(0.0, 0.0), (-0.6, -1.0), (0.6, -1.0), (0.0, 0.0)]
 def accumulation_points(v: ExactRow, sides: Sequence[Side]) -> list[tuple[str, Fraction | QuadraticIrrational]]:
     """Where the walls of each side accumulate: β₋ for the left, β₊ = −β₋(dual v) for the right
     walls of a positive rank (other ranks have one family of walls, at β₋)."""
+    v = unshifted(v)  # the walls of a shifted class are those of −v
     points = [("β₊", -exact_beta_minus(dual(v))) if side == "right" and v[0] > 0 else ("β₋", exact_beta_minus(v))
               for side in sides]
     return list(dict.fromkeys(points))
@@ -230,15 +231,15 @@ MANY = 40
 
 def _hyperbola(ax: Axes, r: int, c: int, d: int | Fraction, width: float, sides: tuple[Side, ...]) -> None:
     """The branches of α² = (β − c/r)² − Δ/r², Δ = c² − r·d, on the drawn sides: each meets every
-    wall of its side at its top. The first passes through β₋, the right one (r > 0) through β₊.
+    wall of its side at its top: the left one passes through β₋ (the smaller root), the right one
+    through β₊. The same for v and −v, whose walls are the same.
 
     Drawn through the parametrisation β = c/r ± a·cosh t, α = a·sinh t
     (a = √Δ/|r|), whose points crowd where the branch bends at its foot on
     the β axis: a smooth curve there, where points even in β show a corner.
     """
     vertical, root = c / r, sqrt(discriminant(r, c, d)) / abs(r)
-    # For r < 0 the roles of β₋ and β₊ swap: β₋ = c/r + a.
-    feet = {"left": -1.0 if r > 0 else 1.0, "right": 1.0 if r > 0 else -1.0}
+    feet = {"left": -1.0, "right": 1.0}
     steps = 200
     end = acosh(1.0 + width / root) if root > 0 else 0.0
     for index, s in enumerate(sides):

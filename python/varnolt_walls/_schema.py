@@ -27,7 +27,7 @@ from numpy.typing import NDArray
 
 from ._arguments import ExactRow, lattice_row
 from ._beta import exact_beta_minus, no_real_beta
-from ._options import Surface, dual, mirrored
+from ._options import Surface, dual, mirrored, unshifted
 from ._walls import Wall
 from .quadratic_irrational import QuadraticIrrational
 
@@ -58,7 +58,7 @@ def complete(v: ExactRow, options: dict[str, Any]) -> bool:
         return True
     # The search's coordinates (r, λ·c, λ²·d), where its rank bound X² holds.
     surface = options["surface"]
-    v = lattice_row(v, 1 if not isinstance(surface, Surface) else surface.scale)
+    v = unshifted(lattice_row(v, 1 if not isinstance(surface, Surface) else surface.scale))
     searched = dual(v) if mirrored(v, options["side"]) else v
     beta = None if no_real_beta(searched) else exact_beta_minus(searched)
     if not isinstance(beta, Fraction):
@@ -100,7 +100,7 @@ def header(v: ExactRow, options: dict[str, Any], searched: bool = True) -> dict[
     """The fields that every document starts with: v, the options of its search, whether the
     list is complete (`searched` False for a search that failed) and β₋ of v."""
     above = options["above"]
-    beta = None if no_real_beta(v) else exact_beta_minus(v)
+    beta = None if no_real_beta(v) else exact_beta_minus(unshifted(v))  # where the walls of v accumulate
     surface = options["surface"]
     degree = surface.degree if isinstance(surface, Surface) else 1 if surface else None
     return {"chern_character": [_json_number(x) for x in v], "surface": None if surface is None else str(surface),

@@ -76,7 +76,13 @@ def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | Non
     r, c, d : int
         Rank, ch1 = c·ℓ and ch2 = (d/2)·ℓ² of v, each a signed 64-bit integer
         of any integer type (NumPy's included: the answer is that of the same
-        Python ints).
+        Python ints). Without a surface d must be an integer (a Fraction
+        that is not is a ValueError that says how to write what was meant).
+    v : ChernCharacter
+        In place of r, c, d: a class as :func:`ch`, :func:`ideal_sheaf` and
+        the others make it (ch2 in units of ℓ²), searched as its row
+        (r, c, 2·ch2) on its own surface. A `surface` that differs from the
+        class's is a ValueError; c or d beside it a TypeError.
     max_rank : int, optional
         Only the candidates of rank at most `max_rank` (>= 0), in the same
         order. For a rational β₋ this is the full list without the ranks
@@ -105,9 +111,10 @@ def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | Non
         (−r', c', −d') of v's right wall: its derived dual shifted by one. The
         rows are those classes, in the dual's search order. For rank 0 the
         walls are one family of semicircles centred at β₋, each on both
-        sides of it, so "right" gives the same as "left"; a negative rank is
-        searched as it is whatever the side (as a class of a shifted sheaf,
-        its walls are those of −v).
+        sides of it, so "right" gives the same as "left". A v of negative
+        rank, or of rank 0 with c < 0, is the class of a shifted object
+        E[1], whose walls are those of E (Z(E[1]) = −Z(E)): the rows are
+        the candidates of −v on the side asked.
     above : (beta, alpha), optional
         Only the candidates whose wall passes over the stability condition
         σ(β, α) or through it: (β − center)² + α² <= radius². Each coordinate
@@ -150,8 +157,7 @@ def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | Non
         When `max_rank` is negative, v is not on the lattice of `surface`, or
         `surface`, `side` or `above` is not one the search takes.
     RuntimeError
-        When the search cannot proceed otherwise, with its message, e.g. for
-        a negative rank.
+        When the search cannot proceed otherwise, with its message.
     TypeError, OverflowError
         When an argument has no integer value or leaves the signed 64-bit
         range (the message names it), or a value the search needs leaves 64
@@ -178,6 +184,14 @@ def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | Non
            [ 2,  0,  0]])
     >>> candidates(1, 0, -1).shape
     (0, 3)
+
+    Two points in the plane as a class (ch2 = -2, so d = -4), and the shifted
+    ideal sheaf I_Z[1] of one point, whose candidates are those of I_Z:
+
+    >>> candidates(ch(1, 0, -2, surface="P2"))
+    array([[ 1, -1,  1]])
+    >>> candidates(-1, 0, 4)
+    array([[ 1, -1,  1]])
 
     One point in the plane, β₋ = -√2: O(-1) = (1, -1, 1) comes first.
 

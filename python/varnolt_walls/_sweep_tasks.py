@@ -12,6 +12,7 @@ from typing import Any, Literal, cast
 import numpy as np
 from numpy.typing import NDArray
 
+from ._chern import ChernCharacter
 from ._options import SearchOptions
 from ._search import candidates, count
 from ._walls import Walls, walls
@@ -40,8 +41,9 @@ def run_batch(what: What, batch: Sequence[object], options: SearchOptions,
     for v in batch:
         check(0, 0)
         try:
-            # v as it came, so that a v that is not (r, c, d) fails as the one-by-one call does.
-            results.append(search(*cast("Iterable[int]", v), **options.keywords(), progress=check))
+            # v as it came, so that a v that is not a class or (r, c, d) fails as the one-by-one call does.
+            arguments = (v,) if isinstance(v, ChernCharacter) else cast("Iterable[int]", v)
+            results.append(search(*arguments, **options.keywords(), progress=check))
         except CancelledError:
             raise
         except Exception as error:

@@ -252,6 +252,10 @@ def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
     compared by cross-multiplication (and of wider integers in the rare case
     where a value needs more), with the interpreter lock released.
 
+    v is three integers r, c, d or a :class:`ChernCharacter` alone, searched
+    on its surface (``walls(ch(1, 0, -2, surface="P2"))``, two points in the
+    plane), as for :func:`candidates`; a v of negative rank is the class of
+    a shifted object, whose walls are those of −v.
     `max_rank` keeps only the candidates of rank at most `max_rank`, as for
     :func:`candidates`; it or `above` is required when β₋ is irrational,
     where the pseudo-walls are infinitely many and accumulate at β₋.
@@ -278,6 +282,8 @@ def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
 
     >>> walls(1, 0, -4)
     [Wall(center=Fraction(-5, 2), radius_squared=Fraction(9, 4), semistabilizers=((1, -1, 1),))]
+    >>> walls(ch(1, 0, -2, surface="P2")) == walls(1, 0, -4, surface="P2")  # two points: ch2 = -2, d = -4
+    True
 
     Eight points: 16 walls; the one of O(-3) is centred at -(8/3 + 3/2).
 

@@ -96,9 +96,10 @@ def sweep(chern_characters: Iterable[V], what: What = "count", *, max_rank: int 
 
     Parameters
     ----------
-    chern_characters : iterable of (r, c, d)
-        The Chern characters v = (r, c·ℓ, (d/2)·ℓ²), each three integers
-        (one that is not yields the TypeError of the one-by-one call).
+    chern_characters : iterable of (r, c, d) or ChernCharacter
+        The Chern characters v = (r, c·ℓ, (d/2)·ℓ²), each three integers or
+        a :class:`ChernCharacter` (searched on its own surface; one that is
+        neither yields the TypeError of the one-by-one call).
     what : {"count", "walls", "candidates"}
         What to compute for each v.
     max_rank : int, optional

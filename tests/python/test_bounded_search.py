@@ -3,6 +3,7 @@ bounded_model over seeded v with rational and irrational β₋, the rational lis
 and the outcomes a user relies on."""
 
 import functools
+import itertools
 import os
 import random
 import re
@@ -144,18 +145,18 @@ def test_the_overflow_above_hides_a_candidate_beyond_64_bits():
     assert status == "ok" and max(u[2] for u in rows) > INT64_MAX
 
 
-@pytest.mark.parametrize("v", [(-1, 0, 2), (-2, 1, 4), (-1, 0, 1), (-1, 1, 3), (-3, -5, 8), (-2, -7, 1)])
+@pytest.mark.parametrize("v", [(-1, 0, 2), (-2, 1, 4), (-1, 0, 4), (-1, 1, 3), (-3, -5, 8), (-2, -7, 1),
+                               (-2, -3, -3), (-1, 9, -16), (0, -1, 3), (0, -2, -3), (0, -3, 7)])
 @pytest.mark.parametrize("max_rank", [0, 3, 40])
-def test_a_negative_rank_ends_as_the_unbounded_search_does(v, max_rank):
-    """Except that a bound given for an irrational β₋ gets a true message, not "∞ walls"."""
-    expected = outcome(pseudo_semistabilizers, *v)
-    if expected[0] == "ok":
-        expected = ("ok", [u for u in expected[1] if u[0] <= max_rank])
-    elif expected == (RuntimeError, IRRATIONAL):
-        r, c, d = v
-        expected = (RuntimeError, f"{v} has a negative rank and an irrational β₋, which the search does not take "
-                                  f"with any bound; its walls are those of -v = {(-r, -c, -d)}")
-    assert outcome(varnolt_walls.candidates, *v, max_rank=max_rank) == expected
+def test_a_shifted_class_has_the_walls_of_its_negative(v, max_rank):
+    """Z(E[1]) = −Z(E): the candidates of v (r < 0, or r = 0 and c < 0) on each side are the model's of −v,
+    the right ones (r ≠ 0) the mirrored left ones of its dual (r, c, −d) as (−r', c', −d')."""
+    r, c, d = v
+    assert outcome(varnolt_walls.candidates, *v, max_rank=max_rank) == model(-r, -c, -d, max_rank)
+    if r:
+        status, rows = model(-r, c, -d, max_rank)
+        assert outcome(varnolt_walls.candidates, *v, max_rank=max_rank, side="right") == (
+            status, [(-u[0], u[1], -u[2]) for u in rows])
 
 
 # Children under a 1.5 GB address-space limit: a search whose result would pass it stops early
@@ -176,3 +177,13 @@ def test_a_result_beyond_memory_is_refused_with_its_figures(command):
     last = child.stderr.strip().splitlines()[-1]
     assert child.returncode == 1 and last.startswith(("MemoryError: ", "varnolt-walls: error: "))
     assert re.search(r"after finding \d+ candidates: .* needs \d+ bytes .* only \d+ more bytes$", last)
+
+
+def test_no_small_search_ends_in_a_runtime_error():
+    """Every v of small entries, of any rank, with and without a bound: a count or a documented refusal."""
+    for v in itertools.product(range(-4, 5), range(-8, 9), range(-20, 21)):
+        for max_rank in (None, 5):
+            try:
+                varnolt_walls.count(*v, max_rank=max_rank)
+            except (NoRealBetaError, varnolt_walls.IrrationalBetaError):
+                pass

@@ -57,7 +57,7 @@ CASES = [
     (CLI, "0 3 4 --count --format csv", 0, f"count\n{varnolt_walls.count(0, 3, 4)}\n", ""),
     (CLI, "3 2 -1", 1, "", "β₋ of (3, 2, -1) is irrational"),
     (CLI, "3 2 -1 --count --format json", 1, "", "β₋ of (3, 2, -1) is irrational"),
-    (CLI, "-1 1 3", 1, "", "Internal logical error: Negative lower bound on r"),
+    (CLI, "-1 1 3", 0, "v = (-1, 1, 3): β₋ = -3, 1 wall\ncenter  radius²  semistabilizers\n-7/2    9/4      (1, -2, 4)\n", ""),
     (CLI, "1 0 -2 --max-rank 12", 0, "v = (1, 0, -2): β₋ = -√2, 2 walls\ncenter  radius²  semistabilizers\n"
      "-3/2    1/4      (1, -1, 1); (2, -2, 2)\n-17/12  1/144    (9, -12, 16); (5, -6, 7)\n", ""),
     (CLI, "2 3 3 --max-rank 40 --candidates --format json", 0, lambda out: as_json(out) == json_document(
@@ -82,7 +82,7 @@ CASES = [
     (CLI, "1 0 -4 --format xml", 2, "", "invalid choice"),
     (CLI, "1 0 -4 --plot walls.pdf", 2, "", ".png, .svg or .html"),
     (CLI, "walls 1 0 -4", 0, WALLS_OF_TWO_POINTS, ""),
-    (CLI, "--format csv -1 1 3", 1, "", "Negative lower bound on r"),  # options first, a negative R
+    (CLI, "--format csv -1 1 3", 0, "center,radius_squared,r,c,d\n-7/2,9/4,1,-2,4\n", ""),  # options first, R < 0
     (CLI, "--help", 0, lambda out: "{walls,sweep,k3}" in out and "varnolt-walls R C D" in out, ""),
     (CLI, "--version", 0, f"varnolt-walls {varnolt_walls.__version__}\n", ""),
     (CLI, "1 0 2 --format json", 1, "", "c² - r·d of (1, 0, 2) is -2, negative, so there is no β₋ and no wall"),
