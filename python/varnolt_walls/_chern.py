@@ -18,12 +18,13 @@ from __future__ import annotations
 
 import operator
 import re
+from collections.abc import Sequence
 from dataclasses import dataclass, replace
 from fractions import Fraction
 from html import escape
 from typing import SupportsIndex
 
-from ._arguments import ExactRow, chern_character_on, int64, lattice_row, shown
+from ._arguments import ExactRow, Row, chern_character_on, int64, lattice_row, shown
 from ._options import SearchOptions, Surface, SurfaceOption, checked_surface
 
 # What the constructors take as a rational value: any integer, a Fraction, or a text "p/q".
@@ -312,7 +313,7 @@ def alone(v: ChernCharacter, c: object, d: object, function: str) -> ChernCharac
     return v
 
 
-def chern_row(r: ChernArgument, c: object, d: object, surface: Surface | None,
+def chern_row(r: ChernArgument, c: SupportsIndex | None, d: object, surface: Surface | None,
               function: str) -> tuple[ExactRow, Surface | None]:
     """v as the exact row (r, c, d) of a search and the search's surface, from a public function's arguments:
     a ChernCharacter alone (its surface becomes the search's; a `surface` that contradicts it is a
@@ -335,14 +336,15 @@ def chern_row(r: ChernArgument, c: object, d: object, surface: Surface | None,
     return chern_character_on(r, c, d, surface), surface
 
 
-def chern_options(r: ChernArgument, c: object, d: object, options: SearchOptions,
+def chern_options(r: ChernArgument, c: SupportsIndex | None, d: object, options: SearchOptions,
                   function: str) -> tuple[ExactRow, SearchOptions]:
     """v and the checked options of a search with the class's surface in them (see chern_row)."""
     v, surface = chern_row(r, c, d, options.surface, function)
     return v, options if surface is options.surface else replace(options, surface=surface)
 
 
-def wall_rows(v: object, u: object) -> tuple[ExactRow, ExactRow, int]:
+def wall_rows(v: ChernCharacter | Sequence[SupportsIndex],
+              u: ChernCharacter | Sequence[SupportsIndex]) -> tuple[Row, Row, int]:
     """v and u of a numerical wall, each a ChernCharacter or three integers (r, c, d), as integer rows in the
     coordinates (r, λ·c, λ²·d) of their surface's λ, and λ: there d is an integer on every class of the
     surface, and a wall's center and radius² are λ and λ² times those of v and u."""
@@ -351,10 +353,10 @@ def wall_rows(v: object, u: object) -> tuple[ExactRow, ExactRow, int]:
         raise ValueError(f"{v} and {u} live on different surfaces")
     scale = surfaces.pop().scale if surfaces else 1
 
-    def row(x: object, name: str) -> ExactRow:
+    def row(x: ChernCharacter | Sequence[SupportsIndex], name: str) -> Row:
         if isinstance(x, ChernCharacter):
             return lattice_row(x.row, scale)
-        r, c, d = (int64(f"{name}[{i}]", y) for i, y in enumerate(x))  # type: ignore[attr-defined]
+        r, c, d = (int64(f"{name}[{i}]", y) for i, y in enumerate(x))
         return r, c * scale, d * scale * scale
 
     return row(v, "v"), row(u, "u"), scale

@@ -48,10 +48,11 @@ def plot(v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface
          side: Side | Literal["both"] = "left", above: Point | None = None, ax: Axes | None = None,
          **style: Any) -> Axes: ...
 @overload
-def plot(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
+def plot(r: SupportsIndex, c: SupportsIndex, d: ExactD, /, *, max_rank: SupportsIndex | None = None,
          surface: SurfaceOption = None, side: Side | Literal["both"] = "left", above: Point | None = None,
          ax: Axes | None = None, **style: Any) -> Axes: ...
-def plot(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, *,
+# r, c and d are positional only: **style takes any other keyword.
+def plot(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, /, *,
          max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
          side: Side | Literal["both"] = "left", above: Point | None = None, ax: Axes | None = None,
          **style: Any) -> Axes:

@@ -302,7 +302,9 @@ def plot_html(r: ChernArgument, c: SupportsIndex | str | os.PathLike[str] | None
     >>> "16 walls from all candidates" in plot_html(1, 0, -16, surface="P2", side="both")  # 8 on each side
     True
     """
-    if isinstance(r, ChernCharacter) and isinstance(c, str | os.PathLike) and d is None and path is None:
+    if isinstance(c, str | os.PathLike):
+        if not (isinstance(r, ChernCharacter) and d is None and path is None):
+            raise TypeError(f"argument 'c': '{type(c).__name__}' object cannot be interpreted as an integer")
         c, path = None, c  # plot_html(v, path)
     v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, "left", above), "plot_html")
     max_rank, surface = options.max_rank, options.surface
