@@ -17,7 +17,8 @@ from types import FrameType
 from typing import Any, NoReturn
 
 from ._arguments import INT64, ExactRow, checked_max_rank, exact_d, shown
-from ._options import LARGEST_DEGREE, Surface
+from ._chern import ch, chern_row, from_chern_classes, from_mukai, ideal_sheaf, rational
+from ._options import LARGEST_DEGREE, Surface, checked_surface
 from ._plot import point_text
 
 PROG = "varnolt-walls"
@@ -148,6 +149,64 @@ def add_search_options(p: argparse.ArgumentParser) -> None:
 def search_options(args: argparse.Namespace) -> dict[str, Any]:
     surface = args.degree if args.degree is not None else args.surface
     return {"max_rank": args.max_rank, "surface": surface, "side": args.side, "above": args.above}
+
+
+# The forms of a Chern character besides R C D: option, its values, what they are, and how they make the
+# class on the Surface of --surface or --degree (None without either: then only --ch is a class).
+CLASS_FORMS = {
+    "ch": ("R C1 CH2", "ch = (R, C1·ℓ, CH2·ℓ²), CH2 in units of ℓ² (an integer or p/q; without a surface in ½ℤ)",
+           lambda words, surface: ch(int64(words[0]), int64(words[1]), words[2], surface=surface)),
+    "chern_classes": ("R C1 C2", "rank R and Chern classes c1 = C1·ℓ, c2 = C2 points (needs --surface or --degree)",
+                      lambda words, surface: from_chern_classes(*map(int64, words), surface=surface)),
+    "mukai": ("R C S", "the Mukai vector (R, C·ℓ, S) on a K3 surface, S = ch2 + R in points (needs --degree N)",
+              lambda words, surface: from_mukai(*map(int64, words), degree=surface.degree)),
+    "ideal_sheaf": ("N", "the ideal sheaf I_Z of N points, ch = (1, 0, -N/ℓ²) (needs --surface or --degree)",
+                    lambda words, surface: ideal_sheaf(int64(words[0]), surface=surface)),
+}
+
+
+def add_class_forms(p: argparse.ArgumentParser) -> None:
+    """The options that give v as researchers write it, in place of R C D."""
+    forms = p.add_argument_group("the Chern character in other forms (in place of R C D)").add_mutually_exclusive_group()
+    for name, (values, text, _) in CLASS_FORMS.items():
+        forms.add_argument(f"--{name.replace('_', '-')}", nargs=len(values.split()), metavar=tuple(values.split()),
+                           help=text)
+
+
+def chern_argument(args: argparse.Namespace, surface: object) -> tuple[ExactRow, Surface | None]:
+    """v as the exact row (r, c, d) and the search's surface: from R C D, or from the one class form given,
+    made on the surface of --surface or --degree; Stop with status 2 for a missing, doubled or bad v."""
+    surface = checked_surface(surface)
+    forms = [(name, getattr(args, name)) for name in CLASS_FORMS if getattr(args, name) is not None]
+    given = [x for x in (args.R, args.C, args.D) if x is not None]
+    if forms and given:
+        raise Stop(f"give R C D or --{forms[0][0].replace('_', '-')}, not both", 2)
+    if not forms:
+        if len(given) < 3:
+            raise Stop("the Chern character is missing: give R C D, or --ch, --chern-classes, --mukai or "
+                       "--ideal-sheaf", 2)
+        return (args.R, args.C, args.D), surface
+    name, words = forms[0]
+    try:
+        return class_row(name, words, surface)
+    except BAD_CLASS as error:
+        raise Stop(f"argument --{name.replace('_', '-')}: {error}", 2) from None
+
+
+# What class_row raises for words that make no class.
+BAD_CLASS = (ValueError, TypeError, OverflowError, argparse.ArgumentTypeError)
+
+
+def class_row(form: str, words: list[str], surface: Surface | None) -> tuple[ExactRow, Surface | None]:
+    """v as the exact row (r, c, d) and its surface, from the words of a class form (a key of CLASS_FORMS)
+    on `surface`; one of BAD_CLASS says why they make none."""
+    if surface is None and form != "ch":
+        raise ValueError("needs --degree N, the degree of the K3 surface" if form == "mukai" else
+                         "c2 counts points: it needs --surface P2 or --degree N")
+    if surface is None and (2 * rational(words[2], "CH2")).denominator != 1:
+        raise ValueError(f"CH2 = {words[2]} is not in ½ℤ, the lattice without a surface (d = 2·ch2 must be an "
+                         "integer): give --surface P2 or --degree N for a finer one")
+    return chern_row(CLASS_FORMS[form][2](words, surface), None, None, None, "")
 
 
 def options_text(v: ExactRow, options: dict[str, Any]) -> str:

@@ -12,7 +12,9 @@ import numpy as np
 
 from ._arguments import INT64, ExactRow, exact_d, shown
 from ._errors import IrrationalBetaError
-from ._console import Output, Stop, error_text, positive, read_lines, search_options
+from ._console import (BAD_CLASS, CLASS_FORMS, Output, Stop, class_row, error_text, positive, read_lines,
+                       search_options)
+from ._options import Surface, checked_surface
 from ._schema import candidates_json, document, header, walls_json
 from ._sweep_tasks import Result, What
 from ._walls import Walls
@@ -55,15 +57,31 @@ def add_sweep_command(commands: argparse._SubParsersAction[Parser]) -> None:
     p.add_argument("--what", choices=["count", "walls", "candidates"], default="count",
                    help="what to compute for each v (default: count)")
     p.add_argument("--jobs", metavar="N", type=positive, help="worker threads (default: one per core)")
+    p.add_argument("--lines", choices=[name.replace("_", "-") for name in CLASS_FORMS], metavar="FORM",
+                   help="read each line as a class in that form, on the surface of --surface or --degree, "
+                        "as the walls command's option of that name reads it: ch ('R C1 CH2', CH2 in units "
+                        "of ℓ²), chern-classes ('R C1 C2'), mukai ('R C S') or ideal-sheaf ('N'); "
+                        "default: 'R C D', D = 2·ch2")
     p.set_defaults(run=run_sweep)
 
 
-def chern_characters(lines: Iterable[str], name: str) -> list[ExactRow]:
-    """The v of the input, in order (D an integer or p/q); Stop (status 2) names the first bad line."""
+def chern_characters(lines: Iterable[str], name: str, form: str | None = None,
+                     surface: Surface | None = None) -> list[ExactRow]:
+    """The v of the input, in order (D an integer or p/q, or each line a class in `form` on `surface`);
+    Stop (status 2) names the first bad line."""
     found: list[ExactRow] = []
     for number, line in enumerate(lines, 1):
         words = line.split("#", 1)[0].split()
         if not words:
+            continue
+        if form is not None:
+            values, _, _ = CLASS_FORMS[form]
+            try:
+                if len(words) != len(values.split()):
+                    raise ValueError(f"expected '{values}'")
+                found.append(class_row(form, words, surface)[0])
+            except BAD_CLASS as error:
+                raise Stop(f"{name}, line {number}: {error}, got {shown(line.strip())!r}", 2) from None
             continue
         try:
             values = [int(word) for word in words[:2]] + [exact_d(word) for word in words[2:]]
@@ -92,10 +110,14 @@ def line_pieces(v: ExactRow, what: What, options: dict[str, Any], result: Result
 
 
 def run_sweep(args: argparse.Namespace, out: Output) -> int:
-    vs = chern_characters(read_lines(args.file), "<stdin>" if args.file == "-" else shown(args.file))
+    options = search_options(args)
+    form = None if args.lines is None else args.lines.replace("-", "_")
+    if form is not None:
+        options["surface"] = checked_surface(options["surface"])
+    vs = chern_characters(read_lines(args.file), "<stdin>" if args.file == "-" else shown(args.file), form,
+                          options["surface"])
     what: What = args.what
     failed = False
-    options = search_options(args)
     with closing(sweep(vs, what, **options, jobs=args.jobs)) as results:
         for v, result in results:
             failed = failed or isinstance(result, Exception)

@@ -16,8 +16,8 @@ from numpy.typing import NDArray
 
 from . import __version__
 from ._arguments import ExactRow, shown_v
-from ._console import (PROG, Output, Parser, Stop, add_search_options, error_text, exact_ch2, int64, options_text,
-                       search_options)
+from ._console import (PROG, Output, Parser, Stop, add_class_forms, add_search_options, chern_argument, error_text,
+                       exact_ch2, int64, options_text, search_options)
 from ._beta import no_real_beta
 from ._errors import IrrationalBetaError
 from ._file_replace import write_whole
@@ -39,8 +39,16 @@ WALLS_DESCRIPTION = """\
 The pseudo-walls of the Chern character v = (R, C·ℓ, (D/2)·ℓ²) on a surface of
 Picard rank one, largest first: the center and radius² of each semicircle in
 the (β, α) half-plane and the candidate left pseudo-semistabilizers (r, c, d)
-that give it, computed exactly. --candidates lists the candidates instead,
---count only counts them. A search that takes longer than a second shows a
+that give it, computed exactly. In place of R C D (D = 2·ch2) v may be given
+as researchers write it, on the surface of --surface or --degree:
+  --ch R C1 CH2          ch2 in units of ℓ² (two points on P2: --ch 1 0 -2 --surface P2)
+  --chern-classes R C1 C2  c2 in points (T_P2: --chern-classes 2 3 3 --surface P2)
+  --mukai R C S          a Mukai vector on a K3 surface (--mukai 1 0 -7 --degree 4)
+  --ideal-sheaf N        N points (--ideal-sheaf 8 --degree 4)
+A v of negative rank, or of rank 0 with C < 0, is the class of a shifted
+object E[1], whose walls are those of E: its candidates are those of -v.
+
+--candidates lists the candidates instead, --count only counts them. A search that takes longer than a second shows a
 progress bar on stderr when it is a terminal (needs tqdm); it is cleared
 before the result is written.
 
@@ -84,9 +92,10 @@ def add_walls_command(commands: argparse._SubParsersAction[Parser]) -> None:
     p = commands.add_parser("walls", prog=PROG, help="the walls of one Chern character (the default)",
                             description=WALLS_DESCRIPTION, epilog=EPILOG,
                             formatter_class=argparse.RawDescriptionHelpFormatter)
-    p.add_argument("R", type=int64, help="rank")
-    p.add_argument("C", type=int64, help="ch1 = C·ℓ")
-    p.add_argument("D", type=exact_ch2, help="ch2 = (D/2)·ℓ², the numerator over 2 (p/q with --degree N)")
+    p.add_argument("R", type=int64, nargs="?", help="rank")
+    p.add_argument("C", type=int64, nargs="?", help="ch1 = C·ℓ")
+    p.add_argument("D", type=exact_ch2, nargs="?", help="ch2 = (D/2)·ℓ², the numerator over 2 (p/q with --degree N)")
+    add_class_forms(p)
     mode = p.add_mutually_exclusive_group()
     mode.add_argument("--candidates", action="store_true", help="list the candidates (r, c, d) in search order")
     mode.add_argument("--count", action="store_true", help="print only the number of candidates")
@@ -187,8 +196,8 @@ def save_figure(path: str, v: ExactRow, options: dict[str, Any]) -> None:
 def run_walls(args: argparse.Namespace, out: Output) -> int:
     if args.plot is not None and not args.plot.lower().endswith(PLOT_FORMATS):
         raise Stop(f"argument --plot: FILE must end in .png, .svg or .html: {args.plot}", 2)
-    v: ExactRow = (args.R, args.C, args.D)
     options = search_options(args)
+    v, options["surface"] = chern_argument(args, options["surface"])
     # A bar on stderr once the search has run for a second, if it is a terminal;
     # gone before anything is written.
     progress = search_bar(PROG)
