@@ -26,7 +26,9 @@ if TYPE_CHECKING:
 DESCRIPTION = """\
 The searches of many Chern characters at once, spread over all cores. FILE
 (or - for standard input) holds one Chern character v = (R, C·ℓ, (D/2)·ℓ²)
-per line as three integers "R C D"; blank lines and everything after a # are
+per line as three integers "R C D" (D = 2·ch2, p/q on a surface of degree
+n >= 3), or with --lines FORM as a class in that form ("--lines ch" reads
+"R C1 CH2", CH2 in units of ℓ²); blank lines and everything after a # are
 skipped. The whole input is checked before any search starts.
 
 Standard output gets one JSON object per v, in input order (JSON Lines), as
@@ -46,7 +48,8 @@ the output; the others are done), 2 bad arguments or a bad input line (one
 line on stderr naming it, nothing searched), 130 interrupted (Ctrl-C; no
 worker is left running), 141 the reader of the output went away.
 
-example: printf '1 0 -4\\n1 0 -16\\n3 2 -1\\n' | varnolt-walls sweep - --max-rank 10"""
+example: printf '1 0 -4\\n1 0 -16\\n3 2 -1\\n' | varnolt-walls sweep - --max-rank 10
+         printf '2\\n3\\n' | varnolt-walls sweep - --lines ideal-sheaf --surface P2"""
 
 
 def add_sweep_command(commands: argparse._SubParsersAction[Parser]) -> None:
