@@ -63,7 +63,8 @@ def chern_character(r: SupportsIndex, c: SupportsIndex, d: SupportsIndex) -> Row
     return int64("r", r), int64("c", c), int64("d", d)
 
 
-_RATIO = re.compile(r"[+-]?\d+(/0*[1-9]\d*)?")
+# An exact rational as text: "p" or "p/q", q > 0.
+RATIO = re.compile(r"[+-]?\d+(/0*[1-9]\d*)?")
 
 
 def exact_d(d: object) -> int | Fraction:
@@ -71,7 +72,7 @@ def exact_d(d: object) -> int | Fraction:
     text "p/q"; numerator and denominator in the signed 64-bit range the search works in."""
     if isinstance(d, str):
         text = d.strip()
-        if not _RATIO.fullmatch(text):
+        if not RATIO.fullmatch(text):
             raise ValueError(f"argument 'd' is not an integer or a text 'p/q': {shown(d)!r}")
         d = Fraction(text)
     if isinstance(d, Fraction):

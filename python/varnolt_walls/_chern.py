@@ -17,27 +17,24 @@ all integers.
 from __future__ import annotations
 
 import operator
-import re
 from collections.abc import Sequence
 from dataclasses import dataclass, replace
 from fractions import Fraction
 from html import escape
 from typing import SupportsIndex
 
-from ._arguments import ExactRow, Row, chern_character_on, int64, lattice_row, shown
+from ._arguments import RATIO, ExactRow, Row, chern_character_on, int64, lattice_row, shown
 from ._options import SearchOptions, Surface, SurfaceOption, checked_surface
 
 # What the constructors take as a rational value: any integer, a Fraction, or a text "p/q".
 Rational = SupportsIndex | Fraction | str
-
-_RATIO = re.compile(r"[+-]?\d+(/0*[1-9]\d*)?")
 
 
 def rational(value: object, name: str) -> Fraction:
     """`value` exactly: an integer of any integer type, a Fraction, or a text "p/q"; a float is refused."""
     if isinstance(value, str):
         text = value.strip()
-        if not _RATIO.fullmatch(text):
+        if not RATIO.fullmatch(text):
             raise ValueError(f"{name} is not an integer or a text 'p/q': {shown(value)!r}")
         return Fraction(text)
     if isinstance(value, Fraction):
@@ -328,7 +325,7 @@ def chern_row(r: ChernArgument, c: SupportsIndex | None, d: object, surface: Sur
     if c is None or d is None:
         missing = " and ".join(name for name, value in (("c", c), ("d", d)) if value is None)
         raise TypeError(f"{function}() takes a ChernCharacter or the integers r, c, d: {missing} missing")
-    if surface is None and isinstance(d, Fraction | str) and (isinstance(d, Fraction) or _RATIO.fullmatch(d.strip())):
+    if surface is None and isinstance(d, Fraction | str) and (isinstance(d, Fraction) or RATIO.fullmatch(d.strip())):
         value = rational(d, "d")
         if value.denominator != 1:
             raise _no_fraction_hint(r, c, value)

@@ -257,6 +257,8 @@ def count(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
     (4, 9)
     >>> count(1, 0, -40000, surface="P2")
     4028649
+    >>> count(ch(1, 0, -20000, surface="P2"))  # 20000 points in the plane: the same v
+    4028649
     """
     v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, side, above), "count")
     return candidate_count(v, options, progress)
