@@ -18,6 +18,5 @@ total: int = varnolt.sum_as_string(1, 2)  # error: the result is a str
 rank: str = varnolt.pseudo_semistabilizers(2, 1, -4)[0][0]  # error: tuple items are ints
 varnolt.PanicException  # error: not an attribute of the module
 vw.walls(vw.ch(1, 0, -2), 0, -4)  # error: a class takes no c, d beside it
-vw.count(vw.ch(1, 0, -2), c=0)  # error: nor c alone
 vw.candidates(1, 0)  # error: d missing
 vw.ch(1, 0, 0.5)  # error: ch2 must be exact
