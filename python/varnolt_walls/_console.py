@@ -9,7 +9,7 @@ import re
 import signal
 import sys
 import threading
-from collections.abc import Iterator
+from collections.abc import Callable, Iterator
 from contextlib import contextmanager
 from decimal import Decimal
 from fractions import Fraction
@@ -17,7 +17,7 @@ from types import FrameType
 from typing import Any, NoReturn
 
 from ._arguments import INT64, ExactRow, checked_max_rank, exact_d, shown
-from ._chern import ch, chern_row, from_chern_classes, from_mukai, ideal_sheaf, rational
+from ._chern import ChernCharacter, ch, chern_row, from_chern_classes, from_mukai, ideal_sheaf, rational
 from ._options import LARGEST_DEGREE, Surface, checked_surface
 from ._plot import point_text
 
@@ -153,13 +153,13 @@ def search_options(args: argparse.Namespace) -> dict[str, Any]:
 
 # The forms of a Chern character besides R C D: option, its values, what they are, and how they make the
 # class on the Surface of --surface or --degree (None without either: then only --ch is a class).
-CLASS_FORMS = {
+CLASS_FORMS: dict[str, tuple[str, str, Callable[[list[str], Surface | None], ChernCharacter]]] = {
     "ch": ("R C1 CH2", "ch = (R, C1·ℓ, CH2·ℓ²), CH2 in units of ℓ² (an integer or p/q; without a surface in ½ℤ)",
            lambda words, surface: ch(int64(words[0]), int64(words[1]), words[2], surface=surface)),
     "chern_classes": ("R C1 C2", "rank R and Chern classes c1 = C1·ℓ, c2 = C2 points (needs --surface or --degree)",
                       lambda words, surface: from_chern_classes(*map(int64, words), surface=surface)),
     "mukai": ("R C S", "the Mukai vector (R, C·ℓ, S) on a K3 surface, S = ch2 + R in points (needs --degree N)",
-              lambda words, surface: from_mukai(*map(int64, words), degree=surface.degree)),
+              lambda words, surface: from_mukai(*map(int64, words), degree=surface.degree if surface else 0)),
     "ideal_sheaf": ("N", "the ideal sheaf I_Z of N points, ch = (1, 0, -N/ℓ²) (needs --surface or --degree)",
                     lambda words, surface: ideal_sheaf(int64(words[0]), surface=surface)),
 }

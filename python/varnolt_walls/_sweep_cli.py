@@ -78,10 +78,10 @@ def chern_characters(lines: Iterable[str], name: str, form: str | None = None,
         if not words:
             continue
         if form is not None:
-            values, _, _ = CLASS_FORMS[form]
+            expected = CLASS_FORMS[form][0]
             try:
-                if len(words) != len(values.split()):
-                    raise ValueError(f"expected '{values}'")
+                if len(words) != len(expected.split()):
+                    raise ValueError(f"expected '{expected}'")
                 found.append(class_row(form, words, surface)[0])
             except BAD_CLASS as error:
                 raise Stop(f"{name}, line {number}: {error}, got {shown(line.strip())!r}", 2) from None
