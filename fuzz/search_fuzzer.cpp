@@ -1,7 +1,8 @@
 // libFuzzer target on the search.
 //
 // Each input decodes to a Chern character v = (r, c, d). find_runs({v}), the
-// search as the module calls it, runs under a work budget, and its outcome is
+// search as the module calls it (and, for the class of a shifted object, as the
+// package calls it: the search of −v), runs under a work budget, and its outcome is
 // checked against the definition of a candidate recomputed here from scratch in
 // 512-bit integers (no Ratio, no 64-bit intermediate): a wrong, missing,
 // repeated or misplaced candidate, a failure of the wrong kind, an overflow
@@ -435,17 +436,14 @@ CHECKER void check_capacity_overflow(const ChernChar<2>& v) {
     require(!small(x, 20), "capacity overflow for a search with X <= 2^20");
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::optional<ChernChar<2>> v = decode(data, size);
-    if (!v) return -1;  // not added to the corpus
-    current = &*v;
+// Runs the request under a fresh work budget and checks its outcome against
+// the definition of the candidates of v, the class it must list.
+void search_and_check(const SearchRequest& request, const ChernChar<2>& v) {
     int polls = 0;
     InterruptPoll budget([&polls] { return ++polls > budget_polls; });
     try {
-        const SearchResult<CandidateRuns> outcome = find_runs({*v}, budget);
-        check(*v, outcome);
+        const SearchResult<CandidateRuns> outcome = find_runs(request, budget);
+        check(v, outcome);
     } catch (const Interrupted&) {
         // The budget ran out: a fine outcome, nothing to check.
     } catch (const Stop& stop) {
@@ -454,10 +452,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::fprintf(stderr, "search_fuzzer: internal stop: %s\n", stop.what());
             fail("internal stop in the search");
         }
-        check_capacity_overflow(*v);
+        check_capacity_overflow(v);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "search_fuzzer: exception: %s\n", error.what());
         fail("unexpected exception from the search");
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::optional<ChernChar<2>> v = decode(data, size);
+    if (!v) return -1;  // not added to the corpus
+    current = &*v;
+    search_and_check({*v}, *v);
+    // The package's route takes a shifted class (r < 0, or r = 0 and c < 0) as
+    // −v: its outcome is −v's (so never a negative-rank refusal), or an
+    // overflow when −v leaves 64 bits.
+    if (v->r < 0 || (v->r == 0 && v->c.coeff < 0)) {
+        const SearchRequest shifted{.v = *v, .shifted_as_negated = true};
+        if (v->r == INT64_MIN || v->c.coeff == INT64_MIN || v->d.numerator == INT64_MIN) {
+            InterruptPoll never;
+            const SearchResult<CandidateRuns> outcome = find_runs(shifted, never);
+            require(!outcome && outcome.error().kind == FailureKind::overflow, "a shifted class beyond 64 bits");
+        } else {
+            search_and_check(shifted, ChernChar<2>{-v->r, {-v->c.coeff}, {-v->d.numerator}});
+        }
     }
     current = nullptr;
     return 0;

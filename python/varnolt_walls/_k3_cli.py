@@ -32,16 +32,18 @@ exit status: 0 done, 1 the walls cannot be listed (bad v or N, or infinitely man
 flops without --above; the message on stderr) or --plot cannot be written,
 2 bad arguments, 130 interrupted (Ctrl-C), 141 the reader of the output went away.
 
-example: varnolt-walls k3 1 0 -2 --degree 2"""
+example: varnolt-walls k3 1 0 -2 --degree 2 (or k3 --ideal-sheaf 3 --degree 2)"""
 
 
 def add_k3_command(commands: argparse._SubParsersAction[Parser]) -> None:
     p = commands.add_parser("k3", help="the actual walls of a Mukai vector on a K3 surface of Picard rank one",
                             description=DESCRIPTION, epilog=EPILOG,
                             formatter_class=argparse.RawDescriptionHelpFormatter)
-    p.add_argument("R", type=int64, help="rank")
-    p.add_argument("C", type=int64, help="c1 = C·H")
-    p.add_argument("S", type=int64, help="ch2 + R, ch2 in points")
+    p.add_argument("R", type=int64, nargs="?", help="rank")
+    p.add_argument("C", type=int64, nargs="?", help="c1 = C·H")
+    p.add_argument("S", type=int64, nargs="?", help="ch2 + R, ch2 in points")
+    p.add_argument("--ideal-sheaf", metavar="N", type=int64,
+                   help="in place of R C S: the ideal sheaf of N points, v = (1, 0, 1 - N) (the Hilbert scheme of N points)")
     p.add_argument("--degree", metavar="N", type=int64, required=True, help="H², even and positive")
     p.add_argument("--above", metavar="BETA,ALPHA", type=point,
                    help="only the walls strictly over σ(BETA, ALPHA) (write --above=-5,1 when BETA is "
@@ -54,7 +56,11 @@ def add_k3_command(commands: argparse._SubParsersAction[Parser]) -> None:
 def run_k3(args: argparse.Namespace, out: Output) -> int:
     if args.plot is not None and not args.plot.lower().endswith((".png", ".svg")):
         raise Stop(f"argument --plot: FILE must end in .png or .svg: {args.plot}", 2)
-    found = k3_walls(args.R, args.C, args.S, degree=args.degree, above=args.above)
+    given = [x for x in (args.R, args.C, args.S) if x is not None]
+    if len(given) != (0 if args.ideal_sheaf is not None else 3):
+        raise Stop("give R C S or --ideal-sheaf N, one of them", 2)
+    v = (1, 0, 1 - args.ideal_sheaf) if args.ideal_sheaf is not None else given
+    found = k3_walls(*v, degree=args.degree, above=args.above)
     if args.plot is not None:
         save_k3_figure(args.plot, found)
     out.write(found.json() + "\n" if args.format == "json" else f"{found}\n")

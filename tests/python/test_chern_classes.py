@@ -93,6 +93,7 @@ def cli(arguments, stdin=None):
     ("--ideal-sheaf 3 --degree 4 --count --max-rank 9", "1 0 -3/2 --degree 4 --count --max-rank 9"),
     ("walls --ch 2 3 3/2 --max-rank 4", "2 3 3 --max-rank 4"),
     ("sweep - --lines ideal-sheaf --surface P2", "sweep - --surface P2"),
+    ("k3 --ideal-sheaf 3 --degree 2 --format json", "k3 1 0 -2 --degree 2 --format json"),
 ])
 def test_the_command_line_forms_of_a_class_search_its_row(form, plain):
     found = cli(form, "2\n8\n")
@@ -107,6 +108,7 @@ def test_the_command_line_forms_of_a_class_search_its_row(form, plain):
     ("--ideal-sheaf x --surface P2", "argument --ideal-sheaf: not an integer: 'x'"),
     ("1 0 -4 --ch 1 0 -2", "give R C D or --ch, not both"),
     ("--ch 1 0 -2 --ideal-sheaf 2", "not allowed with argument --ch"),
+    ("k3 1 0 --degree 2", "give R C S or --ideal-sheaf N, one of them"),
 ])
 def test_bad_forms_of_a_class_exit_2_with_one_line(arguments, message):
     status, out, err = cli(arguments)
