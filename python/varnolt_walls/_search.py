@@ -67,7 +67,8 @@ def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | Non
 
     The rows are those of ``varnolt.pseudo_semistabilizers(r, c, d)``, in the
     same order (by twisted ch1 q, then rank, then ch2), without the
-    announcement. The array is built straight from the search's output: 24
+    announcement (for a shifted class, r < 0 or r = 0 and c < 0, those of
+    −v: see `side`). The array is built straight from the search's output: 24
     bytes per candidate, no Python object per row. The interpreter lock is
     released while the search runs, and Ctrl-C interrupts it.
 
