@@ -81,7 +81,7 @@ def beta_minus(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None
     Fraction(-2, 1)
     """
     if isinstance(r, ChernCharacter):
-        return exact_beta_minus(alone(r, c, d, "beta_minus").row)
+        return exact_beta_minus(alone(r, c, d).row)
     return exact_beta_minus((integer("r", r), integer("c", c), integer("d", d)))  # type: ignore[arg-type]
 
 

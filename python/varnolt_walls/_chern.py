@@ -302,21 +302,21 @@ def _no_fraction_hint(r: object, c: object, value: Fraction) -> ValueError:
         "holds it (surface=Surface(degree=n))")
 
 
-def alone(v: ChernCharacter, c: object, d: object, function: str) -> ChernCharacter:
+def alone(v: ChernCharacter, c: object, d: object) -> ChernCharacter:
     """v, when a function that takes a class in place of (r, c, d) got no c and d beside it."""
     if c is not None or d is not None:
-        raise TypeError(f"{function}() takes a ChernCharacter alone or the integers r, c, d, not both: "
-                        f"got {v} and c={c!r}, d={d!r}")
+        raise TypeError(f"v is a ChernCharacter alone or the integers r, c, d, not both: got {v} and "
+                        f"c={c!r}, d={d!r}")
     return v
 
 
-def chern_row(r: ChernArgument, c: SupportsIndex | None, d: object, surface: Surface | None,
-              function: str) -> tuple[ExactRow, Surface | None]:
+def chern_row(r: ChernArgument, c: SupportsIndex | None, d: object,
+              surface: Surface | None) -> tuple[ExactRow, Surface | None]:
     """v as the exact row (r, c, d) of a search and the search's surface, from a public function's arguments:
     a ChernCharacter alone (its surface becomes the search's; a `surface` that contradicts it is a
     ValueError), or the integers r, c, d with `surface` (d exact on a Surface, an integer without one)."""
     if isinstance(r, ChernCharacter):
-        alone(r, c, d, function)
+        alone(r, c, d)
         if surface is not None and r.surface is not None and surface != r.surface:
             raise ValueError(f"{r!r} lives on {r.surface}, but surface={surface!r} was given: leave surface "
                              "out, or make the class on that surface")
@@ -324,7 +324,7 @@ def chern_row(r: ChernArgument, c: SupportsIndex | None, d: object, surface: Sur
         return chern_character_on(*r.row, surface), surface
     if c is None or d is None:
         missing = " and ".join(name for name, value in (("c", c), ("d", d)) if value is None)
-        raise TypeError(f"{function}() takes a ChernCharacter or the integers r, c, d: {missing} missing")
+        raise TypeError(f"v is a ChernCharacter or the integers r, c, d: {missing} missing (or None)")
     if surface is None and isinstance(d, Fraction | str) and (isinstance(d, Fraction) or RATIO.fullmatch(d.strip())):
         value = rational(d, "d")
         if value.denominator != 1:
@@ -333,10 +333,10 @@ def chern_row(r: ChernArgument, c: SupportsIndex | None, d: object, surface: Sur
     return chern_character_on(r, c, d, surface), surface
 
 
-def chern_options(r: ChernArgument, c: SupportsIndex | None, d: object, options: SearchOptions,
-                  function: str) -> tuple[ExactRow, SearchOptions]:
+def chern_options(r: ChernArgument, c: SupportsIndex | None, d: object,
+                  options: SearchOptions) -> tuple[ExactRow, SearchOptions]:
     """v and the checked options of a search with the class's surface in them (see chern_row)."""
-    v, surface = chern_row(r, c, d, options.surface, function)
+    v, surface = chern_row(r, c, d, options.surface)
     return v, options if surface is options.surface else replace(options, surface=surface)
 
 

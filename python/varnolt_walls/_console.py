@@ -206,7 +206,7 @@ def class_row(form: str, words: list[str], surface: Surface | None) -> tuple[Exa
     if surface is None and (2 * rational(words[2], "CH2")).denominator != 1:
         raise ValueError(f"CH2 = {words[2]} is not in ½ℤ, the lattice without a surface (d = 2·ch2 must be an "
                          "integer): give --surface P2 or --degree N for a finer one")
-    return chern_row(CLASS_FORMS[form][2](words, surface), None, None, None, "")
+    return chern_row(CLASS_FORMS[form][2](words, surface), None, None, None)
 
 
 def options_text(v: ExactRow, options: dict[str, Any]) -> str:

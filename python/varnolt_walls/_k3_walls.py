@@ -153,13 +153,13 @@ def mukai_arguments(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None, 
     """(r, c, s, degree) of k3_walls' arguments: a class alone, whose Mukai vector and degree they are (a
     `degree` that differs is a ValueError), or the integers with `degree`."""
     if isinstance(r, ChernCharacter):
-        own = alone(r, c, s, "k3_walls").degree
+        own = alone(r, c, s).degree
         if degree is not None and index(degree) != own:
             raise ValueError(f"{r} lives on a surface of degree {own}, but degree={index(degree)} was given")
         return (*r.mukai, own)
     if c is None or s is None or degree is None:
         missing = [name for name, x in (("c", c), ("s", s), ("degree", degree)) if x is None]
-        raise TypeError(f"k3_walls() takes a ChernCharacter or the integers r, c, s with degree: "
+        raise TypeError(f"v is a ChernCharacter alone or the integers r, c, s with degree: "
                         f"{' and '.join(missing)} missing")
     return r, c, s, degree
 

@@ -115,7 +115,7 @@ def plot(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = No
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
-    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, "left", above), "plot")
+    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, "left", above))
     r, c = v[0], v[1]
     max_rank, surface = options.max_rank, options.surface
     sides, point, found = walls_to_draw(v, side, options)

@@ -306,7 +306,7 @@ def plot_html(r: ChernArgument, c: SupportsIndex | str | os.PathLike[str] | None
         if not (isinstance(r, ChernCharacter) and d is None and path is None):
             raise TypeError(f"argument 'c': '{type(c).__name__}' object cannot be interpreted as an integer")
         c, path = None, c  # plot_html(v, path)
-    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, "left", above), "plot_html")
+    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, "left", above))
     max_rank, surface = options.max_rank, options.surface
     sides, point, found = walls_to_draw(v, side, options)
     page = walls_page(v, found, max_rank=max_rank, surface=surface, sides=sides, above=point)

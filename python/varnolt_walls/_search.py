@@ -228,7 +228,7 @@ def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | Non
     array([[ 1, -1,  1],
            [ 2, -2,  2]])
     """
-    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, side, above), "candidates")
+    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, side, above))
     return candidate_rows(v, options, progress)
 
 
@@ -261,5 +261,5 @@ def count(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
     >>> count(ch(1, 0, -20000, surface="P2"))  # 20000 points in the plane: the same v
     4028649
     """
-    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, side, above), "count")
+    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, side, above))
     return candidate_count(v, options, progress)

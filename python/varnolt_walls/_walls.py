@@ -316,7 +316,7 @@ def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
     >>> walls(1, 0, -2, above=("-3/2", "1/10"))
     [Wall(center=Fraction(-3, 2), radius_squared=Fraction(1, 4), semistabilizers=((1, -1, 1), (2, -2, 2)))]
     """
-    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, side, above), "walls")
+    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, side, above))
     return walls_of(v, options, progress)
 
 

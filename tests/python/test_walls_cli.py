@@ -76,7 +76,7 @@ CASES = [
     (CLI, "1 1 -4 --surface P2", 1, "", "not a Chern character on P2"),
     (CLI, "1 0 -4 --above 1", 2, "", "--above takes BETA,ALPHA"),
     (CLI, "1 x 3", 2, "", "argument C"),
-    (CLI, "1 0", 2, "", "required: D"),
+    (CLI, "1 0", 2, "", "the Chern character is missing: give R C D, or --ch"),
     (CLI, f"1 0 {2**63}", 2, "", "outside the signed 64-bit range"),
     (CLI, "1 0 -4 --candidates --count", 2, "", "not allowed with"),
     (CLI, "1 0 -4 --format xml", 2, "", "invalid choice"),
