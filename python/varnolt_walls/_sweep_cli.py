@@ -13,7 +13,7 @@ import numpy as np
 from ._arguments import INT64, ExactRow, exact_d, shown
 from ._errors import IrrationalBetaError
 from ._console import Output, Stop, error_text, positive, read_lines, search_options
-from ._schema import candidates_json, document, header, walls_json
+from ._schema import candidates_json, candidates_start, document, header, walls_document
 from ._sweep_tasks import Result, What
 from ._walls import Walls
 from .sweep import sweep
@@ -85,9 +85,9 @@ def line_pieces(v: ExactRow, what: What, options: dict[str, Any], result: Result
         error = {"type": type(result).__name__, "message": error_text(result)}
         return document(start, "error", [json.dumps(error, ensure_ascii=False)])
     if isinstance(result, np.ndarray):
-        return document(start, what, candidates_json(result))
+        return document(candidates_start(start, result), what, candidates_json(result))
     if isinstance(result, Walls):
-        return document(start, what, walls_json(result))
+        return walls_document(result)
     return document(start, what, [str(result)])
 
 
