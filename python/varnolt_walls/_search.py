@@ -12,7 +12,7 @@ from numpy.typing import NDArray
 
 from . import _native
 from ._arguments import ExactD, ExactRow, chern_character_on
-from ._described import Described, Description, described
+from ._described import Described, Description, described, searched_sides
 from ._errors import refusal
 from ._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 
@@ -74,11 +74,11 @@ class Candidates(Described, np.ndarray[Any, np.dtype[np.int64]]):
 def candidate_rows(v: ExactRow, options: SearchOptions,
                    progress: ProgressCallback | None = None) -> Candidates:
     """The rows of each side searched, in order (see _described.searched_sides), as :class:`Candidates`."""
-    description = described(v, options)
-    parts = [side_rows(v, replace(options, side=side), progress) for side in description.sides]
+    sides = searched_sides(v, options.side, options.above)
+    parts = [side_rows(v, replace(options, side=side), progress) for side in sides]
     rows = (parts[0] if len(parts) == 1 else np.concatenate(parts)).view(Candidates)
-    rows._description = description
-    rows.side_rows = tuple((side, len(part)) for side, part in zip(description.sides, parts))
+    rows._description = described(v, options)  # after the search, which judges v first
+    rows.side_rows = tuple((side, len(part)) for side, part in zip(sides, parts))
     return rows
 
 
@@ -96,7 +96,7 @@ def side_rows(v: ExactRow, options: SearchOptions, progress: ProgressCallback | 
 def candidate_count(v: ExactRow, options: SearchOptions, progress: ProgressCallback | None = None) -> int:
     """The number of candidates, summed over the sides searched."""
     total = 0
-    for side in described(v, options).sides:
+    for side in searched_sides(v, options.side, options.above):
         found: int = native_search(_native.count, v, replace(options, side=side), progress)
         total += found
     return total

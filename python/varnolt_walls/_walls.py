@@ -15,7 +15,7 @@ from numpy.typing import NDArray
 from . import _native
 from ._arguments import ExactD, ExactRow, Row, chern_character_on, int64, lattice_row, shown_v
 from ._chern import ChernCharacter
-from ._described import Described, Description, described
+from ._described import Described, Description, described, searched_sides
 from ._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 from ._search import ProgressCallback, native_search
 
@@ -473,7 +473,6 @@ def walls(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIn
 def walls_of(v: ExactRow, options: SearchOptions, progress: ProgressCallback | None = None) -> Walls:
     """The walls of v with its options checked: the search and the grouping in one native call per
     side searched (see _described.searched_sides)."""
-    description = described(v, options)
     parts = [(native_search(_native.walls, v, replace(options, side=side), progress), side)
-             for side in description.sides]
-    return Walls(parts, options.scale, description)
+             for side in searched_sides(v, options.side, options.above)]
+    return Walls(parts, options.scale, described(v, options))
