@@ -317,8 +317,8 @@ def plot_html(r: SupportsIndex | Walls, c: SupportsIndex | str | os.PathLike[str
     >>> "16 walls from all candidates" in plot_html(1, 0, -16, surface="P2", side="both")  # 8 on each side
     True
     """
-    if isinstance(r, Walls) and d is None and path is None:
-        c, path = None, c  # type: ignore[assignment]  # plot_html(found, path)
+    if isinstance(r, Walls) and isinstance(c, str | os.PathLike) and d is None and path is None:
+        c, path = None, c  # plot_html(found, path)
     result = searched_walls(r, c, d, {"max_rank": max_rank, "surface": surface, "side": side, "above": above})
     page = walls_page(result.v.row, list(result), max_rank=result.max_rank, surface=result.surface,
                       sides=result._description.sides, above=result.above, complete=result.complete, labels=labels)

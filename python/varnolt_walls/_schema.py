@@ -33,7 +33,7 @@ from ._arguments import ExactRow, exact_d
 from ._beta import exact_beta_minus, no_real_beta
 from ._chern import ChernCharacter
 from ._described import Description, complete, described
-from ._options import SearchOptions, Surface
+from ._options import SearchOptions, Side, Surface
 from ._walls import Wall, Walls
 from .quadratic_irrational import QuadraticIrrational
 
@@ -114,7 +114,7 @@ def walls_document(found: Walls, searched: bool = True) -> Iterator[str]:
     return document(header(found.v.row, found._description.keywords(), searched), "walls", walls_json(found))
 
 
-def read_walls_document(text: str | bytes) -> tuple[Description, list[tuple[str, list[dict[str, Any]]]]]:
+def read_walls_document(text: str | bytes) -> tuple[Description, list[tuple[Side, list[dict[str, Any]]]]]:
     """The description of the search of a walls document and its walls by side, in order: each wall
     as {"wall": (center, radius²), "semistabilizers": rows} (d exact). A ValueError says what is wrong."""
     try:
@@ -135,7 +135,8 @@ def read_walls_document(text: str | bytes) -> tuple[Description, list[tuple[str,
     if found["complete"] != description.complete:
         raise ValueError(f"the document says complete = {found['complete']}, but the search it describes is "
                          f"{'' if description.complete else 'not '}complete")
-    sides = [(side, [w for w in walls if w["side"] == side]) for side in description.sides]
+    sides: list[tuple[Side, list[dict[str, Any]]]] = [(side, [w for w in walls if w["side"] == side])
+                                                      for side in description.sides]
     if sum(len(part) for _, part in sides) != len(walls) or [w["side"] for w in walls] != [
             side for side, part in sides for _ in part]:
         raise ValueError(f"the walls' sides are not those of side = {found['side']!r} in order "

@@ -5,7 +5,7 @@ from __future__ import annotations
 from collections.abc import Callable
 from dataclasses import replace
 from fractions import Fraction
-from typing import Any, SupportsIndex, TypeVar
+from typing import Any, SupportsIndex, TypeVar, cast
 
 import numpy as np
 from numpy.typing import NDArray
@@ -63,7 +63,7 @@ class Candidates(Described, np.ndarray[Any, np.dtype[np.int64]]):
 
     def __reduce__(self) -> tuple[Any, ...]:
         # The attributes travel with the rows (to a sweep's worker processes and back).
-        rebuild, arguments, state = super().__reduce__()  # type: ignore[misc]
+        rebuild, arguments, state = cast("tuple[Any, Any, Any]", super().__reduce__())
         return rebuild, arguments, (state, self._description, self.side_rows)
 
     def __setstate__(self, state: tuple[Any, ...]) -> None:

@@ -316,7 +316,8 @@ class Walls(Described, Sequence[Wall]):
         description, sides = read_walls_document(text)
         scale = description.options.scale
         v = lattice_row(description.v.row, scale)
-        parts = [(_columns(v, [w["semistabilizers"] for w in found], scale), side) for side, found in sides]
+        parts: list[tuple[Columns, Side]] = [(_columns(v, [w["semistabilizers"] for w in found], scale), side)
+                                             for side, found in sides]
         result = cls(parts, scale, description)
         for wall, (center, radius_squared) in zip(result, (w["wall"] for _, found in sides for w in found)):
             if (wall.center, wall.radius_squared) != (center, radius_squared):
@@ -345,7 +346,7 @@ class Walls(Described, Sequence[Wall]):
         columns: list[list[Any]] = [[], [], [], [], []]
         sides: list[str] = []
         for part, side in self._parts:
-            found = _native.wall_columns(part, Fraction)
+            found: tuple[list[Any], ...] = _native.wall_columns(part, Fraction)
             if self._scale != 1:
                 made = self._side_walls(part, side, 0, _wall_count(part))
                 centers, radii = [w.center for w in made], [w.radius_squared for w in made]
@@ -385,7 +386,8 @@ def group_walls(v: Row, rows: NDArray[np.int64] | Sequence[Row],
                 progress: ProgressCallback | None = None) -> Walls:
     """The distinct walls of the candidates `rows` of v, largest first (then by center)."""
     array = np.ascontiguousarray(rows, dtype=np.int64).reshape(-1, 3)
-    return Walls([(_native.group(*v, array.tobytes(), progress=progress), "left")], 1, described(v, SearchOptions()))
+    left: Side = "left"
+    return Walls([(_native.group(*v, array.tobytes(), progress=progress), left)], 1, described(v, SearchOptions()))
 
 
 def walls(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
@@ -473,6 +475,6 @@ def walls(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIn
 def walls_of(v: ExactRow, options: SearchOptions, progress: ProgressCallback | None = None) -> Walls:
     """The walls of v with its options checked: the search and the grouping in one native call per
     side searched (see _described.searched_sides)."""
-    parts = [(native_search(_native.walls, v, replace(options, side=side), progress), side)
-             for side in searched_sides(v, options.side, options.above)]
+    parts: list[tuple[Columns, Side]] = [(native_search(_native.walls, v, replace(options, side=side), progress), side)
+                                         for side in searched_sides(v, options.side, options.above)]
     return Walls(parts, options.scale, described(v, options))

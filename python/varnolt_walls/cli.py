@@ -19,6 +19,7 @@ from ._arguments import ExactRow, shown_v
 from ._console import (PROG, Output, Parser, Stop, add_search_options, error_text, exact_ch2, int64, options_text,
                        search_options)
 from ._beta import no_real_beta
+from ._options import Side
 from ._errors import IrrationalBetaError
 from ._file_replace import write_whole
 from ._plot import accumulation_points
@@ -160,7 +161,7 @@ def accumulation_point(v: ExactRow, side: str) -> str:
     """Where the walls of the side asked accumulate, for the header: β₋, or β₊ for right walls."""
     if no_real_beta(v):
         return "β₋ = none"
-    sides = ("left", "right") if side == "both" else ("right",) if side == "right" else ("left",)
+    sides: tuple[Side, ...] = ("left", "right") if side == "both" else ("right",) if side == "right" else ("left",)
     return ", ".join(f"{name} = {beta}" for name, beta in accumulation_points(v, sides))
 
 
