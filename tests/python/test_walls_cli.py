@@ -82,6 +82,7 @@ CASES = [
     (CLI, "1 0 -4 --candidates --count", 2, "", "not allowed with"),
     (CLI, "1 0 -4 --format xml", 2, "", "invalid choice"),
     (CLI, "1 0 -4 --plot walls.jpg", 2, "", ".png, .svg, .pdf or .html"),
+    (CLI, "1 0 -4 --plot walls.pdf", 0, WALLS_OF_TWO_POINTS, ""),
     (CLI, "walls 1 0 -4", 0, WALLS_OF_TWO_POINTS, ""),
     (CLI, "--format csv -1 1 3", 1, "", "Negative lower bound on r"),  # options first, a negative R
     (CLI, "--help", 0, lambda out: "{walls,sweep,k3}" in out and "varnolt-walls R C D" in out, ""),
