@@ -32,8 +32,8 @@ def searched_walls(first: object, c: object, d: object, options: dict[str, Any])
 
 def wall_label(wall: Wall) -> str:
     """A wall's name on a picture: its first destabilising class, by name where it has one."""
-    first = wall.classes[0]
-    more = f" (+{len(wall.classes) - 1})" if len(wall.classes) > 1 else ""
+    [first] = wall._classes(wall.semistabilizers[:1])
+    more = f" (+{len(wall.semistabilizers) - 1})" if len(wall.semistabilizers) > 1 else ""
     return (first.name or f"({first.sub.rank}, {first.sub.c1}, {first.sub.ch2})") + more
 
 

@@ -46,9 +46,9 @@ if (cb_obj.y > -tolerance) {
 SHOW_WALL = """
 function show(i, how) {
     if (i < 0) { info.text = hint; return }
-    const {center_text, radius_squared_text, classes} = walls.data
+    const {center_text, radius_squared_text, classes, names} = walls.data
     info.text = `<b>${how} wall ${i + 1}</b><br>centre ${center_text[i]}<br>`
-        + `radius² ${radius_squared_text[i]}<br>classes ${classes[i]}`
+        + `radius² ${radius_squared_text[i]}<br>classes ${classes[i]}<br>${names[i]}`
 }
 """
 
@@ -111,7 +111,8 @@ def _wall_source(found: Sequence[Wall]) -> ColumnDataSource:
         "radius": [sqrt(w.radius_squared) for w in found],
         "center_text": [str(w.center) for w in found],
         "radius_squared_text": [str(w.radius_squared) for w in found],
-        "classes": ["; ".join(map(str, w.semistabilizers)) + _names(w) for w in found],
+        "classes": ["; ".join(map(str, w.semistabilizers)) for w in found],
+        "names": [_names(w) for w in found],
         "label": [wall_label(w) if w.v is not None else "" for w in found],
         "top": [sqrt(w.radius_squared) for w in found],
     }, name="walls")
@@ -119,7 +120,7 @@ def _wall_source(found: Sequence[Wall]) -> ColumnDataSource:
 
 def _names(wall: Wall) -> str:
     """The wall's destabilising classes by name, where it knows v."""
-    return "" if wall.v is None else f" ({'; '.join(map(str, wall.classes))})"
+    return "" if wall.v is None else "; ".join(map(str, wall.classes))
 
 
 def _view(found: Sequence[Wall], points: Sequence[float], height: float) -> tuple[float, float, float, float]:

@@ -95,11 +95,14 @@ class Wall:
     @property
     def classes(self) -> tuple[Destabilizer, ...]:
         """Each class of `semistabilizers` as a :class:`Destabilizer` of v (a ValueError without v)."""
+        return self._classes(self.semistabilizers)
+
+    def _classes(self, rows: Sequence[ExactRow]) -> tuple[Destabilizer, ...]:
         v = getattr(self, "v", None)  # unset in a wall made outside a search
         if v is None:
             raise ValueError("this wall does not know its v (made by hand): its classes need it")
         found = []
-        for r, c, d in self.semistabilizers:
+        for r, c, d in rows:
             u = ChernCharacter(r, c, Fraction(d) / 2, v.surface)
             found.append(Destabilizer(u, v - u))
         return tuple(found)
@@ -277,14 +280,14 @@ class Walls(Described, Sequence[Wall]):
         def cell(text: str) -> str:
             return f"<td>{escape(text)}</td>"
 
-        def first(items: Sequence[Any], text: Callable[[Any], str]) -> str:
-            more = f"; … ({len(items)} in all)" if len(items) > HTML_CANDIDATES else ""
-            return "; ".join(map(text, items[:HTML_CANDIDATES])) + more
-
         rows = []
         for wall in self[:HTML_ROWS]:
+            us = wall.semistabilizers
+            more = f"; … ({len(us)} in all)" if len(us) > HTML_CANDIDATES else ""
+            named = wall._classes(us[:HTML_CANDIDATES])
             rows.append(f"<tr>{cell(str(wall.center))}{cell(str(wall.radius_squared))}"
-                        f"{cell(first(wall.semistabilizers, shown_v))}{cell(first(wall.classes, str))}</tr>")
+                        f"{cell('; '.join(map(shown_v, us[:HTML_CANDIDATES])) + more)}"
+                        f"{cell('; '.join(map(str, named)) + more)}</tr>")
         rest = len(self) - HTML_ROWS
         footer = f"<tr><td colspan=\"4\">… and {rest} more</td></tr>" if rest > 0 else ""
         return (f"<table><caption>{escape(self.caption())}; largest first</caption>"
