@@ -80,7 +80,7 @@ def plot(r: SupportsIndex | Walls, c: SupportsIndex | None = None, d: ExactD | N
         The walls left of the vertical wall (default), right of it, or both.
     labels : bool, optional
         Name each wall at its top by its first destabilising class (O(-1),
-        I_Z(-1), |Z| = 1, or its ch), with "(+k)" for k more.
+        ``I_Z(-1), |Z| = 1``, or its ch), with "(+k)" for k more.
     ax : matplotlib.axes.Axes, optional
         Where to draw; a new figure's Axes when omitted.
     **style

@@ -41,7 +41,7 @@ def _latex_called(u: ChernCharacter) -> str:
 class Destabilizer:
     """A class u of a wall of v, with its quotient v − u: along the wall, u ⊂ v → v − u in the
     tilted heart. `name` and `quotient_name` are their usual names where they have one
-    (:attr:`ChernCharacter.name`: O(k), I_Z(k) with |Z|, shifts [1]).
+    (:attr:`ChernCharacter.name`: O(k), I_Z(k) with ``|Z|``, shifts [1]).
 
     >>> print(walls(1, 0, -4, surface="P2")[0].classes[0])
     O(-1) ⊂ v, quotient ch = (0, 1, -5/2)
