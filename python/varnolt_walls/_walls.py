@@ -101,10 +101,12 @@ class Wall:
         v = getattr(self, "v", None)  # unset in a wall made outside a search
         if v is None:
             raise ValueError("this wall does not know its v (made by hand): its classes need it")
+        # The search's classes are on v's lattice, and so are their quotients.
+        made, surface = ChernCharacter._on_lattice, v.surface
         found = []
         for r, c, d in rows:
-            u = ChernCharacter(r, c, Fraction(d) / 2, v.surface)
-            found.append(Destabilizer(u, v - u))
+            ch2 = Fraction(d, 2) if isinstance(d, int) else d / 2
+            found.append(Destabilizer(made(r, c, ch2, surface), made(v.rank - r, v.c1 - c, v.ch2 - ch2, surface)))
         return tuple(found)
 
     def _knows_v(self) -> bool:
