@@ -12,6 +12,7 @@ from numpy.typing import NDArray
 
 from . import _native
 from ._arguments import ExactD, ExactRow, chern_character_on
+from ._chern import ChernCharacter
 from ._described import Described, Description, described, searched_sides
 from ._errors import refusal
 from ._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
@@ -48,6 +49,7 @@ class Candidates(Described, np.ndarray[Any, np.dtype[np.int64]]):
     side, (("left", 5), ("right", 1)) for side="both". Arrays derived from it
     (slices, views, arithmetic) keep these attributes, which describe the
     search, not the derived rows; ``np.asarray(rows)`` is the plain array.
+    :meth:`chern_characters` gives the rows' classes, with their names.
     """
 
     _description: Description
@@ -60,6 +62,17 @@ class Candidates(Described, np.ndarray[Any, np.dtype[np.int64]]):
 
     def __repr__(self) -> str:
         return repr(self.view(np.ndarray))
+
+    def chern_characters(self) -> list[ChernCharacter]:
+        """Each row as the :class:`ChernCharacter` of its class on the search's surface, ch₂ = d/2 =
+        row[2]/(2s); its `name` says O(k), I_Z(k) with ``|Z|``, or a shift [1] where it is one.
+
+        >>> [u.name for u in candidates(1, 0, -4, surface="P2", side="both").chern_characters()]
+        ['O(-1)', 'O(1)[1]']
+        """
+        surface = self._description.v.surface
+        halves = 2 * (1 if surface is None else surface.d_scale)
+        return [ChernCharacter._on_lattice(r, c, Fraction(d, halves), surface) for r, c, d in self.tolist()]
 
     def __reduce__(self) -> tuple[Any, ...]:
         # The attributes travel with the rows (to a sweep's worker processes and back).

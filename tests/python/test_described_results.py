@@ -67,6 +67,7 @@ def test_a_wall_names_its_classes_and_their_quotients(v, options, center, expect
     found = [(u.name, (u.quotient.rank, u.quotient.c1, u.quotient.ch2), u.quotient_name) for u in wall.classes]
     assert found == expected
     assert all(u.sub + u.quotient == wall.v for u in wall.classes)
+    assert {u.name for u in vw.candidates(*v, **options).chern_characters()} >= {name for name, _, _ in expected}
     assert str(wall).endswith(str(wall.classes[-1])) and (expected[0][0] or "ch = (") in str(wall)
 
 
