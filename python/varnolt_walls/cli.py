@@ -28,7 +28,7 @@ from ._progress import search_bar
 from ._schema import ROWS_PER_PIECE, candidates_json, candidates_start, document, header, walls_document
 from ._search import candidates, count
 from ._sweep_cli import add_sweep_command
-from ._walls import Wall, Walls, walls
+from ._walls import Walls, walls
 
 PLOT_FORMATS = (".png", ".svg", ".pdf", ".html")
 
@@ -152,16 +152,15 @@ def write_result(out: Output, form: str, v: ExactRow, options: dict[str, Any], r
     else:
         if form == "text":
             s = "" if len(result) == 1 else "s"
-            out.write(f"v = {shown_v(v)}: {accumulation_point(v, result.side)}{options_text(v, options)}"
+            out.write(f"v = {shown_v(v)}: {accumulation_point(v, result._description.sides)}{options_text(v, options)}"
                       f"{bound_text(result)}, {len(result)} wall{s}{completeness_text(result)}\n")
         write_walls(out, form, result)
 
 
-def accumulation_point(v: ExactRow, side: str) -> str:
-    """Where the walls of the side asked accumulate, for the header: β₋, or β₊ for right walls."""
+def accumulation_point(v: ExactRow, sides: Sequence[Side]) -> str:
+    """Where the walls of the sides searched accumulate, for the header: β₋, and β₊ for right walls."""
     if no_real_beta(v):
         return "β₋ = none"
-    sides: tuple[Side, ...] = ("left", "right") if side == "both" else ("right",) if side == "right" else ("left",)
     return ", ".join(f"{name} = {beta}" for name, beta in accumulation_points(v, sides))
 
 
