@@ -109,9 +109,9 @@ def wall_document(wall: Wall) -> dict[str, object]:
     return document
 
 
-def walls_document(found: Walls, searched: bool = True) -> Iterator[str]:
+def walls_document(found: Walls) -> Iterator[str]:
     """The pieces of the JSON document of a search's walls: its header, then the walls."""
-    return document(header(found.v.row, found._description.keywords(), searched), "walls", walls_json(found))
+    return document(header(found.v.row, found._description.keywords()), "walls", walls_json(found))
 
 
 def read_walls_document(text: str | bytes) -> tuple[Description, list[tuple[Side, list[dict[str, Any]]]]]:
@@ -125,20 +125,19 @@ def read_walls_document(text: str | bytes) -> tuple[Description, list[tuple[Side
         options = SearchOptions.checked(found["max_rank"], None if degree is None else Surface(degree),
                                         found["side"], None if above is None else tuple(above))
         r, c, d = int(v[0]), int(v[1]), exact_d(v[2])
-        description = described((r, c, d), options)
+        description, claimed = described((r, c, d), options), found["complete"]
         walls = [{"wall": (Fraction(w["center"]), Fraction(w["radius_squared"])),
                   "side": w.get("side", found["side"]),
                   "semistabilizers": [(int(u[0]), int(u[1]), exact_d(u[2])) for u in w["semistabilizers"]]}
                  for w in found["walls"]]
     except (KeyError, TypeError, IndexError, json.JSONDecodeError) as error:
         raise ValueError(f"not a document of walls: {type(error).__name__}: {error}") from None
-    if found["complete"] != description.complete:
-        raise ValueError(f"the document says complete = {found['complete']}, but the search it describes is "
+    if claimed != description.complete:
+        raise ValueError(f"the document says complete = {claimed}, but the search it describes is "
                          f"{'' if description.complete else 'not '}complete")
     sides: list[tuple[Side, list[dict[str, Any]]]] = [(side, [w for w in walls if w["side"] == side])
                                                       for side in description.sides]
-    if sum(len(part) for _, part in sides) != len(walls) or [w["side"] for w in walls] != [
-            side for side, part in sides for _ in part]:
+    if [w["side"] for w in walls] != [side for side, part in sides for _ in part]:
         raise ValueError(f"the walls' sides are not those of side = {found['side']!r} in order "
                          f"({', '.join(description.sides)})")
     return description, sides
