@@ -24,8 +24,8 @@ from ._k3_walls import K3Wall, K3Walls, k3_walls
 from ._options import Surface
 from ._plot import plot
 from ._plot_html import plot_html
-from ._search import candidates, count
-from ._walls import Wall, Walls, numerical_wall, walls
+from ._search import Candidates, candidates, count
+from ._walls import Destabilizer, Wall, Walls, numerical_wall, walls
 from .quadratic_irrational import QuadraticIrrational
 from .sweep import sweep
 
@@ -34,6 +34,7 @@ try:
 except PackageNotFoundError:  # imported from a source tree that was never installed
     __version__ = "unknown"
 
-__all__ = ["ChernCharacter", "ch", "from_chern_classes", "from_mukai", "ideal_sheaf", "line_bundle", "candidates", "count", "walls", "Surface", "Wall", "Walls", "numerical_wall", "beta_minus",
+__all__ = ["ChernCharacter", "ch", "from_chern_classes", "from_mukai", "ideal_sheaf", "line_bundle", "candidates", "count", "walls", "Surface", "Wall", "Walls",
+           "Destabilizer", "Candidates", "numerical_wall", "beta_minus",
            "QuadraticIrrational", "plot", "plot_html", "sweep",
            "k3_walls", "K3Wall", "K3Walls", "plot_k3", "IrrationalBetaError", "NoRealBetaError", "__version__"]

@@ -94,6 +94,18 @@ class ChernCharacter:
         set_field(self, "surface", checked_surface(surface))
         self._check_lattice()
 
+    @classmethod
+    def _on_lattice(cls, rank: int, c1: int, ch2: Fraction, surface: Surface | None) -> ChernCharacter:
+        """The class of values already checked: ints, a Fraction and a Surface, on its lattice (the
+        classes of a search's walls and their quotients, made by the thousand)."""
+        made = object.__new__(cls)
+        set_field = object.__setattr__
+        set_field(made, "rank", rank)
+        set_field(made, "c1", c1)
+        set_field(made, "ch2", ch2)
+        set_field(made, "surface", surface)
+        return made
+
     def _check_lattice(self) -> None:
         if self.surface is None:
             if (2 * self.ch2).denominator != 1:

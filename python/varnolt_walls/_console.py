@@ -139,8 +139,9 @@ def add_search_options(p: argparse.ArgumentParser) -> None:
     where.add_argument("--degree", metavar="N", type=degree,
                        help="a surface with Pic = ℤ·ℓ and ℓ² = N (a quartic K3: 4): only classes with an integral "
                             "c2 = N·(C² - D)/2, D an integer or p/q; N = 1 is P2")
-    p.add_argument("--side", choices=["left", "right"], default="left",
-                   help="the walls left of the vertical wall β = C/R (default) or right of it")
+    p.add_argument("--side", choices=["left", "right", "both"], default="left",
+                   help="the walls left of the vertical wall β = C/R (default), right of it, or both "
+                        "(the left ones first)")
     p.add_argument("--above", metavar="BETA,ALPHA", type=point,
                    help="only the walls over σ(BETA, ALPHA) or through it, of every rank; "
                         "e.g. --above -5,1")
@@ -212,10 +213,11 @@ def class_row(form: str, words: list[str], surface: Surface | None) -> tuple[Exa
 def options_text(v: ExactRow, options: dict[str, Any]) -> str:
     """The surface, side and point of a search of v for people: "" for the defaults."""
     parts = [f"on {options['surface']}"] if options["surface"] else []
-    if options["side"] == "right":
+    if options["side"] != "left":
         # Rank 0 has no vertical wall: its one family of walls is the answer for both sides.
-        parts.append(f"right of the vertical wall β = {Fraction(v[1], v[0])}" if v[0] != 0 else
-                     "right side (rank 0: one family of walls, the same for both sides)")
+        where = "right of" if options["side"] == "right" else "both sides of"
+        parts.append(f"{where} the vertical wall β = {Fraction(v[1], v[0])}" if v[0] != 0 else
+                     f"{options['side']} side (rank 0: one family of walls, the same for both sides)")
     if options["above"] is not None:
         parts.append(f"over {point_text(options['above'])}")
     return "".join(f", {part}" for part in parts)

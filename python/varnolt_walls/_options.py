@@ -12,6 +12,8 @@ from typing import Any, Literal, SupportsIndex
 from ._arguments import ExactRow, checked_max_rank, shown
 
 Side = Literal["left", "right"]
+# What the functions take as `side`: one side of the vertical wall, or both (see _described).
+SideOption = Literal["left", "right", "both"]
 # A coordinate of a point σ(β, α): exact as an int, a Fraction or a text
 # "a/b" or decimal; a float is taken at its exact binary value.
 Coordinate = int | float | Fraction | str
@@ -19,7 +21,7 @@ Point = tuple[Coordinate, Coordinate]
 ExactPoint = tuple[Fraction, Fraction]
 
 LARGEST_DEGREE = 2**31 - 1
-SIDES = ("left", "right")
+SIDES = ("left", "right", "both")
 # The most decimal digits a coordinate may have, and the largest decimal
 # exponent its text may carry: far beyond any point of interest, and small
 # enough that converting it and the core's exact tests take milliseconds.
@@ -90,10 +92,10 @@ def checked_surface(surface: object) -> Surface | None:
     return Surface(1)
 
 
-def checked_side(side: object) -> Side:
+def checked_side(side: object) -> SideOption:
     if side not in SIDES:
-        raise ValueError(f"side must be 'left' or 'right', not {side!r}")
-    return "left" if side == "left" else "right"
+        raise ValueError(f"side must be 'left', 'right' or 'both', not {side!r}")
+    return "left" if side == "left" else "right" if side == "right" else "both"
 
 
 def unshifted(v: ExactRow) -> ExactRow:
@@ -153,13 +155,13 @@ def _to_bytes(n: int) -> bytes:
 class SearchOptions:
     """A search's options, checked: what every layer hands on and the native search takes.
 
-    max_rank: None or 0 to 2^63 − 1; surface: None or a Surface; side: "left" or
-    "right"; above: None or the exact point (β, α).
+    max_rank: None or 0 to 2^63 − 1; surface: None or a Surface; side: "left",
+    "right" or "both" (a native search takes one side); above: None or the exact point (β, α).
     """
 
     max_rank: int | None = None
     surface: Surface | None = None
-    side: Side = "left"
+    side: SideOption = "left"
     above: ExactPoint | None = None
 
     @classmethod
@@ -170,7 +172,8 @@ class SearchOptions:
                    None if above is None else exact_point(above))
 
     def native(self) -> dict[str, Any]:
-        """The keyword arguments of the native search for these options."""
+        """The keyword arguments of the native search for these options (of one side)."""
+        assert self.side != "both", "a native search runs one side"
         above = None if self.above is None else tuple(
             _to_bytes(n) for x in self.above for n in (x.numerator, x.denominator))
         return {"max_rank": self.max_rank, "degree": 2 if self.surface is None else self.surface.degree,

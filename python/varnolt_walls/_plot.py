@@ -3,17 +3,16 @@
 from __future__ import annotations
 
 from collections.abc import Sequence
-from dataclasses import replace
 from fractions import Fraction
 from math import acosh, cosh, sinh, sqrt
-from typing import TYPE_CHECKING, Any, Literal, SupportsIndex, overload
+from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 
 from ._arguments import ExactD, ExactRow, discriminant, shown_v
-from ._chern import ChernArgument, ChernCharacter, chern_options
 from ._beta import exact_beta_minus
-from ._options import ExactPoint, Point, SearchOptions, Side, SurfaceOption, dual, unshifted
+from ._chern import ChernArgument, ChernCharacter
+from ._options import ExactPoint, Point, Side, SideOption, SurfaceOption, dual, unshifted
 from ._schema import readable_text
-from ._walls import Wall, walls_of
+from ._walls import Wall, Walls, walls
 from .quadratic_irrational import QuadraticIrrational
 
 if TYPE_CHECKING:
@@ -22,43 +21,49 @@ if TYPE_CHECKING:
 INSTALL_HINT = "plot needs matplotlib: pip install 'varnolt[plot]' (or pip install matplotlib)"
 
 
-def _sides(side: str) -> tuple[Side, ...]:
-    if side == "both":
-        return ("left", "right")
-    if side in ("left", "right"):
-        return ("left",) if side == "left" else ("right",)
-    raise ValueError(f"side must be 'left', 'right' or 'both', not {side!r}")
+def searched_walls(first: object, c: object, d: object, options: dict[str, Any]) -> Walls:
+    """The walls to draw: `first` itself when it is a result of :func:`walls` (no other argument then),
+    else those of the search of v = (first, c, d) with `options`."""
+    if not isinstance(first, Walls):
+        return walls(first, c, d, **options)  # type: ignore[arg-type]
+    if c is not None or d is not None or options != {"max_rank": None, "surface": None, "side": "left", "above": None}:
+        raise TypeError("walls found are drawn as they are: give them alone, or v with the options of a search")
+    return first
 
 
-def walls_to_draw(v: ExactRow, side: str, options: SearchOptions) -> tuple[tuple[Side, ...], ExactPoint | None, list[Wall]]:
-    """The sides drawn, the point of the options, and the walls of each side, one native search
-    each (rank 0: one family, drawn once; a shifted class's sides are those of −v). With a point
-    and both sides, only the side of the point: no wall of the other side passes over it."""
-    r, c, _ = unshifted(v)
-    sides = _sides(side)
-    point = options.above
-    if point is not None and len(sides) == 2 and r > 0:
-        sides = ("left",) if point[0] < Fraction(c, r) else ("right",)
-    found = [w for s in (sides[:1] if r <= 0 else sides) for w in walls_of(v, replace(options, side=s))]
-    return sides, point, found
+def wall_label(wall: Wall) -> str:
+    """A wall's name on a picture: its first destabilising class, by name where it has one."""
+    [first] = wall._classes(wall.semistabilizers[:1])
+    more = f" (+{len(wall.semistabilizers) - 1})" if len(wall.semistabilizers) > 1 else ""
+    return (first.name or f"({first.sub.rank}, {first.sub.c1}, {first.sub.ch2})") + more
+
+
+def bound_text(found: Walls) -> str:
+    """The rank bound of a search for a title, and whether it may have cut the list."""
+    if found.max_rank is None:
+        return ""
+    return f", candidates of rank ≤ {found.max_rank}" + ("" if found.complete else " (may be incomplete)")
 
 
 @overload
-def plot(v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
-         side: Side | Literal["both"] = "left", above: Point | None = None, ax: Axes | None = None,
+def plot(v: ChernCharacter | Walls, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
+         side: SideOption = "left", above: Point | None = None, labels: bool = False, ax: Axes | None = None,
          **style: Any) -> Axes: ...
 @overload
 def plot(r: SupportsIndex, c: SupportsIndex, d: ExactD, /, *, max_rank: SupportsIndex | None = None,
-         surface: SurfaceOption = None, side: Side | Literal["both"] = "left", above: Point | None = None,
-         ax: Axes | None = None, **style: Any) -> Axes: ...
+         surface: SurfaceOption = None, side: SideOption = "left", above: Point | None = None,
+         labels: bool = False, ax: Axes | None = None, **style: Any) -> Axes: ...
 # r, c and d are positional only: **style takes any other keyword.
-def plot(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, /, *,
+def plot(r: ChernArgument | Walls, c: SupportsIndex | None = None, d: ExactD | None = None, /, *,
          max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
-         side: Side | Literal["both"] = "left", above: Point | None = None, ax: Axes | None = None,
+         side: SideOption = "left", above: Point | None = None, labels: bool = False, ax: Axes | None = None,
          **style: Any) -> Axes:
-    """Draw the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) as semicircles in the (β, α) half-plane.
+    """Draw the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²), or a result of :func:`walls`, as semicircles in
+    the (β, α) half-plane.
 
-    One semicircle per wall of :func:`walls`, with β₋ (β₊ for the right
+    One semicircle per wall of :func:`walls` (``plot(found)`` draws the
+    walls `found` as they are, with what they describe, without searching
+    again), with β₋ (β₊ for the right
     walls) marked by a caret under the β axis, where it hides none of the
     smallest walls; for r ≠ 0 also the vertical wall β = c/r and the branch
     of the hyperbola ch2^β(v) = α²·r/2 through β₋ (β₊), which passes through
@@ -70,7 +75,9 @@ def plot(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = No
     Parameters
     ----------
     r, c, d : int
-        The Chern character, as for :func:`walls` (or a :class:`ChernCharacter` alone).
+        The Chern character, as for :func:`walls` (or a :class:`ChernCharacter`
+        alone); or, alone, a :class:`Walls` result, whose own search (v,
+        surface, side, rank bound, point) is drawn.
     max_rank : int, optional
         Only the walls of candidates of rank at most `max_rank`, as for
         :func:`walls`; it or `above` is required when β₋ is irrational.
@@ -82,6 +89,9 @@ def plot(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = No
         side cannot pass over it and are left out.
     side : {"left", "right", "both"}, optional
         The walls left of the vertical wall (default), right of it, or both.
+    labels : bool, optional
+        Name each wall at its top by its first destabilising class (O(-1),
+        ``I_Z(-1), |Z| = 1``, or its ch), with "(+k)" for k more.
     ax : matplotlib.axes.Axes, optional
         Where to draw; a new figure's Axes when omitted.
     **style
@@ -109,16 +119,19 @@ def plot(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = No
     2
     >>> len(plot(1, 0, -16, surface="P2", side="both").patches)  # 8 walls on each side
     16
+    >>> found = walls(1, 0, -4, surface="P2")
+    >>> [t.get_text() for t in plot(found, labels=True).texts if "O" in t.get_text()]
+    ['O(-1)']
     """
     try:
         import matplotlib.pyplot as pyplot
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
-    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, "left", above))
+    result = searched_walls(r, c, d, {"max_rank": max_rank, "surface": surface, "side": side, "above": above})
+    v, sides, point, surface = result.v.row, result._description.sides, result.above, result.surface
     r, c = v[0], v[1]
-    max_rank, surface = options.max_rank, options.surface
-    sides, point, found = walls_to_draw(v, side, options)
+    found = list(result)
     betas = accumulation_points(v, sides)
     left, right, top = _extent(found, [float(beta) for _, beta in betas] + ([c / r] if r else [])
                                + ([float(point[0])] if point else []), float(point[1]) if point else 0.0)
@@ -130,6 +143,10 @@ def plot(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = No
                            layout="constrained").add_subplot()
 
     _arcs(ax, found, style)
+    if labels:
+        for wall in found:
+            ax.annotate(wall_label(wall), (float(wall.center), sqrt(wall.radius_squared)), xytext=(0, 2),
+                        textcoords="offset points", ha="center", va="bottom", fontsize="x-small", zorder=5)
     if r != 0:
         ax.axvline(c / r, color="0.4", linestyle="--", linewidth=0.8, label=f"β = {Fraction(c, r)}", zorder=3)
         # Its name beside it on the side of the walls, inside the axes.
@@ -149,7 +166,7 @@ def plot(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = No
 
     ax.set_xlim(left - margin, right + margin)
     ax.set_ylim(0.0, height)
-    bound = "" if max_rank is None else f", candidates of rank ≤ {max_rank}"
+    bound = bound_text(result)
     where = ("" if surface is None else f" on {surface}") + ("" if point is None else " over the point")
     _frame(ax, f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of v = {shown_v(v)}{where}\n"
                f"{', '.join(f'{name} = {beta}' for name, beta in betas)}{bound}")

@@ -6,14 +6,14 @@ import os
 from collections.abc import Sequence
 from fractions import Fraction
 from math import sqrt
-from typing import TYPE_CHECKING, Literal, SupportsIndex, overload
+from typing import TYPE_CHECKING, SupportsIndex, overload
 
-from ._options import ExactPoint, Point, SearchOptions, Side, Surface, SurfaceOption
+from ._options import ExactPoint, Point, Side, SideOption, Surface, SurfaceOption
 from ._arguments import ExactD, ExactRow, shown_v
-from ._chern import ChernArgument, ChernCharacter, chern_options
+from ._chern import ChernArgument, ChernCharacter
 from ._file_replace import write_whole
-from ._plot import accumulation_points, point_text, walls_to_draw
-from ._walls import Wall
+from ._plot import accumulation_points, point_text, searched_walls, wall_label
+from ._walls import Wall, Walls
 
 if TYPE_CHECKING:
     from bokeh.models import ColumnDataSource
@@ -47,9 +47,9 @@ if (cb_obj.y > -tolerance) {
 SHOW_WALL = """
 function show(i, how) {
     if (i < 0) { info.text = hint; return }
-    const {center_text, radius_squared_text, classes} = walls.data
+    const {center_text, radius_squared_text, classes, names} = walls.data
     info.text = `<b>${how} wall ${i + 1}</b><br>centre ${center_text[i]}<br>`
-        + `radius² ${radius_squared_text[i]}<br>classes ${classes[i]}`
+        + `radius² ${radius_squared_text[i]}<br>classes ${classes[i]}<br>${names[i]}`
 }
 """
 
@@ -76,10 +76,11 @@ HINT = "Point at a wall for its exact centre, radius² and classes; click it to 
 
 
 def _heading(v: ExactRow, count: int, betas: Sequence[Beta], max_rank: int | None,
-             surface: Surface | None, above: ExactPoint | None) -> tuple[str, str]:
+             surface: Surface | None, above: ExactPoint | None, complete: bool = True) -> tuple[str, str]:
     """The page's title and the line under it: v, β₋ (β₊), the bound of the search and the surface."""
     shown = [f"{name} = {text}" + (f" ≈ {value:.10g}" if "√" in text else "") for name, text, value in betas]
-    bounds = [] if max_rank is None else [f"from candidates of rank ≤ {max_rank}"]
+    cut = "" if complete else " (may be incomplete)"
+    bounds = [] if max_rank is None else [f"from candidates of rank ≤ {max_rank}{cut}"]
     bounds += [] if above is None else [f"over {point_text(above)}"]
     where = ("Picard rank one, ch2 ∈ ½ℤ·ℓ²" if surface is None else "P²" if surface.degree == 1
              else f"Picard rank one, ℓ² = {surface.degree}")
@@ -112,7 +113,15 @@ def _wall_source(found: Sequence[Wall]) -> ColumnDataSource:
         "center_text": [str(w.center) for w in found],
         "radius_squared_text": [str(w.radius_squared) for w in found],
         "classes": ["; ".join(map(str, w.semistabilizers)) for w in found],
+        "names": [_names(w) for w in found],
+        "label": [wall_label(w) if w.v is not None else "" for w in found],
+        "top": [sqrt(w.radius_squared) for w in found],
     }, name="walls")
+
+
+def _names(wall: Wall) -> str:
+    """The wall's destabilising classes by name, where it knows v."""
+    return "" if wall.v is None else "; ".join(map(str, wall.classes))
 
 
 def _view(found: Sequence[Wall], points: Sequence[float], height: float) -> tuple[float, float, float, float]:
@@ -141,7 +150,7 @@ def _figure(view: tuple[float, float, float, float]) -> figure:
 
 
 def _draw(v: ExactRow, found: Sequence[Wall], betas: Sequence[Beta], above: ExactPoint | None,
-          source: ColumnDataSource) -> tuple[figure, ColumnDataSource]:
+          source: ColumnDataSource, labels: bool = False) -> tuple[figure, ColumnDataSource]:
     """The plot of the walls in `source`, and the source of the one wall pointed at (drawn over them)."""
     from bokeh.models import ColumnDataSource
 
@@ -153,6 +162,9 @@ def _draw(v: ExactRow, found: Sequence[Wall], betas: Sequence[Beta], above: Exac
     shown = plot.arc(x="center", y=0.0, radius="radius", start_angle=0.0, end_angle=half_turn, source=source,
                      line_color="#1f77b4", line_width=1.2 if len(found) < 500 else 0.6,
                      legend_label=f"pseudo-walls ({len(found)})")
+    if labels:
+        plot.text(x="center", y="top", text="label", source=source, text_align="center", text_baseline="bottom",
+                  text_font_size="9px", y_offset=-2)
     shown.selection_glyph = shown.glyph.clone(line_color="#d62728", line_width=3.0)
     shown.nonselection_glyph = shown.glyph.clone()
     pointed = ColumnDataSource({"index": [], "center": [], "radius": []})
@@ -203,7 +215,8 @@ def _table(source: ColumnDataSource) -> DataTable:
 
 
 def walls_page(v: ExactRow, found: Sequence[Wall], *, max_rank: int | None = None,
-               surface: Surface | None = None, sides: Sequence[Side] = ("left",), above: ExactPoint | None = None) -> str:
+               surface: Surface | None = None, sides: Sequence[Side] = ("left",), above: ExactPoint | None = None,
+               complete: bool = True, labels: bool = False) -> str:
     """The HTML page of the walls `found` of v on `sides`: plot, table and title (see :func:`plot_html`)."""
     try:
         from bokeh.document import Document
@@ -217,9 +230,9 @@ def walls_page(v: ExactRow, found: Sequence[Wall], *, max_rank: int | None = Non
         raise ImportError(INSTALL_HINT) from missing
 
     betas = [(name, str(beta), float(beta)) for name, beta in accumulation_points(v, sides)]
-    title, subtitle = _heading(v, len(found), betas, max_rank, surface, above)
+    title, subtitle = _heading(v, len(found), betas, max_rank, surface, above, complete)
     source = _wall_source(found)
-    plot, pointed = _draw(v, found, betas, above, source)
+    plot, pointed = _draw(v, found, betas, above, source, labels)
     info = Div(text=HINT, width=TABLE_WIDTH, height=90, name="walls-info")
     shared = {"walls": source, "plot": plot, "info": info, "hint": HINT}
     plot.js_on_event(MouseMove, CustomJS(args=shared | {"pointed": pointed}, code=ON_HOVER))
@@ -234,18 +247,19 @@ def walls_page(v: ExactRow, found: Sequence[Wall], *, max_rank: int | None = Non
 
 
 @overload
-def plot_html(v: ChernCharacter, path: str | os.PathLike[str] | None = None, /, *,
+def plot_html(v: ChernCharacter | Walls, path: str | os.PathLike[str] | None = None, /, *,
               max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
-              side: Side | Literal["both"] = "left", above: Point | None = None) -> str: ...
+              side: SideOption = "left", above: Point | None = None, labels: bool = False) -> str: ...
 @overload
 def plot_html(r: SupportsIndex, c: SupportsIndex, d: ExactD, path: str | os.PathLike[str] | None = None, *,
-              max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
-              side: Side | Literal["both"] = "left", above: Point | None = None) -> str: ...
-def plot_html(r: ChernArgument, c: SupportsIndex | str | os.PathLike[str] | None = None, d: ExactD | None = None,
-              path: str | os.PathLike[str] | None = None, *, max_rank: SupportsIndex | None = None,
-              surface: SurfaceOption = None, side: Side | Literal["both"] = "left",
-              above: Point | None = None) -> str:
-    """An interactive page of the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²): one HTML file that works offline.
+              max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: SideOption = "left",
+              above: Point | None = None, labels: bool = False) -> str: ...
+def plot_html(r: ChernArgument | Walls, c: SupportsIndex | str | os.PathLike[str] | None = None,
+              d: ExactD | None = None, path: str | os.PathLike[str] | None = None, *,
+              max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: SideOption = "left",
+              above: Point | None = None, labels: bool = False) -> str:
+    """An interactive page of the pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²), or of a result of
+    :func:`walls` (``plot_html(found, path)``, drawn as it is): one HTML file that works offline.
 
     The page shows the walls of :func:`walls` as semicircles in the (β, α)
     half-plane, with β₋ marked (β₊ too when the right side is drawn) and, for
@@ -264,7 +278,8 @@ def plot_html(r: ChernArgument, c: SupportsIndex | str | os.PathLike[str] | None
     ----------
     r, c, d : int
         The Chern character, as for :func:`walls`; or a :class:`ChernCharacter`
-        alone, then `path` second: ``plot_html(ideal_sheaf(2, surface="P2"), "two-points.html")``.
+        alone, then `path` second: ``plot_html(ideal_sheaf(2, surface="P2"), "two-points.html")``;
+        or a :class:`Walls` result, followed by `path` alone.
     path : str or os.PathLike, optional
         Where to write the page (UTF-8); nothing is written when omitted.
         The page goes to a temporary file beside it, renamed into place
@@ -275,6 +290,9 @@ def plot_html(r: ChernArgument, c: SupportsIndex | str | os.PathLike[str] | None
     side : {"left", "right", "both"}
         The walls left or right of the vertical wall, or both, as for
         :func:`plot`.
+    labels : bool
+        Name each wall at its top by its first destabilising class, as
+        :func:`plot` does.
 
     Returns
     -------
@@ -303,13 +321,12 @@ def plot_html(r: ChernArgument, c: SupportsIndex | str | os.PathLike[str] | None
     True
     """
     if isinstance(c, str | os.PathLike):
-        if not (isinstance(r, ChernCharacter) and d is None and path is None):
+        if not (isinstance(r, ChernCharacter | Walls) and d is None and path is None):
             raise TypeError(f"argument 'c': '{type(c).__name__}' object cannot be interpreted as an integer")
-        c, path = None, c  # plot_html(v, path)
-    v, options = chern_options(r, c, d, SearchOptions.checked(max_rank, surface, "left", above))
-    max_rank, surface = options.max_rank, options.surface
-    sides, point, found = walls_to_draw(v, side, options)
-    page = walls_page(v, found, max_rank=max_rank, surface=surface, sides=sides, above=point)
+        c, path = None, c  # plot_html(v, path) or plot_html(found, path)
+    result = searched_walls(r, c, d, {"max_rank": max_rank, "surface": surface, "side": side, "above": above})
+    page = walls_page(result.v.row, list(result), max_rank=result.max_rank, surface=result.surface,
+                      sides=result._description.sides, above=result.above, complete=result.complete, labels=labels)
     if path is not None:
         data = page.encode("utf-8")
         write_whole(path, lambda file: file.write(data))  # the old page stays whole if this fails

@@ -1,7 +1,7 @@
 """The JSON form of a search's result, the same for the command line and each line of a sweep.
 
     {"chern_character": [R, C, D], "surface": null | "P2" | "ℓ² = n", "degree": null | n,
-     "d_scale": s, "side": "left" | "right",
+     "d_scale": s, "side": "left" | "right" | "both",
      "max_rank": N | null, "above": null | ["p/q", "p/q"], "complete": true | false,
      "beta_minus": {"text": "-√2", "float": -1.414..., "c": 0, "discriminant": 2, "r": 1}
                  | {"text": "-4", "float": -4.0, "fraction": [-4, 1]} | null,
@@ -9,6 +9,10 @@
 
 D, and d of a wall's classes, is an integer or, on a surface of degree n >= 3, a text "p/q"
 where it is not one; the rows of "candidates" carry s·d, an integer (s = 1 but on such a surface).
+A wall is {"center": "p/q", "radius_squared": "p/q", "semistabilizers": [[r, c, d], ...],
+"side": "left" | "right", "classes": [{"ch": [r, c1, ch2], "name": "O(-1)" | null,
+"quotient": [r, c1, ch2], "quotient_name": ... | null}, ...]}, ch2 = d/2 in units of ℓ² (an int
+or "p/q"). With "side": "both", candidates come with "side_rows": [["left", N], ["right", M]].
 
 The document is produced as pieces of text, so that a large one is written as it
 is made rather than held whole.
@@ -25,10 +29,12 @@ from typing import Any
 import numpy as np
 from numpy.typing import NDArray
 
-from ._arguments import ExactRow, lattice_row
+from ._arguments import ExactRow, exact_d
 from ._beta import exact_beta_minus, no_real_beta
-from ._options import Surface, dual, mirrored, unshifted
-from ._walls import Wall
+from ._chern import ChernCharacter
+from ._described import Description, complete, described
+from ._options import SearchOptions, Side, Surface, unshifted
+from ._walls import Wall, Walls
 from .quadratic_irrational import QuadraticIrrational
 
 ROWS_PER_PIECE = 4096
@@ -41,31 +47,6 @@ def _json_number(x: int | Fraction) -> int | str:
     if isinstance(x, Fraction):
         return int(x) if x.denominator == 1 else str(x)
     return x
-
-
-def complete(v: ExactRow, options: dict[str, Any]) -> bool:
-    """Whether the list of a search that ran is every pseudo-wall of v on its surface and side.
-
-    Not when it keeps the walls over a point. Without a rank bound it is.
-    With one, it is when β₋ = m/n of the searched v (v, or its dual for the
-    right walls) is rational and the bound is at least X² (X = c·n − r·m),
-    the largest rank a candidate can have; an irrational β₋ has candidates
-    of every rank.
-    """
-    if options["above"] is not None:
-        return False
-    if options["max_rank"] is None:
-        return True
-    # The search's coordinates (r, λ·c, λ²·d), where its rank bound X² holds.
-    surface = options["surface"]
-    v = unshifted(lattice_row(v, 1 if not isinstance(surface, Surface) else surface.scale))
-    searched = dual(v) if mirrored(v, options["side"]) else v
-    beta = None if no_real_beta(searched) else exact_beta_minus(searched)
-    if not isinstance(beta, Fraction):
-        return False
-    r, c, _ = searched
-    x = c * beta.denominator - r * beta.numerator
-    return bool(options["max_rank"] >= x * x)
 
 
 def exact_text(x: Fraction) -> str:
@@ -103,16 +84,63 @@ def header(v: ExactRow, options: dict[str, Any], searched: bool = True) -> dict[
     beta = None if no_real_beta(v) else exact_beta_minus(unshifted(v))  # where the walls of v accumulate
     surface = options["surface"]
     degree = surface.degree if isinstance(surface, Surface) else 1 if surface else None
+    checked = SearchOptions.checked(options["max_rank"], surface, options["side"], above)
     return {"chern_character": [_json_number(x) for x in v], "surface": None if surface is None else str(surface),
             "degree": degree, "d_scale": Surface(degree).d_scale if degree else 1, "side": options["side"],
             "max_rank": options["max_rank"], "above": None if above is None else [exact_text(above[0]), exact_text(above[1])],
-            "complete": searched and complete(v, options), "beta_minus": beta_document(beta)}
+            "complete": searched and complete(v, checked), "beta_minus": beta_document(beta)}
+
+
+def _class_document(u: ChernCharacter) -> list[int | str]:
+    return [u.rank, u.c1, _json_number(u.ch2)]
 
 
 def wall_document(wall: Wall) -> dict[str, object]:
-    """A wall: center and radius² as exact "p/q" texts, and the candidates that give it."""
-    return {"center": str(wall.center), "radius_squared": str(wall.radius_squared),
-            "semistabilizers": [[_json_number(x) for x in u] for u in wall.semistabilizers]}
+    """A wall: center and radius² as exact "p/q" texts, the candidates that give it, and for a wall
+    of a search its side and its classes with their quotients and names."""
+    document: dict[str, object] = {
+        "center": str(wall.center), "radius_squared": str(wall.radius_squared),
+        "semistabilizers": [[_json_number(x) for x in u] for u in wall.semistabilizers]}
+    if wall.v is not None:
+        document["side"] = wall.side
+        document["classes"] = [{"ch": _class_document(u.sub), "name": u.name,
+                                "quotient": _class_document(u.quotient), "quotient_name": u.quotient_name}
+                               for u in wall.classes]
+    return document
+
+
+def walls_document(found: Walls) -> Iterator[str]:
+    """The pieces of the JSON document of a search's walls: its header, then the walls."""
+    return document(header(found.v.row, found._description.keywords()), "walls", walls_json(found))
+
+
+def read_walls_document(text: str | bytes) -> tuple[Description, list[tuple[Side, list[dict[str, Any]]]]]:
+    """The description of the search of a walls document and its walls by side, in order: each wall
+    as {"wall": (center, radius²), "semistabilizers": rows} (d exact). A ValueError says what is wrong."""
+    try:
+        found = json.loads(text)
+        v = tuple(found["chern_character"])
+        degree = found["degree"]
+        above = found["above"]
+        options = SearchOptions.checked(found["max_rank"], None if degree is None else Surface(degree),
+                                        found["side"], None if above is None else tuple(above))
+        r, c, d = int(v[0]), int(v[1]), exact_d(v[2])
+        description, claimed = described((r, c, d), options), found["complete"]
+        walls = [{"wall": (Fraction(w["center"]), Fraction(w["radius_squared"])),
+                  "side": w.get("side", found["side"]),
+                  "semistabilizers": [(int(u[0]), int(u[1]), exact_d(u[2])) for u in w["semistabilizers"]]}
+                 for w in found["walls"]]
+    except (KeyError, TypeError, IndexError, json.JSONDecodeError) as error:
+        raise ValueError(f"not a document of walls: {type(error).__name__}: {error}") from None
+    if claimed != description.complete:
+        raise ValueError(f"the document says complete = {claimed}, but the search it describes is "
+                         f"{'' if description.complete else 'not '}complete")
+    sides: list[tuple[Side, list[dict[str, Any]]]] = [(side, [w for w in walls if w["side"] == side])
+                                                      for side in description.sides]
+    if [w["side"] for w in walls] != [side for side, part in sides for _ in part]:
+        raise ValueError(f"the walls' sides are not those of side = {found['side']!r} in order "
+                         f"({', '.join(description.sides)})")
+    return description, sides
 
 
 def _listed(pieces: Iterable[str]) -> Iterator[str]:
@@ -124,6 +152,12 @@ def _listed(pieces: Iterable[str]) -> Iterator[str]:
 
 def walls_json(found: Iterable[Wall]) -> Iterator[str]:
     return _listed(json.dumps(wall_document(w), ensure_ascii=False) for w in found)
+
+
+def candidates_start(start: dict[str, object], rows: NDArray[np.int64]) -> dict[str, object]:
+    """The header of a document of candidates: for side="both", with the rows of each side."""
+    side_rows = getattr(rows, "side_rows", ())
+    return start | {"side_rows": [list(pair) for pair in side_rows]} if start["side"] == "both" else start
 
 
 def candidates_json(rows: NDArray[np.int64]) -> Iterator[str]:

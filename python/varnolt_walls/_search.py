@@ -3,8 +3,9 @@
 from __future__ import annotations
 
 from collections.abc import Callable
+from dataclasses import replace
 from fractions import Fraction
-from typing import SupportsIndex, TypeVar, overload
+from typing import Any, SupportsIndex, TypeVar, cast, overload
 
 import numpy as np
 from numpy.typing import NDArray
@@ -12,8 +13,9 @@ from numpy.typing import NDArray
 from . import _native
 from ._arguments import ExactD, ExactRow
 from ._chern import ChernArgument, ChernCharacter, chern_options, ch  # noqa: F401 (ch: for the examples)
+from ._described import Described, Description, described, searched_sides
 from ._errors import refusal
-from ._options import Point, SearchOptions, Side, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
+from ._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 
 T = TypeVar("T")
 
@@ -35,8 +37,65 @@ def native_search(function: Callable[..., T], v: ExactRow, options: SearchOption
         raise refusal((kind, v, text, detail), options) from None
 
 
+class Candidates(Described, np.ndarray[Any, np.dtype[np.int64]]):
+    """The rows of :func:`candidates`: an int64 array of shape (N, 3) that describes its search.
+
+    It is a NumPy array (a subclass, shown as one) with the attributes of the
+    search that made it: `v` (a :class:`ChernCharacter`), `surface`, `side`
+    ("left", "right" or "both"), `max_rank`, `above` and `complete` (whether
+    the rows are every candidate of v on its side, over `above`: not cut by
+    `max_rank`), as :class:`Walls` has them, and `side_rows`, the sides in
+    the order of the rows with their numbers of rows: (("left", 5),) for one
+    side, (("left", 5), ("right", 1)) for side="both". Arrays derived from it
+    (slices, views, arithmetic) keep these attributes, which describe the
+    search, not the derived rows; ``np.asarray(rows)`` is the plain array.
+    :meth:`chern_characters` gives the rows' classes, with their names.
+    """
+
+    _description: Description
+    side_rows: tuple[tuple[Side, int], ...]
+
+    def __array_finalize__(self, obj: object) -> None:
+        if obj is not None:
+            self._description = getattr(obj, "_description", None)  # type: ignore[assignment]
+            self.side_rows = getattr(obj, "side_rows", ())
+
+    def __repr__(self) -> str:
+        return repr(self.view(np.ndarray))
+
+    def chern_characters(self) -> list[ChernCharacter]:
+        """Each row as the :class:`ChernCharacter` of its class on the search's surface, ch₂ = d/2 =
+        row[2]/(2s); its `name` says O(k), I_Z(k) with ``|Z|``, or a shift [1] where it is one.
+
+        >>> [u.name for u in candidates(1, 0, -4, surface="P2", side="both").chern_characters()]
+        ['O(-1)', 'O(1)[1]']
+        """
+        surface = self._description.v.surface
+        halves = 2 * (1 if surface is None else surface.d_scale)
+        return [ChernCharacter._on_lattice(r, c, Fraction(d, halves), surface) for r, c, d in self.tolist()]
+
+    def __reduce__(self) -> tuple[Any, ...]:
+        # The attributes travel with the rows (to a sweep's worker processes and back).
+        rebuild, arguments, state = cast("tuple[Any, Any, Any]", super().__reduce__())
+        return rebuild, arguments, (state, self._description, self.side_rows)
+
+    def __setstate__(self, state: tuple[Any, ...]) -> None:
+        array_state, self._description, self.side_rows = state
+        super().__setstate__(array_state)
+
+
 def candidate_rows(v: ExactRow, options: SearchOptions,
-                   progress: ProgressCallback | None = None) -> NDArray[np.int64]:
+                   progress: ProgressCallback | None = None) -> Candidates:
+    """The rows of each side searched, in order (see _described.searched_sides), as :class:`Candidates`."""
+    sides = searched_sides(v, options.side, options.above)
+    parts = [side_rows(v, replace(options, side=side), progress) for side in sides]
+    rows = (parts[0] if len(parts) == 1 else np.concatenate(parts)).view(Candidates)
+    rows._description = described(v, options)  # after the search, which judges v first
+    rows.side_rows = tuple((side, len(part)) for side, part in zip(sides, parts))
+    return rows
+
+
+def side_rows(v: ExactRow, options: SearchOptions, progress: ProgressCallback | None = None) -> NDArray[np.int64]:
     """The rows (r, c, s·d) for the surface's d_scale s (1 on the module's lattice): the native rows
     (r, λ·c, λ²·d) with c divided by λ and the last column by λ²/s, exactly (an integer, see Surface)."""
     rows = np.frombuffer(native_search(_native.candidates, v, options, progress), dtype=np.int64).reshape(-1, 3)
@@ -48,21 +107,25 @@ def candidate_rows(v: ExactRow, options: SearchOptions,
 
 
 def candidate_count(v: ExactRow, options: SearchOptions, progress: ProgressCallback | None = None) -> int:
-    count: int = native_search(_native.count, v, options, progress)
-    return count
+    """The number of candidates, summed over the sides searched."""
+    total = 0
+    for side in searched_sides(v, options.side, options.above):
+        found: int = native_search(_native.count, v, replace(options, side=side), progress)
+        total += found
+    return total
 
 
 @overload
 def candidates(v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
-               side: Side = "left", above: Point | None = None,
-               progress: ProgressCallback | None = None) -> NDArray[np.int64]: ...
+               side: SideOption = "left", above: Point | None = None,
+               progress: ProgressCallback | None = None) -> Candidates: ...
 @overload
 def candidates(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
-               surface: SurfaceOption = None, side: Side = "left", above: Point | None = None,
-               progress: ProgressCallback | None = None) -> NDArray[np.int64]: ...
+               surface: SurfaceOption = None, side: SideOption = "left", above: Point | None = None,
+               progress: ProgressCallback | None = None) -> Candidates: ...
 def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, *,
-               max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: Side = "left",
-               above: Point | None = None, progress: ProgressCallback | None = None) -> NDArray[np.int64]:
+               max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: SideOption = "left",
+               above: Point | None = None, progress: ProgressCallback | None = None) -> Candidates:
     """The candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²), as an array.
 
     The rows are those of ``varnolt.pseudo_semistabilizers(r, c, d)``, in the
@@ -104,9 +167,12 @@ def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | Non
         plane: d ≡ c (mod 2). The search runs in the coordinates
         (r, λ·c, λ²·d) (λ = ``Surface.scale``) and keeps the classes of the
         surface's lattice at a constant cost per run of candidates.
-    side : {"left", "right"}, optional
+    side : {"left", "right", "both"}, optional
         Whose walls the candidates give: those left of the vertical wall
-        β = c/r (default), or right of it. The right walls of v (r > 0) are
+        β = c/r (default), right of it, or both: the left rows, then the
+        right ones (`side_rows` of the result says how many of each; a rank
+        <= 0 has one family, searched once, and with `above` only the side
+        of the point is searched). The right walls of v (r > 0) are
         the mirror images β ↦ −β of the left walls of its dual (r, −c, d),
         and each candidate (r', c', d') of the dual gives the class
         (−r', c', −d') of v's right wall: its derived dual shifted by one. The
@@ -139,11 +205,14 @@ def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | Non
 
     Returns
     -------
-    numpy.ndarray
-        Shape (N, 3), dtype int64, writable; row i is (r, c, s·d) of
-        candidate i, with s = ``surface.d_scale`` (n for odd n, n/2 for even
-        n: 1 on the module's lattice, P² and ℓ² = 2, 2 on a quartic K3), so
-        that the last column is an integer: d = row[2]/s.
+    Candidates
+        A NumPy array, shape (N, 3), dtype int64, writable; row i is
+        (r, c, s·d) of candidate i, with s = ``surface.d_scale`` (n for odd
+        n, n/2 for even n: 1 on the module's lattice, P² and ℓ² = 2, 2 on a
+        quartic K3), so that the last column is an integer: d = row[2]/s.
+        Its attributes describe the search (`v`, `surface`, `side`,
+        `max_rank`, `above`, `complete`, `side_rows`: see
+        :class:`Candidates`).
 
     Raises
     ------
@@ -213,6 +282,9 @@ def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | Non
            [ 3, -3,  1]])
     >>> candidates(1, 0, -4, side="right")
     array([[-1, -1, -1]])
+    >>> both = candidates(1, 0, -4, side="both")
+    >>> both.tolist(), both.side_rows, both.complete
+    ([[1, -1, 1], [-1, -1, -1]], (('left', 1), ('right', 1)), True)
 
     Eight points on a quartic K3 (ℓ² = 4, ch2 = -2·ℓ², d = -4): the last
     column is 2·d, so the rows are (1, -1, 1/2), (1, -1, 1) and (2, -3, 9/2):
@@ -234,17 +306,18 @@ def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | Non
 
 @overload
 def count(v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
-          side: Side = "left", above: Point | None = None, progress: ProgressCallback | None = None) -> int: ...
+          side: SideOption = "left", above: Point | None = None, progress: ProgressCallback | None = None) -> int: ...
 @overload
 def count(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
-          surface: SurfaceOption = None, side: Side = "left", above: Point | None = None,
+          surface: SurfaceOption = None, side: SideOption = "left", above: Point | None = None,
           progress: ProgressCallback | None = None) -> int: ...
 def count(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, *,
-          max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: Side = "left",
+          max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: SideOption = "left",
           above: Point | None = None, progress: ProgressCallback | None = None) -> int:
     """The number of candidate left pseudo-semistabilizers of v = (r, c·ℓ, (d/2)·ℓ²).
 
-    The same as ``len(candidates(r, c, d, ...))`` with the same options,
+    The same as ``len(candidates(r, c, d, ...))`` with the same options
+    (for side="both" the sum of both sides),
     without building the rows (in constant memory, with every option). It takes the same
     time as the search, and raises the same errors as :func:`candidates`;
     the options are as there (`max_rank` or `above` is required when β₋ is

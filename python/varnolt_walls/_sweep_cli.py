@@ -15,7 +15,7 @@ from ._errors import IrrationalBetaError
 from ._console import (BAD_CLASS, CLASS_FORMS, Output, Stop, class_row, error_text, positive, read_lines,
                        search_options)
 from ._options import Surface, checked_surface
-from ._schema import candidates_json, document, header, walls_json
+from ._schema import candidates_json, candidates_start, document, header, walls_document
 from ._sweep_tasks import Result, What
 from ._walls import Walls
 from .sweep import sweep
@@ -106,9 +106,9 @@ def line_pieces(v: ExactRow, what: What, options: dict[str, Any], result: Result
         error = {"type": type(result).__name__, "message": error_text(result)}
         return document(start, "error", [json.dumps(error, ensure_ascii=False)])
     if isinstance(result, np.ndarray):
-        return document(start, what, candidates_json(result))
+        return document(candidates_start(start, result), what, candidates_json(result))
     if isinstance(result, Walls):
-        return document(start, what, walls_json(result))
+        return walls_document(result)
     return document(start, what, [str(result)])
 
 

@@ -3,7 +3,7 @@
 from __future__ import annotations
 
 from collections.abc import Callable, Iterator, Sequence
-from dataclasses import dataclass
+from dataclasses import dataclass, field, replace
 from fractions import Fraction
 from html import escape
 from itertools import chain
@@ -13,13 +13,56 @@ import numpy as np
 from numpy.typing import NDArray
 
 from . import _native
-from ._arguments import ExactD, ExactRow, Row, shown_v
+from ._arguments import ExactD, ExactRow, Row, lattice_row, shown_v
 from ._chern import ChernArgument, ChernCharacter, ch, chern_options, wall_rows  # noqa: F401 (ch: for the examples)
-from ._options import Point, SearchOptions, Side, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
+from ._described import Described, Description, described, searched_sides
+from ._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 from ._search import ProgressCallback, native_search
 
 if TYPE_CHECKING:
     import pandas
+
+
+def _called(u: ChernCharacter) -> str:
+    """A class by its name where it has one (O(-1), I_Z(-1), |Z| = 1, O(1)[1]), else ch = (r, c₁, ch₂)."""
+    return u.name or f"ch = ({u.rank}, {u.c1}, {u.ch2})"
+
+
+def _latex_called(u: ChernCharacter) -> str:
+    name = u.name
+    if name is None:
+        return rf"\mathrm{{ch}} = ({u.rank}, {u.c1}, {_latex(u.ch2)})"
+    sheaf, _, points = name.partition(", ")
+    sheaf = sheaf.replace("I_Z", r"\mathcal{I}_Z").replace("O", r"\mathcal{O}")
+    return sheaf + (rf" \text{{ with }} {points}" if points else "")
+
+
+@dataclass(frozen=True, slots=True)
+class Destabilizer:
+    """A class u of a wall of v, with its quotient v − u: along the wall, u ⊂ v → v − u in the
+    tilted heart. `name` and `quotient_name` are their usual names where they have one
+    (:attr:`ChernCharacter.name`: O(k), I_Z(k) with ``|Z|``, shifts [1]).
+
+    >>> print(walls(1, 0, -4, surface="P2")[0].classes[0])
+    O(-1) ⊂ v, quotient ch = (0, 1, -5/2)
+    """
+
+    sub: ChernCharacter
+    quotient: ChernCharacter
+
+    @property
+    def name(self) -> str | None:
+        return self.sub.name
+
+    @property
+    def quotient_name(self) -> str | None:
+        return self.quotient.name
+
+    def __str__(self) -> str:
+        return f"{_called(self.sub)} ⊂ v, quotient {_called(self.quotient)}"
+
+    def _repr_latex_(self) -> str:
+        return f"${_latex_called(self.sub)} \\subset v$, quotient ${_latex_called(self.quotient)}$"
 
 
 @dataclass(frozen=True, slots=True)
@@ -27,18 +70,47 @@ class Wall:
     """A pseudo-wall of v: the semicircle (β − center)² + α² = radius_squared, α > 0.
 
     `semistabilizers` are the candidates (r, c, d) that give this wall, in the
-    search's order. It prints as a line and shows as its equation in a notebook.
+    search's order. A wall of a search knows its `v` (a
+    :class:`ChernCharacter`) and its `side`; they take no part in equality
+    or the repr (None for a wall made by hand). Then `classes` gives each
+    class as a :class:`Destabilizer`, with its quotient v − u and their
+    names. It prints as a line and shows as its equation in a notebook,
+    naming the destabilising classes when it knows v.
 
     >>> wall = walls(1, 0, -16)[0]
     >>> print(wall)
-    (β + 17/2)² + α² = 225/4, from (1, -1, 1)
+    (β + 17/2)² + α² = 225/4, from (1, -1, 1): O(-1) ⊂ v, quotient ch = (0, 1, -17/2)
     >>> print(wall._repr_latex_())
-    $(\\beta + \\frac{17}{2})^2 + \\alpha^2 = \\frac{225}{4}$, from $(1, -1, 1)$
+    $(\\beta + \\frac{17}{2})^2 + \\alpha^2 = \\frac{225}{4}$, from $(1, -1, 1)$: $\\mathcal{O}(-1) \\subset v$, quotient $\\mathrm{ch} = (0, 1, -\\frac{17}{2})$
+    >>> [(u.name, u.quotient.row) for u in wall.classes]
+    [('O(-1)', (0, 1, -17))]
     """
 
     center: Fraction
     radius_squared: Fraction
     semistabilizers: tuple[ExactRow, ...]
+    v: ChernCharacter | None = field(default=None, compare=False, repr=False)
+    side: Side | None = field(default=None, compare=False, repr=False)
+
+    @property
+    def classes(self) -> tuple[Destabilizer, ...]:
+        """Each class of `semistabilizers` as a :class:`Destabilizer` of v (a ValueError without v)."""
+        return self._classes(self.semistabilizers)
+
+    def _classes(self, rows: Sequence[ExactRow]) -> tuple[Destabilizer, ...]:
+        v = getattr(self, "v", None)  # unset in a wall made outside a search
+        if v is None:
+            raise ValueError("this wall does not know its v (made by hand): its classes need it")
+        # The search's classes are on v's lattice, and so are their quotients.
+        made, surface = ChernCharacter._on_lattice, v.surface
+        found = []
+        for r, c, d in rows:
+            ch2 = Fraction(d, 2) if isinstance(d, int) else d / 2
+            found.append(Destabilizer(made(r, c, ch2, surface), made(v.rank - r, v.c1 - c, v.ch2 - ch2, surface)))
+        return tuple(found)
+
+    def _knows_v(self) -> bool:
+        return getattr(self, "v", None) is not None
 
     def _equation(self, number: Callable[[Fraction], str], beta: str, alpha: str, square: str) -> str:
         sign, offset = ("+", -self.center) if self.center < 0 else ("-", self.center)
@@ -46,11 +118,13 @@ class Wall:
         return f"{shifted} + {alpha}{square} = {number(self.radius_squared)}"
 
     def __str__(self) -> str:
-        return f"{self._equation(str, 'β', 'α', '²')}, from {'; '.join(map(shown_v, self.semistabilizers))}"
+        named = f": {'; '.join(map(str, self.classes))}" if self._knows_v() else ""
+        return f"{self._equation(str, 'β', 'α', '²')}, from {'; '.join(map(shown_v, self.semistabilizers))}{named}"
 
     def _repr_latex_(self) -> str:
         rows = ", ".join(f"${shown_v(u)}$" for u in self.semistabilizers)
-        return f"${self._equation(_latex, r'\beta', r'\alpha', '^2')}$, from {rows}"
+        named = f": {'; '.join(u._repr_latex_() for u in self.classes)}" if self._knows_v() else ""
+        return f"${self._equation(_latex, r'\beta', r'\alpha', '^2')}$, from {rows}{named}"
 
 
 def _unscaled(u: ExactRow, scale: int) -> ExactRow:
@@ -100,7 +174,7 @@ def numerical_wall(v: ChernCharacter | Sequence[SupportsIndex],
     return (center, radius_squared) if scale == 1 else (center / scale, radius_squared / (scale * scale))
 
 
-class Walls(Sequence[Wall]):
+class Walls(Described, Sequence[Wall]):
     """The walls of a search, largest first: a sequence of :class:`Wall`.
 
     It behaves as the list of those walls (indexing, slicing, iteration,
@@ -110,6 +184,16 @@ class Walls(Sequence[Wall]):
     worked out from its first candidate. :meth:`to_pandas` gives the whole
     table at once.
 
+    It describes its search: `v` (a :class:`ChernCharacter`), `surface`,
+    `side` ("left", "right" or "both"), `max_rank`, `above` (exact, or None)
+    and `complete`, true when the list is every pseudo-wall of v on its side
+    (over `above` when there is a point): not cut by `max_rank`. For
+    side="both" the left walls come first, largest first, then the right
+    ones; each wall knows its `side`. :meth:`to_json` writes it as the
+    command line's ``--format json`` does and :meth:`from_json` reads it
+    back (``json.dumps`` does not know it: use ``to_json()``, or
+    ``json.loads(walls.to_json())`` for a dict).
+
     Examples
     --------
     >>> found = walls(1, 0, -16)
@@ -117,31 +201,51 @@ class Walls(Sequence[Wall]):
     (16, Wall(center=Fraction(-17, 2), radius_squared=Fraction(225, 4), semistabilizers=((1, -1, 1),)))
     >>> found == list(found)
     True
+    >>> found.v, found.side, found.max_rank, found.complete
+    (ch(1, 0, -8), 'left', None, True)
+    >>> Walls.from_json(found.to_json()) == found
+    True
 
     In a notebook it shows as a table of its first walls:
 
     >>> print(walls(1, 0, -4)._repr_html_())  # doctest: +NORMALIZE_WHITESPACE
-    <table><caption>1 wall, largest first</caption><tr><th>center</th><th>radius²</th><th>semistabilizers</th></tr><tr><td>-5/2</td><td>9/4</td><td>(1, -1, 1)</td></tr></table>
+    <table><caption>1 wall of ch = (1, 0, -2), left side, complete; largest first</caption><tr><th>center</th><th>radius²</th><th>semistabilizers</th><th>classes</th></tr><tr><td>-5/2</td><td>9/4</td><td>(1, -1, 1)</td><td>O(-1) ⊂ v, quotient ch = (0, 1, -5/2)</td></tr></table>
     """
 
-    __slots__ = ("_columns", "_scale")
+    __slots__ = ("_parts", "_scale", "_description")
 
-    def __init__(self, columns: Columns, scale: int = 1) -> None:
-        # scale: the surface's λ; the columns are then in the search's coordinates
-        # (r, λ·c, λ²·d), whose walls are those of (r, c, d) with centers times λ and radii² times λ².
-        self._columns = columns
+    def __init__(self, parts: Sequence[tuple[Columns, Side]], scale: int, description: Description) -> None:
+        # parts: the columns of each side searched, in order. scale: the surface's λ; the columns
+        # are then in the search's coordinates (r, λ·c, λ²·d), whose walls are those of (r, c, d)
+        # with centers times λ and radii² times λ².
+        self._parts = tuple(parts)
         self._scale = scale
+        self._description = description
 
     def __len__(self) -> int:
-        return len(self._columns[1]) // 8 - 1
+        return sum(_wall_count(columns) for columns, _ in self._parts)
 
     def _made(self, start: int, stop: int) -> list[Wall]:
-        made: list[Wall] = _native.wall_objects(self._columns, start, stop, Wall, Fraction)
-        if self._scale == 1:
-            return made
-        scale = self._scale
-        return [Wall(w.center / scale, w.radius_squared / scale**2, tuple(_unscaled(u, scale) for u in w.semistabilizers))
-                for w in made]
+        made: list[Wall] = []
+        first = 0
+        for columns, side in self._parts:
+            size = _wall_count(columns)
+            low, high = max(start - first, 0), min(stop - first, size)
+            if low < high:
+                made += self._side_walls(columns, side, low, high)
+            first += size
+        return made
+
+    def _side_walls(self, columns: Columns, side: Side, start: int, stop: int) -> list[Wall]:
+        made: list[Wall] = _native.wall_objects(columns, start, stop, Wall, Fraction)
+        v, scale = self._description.v, self._scale
+        if scale != 1:
+            return [Wall(w.center / scale, w.radius_squared / scale**2,
+                         tuple(_unscaled(u, scale) for u in w.semistabilizers), v, side) for w in made]
+        for wall in made:  # the native module fills the compared fields only
+            object.__setattr__(wall, "v", v)
+            object.__setattr__(wall, "side", side)
+        return made
 
     @overload
     def __getitem__(self, index: int) -> Wall: ...
@@ -173,8 +277,12 @@ class Walls(Sequence[Wall]):
     def __repr__(self) -> str:
         return repr(list(self))
 
+    def caption(self) -> str:
+        """What the list is, for people: "4 walls of ch = (1, 0, -8) on P2, left side, rank ≤ 10, may be incomplete"."""
+        return f"{len(self)} wall{'' if len(self) == 1 else 's'} of {self._description.caption()}"
+
     def _repr_html_(self) -> str:
-        """A small table for notebooks: the first HTML_ROWS walls, each with its first candidates."""
+        """A small table for notebooks: the first HTML_ROWS walls, each with its first candidates and their names."""
         def cell(text: str) -> str:
             return f"<td>{escape(text)}</td>"
 
@@ -182,22 +290,57 @@ class Walls(Sequence[Wall]):
         for wall in self[:HTML_ROWS]:
             us = wall.semistabilizers
             more = f"; … ({len(us)} in all)" if len(us) > HTML_CANDIDATES else ""
+            named = wall._classes(us[:HTML_CANDIDATES])
             rows.append(f"<tr>{cell(str(wall.center))}{cell(str(wall.radius_squared))}"
-                        f"{cell('; '.join(map(shown_v, us[:HTML_CANDIDATES])) + more)}</tr>")
+                        f"{cell('; '.join(map(shown_v, us[:HTML_CANDIDATES])) + more)}"
+                        f"{cell('; '.join(map(str, named)) + more)}</tr>")
         rest = len(self) - HTML_ROWS
-        footer = f"<tr><td colspan=\"3\">… and {rest} more</td></tr>" if rest > 0 else ""
-        s = "" if len(self) == 1 else "s"
-        return (f"<table><caption>{len(self)} wall{s}, largest first</caption>"
-                "<tr><th>center</th><th>radius²</th><th>semistabilizers</th></tr>"
+        footer = f"<tr><td colspan=\"4\">… and {rest} more</td></tr>" if rest > 0 else ""
+        return (f"<table><caption>{escape(self.caption())}; largest first</caption>"
+                "<tr><th>center</th><th>radius²</th><th>semistabilizers</th><th>classes</th></tr>"
                 f"{''.join(rows)}{footer}</table>")
+
+    def to_json(self) -> str:
+        """The walls as the command line's ``--format json`` writes them: one JSON object with v, the
+        options of the search, "complete", β₋ and the walls (each with its side and named classes).
+
+        >>> import json
+        >>> document = json.loads(walls(1, 0, -4, surface="P2").to_json())
+        >>> document["complete"], document["walls"][0]["classes"][0]["name"]
+        (True, 'O(-1)')
+        """
+        from ._schema import walls_document
+
+        return "".join(walls_document(self))
+
+    @classmethod
+    def from_json(cls, text: str | bytes) -> Walls:
+        """The walls of a document of :meth:`to_json` (or of ``--format json``), exactly as they were.
+
+        Each wall's center and radius² are checked against its classes and v; a document that
+        is not one of walls, or that does not add up, is a ValueError that says why.
+        """
+        from ._schema import read_walls_document
+
+        description, sides = read_walls_document(text)
+        scale = description.options.scale
+        v = lattice_row(description.v.row, scale)
+        parts: list[tuple[Columns, Side]] = [(_columns(v, [w["semistabilizers"] for w in found], scale), side)
+                                             for side, found in sides]
+        result = cls(parts, scale, description)
+        for wall, (center, radius_squared) in zip(result, (w["wall"] for _, found in sides for w in found)):
+            if (wall.center, wall.radius_squared) != (center, radius_squared):
+                raise ValueError(f"the wall centred at {center} with radius² {radius_squared} is not the wall of "
+                                 f"{shown_v(wall.semistabilizers[0])} against v = {shown_v(description.v.row)}")
+        return result
 
     def to_pandas(self) -> pandas.DataFrame:
         """The walls as a table, one row per wall, without a :class:`Wall` per row.
 
         Columns: ``center`` and ``radius_squared`` (exact, :class:`~fractions.Fraction`),
         ``center_float`` and ``radius_squared_float`` (float64, correctly rounded)
-        and ``semistabilizers`` (a tuple of (r, c, d) per wall). Needs pandas
-        (``pip install 'varnolt[pandas]'``).
+        and ``semistabilizers`` (a tuple of (r, c, d) per wall); for side="both" also ``side``.
+        Needs pandas (``pip install 'varnolt[pandas]'``).
 
         Examples
         --------
@@ -209,37 +352,62 @@ class Walls(Sequence[Wall]):
         """
         import pandas
 
-        centers, center_floats, radii, radius_floats, semistabilizers = _native.wall_columns(self._columns, Fraction)
-        if self._scale != 1:
-            made = list(self)
-            centers, radii = [w.center for w in made], [w.radius_squared for w in made]
-            semistabilizers = [w.semistabilizers for w in made]  # type: ignore[misc]  # d exact
-            center_floats, radius_floats = list(map(float, centers)), list(map(float, radii))
-        return pandas.DataFrame({
+        columns: list[list[Any]] = [[], [], [], [], []]
+        sides: list[str] = []
+        for part, side in self._parts:
+            found: tuple[list[Any], ...] = _native.wall_columns(part, Fraction)
+            if self._scale != 1:
+                made = self._side_walls(part, side, 0, _wall_count(part))
+                centers, radii = [w.center for w in made], [w.radius_squared for w in made]
+                found = (centers, list(map(float, centers)), radii, list(map(float, radii)),
+                         [w.semistabilizers for w in made])
+            for column, values in zip(columns, found):
+                column += values
+            sides += [side] * len(found[0])
+        centers, center_floats, radii, radius_floats, semistabilizers = columns
+        table = pandas.DataFrame({
             "center": pandas.Series(centers, dtype=object),
             "radius_squared": pandas.Series(radii, dtype=object),
             "center_float": np.array(center_floats, dtype=np.float64),
             "radius_squared_float": np.array(radius_floats, dtype=np.float64),
             "semistabilizers": pandas.Series(semistabilizers, dtype=object),
         })
+        if self.side == "both":
+            table["side"] = sides
+        return table
+
+
+def _wall_count(columns: Columns) -> int:
+    return len(columns[1]) // 8 - 1
+
+
+def _columns(v: Row, classes: Sequence[Sequence[ExactRow]], scale: int) -> Columns:
+    """The native columns of walls given by their classes (r, c, d), for v in the search's coordinates."""
+    rows = [x for wall in classes for u in wall for x in lattice_row(u, scale)]
+    offsets = [0]
+    for wall in classes:
+        offsets.append(offsets[-1] + len(wall))
+    return tuple(bytearray(np.array(values, dtype=np.int64).tobytes())  # type: ignore[return-value]
+                 for values in (rows, offsets, list(v)))
 
 
 def group_walls(v: Row, rows: NDArray[np.int64] | Sequence[Row],
                 progress: ProgressCallback | None = None) -> Walls:
     """The distinct walls of the candidates `rows` of v, largest first (then by center)."""
     array = np.ascontiguousarray(rows, dtype=np.int64).reshape(-1, 3)
-    return Walls(_native.group(*v, array.tobytes(), progress=progress))
+    left: Side = "left"
+    return Walls([(_native.group(*v, array.tobytes(), progress=progress), left)], 1, described(v, SearchOptions()))
 
 
 @overload
 def walls(v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
-          side: Side = "left", above: Point | None = None, progress: ProgressCallback | None = None) -> Walls: ...
+          side: SideOption = "left", above: Point | None = None, progress: ProgressCallback | None = None) -> Walls: ...
 @overload
 def walls(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
-          surface: SurfaceOption = None, side: Side = "left", above: Point | None = None,
+          surface: SurfaceOption = None, side: SideOption = "left", above: Point | None = None,
           progress: ProgressCallback | None = None) -> Walls: ...
 def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, *,
-          max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: Side = "left",
+          max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: SideOption = "left",
           above: Point | None = None, progress: ProgressCallback | None = None) -> Walls:
     """The distinct pseudo-walls of v = (r, c·ℓ, (d/2)·ℓ²) that its candidates give, largest first.
 
@@ -262,8 +430,9 @@ def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
     `surface` (``Surface(degree=n)``: only classes with an integral c₂, v's
     d exact, each wall's classes with d a Fraction where it is not an
     integer; "P2" is degree 1), `side` ("left" of the
-    vertical wall, or "right": the mirrored left walls of the dual
-    (r, −c, d), with the classes (−r', c', −d')) and `above` (only the walls
+    vertical wall, "right": the mirrored left walls of the dual
+    (r, −c, d), with the classes (−r', c', −d'), or "both": the left walls,
+    then the right ones, each wall knowing its side) and `above` (only the walls
     passing over the point (β, α) or through it, a finite list for every v
     with a real β₋) are as for :func:`candidates`, as is `progress`, whose steps
     are followed by the grouping's own (two per candidate). Raises the
@@ -274,7 +443,10 @@ def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
     -------
     Walls
         A sequence of :class:`Wall`, equal to the list of them, held in
-        columns until a wall is looked at; ``to_pandas()`` gives a table.
+        columns until a wall is looked at; ``to_pandas()`` gives a table,
+        ``to_json()`` the command line's JSON. It carries `v`, `surface`,
+        `side`, `max_rank`, `above` and `complete`; each wall names its
+        destabilising classes (`Wall.classes`).
 
     Examples
     --------
@@ -313,6 +485,8 @@ def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
 
     >>> walls(1, 0, -4, side="right")
     [Wall(center=Fraction(5, 2), radius_squared=Fraction(9, 4), semistabilizers=((-1, -1, -1),))]
+    >>> [(str(w.center), w.side, w.classes[0].name) for w in walls(1, 0, -4, side="both")]
+    [('-5/2', 'left', 'O(-1)'), ('5/2', 'right', 'O(1)[1]')]
     >>> walls(1, 0, -2, above=("-3/2", "1/10"))
     [Wall(center=Fraction(-3, 2), radius_squared=Fraction(1, 4), semistabilizers=((1, -1, 1), (2, -2, 2)))]
     """
@@ -321,6 +495,8 @@ def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
 
 
 def walls_of(v: ExactRow, options: SearchOptions, progress: ProgressCallback | None = None) -> Walls:
-    """The walls of v with its options checked: the search and the grouping in one native call."""
-    found = native_search(_native.walls, v, options, progress)
-    return Walls(found, options.scale)
+    """The walls of v with its options checked: the search and the grouping in one native call per
+    side searched (see _described.searched_sides)."""
+    parts: list[tuple[Columns, Side]] = [(native_search(_native.walls, v, replace(options, side=side), progress), side)
+                                         for side in searched_sides(v, options.side, options.above)]
+    return Walls(parts, options.scale, described(v, options))

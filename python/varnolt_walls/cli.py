@@ -19,17 +19,18 @@ from ._arguments import ExactRow, shown_v
 from ._console import (PROG, Output, Parser, Stop, add_class_forms, add_search_options, chern_argument, error_text,
                        exact_ch2, int64, options_text, search_options)
 from ._beta import no_real_beta
+from ._options import Side
 from ._errors import IrrationalBetaError
 from ._file_replace import write_whole
 from ._plot import accumulation_points
 from ._k3_cli import add_k3_command
 from ._progress import search_bar
-from ._schema import ROWS_PER_PIECE, candidates_json, document, header, walls_json
+from ._schema import ROWS_PER_PIECE, candidates_json, candidates_start, document, header, walls_document
 from ._search import candidates, count
 from ._sweep_cli import add_sweep_command
-from ._walls import Wall, Walls, walls
+from ._walls import Walls, walls
 
-PLOT_FORMATS = (".png", ".svg", ".html")
+PLOT_FORMATS = (".png", ".svg", ".pdf", ".html")
 
 DESCRIPTION = """\
 The pseudo-walls of Chern characters on a surface of Picard rank one, computed
@@ -56,11 +57,15 @@ before the result is written.
   {"chern_character": [R, C, D], "surface": null, "side": "left",
    "max_rank": N or null, "above": null, "complete": true or false,
    "beta_minus": {"text": "-4", "float": -4.0, "fraction": [-4, 1]},
-   "walls": [{"center": "-5/2", "radius_squared": "9/4", "semistabilizers": [[1, -1, 1]]}, ...]}
+   "walls": [{"center": "-5/2", "radius_squared": "9/4", "semistabilizers": [[1, -1, 1]],
+              "side": "left", "classes": [{"ch": [1, -1, "1/2"], "name": "O(-1)",
+              "quotient": [0, 1, "-5/2"], "quotient_name": null}]}, ...]}
 with "candidates": [[r, c, d], ...] or "count": N in place of "walls";
-"complete" is true when the list is every pseudo-wall of v (not cut by
---max-rank); an irrational β₋ is {"text", "float", "c", "discriminant", "r"},
-the number (c - √discriminant)/r."""
+"complete" is true when the list is every pseudo-wall of v on its side (over
+--above's point) not cut by --max-rank; an irrational β₋ is {"text", "float",
+"c", "discriminant", "r"}, the number (c - √discriminant)/r. With --side both
+the left walls come first, then the right ones, each with its "side"; the
+candidates of both sides come with "side_rows": [["left", N], ["right", M]]."""
 
 EPILOG = """\
 exit status: 0 done, 1 the search cannot proceed (its message on stderr, e.g.
@@ -101,14 +106,16 @@ def add_walls_command(commands: argparse._SubParsersAction[Parser]) -> None:
     mode.add_argument("--count", action="store_true", help="print only the number of candidates")
     p.add_argument("--format", choices=["text", "json", "csv"], default="text", help="output format (default: text)")
     p.add_argument("--plot", metavar="FILE",
-                   help="also draw the walls to FILE: .png or .svg (needs matplotlib), or .html, "
+                   help="also draw the walls to FILE: .png, .svg or .pdf (needs matplotlib), or .html, "
                         "an interactive page that works offline (needs bokeh)")
     p.set_defaults(run=run_walls)
 
 
-def write_walls(out: Output, form: str, start: dict[str, object], found: Sequence[Wall]) -> None:
+def write_walls(out: Output, form: str, found: Walls) -> None:
     if form == "json":
-        write_json(out, start, "walls", walls_json(found))
+        for piece in walls_document(found):
+            out.write(piece)
+        out.write("\n")
     elif form == "csv":
         writer = csv.writer(out, lineterminator="\n")
         writer.writerow(["center", "radius_squared", "r", "c", "d"])
@@ -126,7 +133,7 @@ def write_candidates(out: Output, form: str, start: dict[str, object], rows: NDA
     """The rows (r, c, s·d) of `candidates`: in JSON as they are (with "d_scale": s), as text and CSV with
     d exact ("p/q" where it is not an integer)."""
     if form == "json":
-        write_json(out, start, "candidates", candidates_json(rows))
+        write_json(out, candidates_start(start, rows), "candidates", candidates_json(rows))
     else:
         if form == "csv":
             out.write("r,c,d\n")
@@ -154,32 +161,42 @@ def write_result(out: Output, form: str, v: ExactRow, options: dict[str, Any], r
     else:
         if form == "text":
             s = "" if len(result) == 1 else "s"
-            out.write(f"v = {shown_v(v)}: {accumulation_point(v, options['side'])}{options_text(v, options)}, "
-                      f"{len(result)} wall{s}\n")
-        write_walls(out, form, start, result)
+            out.write(f"v = {shown_v(v)}: {accumulation_point(v, result._description.sides)}{options_text(v, options)}"
+                      f"{bound_text(result)}, {len(result)} wall{s}{completeness_text(result)}\n")
+        write_walls(out, form, result)
 
 
-def accumulation_point(v: ExactRow, side: str) -> str:
-    """Where the walls of the side asked accumulate, for the header: β₋, or β₊ for right walls."""
+def accumulation_point(v: ExactRow, sides: Sequence[Side]) -> str:
+    """Where the walls of the sides searched accumulate, for the header: β₋, and β₊ for right walls."""
     if no_real_beta(v):
         return "β₋ = none"
-    [(name, beta)] = accumulation_points(v, ("right",) if side == "right" else ("left",))
-    return f"{name} = {beta}"
+    return ", ".join(f"{name} = {beta}" for name, beta in accumulation_points(v, sides))
 
 
-def save_plot(path: str, v: ExactRow, options: dict[str, Any]) -> None:
+def bound_text(found: Walls) -> str:
+    return "" if found.max_rank is None else f", candidates of rank ≤ {found.max_rank}"
+
+
+def completeness_text(found: Walls) -> str:
+    """After the number of walls: whether a rank bound may have cut the list (nothing without a bound)."""
+    if found.max_rank is None:
+        return ""
+    return " (all of them)" if found.complete else " (may be incomplete: more may come from higher ranks)"
+
+
+def save_plot(path: str, found: Walls) -> None:
     try:
         if path.lower().endswith(".html"):
             from ._plot_html import plot_html
 
-            plot_html(*v, path, **options)
+            plot_html(found, path)
         else:
-            save_figure(path, v, options)
+            save_figure(path, found)
     except OSError as error:
         raise Stop(f"cannot write the plot {path}: {error.strerror or error}") from None
 
 
-def save_figure(path: str, v: ExactRow, options: dict[str, Any]) -> None:
+def save_figure(path: str, found: Walls) -> None:
     try:
         from matplotlib.figure import Figure
     except ImportError:
@@ -188,14 +205,14 @@ def save_figure(path: str, v: ExactRow, options: dict[str, Any]) -> None:
     from ._plot import plot
 
     figure = Figure(figsize=(8, 5), layout="constrained")
-    plot(*v, **options, ax=figure.add_subplot())
+    plot(found, ax=figure.add_subplot())
     # Written whole or not at all: a picture that cannot be finished leaves the old one.
     write_whole(path, lambda file: figure.savefig(file, format=path.rsplit(".", 1)[-1].lower()))
 
 
 def run_walls(args: argparse.Namespace, out: Output) -> int:
     if args.plot is not None and not args.plot.lower().endswith(PLOT_FORMATS):
-        raise Stop(f"argument --plot: FILE must end in .png, .svg or .html: {args.plot}", 2)
+        raise Stop(f"argument --plot: FILE must end in .png, .svg, .pdf or .html: {args.plot}", 2)
     options = search_options(args)
     v, options["surface"] = chern_argument(args, options["surface"])
     # A bar on stderr once the search has run for a second, if it is a terminal;
@@ -214,7 +231,8 @@ def run_walls(args: argparse.Namespace, out: Output) -> int:
         # The same words, with the option of the command line.
         raise IrrationalBetaError(error.chern_character, "--max-rank N") from None
     if args.plot is not None:
-        save_plot(args.plot, v, options)
+        # The walls found, drawn as they are; those of a count or of candidates are searched for it.
+        save_plot(args.plot, result if isinstance(result, Walls) else walls(*v, **options))
     write_result(out, args.format, v, options, result)
     out.flush()
     return 0

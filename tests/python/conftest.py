@@ -39,9 +39,14 @@ class Index:
 
 
 def walls_json(found):
-    """Walls as the command line's JSON has them."""
+    """Walls as the command line's JSON has them: each with its side and its classes, named."""
+    def ch(u):
+        return [u.rank, u.c1, u.ch2.numerator if u.ch2.denominator == 1 else str(u.ch2)]
+
     return [{"center": str(w.center), "radius_squared": str(w.radius_squared),
-             "semistabilizers": [list(u) for u in w.semistabilizers]} for w in found]
+             "semistabilizers": [list(u) for u in w.semistabilizers], "side": w.side,
+             "classes": [{"ch": ch(u.sub), "name": u.name, "quotient": ch(u.quotient),
+                          "quotient_name": u.quotient_name} for u in w.classes]} for w in found]
 
 
 def json_document(v, max_rank, key, value):

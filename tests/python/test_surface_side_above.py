@@ -120,7 +120,7 @@ def test_above_takes_exact_coordinates_and_keeps_the_wall_through_the_point(abov
     (lambda: vw.walls(1, 0, -20, above=(float("nan"), 1)), ValueError, "beta is not a finite number"),
     (lambda: vw.walls(1, 0, -20, above=(None, 1)), TypeError, "beta must be an int"),
     (lambda: vw.walls(1, 0, -20, above=1), TypeError, "above must be a pair"),
-    (lambda: vw.walls(1, 0, -16, side="up"), ValueError, "side must be 'left' or 'right'"),
+    (lambda: vw.walls(1, 0, -16, side="up"), ValueError, "side must be 'left', 'right' or 'both'"),
     (lambda: vw.count(1, 0, -16, surface="P3"), ValueError, "surface must be None, 'P2' or a Surface"),
     (lambda: vw.count(3, 2, 3, above=(0, 1)), vw.NoRealBetaError, "no β₋ and no wall"),  # no real β₋
     (lambda: vw.count(3, 2, -1, side="right"), vw.IrrationalBetaError, r"β₋ of \(3, 2, -1\) is irrational"),

@@ -1,0 +1,123 @@
+"""Results that describe their search: JSON round trips, the classes of a wall by name (worked
+out by hand), side="both" as the two one-sided searches, and plot(walls) as plot(r, c, d)."""
+
+import json
+import pickle
+import subprocess
+import sys
+from fractions import Fraction
+
+import pytest
+
+import varnolt_walls as vw
+from varnolt_walls import Surface
+
+QUARTIC = Surface(degree=4)
+ATTRIBUTES = ("v", "surface", "side", "max_rank", "above", "complete")
+
+ROUND_TRIPS = [  # v, options, the same search on the command line
+    ((1, 0, -4), {"surface": "P2"}, "--surface P2"),
+    ((2, 1, "-3/2"), {"surface": QUARTIC}, "--degree 4"),  # d and a class's d fractional
+    ((1, 0, -2), {"above": ("-3/2", "1/10")}, "--above=-3/2,1/10"),
+    ((1, 0, -16), {"max_rank": 1}, "--max-rank 1"),  # cut by the bound
+    ((1, 0, -16), {"surface": "P2", "side": "right"}, "--surface P2 --side right"),
+    ((2, -1, -12), {"side": "both"}, "--side both"),
+    ((1, 0, -1), {}, ""),  # no wall
+]
+
+
+@pytest.mark.parametrize(("v", "options", "arguments"), ROUND_TRIPS)
+def test_json_round_trip_is_exact_and_the_command_line_writes_the_same(v, options, arguments):
+    found = vw.walls(*v, **options)
+    back = vw.Walls.from_json(found.to_json())
+    assert back == found and [w.side for w in back] == [w.side for w in found]
+    assert [getattr(back, name) for name in ATTRIBUTES] == [getattr(found, name) for name in ATTRIBUTES]
+    assert back.to_json() == found.to_json()
+    run = subprocess.run([sys.executable, "-m", "varnolt_walls", *map(str, v), *arguments.split(), "--format", "json"],
+                         capture_output=True, text=True, check=True)
+    assert json.loads(run.stdout) == json.loads(found.to_json())
+
+
+def test_a_document_that_does_not_add_up_is_refused():
+    document = json.loads(vw.walls(1, 0, -16, max_rank=1).to_json())
+    with pytest.raises(ValueError, match="complete"):
+        vw.Walls.from_json(json.dumps(document | {"complete": True}))
+    document["walls"][0]["center"] = "-8"
+    with pytest.raises(ValueError, match="is not the wall of"):
+        vw.Walls.from_json(json.dumps(document))
+    with pytest.raises(ValueError, match="not a document of walls"):
+        vw.Walls.from_json("{}")
+
+
+# Worked out by hand: ch(u) = (r, c, d/2); the quotient is v − u; O(k) = (1, k, k²/2), and a rank
+# one class (1, k, ch2) is I_Z(k) with |Z| = n·(k²/2 − ch2), its negative the shift [1].
+NAMES = [  # v, options, center of the wall, (name, quotient, quotient's name) of each class
+    ((1, 0, -4), {"surface": "P2"}, Fraction(-5, 2), [("O(-1)", (0, 1, Fraction(-5, 2)), None)]),
+    ((1, 0, -16), {"surface": "P2"}, Fraction(-15, 2), [("I_Z(-1), |Z| = 1", (0, 1, Fraction(-15, 2)), None)]),
+    ((1, 0, -4), {"side": "right"}, Fraction(5, 2), [("O(1)[1]", (2, 1, Fraction(-3, 2)), None)]),
+    ((1, 0, -4), {"surface": QUARTIC}, Fraction(-25, 12), [(None, (-1, 3, Fraction(-17, 4)), "I_Z(-3)[1], |Z| = 1")]),
+    ((1, 0, -16), {}, Fraction(-25, 6), [("O(-3)", (0, 3, Fraction(-25, 2)), None),
+                                         (None, (-1, 6, -17), None)]),
+]
+
+
+@pytest.mark.parametrize(("v", "options", "center", "expected"), NAMES)
+def test_a_wall_names_its_classes_and_their_quotients(v, options, center, expected):
+    [wall] = [w for w in vw.walls(*v, **options) if w.center == center]
+    found = [(u.name, (u.quotient.rank, u.quotient.c1, u.quotient.ch2), u.quotient_name) for u in wall.classes]
+    assert found == expected
+    assert all(u.sub + u.quotient == wall.v for u in wall.classes)
+    assert {u.name for u in vw.candidates(*v, **options).chern_characters()} >= {name for name, _, _ in expected}
+    assert str(wall).endswith(str(wall.classes[-1])) and (expected[0][0] or "ch = (") in str(wall)
+
+
+BOTH = [(1, 0, -16, None), (2, -1, -12, None), (3, 1, -5, 6), (0, 3, 4, None), (1, 0, -2, 20)]
+
+
+@pytest.mark.parametrize(("r", "c", "d", "max_rank"), BOTH)
+def test_both_sides_are_the_left_then_the_right_search(r, c, d, max_rank):
+    sides = ("left", "right") if r > 0 else ("left",)  # rank 0: one family, on both sides
+    found = vw.walls(r, c, d, max_rank=max_rank, side="both")
+    one_sided = [vw.walls(r, c, d, max_rank=max_rank, side=side) for side in sides]
+    assert found == [w for part in one_sided for w in part]
+    assert [w.side for w in found] == [side for side, part in zip(sides, one_sided) for _ in part]
+    assert found.complete == all(part.complete for part in one_sided)
+    rows = vw.candidates(r, c, d, max_rank=max_rank, side="both")
+    parts = [vw.candidates(r, c, d, max_rank=max_rank, side=side) for side in sides]
+    assert rows.tolist() == [u for part in parts for u in part.tolist()]
+    assert rows.side_rows == tuple((side, len(part)) for side, part in zip(sides, parts))
+    assert vw.count(r, c, d, max_rank=max_rank, side="both") == len(rows)
+    copied = pickle.loads(pickle.dumps(rows))  # as a sweep's workers send it
+    assert (copied.v, copied.side_rows, copied.complete) == (rows.v, rows.side_rows, rows.complete)
+
+
+@pytest.mark.parametrize(("v", "bound"), [((v, side), m) for v in [(1, 0, -16), (2, -1, -7), (3, 2, -8)]
+                                          for side in ("left", "right") for m in (0, 2, 5, 9, 40)])
+def test_a_list_called_complete_has_every_candidate(v, bound):
+    (r, c, d), side = v
+    cut = vw.candidates(r, c, d, max_rank=bound, side=side)
+    if cut.complete:
+        assert cut.tolist() == vw.candidates(r, c, d, side=side).tolist()
+    assert vw.walls(r, c, d, max_rank=bound, side=side).complete == cut.complete
+
+
+def drawn(ax):
+    """What an Axes shows: its arcs, lines, texts and title."""
+    return ([(p.center, p.width, p.theta1, p.theta2) for p in ax.patches],
+            [line.get_xydata().tolist() for line in ax.lines], [t.get_text() for t in ax.texts], ax.get_title())
+
+
+@pytest.mark.parametrize(("v", "options"), [((1, 0, -16), {"surface": "P2", "side": "both"}),
+                                            ((1, 0, -2), {"max_rank": 12}), ((1, 0, -20), {"above": (-5, "1/2")})])
+def test_plot_of_a_result_draws_what_the_search_draws(v, options, tmp_path):
+    pytest.importorskip("matplotlib")
+    import matplotlib
+    matplotlib.use("Agg")
+    found = vw.walls(*v, **options)
+    assert drawn(vw.plot(found)) == drawn(vw.plot(*v, **options))
+    labelled = drawn(vw.plot(found, labels=True))[2]
+    assert [label for label in labelled if label.startswith(found[0].classes[0].name)]
+    with pytest.raises(TypeError, match="drawn as they are"):
+        vw.plot(found, max_rank=3)
+    vw.plot(found).figure.savefig(tmp_path / "walls.pdf")
+    assert (tmp_path / "walls.pdf").read_bytes().startswith(b"%PDF")
