@@ -9,10 +9,10 @@ from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 
 from ._arguments import ExactD, ExactRow, discriminant, shown_v
 from ._beta import exact_beta_minus
-from ._chern import ChernArgument, ChernCharacter
-from ._options import ExactPoint, Point, Side, SideOption, SurfaceOption, dual, unshifted
+from ._chern import ChernArgument, ChernCharacter, chern_options
+from ._options import ExactPoint, Point, SearchOptions, Side, SideOption, SurfaceOption, dual, unshifted
 from ._schema import readable_text
-from ._walls import Wall, Walls, walls
+from ._walls import Wall, Walls, walls, walls_of  # noqa: F401 (walls: for the examples)
 from .quadratic_irrational import QuadraticIrrational
 
 if TYPE_CHECKING:
@@ -21,11 +21,13 @@ if TYPE_CHECKING:
 INSTALL_HINT = "plot needs matplotlib: pip install 'varnolt[plot]' (or pip install matplotlib)"
 
 
-def searched_walls(first: object, c: object, d: object, options: dict[str, Any]) -> Walls:
+def searched_walls(first: ChernArgument | Walls, c: SupportsIndex | None, d: object,
+                   options: dict[str, Any]) -> Walls:
     """The walls to draw: `first` itself when it is a result of :func:`walls` (no other argument then),
     else those of the search of v = (first, c, d) with `options`."""
     if not isinstance(first, Walls):
-        return walls(first, c, d, **options)  # type: ignore[arg-type]
+        v, checked = chern_options(first, c, d, SearchOptions.checked(**options))
+        return walls_of(v, checked)
     if c is not None or d is not None or options != {"max_rank": None, "surface": None, "side": "left", "above": None}:
         raise TypeError("walls found are drawn as they are: give them alone, or v with the options of a search")
     return first

@@ -41,7 +41,9 @@ def _latex_called(u: ChernCharacter) -> str:
 class Destabilizer:
     """A class u of a wall of v, with its quotient v − u: along the wall, u ⊂ v → v − u in the
     tilted heart. `name` and `quotient_name` are their usual names where they have one
-    (:attr:`ChernCharacter.name`: O(k), I_Z(k) with ``|Z|``, shifts [1]).
+    (:attr:`ChernCharacter.name`: O(k), I_Z(k) with ``|Z|``, shifts [1]). For a shifted class
+    v = ch(E[1]) (rank < 0, or rank 0 and c < 0) the walls are those of E, and u is a class of
+    E = v[−1] with the quotient −v − u; `of` says which ("v" or "v[-1]").
 
     >>> print(walls(1, 0, -4, surface="P2")[0].classes[0])
     O(-1) ⊂ v, quotient ch = (0, 1, -5/2)
@@ -49,6 +51,7 @@ class Destabilizer:
 
     sub: ChernCharacter
     quotient: ChernCharacter
+    of: str = "v"
 
     @property
     def name(self) -> str | None:
@@ -59,10 +62,10 @@ class Destabilizer:
         return self.quotient.name
 
     def __str__(self) -> str:
-        return f"{_called(self.sub)} ⊂ v, quotient {_called(self.quotient)}"
+        return f"{_called(self.sub)} ⊂ {self.of}, quotient {_called(self.quotient)}"
 
     def _repr_latex_(self) -> str:
-        return f"${_latex_called(self.sub)} \\subset v$, quotient ${_latex_called(self.quotient)}$"
+        return f"${_latex_called(self.sub)} \\subset {self.of}$, quotient ${_latex_called(self.quotient)}$"
 
 
 @dataclass(frozen=True, slots=True)
@@ -101,12 +104,16 @@ class Wall:
         v = getattr(self, "v", None)  # unset in a wall made outside a search
         if v is None:
             raise ValueError("this wall does not know its v (made by hand): its classes need it")
-        # The search's classes are on v's lattice, and so are their quotients.
+        # The search's classes are on v's lattice, and so are their quotients; a shifted class's
+        # are those of −v.
         made, surface = ChernCharacter._on_lattice, v.surface
+        shifted = v.rank < 0 or (v.rank == 0 and v.c1 < 0)
+        whole, of = (-v, "v[-1]") if shifted else (v, "v")
         found = []
         for r, c, d in rows:
             ch2 = Fraction(d, 2) if isinstance(d, int) else d / 2
-            found.append(Destabilizer(made(r, c, ch2, surface), made(v.rank - r, v.c1 - c, v.ch2 - ch2, surface)))
+            quotient = made(whole.rank - r, whole.c1 - c, whole.ch2 - ch2, surface)
+            found.append(Destabilizer(made(r, c, ch2, surface), quotient, of))
         return tuple(found)
 
     def _knows_v(self) -> bool:
