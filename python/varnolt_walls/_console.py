@@ -186,6 +186,10 @@ def chern_argument(args: argparse.Namespace, surface: object) -> tuple[ExactRow,
         if len(given) < 3:
             raise Stop("the Chern character is missing: give R C D, or --ch, --chern-classes, --mukai or "
                        "--ideal-sheaf", 2)
+        d = Fraction(args.D)
+        if surface is None and d.denominator != 1:
+            raise Stop(f"D = {d} is not an integer: without --surface or --degree, D = 2·ch2 must be one. For "
+                       f"ch2 = {d} (in units of ℓ²) give --ch {args.R} {args.C} {d}; for D = {d}, --degree N", 2)
         return (args.R, args.C, args.D), surface
     name, words = forms[0]
     try:
