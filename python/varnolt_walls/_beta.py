@@ -10,7 +10,8 @@ from ._arguments import ExactRow, discriminant, integer
 from ._errors import NoRealBetaError
 from .quadratic_irrational import QuadraticIrrational
 
-from ._chern import ChernCharacter, alone
+from ._chern import ChernCharacter
+from ._class_arguments import alone
 
 
 def no_real_beta(v: ExactRow) -> bool:

@@ -17,7 +17,8 @@ from types import FrameType
 from typing import Any, NoReturn
 
 from ._arguments import INT64, ExactRow, checked_max_rank, exact_d, shown
-from ._chern import ChernCharacter, ch, chern_row, from_chern_classes, from_mukai, ideal_sheaf, rational
+from ._chern import ChernCharacter, ch, from_chern_classes, from_mukai, ideal_sheaf, rational
+from ._class_arguments import chern_row
 from ._options import LARGEST_DEGREE, Surface, checked_surface
 from ._plot import point_text
 

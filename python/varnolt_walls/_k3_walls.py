@@ -43,7 +43,8 @@ from operator import index
 from typing import Any, SupportsIndex, overload
 
 from ._arguments import chern_character
-from ._chern import ChernCharacter, alone, ideal_sheaf  # noqa: F401 (ideal_sheaf: for the examples)
+from ._chern import ChernCharacter, ideal_sheaf  # noqa: F401 (ideal_sheaf: for the examples)
+from ._class_arguments import alone
 from ._k3_classes import Orbits, Setting, Solution
 from ._k3_lattice import Mukai, classify, pairing, wall_lattice
 from ._options import Surface, exact_point  # noqa: F401 (Surface: for the examples)

@@ -9,7 +9,8 @@ from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 
 from ._arguments import ExactD, ExactRow, discriminant, shown_v
 from ._beta import exact_beta_minus
-from ._chern import ChernArgument, ChernCharacter, chern_options
+from ._chern import ChernCharacter
+from ._class_arguments import ChernArgument, chern_options
 from ._options import ExactPoint, Point, SearchOptions, Side, SideOption, SurfaceOption, dual, unshifted
 from ._schema import readable_text
 from ._walls import Wall, Walls, walls, walls_of  # noqa: F401 (walls: for the examples)

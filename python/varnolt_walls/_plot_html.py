@@ -10,7 +10,8 @@ from typing import TYPE_CHECKING, SupportsIndex, overload
 
 from ._options import ExactPoint, Point, Side, SideOption, Surface, SurfaceOption
 from ._arguments import ExactD, ExactRow, shown_v
-from ._chern import ChernArgument, ChernCharacter
+from ._chern import ChernCharacter
+from ._class_arguments import ChernArgument
 from ._file_replace import write_whole
 from ._plot import accumulation_points, point_text, searched_walls, wall_label
 from ._walls import Wall, Walls

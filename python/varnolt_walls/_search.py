@@ -12,7 +12,8 @@ from numpy.typing import NDArray
 
 from . import _native
 from ._arguments import ExactD, ExactRow
-from ._chern import ChernArgument, ChernCharacter, chern_options, ch  # noqa: F401 (ch: for the examples)
+from ._chern import ChernCharacter, ch  # noqa: F401 (ch: for the examples)
+from ._class_arguments import ChernArgument, chern_options
 from ._described import Described, Description, described, searched_sides
 from ._errors import refusal
 from ._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)

@@ -7,7 +7,7 @@ import threading
 import time
 from collections.abc import Callable, Iterable, Sequence
 from concurrent.futures import CancelledError
-from typing import Any, Literal, cast
+from typing import Literal, cast
 
 import numpy as np
 from numpy.typing import NDArray

@@ -14,7 +14,8 @@ from numpy.typing import NDArray
 
 from . import _native
 from ._arguments import ExactD, ExactRow, Row, lattice_row, shown_v
-from ._chern import ChernArgument, ChernCharacter, ch, chern_options, wall_rows  # noqa: F401 (ch: for the examples)
+from ._chern import ChernCharacter, ch  # noqa: F401 (ch: for the examples)
+from ._class_arguments import ChernArgument, chern_options, wall_rows
 from ._described import Described, Description, described, searched_sides
 from ._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 from ._search import ProgressCallback, native_search
