@@ -1,7 +1,6 @@
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
 
 #include <algorithm>
-#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -102,9 +101,11 @@ std::int64_t inverse_modulo(wide a, std::int64_t p) {
 // (m/g)·i ≡ −c0/g (mod λ/g), and m/g is a unit modulo λ/g (any common factor
 // would raise gcd(m, λ) above g), so i ≡ (−c0/g)·(m/g)⁻¹ (mod λ/g): one residue
 // class of period λ/g, or none. λ = 1 gives every i (index 0, period 1).
+// Without a wanted modulus (λ = 1) every rank is wanted, at no cost per q.
 std::optional<WantedRanks> wanted_ranks(const LeftSearchData& search, FirstRank first) {
     const std::int64_t m = search.beta.numer;
     const std::int64_t lambda = search.c_modulus;
+    if (lambda == 1) return WantedRanks{0, 1};
     // From the magnitudes (m may be −2^63): between 1 and λ, so it fits.
     const auto g = static_cast<std::int64_t>(
         ratio::binary_gcd(ratio::magnitude_of(m), static_cast<std::uint64_t>(lambda)));
@@ -123,12 +124,18 @@ struct ClassFilter {
     std::int64_t g;
     std::int64_t n_over_g_inverse;
 
+    // One per q; P = 1 (every rank wanted) is the search without a wanted
+    // modulus, and costs neither a gcd nor a division, per q or per class.
     ClassFilter(WantedRanks wanted_ranks, std::int64_t n)
         : wanted(wanted_ranks),
-          g(std::gcd(n, wanted_ranks.period)),
+          g(wanted_ranks.period == 1
+                ? 1
+                : static_cast<std::int64_t>(ratio::binary_gcd(static_cast<std::uint64_t>(n),
+                                                              static_cast<std::uint64_t>(wanted_ranks.period)))),
           n_over_g_inverse(inverse_modulo(n / g, wanted_ranks.period / g)) {}
 
     std::optional<WantedInClass> in_class(std::int64_t j) const {
+        if (wanted.period == 1) return WantedInClass{0, 1};
         const std::int64_t offset = wanted.index - j;  // |offset| < max(n, P)
         if (offset % g != 0) return std::nullopt;
         const std::int64_t period = wanted.period / g;
