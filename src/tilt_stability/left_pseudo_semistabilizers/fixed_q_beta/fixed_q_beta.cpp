@@ -121,26 +121,26 @@ std::optional<WantedRanks> wanted_ranks(const LeftSearchData& search, FirstRank 
 // (mod P/g). The inverse is one per q, so each class costs O(1).
 struct ClassFilter {
     WantedRanks wanted;
-    std::int64_t g;
-    std::int64_t n_over_g_inverse;
+    std::int64_t g = 1;
+    std::int64_t class_period = 1;  // P/g, the wanted period of every class
+    std::int64_t n_over_g_inverse = 0;
 
     // One per q; P = 1 (every rank wanted) is the search without a wanted
-    // modulus, and costs neither a gcd nor a division, per q or per class.
-    ClassFilter(WantedRanks wanted_ranks, std::int64_t n)
-        : wanted(wanted_ranks),
-          g(wanted_ranks.period == 1
-                ? 1
-                : static_cast<std::int64_t>(ratio::binary_gcd(static_cast<std::uint64_t>(n),
-                                                              static_cast<std::uint64_t>(wanted_ranks.period)))),
-          n_over_g_inverse(inverse_modulo(n / g, wanted_ranks.period / g)) {}
+    // modulus, and costs no gcd or division, per q or per class.
+    ClassFilter(WantedRanks wanted_ranks, std::int64_t n) : wanted(wanted_ranks) {
+        if (wanted.period == 1) return;
+        g = static_cast<std::int64_t>(
+            ratio::binary_gcd(static_cast<std::uint64_t>(n), static_cast<std::uint64_t>(wanted.period)));
+        class_period = wanted.period / g;
+        n_over_g_inverse = inverse_modulo(n / g, class_period);
+    }
 
     std::optional<WantedInClass> in_class(std::int64_t j) const {
         if (wanted.period == 1) return WantedInClass{0, 1};
         const std::int64_t offset = wanted.index - j;  // |offset| < max(n, P)
         if (offset % g != 0) return std::nullopt;
-        const std::int64_t period = wanted.period / g;
-        const wide first_t = floor_mod(static_cast<wide>(offset / g) * n_over_g_inverse, period);
-        return WantedInClass{narrow(first_t), period};
+        const wide first_t = floor_mod(static_cast<wide>(offset / g) * n_over_g_inverse, class_period);
+        return WantedInClass{narrow(first_t), class_period};
     }
 };
 
@@ -333,11 +333,10 @@ Outcome<void> FixedQBetaData::append_candidates(RunSink& out) const {
     const Caps caps(*this);
     // The runs' common step in units of n²: the classes' wanted period, times
     // g when they are split by the wanted d.
-    const std::int64_t period = wanted->period / filter.g;
-    const bool split = split_by_wanted_d(search);
+    const std::int64_t period = filter.class_period;
     return walk_in_rank_order(*this, caps,
                               rank_runs_by_class(*this, caps, *first, filter, r_max, n_squared),
-                              n_squared, split ? period * search.d_modulus : period, out);
+                              n_squared, split_by_wanted_d(search) ? period * search.d_modulus : period, out);
 }
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta
