@@ -2,9 +2,10 @@
 
     .venv/bin/python benchmarks/degree.py [--runs N]
 
-A count on the quartic's lattice searches v' = (r, 2c, 4d) on the ½ℤ lattice and
-keeps the sublattice of the quartic (half of the c' and, of those, every other d'),
-in constant time per run. For each v = (1, 0, d) of the quartic below, it is
+A count on the quartic's lattice searches v' = (r, 2c, 4d) on the ½ℤ lattice,
+visiting only the ranks that hold a class of the quartic's sublattice (half of
+the c' and, of those, every other d'), and keeps that sublattice of each run in
+constant time. For each v = (1, 0, d) of the quartic below, it is
 compared with the ½ℤ count of the v = (1, 0, -k²) whose number of candidates is
 the nearest to the quartic's (its N), and with the ½ℤ count of v' itself, the
 search the quartic's amounts to. Times are CPU times (time.process_time), the

@@ -54,18 +54,19 @@ SearchResult<void> judged(const SearchRequest& request) {
 // (its first rank bound is negative exactly when v.r < 0); the others mean a
 // broken invariant.
 SearchResult<void> rational_search(const ChernChar<2>& v, std::optional<std::int64_t> max_rank,
-                                   std::int64_t lambda, InterruptPoll& interrupt, RunSink& out) {
+                                   surface::LatticeScale scale, InterruptPoll& interrupt, RunSink& out) {
     const utils::Outcome<void> done = left_pseudo_semistabilizers::append_all(
-        v, interrupt, out, {.rank_ceiling = max_rank, .c_modulus = lambda});
+        v, interrupt, out, {.rank_ceiling = max_rank, .c_modulus = scale.lambda, .d_modulus = scale.step});
     if (done) return {};
     return refused(v.r < 0 ? FailureKind::negative_rank : FailureKind::internal_fault, done.error(), v);
 }
 
 // The left search of v (real β₋), by rank bound and β₋. The walk by q takes
-// only positive ranks. Only the candidates with λ | c are wanted.
+// only positive ranks. Only the candidates in the sublattice S of scale are
+// wanted (λ | c, d ≡ c² mod g).
 SearchResult<void> left_search(const ChernChar<2>& v, std::optional<std::int64_t> max_rank, bool rational,
-                               std::int64_t lambda, InterruptPoll& interrupt, RunSink& out) {
-    if (rational) return rational_search(v, max_rank, lambda, interrupt, out);
+                               surface::LatticeScale scale, InterruptPoll& interrupt, RunSink& out) {
+    if (rational) return rational_search(v, max_rank, scale, interrupt, out);
     if (v.r < 0) return refused(FailureKind::negative_rank_irrational, not_rational, v);
     if (!max_rank) return refused(FailureKind::irrational_beta, not_rational, v);
     bounded_rank::append_bounded_runs(v, *max_rank, interrupt, out);
@@ -85,7 +86,8 @@ SearchResult<void> judged_search(const SearchRequest& request, InterruptPoll& in
     if (const SearchResult<void> judgement = judged(request); !judgement) return judgement;
     const bool mirrored = request.side == Side::right && request.v.r > 0;
     const ChernChar<2> v = lattice_v(request);
-    const std::int64_t lambda = surface::lattice_scale(request.surface).lambda;
+    const surface::LatticeScale scale = surface::lattice_scale(request.surface);
+    const std::int64_t lambda = scale.lambda;
     // The dual (r, −c, d) shares Δ with v: β₋ of both is rational or neither.
     const ChernChar<2> searched = mirrored ? ChernChar<2>{v.r, {primitives::checked_neg(v.c.coeff)}, v.d} : v;
     const bool rational = β_(searched).has_value();
@@ -110,7 +112,7 @@ SearchResult<void> judged_search(const SearchRequest& request, InterruptPoll& in
     RunSink& after_surface = point ? static_cast<RunSink&>(*over_point) : after_point;
     surface::LatticeRuns restricted(request.surface, after_surface);
     RunSink& first = request.surface == surface::half_integral_ch2 ? after_surface : static_cast<RunSink&>(restricted);
-    SearchResult<void> done = left_search(searched, max_rank, rational, lambda, interrupt, first);
+    SearchResult<void> done = left_search(searched, max_rank, rational, scale, interrupt, first);
     if (!done) done.error().v = request.v;  // the request's v, not its dual
     return done;
 }

@@ -1,12 +1,15 @@
-// What the search visits: only ranks that hold a candidate, only the residue
-// classes of ranks that a plain scan finds within reach, and under a rank
-// ceiling only ranks up to it, listing the full search's candidates below it.
+// What the search visits: only ranks that hold a candidate (a wanted one,
+// given moduli of c and d), only the residue classes of ranks that a plain
+// scan finds within reach, and under a rank ceiling only ranks up to it,
+// listing the full search's candidates below it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>
 #include <optional>
 #include <ostream>
+#include <set>
+#include <utility>
 
 #include "oracle/per_rank_search.hpp"
 #include "search_support.hpp"
@@ -118,25 +121,36 @@ TEST_P(Visits, ARankCeilingListsTheFullListBelowItWithoutVisitingAbove) {
     }
 }
 
-// With a wanted modulus λ of c, the search lists in the same order exactly the
-// oracle's candidates whose c is a multiple of λ, and visits no other rank.
-TEST_P(Visits, AModulusOfCListsTheCandidatesWithSuchCAndVisitsNoOtherRank) {
+// With wanted moduli λ of c and g of d (d ≡ c² mod g), the search lists in
+// the same order exactly the oracle's candidates with λ | c and d ≡ c²
+// (mod g), and visits no rank that holds none of them when g is small.
+TEST_P(Visits, ModuliOfCAndDListTheWantedCandidatesAndVisitNoOtherRank) {
     const ChernChar<2> v = chern(GetParam().v);
     if (!GetParam().oracle) GTEST_SKIP() << "too large for the per-rank enumeration";
     const auto full = varnolt_oracle::per_rank_find_all(v).result;
     ASSERT_TRUE(full) << full.error();
-    for (const std::int64_t lambda : {2, 3, 4, 6}) {
-        SCOPED_TRACE(lambda);
-        InterruptPoll never;
-        const auto found = find_all_runs(v, never, {}, {.c_modulus = lambda});
-        ASSERT_TRUE(found) << found.error();
-        const auto has_wanted_c = [&](const ChernChar<2>& u) { return u.c.coeff % lambda == 0; };
+    for (const auto& [lambda, g] : {std::pair{2, 1}, {3, 1}, {4, 1}, {6, 1}, {1, 2}, {2, 2}, {3, 6},
+                                   {5, 10}, {6, 12}, {7, 14}, {1, 64}, {11, 22}, {13, 130}}) {
+        SCOPED_TRACE(testing::Message() << "λ " << lambda << ", g " << g);
+        const auto wanted_of = [&](const ChernChar<2>& u) {
+            const std::int64_t c_mod_g = u.c.coeff % g;
+            return u.c.coeff % lambda == 0 && ((u.d.numerator - c_mod_g * c_mod_g) % g) == 0;
+        };
         Candidates wanted, listed;
-        std::copy_if(full->begin(), full->end(), std::back_inserter(wanted), has_wanted_c);
+        std::copy_if(full->begin(), full->end(), std::back_inserter(wanted), wanted_of);
+        SearchStats stats;
+        InterruptPoll never;
+        const auto found = find_all_runs(v, never, {}, {.visited = &stats, .c_modulus = lambda, .d_modulus = g});
+        ASSERT_TRUE(found) << found.error();
         const Candidates all = found->expanded();
-        std::copy_if(all.begin(), all.end(), std::back_inserter(listed), has_wanted_c);
+        std::copy_if(all.begin(), all.end(), std::back_inserter(listed), wanted_of);
         EXPECT_EQ(listed, wanted);
+        std::set<std::pair<std::int64_t, std::int64_t>> wanted_ranks;  // (c, r): a rank per c
+        for (const ChernChar<2>& u : wanted) wanted_ranks.insert({u.c.coeff, u.r});
         for (const auto& run : found->runs()) EXPECT_EQ(run.c % lambda, 0) << run.r;
+        if (g <= 64) {
+            EXPECT_EQ(stats.ranks_visited, wanted_ranks.size());
+        }
     }
 }
 

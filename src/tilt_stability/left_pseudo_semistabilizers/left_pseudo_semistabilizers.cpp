@@ -39,7 +39,8 @@ Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSin
     const std::int64_t n = beta->denom;
 
     const LeftSearchData search{utils::modulo_inverse(utils::floor_mod(m, n), n), v, *beta,
-                                interrupt, options.rank_ceiling, options.c_modulus};
+                                interrupt, options.rank_ceiling, options.c_modulus,
+                                options.d_modulus};
     const auto report = [&] {
         if (options.visited) *options.visited = search.visited;
     };

@@ -23,6 +23,10 @@ struct SearchOptions {
     // one is skipped, and so is every rank whose c is not one; the ranks that
     // can have one are listed whole, for the caller to filter.
     std::int64_t c_modulus = 1;
+    // Only the candidates with d ≡ c² (mod this) are wanted (the surface's
+    // g, see surface/surface.hpp): for a small modulus, ranks that hold no
+    // such d are not visited either; the ranks visited are listed whole.
+    std::int64_t d_modulus = 1;
 };
 
 // Hands the candidates to out, run by run in the search's order, or returns

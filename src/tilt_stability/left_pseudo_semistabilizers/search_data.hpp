@@ -40,6 +40,9 @@ struct LeftSearchData {
     // Only the candidates whose c is a multiple of this (>= 1) are wanted: the
     // stages may skip the ranks whose c is not.
     std::int64_t c_modulus = 1;
+    // Only the candidates with d ≡ c² (mod this) (>= 1) are wanted: the
+    // stages may skip the ranks that hold none.
+    std::int64_t d_modulus = 1;
     // Counted by the stages as they go; not part of the search's data.
     mutable SearchStats visited = {};
 

@@ -1,7 +1,6 @@
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
 
 #include <algorithm>
-#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -102,9 +101,11 @@ std::int64_t inverse_modulo(wide a, std::int64_t p) {
 // (m/g)·i ≡ −c0/g (mod λ/g), and m/g is a unit modulo λ/g (any common factor
 // would raise gcd(m, λ) above g), so i ≡ (−c0/g)·(m/g)⁻¹ (mod λ/g): one residue
 // class of period λ/g, or none. λ = 1 gives every i (index 0, period 1).
+// Without a wanted modulus (λ = 1) every rank is wanted, at no cost per q.
 std::optional<WantedRanks> wanted_ranks(const LeftSearchData& search, FirstRank first) {
     const std::int64_t m = search.beta.numer;
     const std::int64_t lambda = search.c_modulus;
+    if (lambda == 1) return WantedRanks{0, 1};
     // From the magnitudes (m may be −2^63): between 1 and λ, so it fits.
     const auto g = static_cast<std::int64_t>(
         ratio::binary_gcd(ratio::magnitude_of(m), static_cast<std::uint64_t>(lambda)));
@@ -120,20 +121,26 @@ std::optional<WantedRanks> wanted_ranks(const LeftSearchData& search, FirstRank 
 // (mod P/g). The inverse is one per q, so each class costs O(1).
 struct ClassFilter {
     WantedRanks wanted;
-    std::int64_t g;
-    std::int64_t n_over_g_inverse;
+    std::int64_t g = 1;
+    std::int64_t class_period = 1;  // P/g, the wanted period of every class
+    std::int64_t n_over_g_inverse = 0;
 
-    ClassFilter(WantedRanks wanted_ranks, std::int64_t n)
-        : wanted(wanted_ranks),
-          g(std::gcd(n, wanted_ranks.period)),
-          n_over_g_inverse(inverse_modulo(n / g, wanted_ranks.period / g)) {}
+    // One per q; P = 1 (every rank wanted) is the search without a wanted
+    // modulus, and costs no gcd or division, per q or per class.
+    ClassFilter(WantedRanks wanted_ranks, std::int64_t n) : wanted(wanted_ranks) {
+        if (wanted.period == 1) return;
+        g = static_cast<std::int64_t>(
+            ratio::binary_gcd(static_cast<std::uint64_t>(n), static_cast<std::uint64_t>(wanted.period)));
+        class_period = wanted.period / g;
+        n_over_g_inverse = inverse_modulo(n / g, class_period);
+    }
 
     std::optional<WantedInClass> in_class(std::int64_t j) const {
+        if (wanted.period == 1) return WantedInClass{0, 1};
         const std::int64_t offset = wanted.index - j;  // |offset| < max(n, P)
         if (offset % g != 0) return std::nullopt;
-        const std::int64_t period = wanted.period / g;
-        const wide first_t = floor_mod(static_cast<wide>(offset / g) * n_over_g_inverse, period);
-        return WantedInClass{narrow(first_t), period};
+        const wide first_t = floor_mod(static_cast<wide>(offset / g) * n_over_g_inverse, class_period);
+        return WantedInClass{narrow(first_t), class_period};
     }
 };
 
@@ -182,12 +189,65 @@ void for_each_class_in_window(const LeftSearchData& search, std::int64_t classes
     }
 }
 
+// A wanted modulus g of d (d ≡ c² mod g) at most this splits each class's
+// run by the residue of t modulo g (below); a larger one leaves the runs
+// whole, for the caller's filter, so that a q holds at most this many runs
+// per class.
+constexpr std::int64_t largest_split_modulus = 64;
+
+bool split_by_wanted_d(const LeftSearchData& search) {
+    return search.d_modulus > 1 && search.d_modulus <= largest_split_modulus;
+}
+
+// The runs of one class whose ranks hold a wanted d, appended to runs.
+//
+// Along the run, rank base + t·s (s = n²·period) has c_t = base_c + t·n·period·m,
+// A_t = quotient_t·n² + remainder with quotient_t = base quotient + t·period·m²
+// and its d from quotient_t + 1 to quotient_t + count_t, where
+// count_t = floor((remainder + floor(W))/n²) (see fixed_r). The least of them
+// with d ≡ c_t² (mod g) is quotient_t + 1 + o_t, o_t = (c_t² − quotient_t − 1)
+// mod g, so the rank holds a wanted d exactly when count_t >= o_t + 1, that
+// is floor(W) >= T_t := (o_t + 1)·n² − remainder. c_{t+g} ≡ c_t and
+// quotient_{t+g} ≡ quotient_t (mod g), so o_t depends only on u = t mod g;
+// as W never increases, the ranks of residue u that hold a wanted d are
+// those from the first up to largest_rank_reaching(T_u): one run of step g·s
+// per residue u <= last (T_u >= n² − remainder, the class's threshold, so
+// it ends no later than the class's run).
+void append_runs_holding_wanted_d(const FixedQBetaData& fixed_q, const Caps& caps, const RankRun& run,
+                                  std::int64_t period, std::int64_t r_max, std::int64_t n_squared,
+                                  std::vector<RankRun>& runs) {
+    const LeftSearchData& search = fixed_q.search;
+    const std::int64_t m = search.beta.numer;
+    const std::int64_t g = search.d_modulus;
+    const wide step = static_cast<wide>(n_squared) * period;  // < 2^63·2^31
+    // A u >= 1 is taken only when last >= 1, so step <= r_max < 2^63; then
+    // n·period < 2^63 and c moves by less than 2^126 per step.
+    const wide c_step = run.last > 0 ? static_cast<wide>(search.beta.denom) * period * m : 0;
+    const wide residues = std::min<wide>(g - 1, run.last);
+    for (std::int64_t u = 0; u <= residues; ++u) {
+        // rank <= the class's highest rank <= r_max, and c of a rank the
+        // whole run would visit: both as the walk would compute them.
+        const auto rank = static_cast<std::int64_t>(run.base + u * step);
+        const std::int64_t c = narrow(checked_add<wide>(run.base_c, checked_mul<wide>(c_step, u)));
+        const LatticeBound lower = run.base_lower.advanced(m, u * period);
+        const std::int64_t c_mod = floor_mod(c, g);  // < g <= 64, so its square is small
+        const std::int64_t least_offset = floor_mod(c_mod * c_mod - floor_mod(lower.quotient, g) - 1, g);
+        const wide threshold = static_cast<wide>(least_offset + 1) * n_squared - lower.remainder;
+        const wide highest = std::min<wide>(r_max, caps.largest_rank_reaching(threshold));
+        if (highest < rank) continue;
+        runs.push_back({rank, c, lower, narrow((highest - rank) / (step * g))});
+    }
+}
+
 // One run per class that has wanted candidates, in increasing order of base
 // rank. Within a class a step of n² in rank adds m² to A/n² and keeps
 // A mod n², so the class's threshold T is the same at every rank; as W never
 // increases, the ranks with W >= T are those from the class's first rank up
 // to largest_rank_reaching(T). The run keeps the wanted ones among them, from
 // the first wanted rank, which lies below the class's first rank + n²·period.
+// With a small wanted modulus of d the run is split as above, into runs of
+// step n²·period·g whose bases lie below the class's first rank
+// + n²·period·g.
 std::vector<RankRun> rank_runs_by_class(const FixedQBetaData& fixed_q, const Caps& caps,
                                         FirstRank first, const ClassFilter& filter,
                                         std::int64_t r_max, std::int64_t n_squared) {
@@ -196,6 +256,7 @@ std::vector<RankRun> rank_runs_by_class(const FixedQBetaData& fixed_q, const Cap
     const std::int64_t n = search.beta.denom;
     const std::int64_t classes = std::min<std::int64_t>(n, (r_max - first.r) / n + 1);
     const LatticeBound first_lower = radius_condition_prob2(ProblemData{fixed_q, first.r, first.c});
+    const bool split = split_by_wanted_d(search);
 
     std::vector<RankRun> runs;
     const auto visit = [&](std::int64_t j) {
@@ -213,8 +274,12 @@ std::vector<RankRun> rank_runs_by_class(const FixedQBetaData& fixed_q, const Cap
         const wide base_c = checked_add<wide>(
             class_c, checked_mul<wide>(static_cast<wide>(wanted->first_t) * n, m));
         const wide step = static_cast<wide>(n_squared) * wanted->period;
-        runs.push_back({narrow(base), narrow(base_c), lower.advanced(m, wanted->first_t),
-                        narrow((highest - base) / step)});
+        const RankRun run{narrow(base), narrow(base_c), lower.advanced(m, wanted->first_t),
+                          narrow((highest - base) / step)};
+        if (split)
+            append_runs_holding_wanted_d(fixed_q, caps, run, wanted->period, r_max, n_squared, runs);
+        else
+            runs.push_back(run);
     };
     for_each_class_in_window(search, classes, first_lower.remainder,
                              *caps.least_floor_at(first.r), visit);
@@ -266,9 +331,12 @@ Outcome<void> FixedQBetaData::append_candidates(RunSink& out) const {
     if (!wanted) return {};
     const ClassFilter filter(*wanted, search.beta.denom);
     const Caps caps(*this);
+    // The runs' common step in units of n²: the classes' wanted period, times
+    // g when they are split by the wanted d.
+    const std::int64_t period = filter.class_period;
     return walk_in_rank_order(*this, caps,
                               rank_runs_by_class(*this, caps, *first, filter, r_max, n_squared),
-                              n_squared, wanted->period / filter.g, out);
+                              n_squared, split_by_wanted_d(search) ? period * search.d_modulus : period, out);
 }
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta
