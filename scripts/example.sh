@@ -40,8 +40,9 @@ print(varnolt.pseudo_semistabilizers(2, 1, -4))
 
 import varnolt_walls
 
-print("walls of two points on P², ch = (1, 0, -2), that is (r, c, d) = (1, 0, -4):")
-for wall in varnolt_walls.walls(1, 0, -4, surface="P2"):
+two_points = varnolt_walls.ideal_sheaf(2, surface="P2")
+print(f"walls of two points on P², ch = {two_points}:")
+for wall in varnolt_walls.walls(two_points):
     print(" ", wall)
 print("walls of one point in the plane, candidates of rank <= 12:")
 for wall in varnolt_walls.walls(1, 0, -2, max_rank=12):
