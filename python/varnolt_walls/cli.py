@@ -117,16 +117,21 @@ def write_walls(out: Output, form: str, found: Walls) -> None:
             out.write(piece)
         out.write("\n")
     elif form == "csv":
+        # Both sides' walls say which side each is on, in a first column.
+        sided = found.side == "both"
+        side = (lambda w: [w.side]) if sided else (lambda w: [])
         writer = csv.writer(out, lineterminator="\n")
-        writer.writerow(["center", "radius_squared", "r", "c", "d"])
-        writer.writerows([str(w.center), str(w.radius_squared), *map(str, u)] for w in found for u in w.semistabilizers)
+        writer.writerow(["side"] * sided + ["center", "radius_squared", "r", "c", "d"])
+        writer.writerows([*side(w), str(w.center), str(w.radius_squared), *map(str, u)]
+                         for w in found for u in w.semistabilizers)
     else:
+        sided = found.side == "both"
         widths = [max([len("center"), *(len(str(w.center)) for w in found)]),
                   max([len("radius²"), *(len(str(w.radius_squared)) for w in found)])]
-        out.write(f"{'center':<{widths[0]}}  {'radius²':<{widths[1]}}  semistabilizers\n")
+        out.write(f"{'side   ' * sided}{'center':<{widths[0]}}  {'radius²':<{widths[1]}}  semistabilizers\n")
         for w in found:
-            out.write(f"{str(w.center):<{widths[0]}}  {str(w.radius_squared):<{widths[1]}}  "
-                      f"{'; '.join(map(shown_v, w.semistabilizers))}\n")
+            out.write(f"{f'{w.side:<5}  ' * sided}{str(w.center):<{widths[0]}}  "
+                      f"{str(w.radius_squared):<{widths[1]}}  {'; '.join(map(shown_v, w.semistabilizers))}\n")
 
 
 def write_candidates(out: Output, form: str, start: dict[str, object], rows: NDArray[np.int64]) -> None:

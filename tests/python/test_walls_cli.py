@@ -83,6 +83,8 @@ CASES = [
     (CLI, "1 0 -4 --format xml", 2, "", "invalid choice"),
     (CLI, "1 0 -4 --plot walls.jpg", 2, "", ".png, .svg, .pdf or .html"),
     (CLI, "2 3 3/2", 2, "", "give --ch 2 3 3/2; for D = 3/2, --degree N"),
+    (CLI, "1 0 -4 --surface P2 --side both --format csv", 0,
+     "side,center,radius_squared,r,c,d\nleft,-5/2,9/4,1,-1,1\nright,5/2,9/4,-1,-1,-1\n", ""),
     (CLI, "1 0 -4 --plot walls.pdf", 0, WALLS_OF_TWO_POINTS, ""),
     (CLI, "walls 1 0 -4", 0, WALLS_OF_TWO_POINTS, ""),
     (CLI, "--format csv -1 1 3", 0, "center,radius_squared,r,c,d\n-7/2,9/4,1,-2,4\n", ""),  # options first, R < 0
