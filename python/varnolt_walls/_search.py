@@ -24,6 +24,27 @@ T = TypeVar("T")
 ProgressCallback = Callable[[int, int], object]
 
 
+class SidesProgress:
+    """One progress callback over the sides a search runs in turn (side="both"): each side's
+    (done, total) follows the steps of the sides before it, so that `done` never goes back."""
+
+    def __init__(self, progress: ProgressCallback | None) -> None:
+        self._progress = progress
+        self._before = self._total = 0
+
+    def next_side(self) -> ProgressCallback | None:
+        """The callback of the next side searched."""
+        if self._progress is None:
+            return None
+        self._before, self._total = self._before + self._total, 0
+        return self._report
+
+    def _report(self, done: int, total: int) -> object:
+        assert self._progress is not None
+        self._total = total
+        return self._progress(self._before + done, self._before + total)
+
+
 def native_search(function: Callable[..., T], v: ExactRow, options: SearchOptions,
                   progress: ProgressCallback | None = None) -> T:
     """One call of the native search for v with its options: the core judges the request (v on the
@@ -89,7 +110,8 @@ def candidate_rows(v: ExactRow, options: SearchOptions,
                    progress: ProgressCallback | None = None) -> Candidates:
     """The rows of each side searched, in order (see _described.searched_sides), as :class:`Candidates`."""
     sides = searched_sides(v, options.side, options.above)
-    parts = [side_rows(v, replace(options, side=side), progress) for side in sides]
+    steps = SidesProgress(progress)
+    parts = [side_rows(v, replace(options, side=side), steps.next_side()) for side in sides]
     rows = (parts[0] if len(parts) == 1 else np.concatenate(parts)).view(Candidates)
     rows._description = described(v, options)  # after the search, which judges v first
     rows.side_rows = tuple((side, len(part)) for side, part in zip(sides, parts))
@@ -109,9 +131,9 @@ def side_rows(v: ExactRow, options: SearchOptions, progress: ProgressCallback | 
 
 def candidate_count(v: ExactRow, options: SearchOptions, progress: ProgressCallback | None = None) -> int:
     """The number of candidates, summed over the sides searched."""
-    total = 0
+    total, steps = 0, SidesProgress(progress)
     for side in searched_sides(v, options.side, options.above):
-        found: int = native_search(_native.count, v, replace(options, side=side), progress)
+        found: int = native_search(_native.count, v, replace(options, side=side), steps.next_side())
         total += found
     return total
 
@@ -201,8 +223,9 @@ def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | Non
         Called as ``progress(done, total)`` now and then while a long search
         runs (at most every 50 ms, with the interpreter lock held): ``done``
         of ``total`` steps, the values of q for a rational β₋, ranks of
-        `max_rank` for an irrational one. An exception it raises ends the
-        search and propagates.
+        `max_rank` for an irrational one (for side="both" the right side's
+        steps follow the left's: ``done`` never goes back). An exception it
+        raises ends the search and propagates.
 
     Returns
     -------

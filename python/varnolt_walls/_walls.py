@@ -18,7 +18,7 @@ from ._chern import ChernCharacter, ch  # noqa: F401 (ch: for the examples)
 from ._class_arguments import ChernArgument, chern_options, wall_rows
 from ._described import Described, Description, described, searched_sides
 from ._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
-from ._search import ProgressCallback, native_search
+from ._search import ProgressCallback, SidesProgress, native_search
 
 if TYPE_CHECKING:
     import pandas
@@ -505,6 +505,8 @@ def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
 def walls_of(v: ExactRow, options: SearchOptions, progress: ProgressCallback | None = None) -> Walls:
     """The walls of v with its options checked: the search and the grouping in one native call per
     side searched (see _described.searched_sides)."""
-    parts: list[tuple[Columns, Side]] = [(native_search(_native.walls, v, replace(options, side=side), progress), side)
-                                         for side in searched_sides(v, options.side, options.above)]
+    steps = SidesProgress(progress)
+    parts: list[tuple[Columns, Side]] = [
+        (native_search(_native.walls, v, replace(options, side=side), steps.next_side()), side)
+        for side in searched_sides(v, options.side, options.above)]
     return Walls(parts, options.scale, described(v, options))

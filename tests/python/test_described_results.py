@@ -91,6 +91,13 @@ def test_both_sides_are_the_left_then_the_right_search(r, c, d, max_rank):
     assert (copied.v, copied.side_rows, copied.complete) == (rows.v, rows.side_rows, rows.complete)
 
 
+def test_the_progress_of_both_sides_never_goes_back():
+    calls = []  # each side of this search takes long enough to report its steps
+    vw.count(1, 0, -160000, side="both", progress=lambda done, total: calls.append((done, total)))
+    assert all(done <= total for done, total in calls)
+    assert [done for done, _ in calls] == sorted(done for done, _ in calls)
+
+
 @pytest.mark.parametrize(("v", "bound"), [((v, side), m) for v in [(1, 0, -16), (2, -1, -7), (3, 2, -8)]
                                           for side in ("left", "right") for m in (0, 2, 5, 9, 40)])
 def test_a_list_called_complete_has_every_candidate(v, bound):
