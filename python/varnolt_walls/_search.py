@@ -33,9 +33,10 @@ class SidesProgress:
         self._before = self._total = 0
 
     def next_side(self) -> ProgressCallback | None:
-        """The callback of the next side searched."""
-        if self._progress is None:
-            return None
+        """The callback of the next side searched (a `progress` that is not callable as it is: the
+        native search refuses it with its TypeError)."""
+        if self._progress is None or not callable(self._progress):
+            return self._progress
         self._before, self._total = self._before + self._total, 0
         return self._report
 
