@@ -4,6 +4,7 @@
 // kinds of the refusals.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
 #include <random>
 #include <vector>
@@ -101,6 +102,7 @@ struct RefusalRow {
     std::optional<Point> above;
     FailureKind kind;
     std::string detail = {};
+    std::int64_t degree = 1;
 };
 class Refusals : public testing::TestWithParam<RefusalRow> {};
 TEST_P(Refusals, SayWhyWithV) {
@@ -108,7 +110,7 @@ TEST_P(Refusals, SayWhyWithV) {
     InterruptPoll never;
     CandidateCount count;
     const auto done = tilt_stability::run_search(
-        {.v = chern(row.v), .surface = tilt_stability::surface::projective_plane, .side = row.side,
+        {.v = chern(row.v), .surface = {row.degree}, .side = row.side,
          .above = row.above},
         never, count);
     ASSERT_FALSE(done.has_value());
@@ -131,7 +133,12 @@ INSTANTIATE_TEST_SUITE_P(Table, Refusals, testing::Values(
                FailureKind::rank_bound_beyond_int64, "1.52e+301"},
     // One point, β₋ = -√2, at α = 2^-50 above it: a bound of about 10^15 ranks.
     RefusalRow{"bound_beyond_the_walk", {1, 0, -2}, Side::left, Point{-6369051672525773, power_of_two(52), 1,
-               power_of_two(50)}, FailureKind::rank_bound_beyond_walk, "1.12e+15"}),
+               power_of_two(50)}, FailureKind::rank_bound_beyond_walk, "1.12e+15"},
+    // On degree 114 (λ = 57) v' = (-1, -57, 0) has β₋ = 114 and X = 57, and only
+    // the q = k with 57 | k can hold a c' that 57 divides: none below X. A
+    // negative rank is refused all the same.
+    RefusalRow{"negative_rank_without_a_wanted_q", {-1, -1, 0}, Side::left, std::nullopt, FailureKind::negative_rank,
+               "", 114}),
     row_name<RefusalRow>);
 
 // Given a smaller max_rank, a point with a bound beyond the walk is searched.

@@ -58,7 +58,9 @@ Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSin
     for (std::int64_t k = 1; k < k_end; ++k) {
         interrupt.report(k - 1, steps);
         interrupt.tick();
-        if (wanted_k > 1 && k % wanted_k != 0) continue;
+        // A negative rank is refused at its first q (every k gives a least
+        // rank below 1), wanted or not, as when every c is wanted.
+        if (wanted_k > 1 && k % wanted_k != 0 && v.r >= 0) continue;
         const Outcome<void> appended = fixed_q_beta::FixedQBetaData{search, k}.append_candidates(out);
         if (!appended) {
             report();
