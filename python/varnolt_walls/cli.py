@@ -119,10 +119,9 @@ def write_walls(out: Output, form: str, found: Walls) -> None:
     elif form == "csv":
         # Both sides' walls say which side each is on, in a first column.
         sided = found.side == "both"
-        side = (lambda w: [w.side]) if sided else (lambda w: [])
         writer = csv.writer(out, lineterminator="\n")
         writer.writerow(["side"] * sided + ["center", "radius_squared", "r", "c", "d"])
-        writer.writerows([*side(w), str(w.center), str(w.radius_squared), *map(str, u)]
+        writer.writerows([*[str(w.side)] * sided, str(w.center), str(w.radius_squared), *map(str, u)]
                          for w in found for u in w.semistabilizers)
     else:
         sided = found.side == "both"
