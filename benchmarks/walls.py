@@ -1,6 +1,6 @@
 """Benchmarks of varnolt_walls.candidates and count, run by hand after installing:
 
-    .venv/bin/python benchmarks/walls.py [--runs N] [--long]
+    .venv/bin/python benchmarks/walls.py [--runs N] [--long] [--walls-only]
 
 Times are the process's CPU time (time.process_time), steadier than the clock
 on a shared machine. For each case of benchmarks/run.py it prints the median time of
@@ -24,7 +24,8 @@ allocator hands candidates memory that an earlier call has touched, it takes
 about half as long: candidates's time shows which. Then, in children,
 the peak memory (VmHWM) of candidates(1, 0, -2, max_rank=10**8) and of
 count(1, 0, -2, max_rank=R) for R = 10^7, 10^8 (and 10^9 with --long), which
-stays flat whatever R.
+stays flat whatever R. With --walls-only it runs the walls' ratios alone
+(after one untimed call of each to warm the interpreter up).
 """
 
 import argparse
@@ -99,10 +100,19 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=5, help="timed calls per case (median)")
     parser.add_argument("--long", action="store_true", help="also count(1, 0, -2, max_rank=10**9) (about a minute)")
+    parser.add_argument("--walls-only", action="store_true",
+                        help=f"only the ratios to candidates of the walls of {WALLS_CASE}")
     args = parser.parse_args()
 
     import varnolt
     import varnolt_walls
+
+    if args.walls_only:
+        walls_ratios(varnolt_walls)  # the first large calls of a fresh interpreter take longer
+        print(f"walls of {WALLS_CASE}, ratios to candidates within one run:", flush=True)
+        for _ in range(args.runs):
+            print("  " + walls_ratios(varnolt_walls), flush=True)
+        return
 
     # pseudo_semistabilizers announces on file descriptor 1: keep the report on a copy of it.
     report = os.fdopen(os.dup(1), "w")

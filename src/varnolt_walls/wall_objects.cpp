@@ -109,9 +109,10 @@ private:
 
 // A new, empty instance of type (a class with __slots__), from its allocator:
 // no __init__ runs. It is not tracked by the cycle collector: a Wall holds
-// two Fractions and a tuple of tuples of ints, a Fraction two ints, and
-// neither is ever changed, so neither can be part of a cycle (as CPython
-// untracks a tuple of atoms). A million walls made and dropped then cost no
+// two Fractions, a tuple of tuples of ints, its v (a frozen ChernCharacter of
+// ints, a Fraction and a frozen Surface) and its side (a str), a Fraction two
+// ints, and neither is ever changed, so neither can be part of a cycle (as
+// CPython untracks a tuple of atoms). A million walls made and dropped then cost no
 // collections.
 PyRef new_instance(PyObject* type) {
     if (!PyType_Check(type)) {
@@ -143,9 +144,14 @@ struct FractionMaker {
 struct WallMaker {
     PyObject* type;
     FractionMaker fraction;
+    // What every wall of the call knows of its search: the same two objects.
+    PyRef v;
+    PyRef side;
     SlotSetter center{type, "center"};
     SlotSetter radius_squared{type, "radius_squared"};
     SlotSetter semistabilizers{type, "semistabilizers"};
+    SlotSetter v_slot{type, "v"};
+    SlotSetter side_slot{type, "side"};
 };
 
 // A tuple of ints, untracked by the cycle collector at once (it would be at
@@ -175,6 +181,8 @@ PyRef wall_object(const WallColumns& columns, std::size_t wall, const WallMaker&
         maker.radius_squared(made.get(), maker.fraction(key.radius_squared));
     }, wall_key(columns, wall));
     maker.semistabilizers(made.get(), semistabilizers(columns, wall));
+    maker.v_slot(made.get(), maker.v);
+    maker.side_slot(made.get(), maker.side);
     return made;
 }
 
@@ -226,7 +234,7 @@ PyObject* wall_objects(PyObject* module, PyObject* const* args, Py_ssize_t nargs
         const WallColumns columns = columns_of(slots[0]);
         const std::size_t stop = index_argument(slots[2], "stop", columns.walls());
         const std::size_t start = index_argument(slots[1], "start", stop);
-        const WallMaker maker{slots[3], {slots[4]}};
+        const WallMaker maker{slots[3], {slots[4]}, PyRef::borrow(slots[5]), PyRef::borrow(slots[6])};
         PyRef list = PyRef::checked(PyList_New(static_cast<Py_ssize_t>(stop - start)));
         for (std::size_t wall = start; wall < stop; ++wall)
             PyList_SetItem(list.get(), static_cast<Py_ssize_t>(wall - start),

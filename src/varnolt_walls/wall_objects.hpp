@@ -7,15 +7,16 @@
 
 namespace varnolt::walls {
 
-// wall_objects(columns, start, stop, wall_type, fraction_type): a list of the
-// walls start ... stop − 1 of columns = (rows, offsets, v), each a wall_type
-// with center and radius_squared (fraction_type, in lowest terms, worked out
-// from the wall's first candidate and v) and semistabilizers (a tuple of
-// (r, c, d) tuples).
+// wall_objects(columns, start, stop, wall_type, fraction_type, v, side): a
+// list of the walls start ... stop − 1 of columns = (rows, offsets, v), each
+// a wall_type with center and radius_squared (fraction_type, in lowest terms,
+// worked out from the wall's first candidate and v), semistabilizers (a tuple
+// of (r, c, d) tuples), and v and side: the objects given, shared by every
+// wall, so that what a wall knows of its search costs two references.
 PyObject* wall_objects(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames);
-inline constexpr boundary::FunctionDescription<5> wall_objects_description{
+inline constexpr boundary::FunctionDescription<7> wall_objects_description{
     .name = "wall_objects",
-    .parameters = {"columns", "start", "stop", "wall_type", "fraction_type"},
+    .parameters = {"columns", "start", "stop", "wall_type", "fraction_type", "v", "side"},
     .doc = "The Wall objects of walls start ... stop - 1 of the buffers of walls()."};
 
 // wall_columns(columns, fraction_type): five lists, one entry per wall:
