@@ -1,6 +1,7 @@
 #include "varnolt_walls/wall_objects.hpp"
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <variant>
 
@@ -84,27 +85,41 @@ core::ExactKey wall_key(const WallColumns& columns, std::size_t wall) {
     }
 }
 
-// Sets one slot of a class's instances through the slot's own descriptor,
-// found once per call: past the class's own __setattr__ (Wall is a frozen
-// dataclass) and past the attribute lookup of each set.
-class SlotSetter {
+// One slot of a class's instances, found once per call in the class's own
+// members (its __slots__): its value is stored at the member's offset in an
+// instance just made, whose slots are all empty, taking over the reference.
+// That is what the slot's descriptor does to an empty slot, without its call
+// and reference counting per value, past the class's own __setattr__ (Wall
+// is a frozen dataclass) and the attribute lookup of each set.
+class Slot {
 public:
-    SlotSetter(PyObject* type, const char* name)
-        : descriptor_(PyRef::checked(PyObject_GetAttrString(type, name))),
-          set_(reinterpret_cast<descrsetfunc>(PyType_GetSlot(Py_TYPE(descriptor_.get()), Py_tp_descr_set))) {
-        if (set_ == nullptr) {
-            PyErr_Format(PyExc_TypeError, "%s is not a slot", name);
+    Slot(PyObject* type, const char* name) {
+        if (!PyType_Check(type)) {
+            PyErr_SetString(PyExc_TypeError, "wall_type and fraction_type must be classes");
             throw PythonErrorSet{};
         }
+        const auto* member = static_cast<const PyMemberDef*>(
+            PyType_GetSlot(reinterpret_cast<PyTypeObject*>(type), Py_tp_members));
+        while (member != nullptr && member->name != nullptr && std::strcmp(member->name, name) != 0) ++member;
+        const PyRef size = PyRef::checked(PyObject_GetAttrString(type, "__basicsize__"));
+        const Py_ssize_t basic_size = PyLong_AsSsize_t(size.get());
+        if (member == nullptr || member->name == nullptr || member->type != Py_T_OBJECT_EX ||
+            (member->flags & Py_READONLY) != 0 || member->offset < static_cast<Py_ssize_t>(sizeof(PyObject)) ||
+            member->offset > basic_size - static_cast<Py_ssize_t>(sizeof(PyObject*))) {
+            PyErr_Format(PyExc_TypeError, "%s is not a slot of its class", name);
+            throw PythonErrorSet{};
+        }
+        offset_ = static_cast<std::size_t>(member->offset);
     }
 
-    void operator()(PyObject* object, const PyRef& value) const {
-        if (set_(descriptor_.get(), object, value.get()) != 0) throw PythonErrorSet{};
+    // Sets the slot of fresh, an instance made by new_instance, to value.
+    void operator()(PyObject* fresh, PyRef value) const {
+        PyObject*& slot = *reinterpret_cast<PyObject**>(reinterpret_cast<char*>(fresh) + offset_);
+        slot = value.release();
     }
 
 private:
-    PyRef descriptor_;
-    descrsetfunc set_;
+    std::size_t offset_ = 0;
 };
 
 // A new, empty instance of type (a class with __slots__), from its allocator:
@@ -129,8 +144,8 @@ PyRef new_instance(PyObject* type) {
 // Fraction._from_coprime_ints makes them, without the constructor's gcd.
 struct FractionMaker {
     PyObject* type;
-    SlotSetter numerator{type, "_numerator"};
-    SlotSetter denominator{type, "_denominator"};
+    Slot numerator{type, "_numerator"};
+    Slot denominator{type, "_denominator"};
 
     template <typename T>
     PyRef operator()(const ratio::BasicRatio<T>& value) const {
@@ -147,11 +162,11 @@ struct WallMaker {
     // What every wall of the call knows of its search: the same two objects.
     PyRef v;
     PyRef side;
-    SlotSetter center{type, "center"};
-    SlotSetter radius_squared{type, "radius_squared"};
-    SlotSetter semistabilizers{type, "semistabilizers"};
-    SlotSetter v_slot{type, "v"};
-    SlotSetter side_slot{type, "side"};
+    Slot center{type, "center"};
+    Slot radius_squared{type, "radius_squared"};
+    Slot semistabilizers{type, "semistabilizers"};
+    Slot v_slot{type, "v"};
+    Slot side_slot{type, "side"};
 };
 
 // A tuple of ints, untracked by the cycle collector at once (it would be at
@@ -181,8 +196,8 @@ PyRef wall_object(const WallColumns& columns, std::size_t wall, const WallMaker&
         maker.radius_squared(made.get(), maker.fraction(key.radius_squared));
     }, wall_key(columns, wall));
     maker.semistabilizers(made.get(), semistabilizers(columns, wall));
-    maker.v_slot(made.get(), maker.v);
-    maker.side_slot(made.get(), maker.side);
+    maker.v_slot(made.get(), PyRef::borrow(maker.v.get()));
+    maker.side_slot(made.get(), PyRef::borrow(maker.side.get()));
     return made;
 }
 
