@@ -91,6 +91,16 @@ def test_both_sides_are_the_left_then_the_right_search(r, c, d, max_rank):
     assert (copied.v, copied.side_rows, copied.complete) == (rows.v, rows.side_rows, rows.complete)
 
 
+def test_every_wall_read_knows_its_search():
+    found = vw.walls(1, 0, -400, side="both")  # 3286 walls a side: many native calls, one across the sides
+    read = list(found)
+    sides = [side for side in ("left", "right") for _ in vw.walls(1, 0, -400, side=side)]
+    assert [(w.v, w.side) for w in read] == [(found.v, side) for side in sides]
+    assert read[::331] == [found[i] for i in range(0, len(found), 331)]
+    copied = pickle.loads(pickle.dumps(read[3285:3287]))
+    assert [(w, w.v, w.side) for w in copied] == [(w, found.v, w.side) for w in read[3285:3287]]
+
+
 def test_the_progress_of_both_sides_never_goes_back():
     calls = []  # each side of this search takes long enough to report its steps
     vw.count(1, 0, -160000, side="both", progress=lambda done, total: calls.append((done, total)))
