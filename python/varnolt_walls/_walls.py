@@ -155,7 +155,7 @@ Columns = tuple[bytearray, bytearray, bytearray]
 # What a notebook shows of the walls: so many rows, each with so many candidates.
 HTML_ROWS = 20
 HTML_CANDIDATES = 4
-# Walls made per call of the native module while iterating: a chunk's objects (about 400 bytes
+# Walls made per call of the native module while iterating: a chunk's objects (about 500 bytes
 # a wall) stay in the core's cache, so that the next chunk is made in the memory this one freed
 # (4096 walls a chunk took a fifth longer to read).
 _CHUNK = 512

@@ -127,8 +127,8 @@ private:
 // two Fractions, a tuple of tuples of ints, its v (a frozen ChernCharacter of
 // ints, a Fraction and a frozen Surface) and its side (a str), a Fraction two
 // ints, and neither is ever changed, so neither can be part of a cycle (as
-// CPython untracks a tuple of atoms). A million walls made and dropped then cost no
-// collections.
+// CPython untracks a tuple of atoms). A million walls made and dropped then
+// cost no collections.
 PyRef new_instance(PyObject* type) {
     if (!PyType_Check(type)) {
         PyErr_SetString(PyExc_TypeError, "wall_type and fraction_type must be classes");
