@@ -22,10 +22,9 @@ t² − m·q > 0 (K > 0), so X ≠ 0.
 
 Why every solution is found. If D is not a square, let ε = x1 + y1·√D be the least unit
 > 1 of norm 1. Writing X + Y·√D = √K·e^φ (X > 0), multiplication by ε^j adds j·log ε
-to φ and keeps (P); the solutions with X > 0 fall into finitely many orbits, and the
-core finds one solution of each, with the continued fractions of the theorem of
-Lagrange, Matthews and Mollin (src/k3/pell_expansions.hpp; 64-bit arithmetic there,
-an OverflowError beyond, and exact integers of any size here). Each orbit is walked
+to φ and keeps (P); the solutions with X > 0 fall into finitely many orbits, and
+one solution of each comes from the continued fractions of the theorem of Lagrange,
+Matthews and Mollin (see _pell; exact integers of any size throughout). Each orbit is walked
 from its first member left of the vertical wall (φ < 0) by ε⁻¹, which lowers φ, i.e.
 raises x: it meets its walls in order. The solutions with X < 0 are the negatives,
 of the same walls. Whether an orbit member is a class is periodic along the orbit
@@ -41,8 +40,8 @@ from dataclasses import dataclass
 from fractions import Fraction
 from math import isqrt
 
-from . import _native
-from ._k3_lattice import Mukai
+from ._lattice import Mukai
+from ._pell import convergent, pell_expansions
 
 Solution = tuple[int, int]
 
@@ -81,15 +80,6 @@ class Setting:
         return Fraction(c, r) + Fraction(xy[0], r * self.degree * xy[1])
 
 
-def _convergent(z: int, m: int, quotients: tuple[int, ...]) -> Solution:
-    """(G_{i−1}, B_{i−1}) of the expansion of (z + √D)/m: G from (−z, m), B from (1, 0), by x_j = a_j·x_{j−1} + x_{j−2}."""
-    g0, g1, b0, b1 = -z, m, 1, 0
-    for a in quotients:
-        g0, g1 = g1, a * g1 + g0
-        b0, b1 = b1, a * b1 + b0
-    return g1, b1
-
-
 class Orbits:
     """The solutions of (P) left of the vertical wall, orbit by orbit, each from the vertical wall inwards."""
 
@@ -100,8 +90,8 @@ class Orbits:
         self.square = self.root * self.root == self.d
         self.unit, self.negative_unit = (1, 0), None  # ε and a unit of norm −1, if D is not a square
         if not self.square:
-            (_, _, quotients), = self._expansions(1)
-            g, b = _convergent(0, 1, quotients)
+            (_, _, quotients), = pell_expansions(self.d, 1)
+            g, b = convergent(0, 1, quotients)
             if g * g - self.d * b * b == 1:
                 self.unit = (g, b)
             else:
@@ -115,19 +105,12 @@ class Orbits:
                 self._first_left(xy) for xy in self._representatives(k)]
         return self._starts[k]
 
-    def _expansions(self, k: int) -> tuple[tuple[int, int, tuple[int, ...]], ...]:
-        try:
-            return _native.pell_expansions(self.d, k)
-        except OverflowError:
-            raise OverflowError(f"the walls of v = {self.setting.v} need the Pell equation "
-                                f"X² − {self.d}·Y² = {k}, beyond the 64-bit arithmetic of its search") from None
-
     def _representatives(self, k: int) -> list[Solution]:
-        """A solution with X > 0 of every orbit of (P), from the expansions of the core (see pell_expansions)."""
+        """A solution with X > 0 of every orbit of (P), from the continued fractions of _pell."""
         found = []
-        for f, z, quotients in self._expansions(k):
+        for f, z, quotients in pell_expansions(self.d, k):
             m = k // (f * f)
-            g, b = _convergent(z, m, quotients)
+            g, b = convergent(z, m, quotients)
             if g * g - self.d * b * b == -m:
                 if self.negative_unit is None:
                     continue  # that class of solutions is empty
