@@ -38,10 +38,11 @@ from __future__ import annotations
 from collections.abc import Iterator
 from dataclasses import dataclass
 from fractions import Fraction
+from functools import cached_property
 from math import isqrt
 
 from ._lattice import Mukai
-from ._pell import convergent, pell_expansions
+from ._pell import PellEquations, convergent
 
 Solution = tuple[int, int]
 
@@ -51,12 +52,12 @@ class Setting:
     v: Mukai
     degree: int
 
-    @property
+    @cached_property
     def m(self) -> int:
         r, c, s = self.v
         return c * c * self.degree - 2 * r * s
 
-    @property
+    @cached_property
     def modulus(self) -> int:
         return self.m * self.v[0] ** 2
 
@@ -77,7 +78,21 @@ class Setting:
 
     def center(self, xy: Solution) -> Fraction:
         r, c, _ = self.v
-        return Fraction(c, r) + Fraction(xy[0], r * self.degree * xy[1])
+        return Fraction(*self._center_terms(xy))
+
+    def past(self, xy: Solution, cut: Fraction, strict: bool) -> bool:
+        """Whether the centre of the wall of xy lies beyond `cut` (or on it, when `strict`): compared
+        without building the Fraction, the hot step of the walk."""
+        numerator, denominator = self._center_terms(xy)
+        difference = numerator * cut.denominator - cut.numerator * denominator
+        if denominator < 0:
+            difference = -difference
+        return difference > 0 or (strict and difference == 0)
+
+    def _center_terms(self, xy: Solution) -> tuple[int, int]:
+        """The centre c/r + X/(r·degree·Y) as a numerator and a denominator (not in lowest terms)."""
+        r, c, _ = self.v
+        return c * self.degree * xy[1] + xy[0], r * self.degree * xy[1]
 
 
 class Orbits:
@@ -90,7 +105,8 @@ class Orbits:
         self.square = self.root * self.root == self.d
         self.unit, self.negative_unit = (1, 0), None  # ε and a unit of norm −1, if D is not a square
         if not self.square:
-            (_, _, quotients), = pell_expansions(self.d, 1)
+            self.pell = PellEquations(self.d)
+            (_, _, quotients), = self.pell.expansions(1)
             g, b = convergent(0, 1, quotients)
             if g * g - self.d * b * b == 1:
                 self.unit = (g, b)
@@ -108,7 +124,7 @@ class Orbits:
     def _representatives(self, k: int) -> list[Solution]:
         """A solution with X > 0 of every orbit of (P), from the continued fractions of _pell."""
         found = []
-        for f, z, quotients in pell_expansions(self.d, k):
+        for f, z, quotients in self.pell.expansions(k):
             m = k // (f * f)
             g, b = convergent(z, m, quotients)
             if g * g - self.d * b * b == -m:

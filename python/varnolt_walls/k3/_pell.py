@@ -15,8 +15,9 @@ of norm −1, and without one the class is empty. For k = 1 (f = 1, z = 0) the e
 of √d over its first period: the least unit, of norm (−1)^i.
 
 Why it ends. The complete quotients keep |P| <= √d + m and 0 < |Q| <= 2·√d + m, so finitely
-many pairs (P, Q) occur, and the expansion is periodic from the first reduced one on (see
-_quotients_to_unit): a period without Q = ±1 ends the search. Python's integers make every
+many pairs (P, Q) occur, and from the first reduced one on the expansion goes round a period:
+either the period of √d, which holds Q = 1, or one without Q = ±1, which ends the search at
+once (see PellEquations._quotients_to_unit). Python's integers make every
 step exact at any size, and Ctrl-C stops a long expansion between two steps.
 """
 
@@ -32,48 +33,67 @@ class PellExpansion(NamedTuple):
     quotients: tuple[int, ...]  # a_0 ... a_{i−1}, for the first i >= 1 with Q_i = ±1
 
 
-def pell_expansions(d: int, k: int) -> list[PellExpansion]:
-    """The expansions that reach Q_i = ±1, for every square factor f² of k and every root z (see above)."""
-    root = isqrt(d) if d > 0 else 0
-    if d <= 0 or k <= 0 or root * root == d:
-        raise ValueError(f"pell_expansions needs d > 0 not a square and k > 0, not d = {d}, k = {k}")
-    found = []
-    for f in range(1, isqrt(k) + 1):
-        if k % (f * f):
-            continue
-        m = k // (f * f)
-        residue = d % m
-        for z in range(-((m - 1) // 2), m // 2 + 1):
-            if z * z % m == residue and (quotients := _quotients_to_unit(d, root, z, m)):
-                found.append(PellExpansion(f, z, quotients))
-    return found
+class PellEquations:
+    """The equations X² − d·Y² = k of one d > 0, not a square, and the expansions that solve them."""
+
+    def __init__(self, d: int) -> None:
+        root = isqrt(d) if d > 0 else 0
+        if d <= 0 or root * root == d:
+            raise ValueError(f"PellEquations needs d > 0 not a square, not {d}")
+        self.d, self.root = d, root
+        # The period of √d, from its first reduced complete quotient root + √d over d − root²
+        # (all its Q are > 0, so each partial quotient is floor((P + root)/Q)).
+        self._principal: set[tuple[int, int]] = set()
+        p, q = root, d - root * root
+        while (p, q) not in self._principal:
+            self._principal.add((p, q))
+            p = (p + root) // q * q - p
+            q = (d - p * p) // q
+
+    def expansions(self, k: int) -> list[PellExpansion]:
+        """The expansions that reach Q_i = ±1, for every square factor f² of k > 0 and every root z (see above)."""
+        found = []
+        for f in range(1, isqrt(k) + 1):
+            if k % (f * f):
+                continue
+            m = k // (f * f)
+            for z in _square_roots(self.d, m):
+                if quotients := self._quotients_to_unit(z, m):
+                    found.append(PellExpansion(f, z, quotients))
+        return found
+
+    def _quotients_to_unit(self, z: int, m: int) -> tuple[int, ...]:
+        """The quotients of (z + √d)/m up to the first Q_i = ±1 with i >= 1, or none.
+
+        Past finitely many steps the complete quotients are reduced (ξ > 1, −1 < ξ' < 0: Q > 0,
+        P <= root < P + Q and Q <= P + root), and by Galois' theorem the reduced ones go round a
+        cycle. The only reduced one with Q = 1 is root + √d, of the period of √d: so once reduced,
+        the expansion meets Q = 1 exactly when it has come into that period, and never Q = −1.
+        """
+        quotients = []
+        p, q, d, root = z, m, self.d, self.root
+        reduced = False
+        while True:
+            if not reduced and 0 < q <= p + root and p <= root < p + q:
+                if (p, q) not in self._principal:
+                    return ()
+                reduced = True
+            # floor((p + √d)/q): √d is irrational, so floor((p + root)/q) for q > 0, and for
+            # q < 0 minus the ceiling of (p + √d)/|q|, −(floor((p + root)/|q|) + 1).
+            a = (p + root) // q if q > 0 else -((p + root) // -q) - 1
+            quotients.append(a)
+            # Q_{i+1}·Q_i = d − P_{i+1}², and Q_i divides it exactly (Q_0 | d − z²).
+            p = a * q - p
+            q = (d - p * p) // q
+            if q == 1 or q == -1:
+                return tuple(quotients)
 
 
-def _quotients_to_unit(d: int, root: int, z: int, m: int) -> tuple[int, ...]:
-    """The quotients of (z + √d)/m up to the first Q_i = ±1 with i >= 1, or none in a whole period.
-
-    Past finitely many steps the complete quotients are reduced (ξ > 1, −1 < ξ' < 0: Q > 0,
-    P <= root < P + Q and Q <= P + root), and by Galois' theorem a reduced one starts a pure
-    period: the first pair (P, Q) to come back is the first reduced one.
-    """
-    quotients = []
-    p, q = z, m
-    first_reduced = None
-    while True:
-        if first_reduced is None:
-            if 0 < q <= p + root and p <= root < p + q:
-                first_reduced = p, q
-        elif p == first_reduced[0] and q == first_reduced[1]:
-            return ()
-        # floor((p + √d)/q): √d is irrational, so floor((p + root)/q) for q > 0, and for
-        # q < 0 minus the ceiling of (p + √d)/|q|, −(floor((p + root)/|q|) + 1).
-        a = (p + root) // q if q > 0 else -((p + root) // -q) - 1
-        quotients.append(a)
-        # Q_{i+1}·Q_i = d − P_{i+1}², and Q_i divides it exactly (Q_0 | d − z²).
-        p = a * q - p
-        q = (d - p * p) // q
-        if q == 1 or q == -1:
-            return tuple(quotients)
+def _square_roots(d: int, m: int) -> list[int]:
+    """The z with z² ≡ d (mod m) and −m/2 < z <= m/2, in order: those >= 0 and their negatives."""
+    residue = d % m
+    upper = [z for z in range(m // 2 + 1) if z * z % m == residue]
+    return [-z for z in reversed(upper) if 0 < 2 * z < m] + upper
 
 
 def convergent(z: int, m: int, quotients: tuple[int, ...]) -> tuple[int, int]:

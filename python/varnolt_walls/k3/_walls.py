@@ -263,13 +263,12 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     for t, q in [*_divisorial_kinds(), *_flop_kinds(setting.m)]:
         for start in orbits.starts(setting.right_side(t, q)):
             for xy in orbits.walk(start):
-                x = setting.center(xy)
-                if x > cut or (strict and x == cut):
+                if setting.past(xy, cut, strict):
                     break
                 for sign in (1, -1):
                     a = setting.class_of(t, (sign * xy[0], sign * xy[1]))
                     if a is not None:
-                        classes.setdefault(x, a)
+                        classes.setdefault(setting.center(xy), a)
     walls = [_wall(setting, x, classes[x]) for x in sorted(classes)]
     if lagrangian is not None:
         walls.append(_lagrangian(setting, lagrangian))
