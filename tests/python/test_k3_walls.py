@@ -10,6 +10,7 @@ from k3_model import RANK, kind_of, model_lagrangian, model_orbit_starts, model_
 
 from varnolt_walls import k3_walls
 from varnolt_walls.k3._orbits import Orbits, Setting
+from varnolt_walls.k3 import _pell
 from varnolt_walls.k3._pell import PellEquations, convergent
 from varnolt_walls.k3._walls import _divisorial_kinds, _flop_kinds
 from varnolt_walls.cli import main
@@ -122,9 +123,16 @@ def least_unit(d):
 B = 2**40
 
 
+@pytest.fixture(params=[False, True], ids=["period kept", "period walked"])
+def period_walked(request, monkeypatch):
+    """Both ways to tell that an expansion will not reach ±1: the period of √d kept, or walked again."""
+    if request.param:
+        monkeypatch.setattr(_pell, "PERIOD_KEPT", 1)
+
+
 @pytest.mark.parametrize("d, k, solvable", [(8, 8, True), (8, 1, True), (44, 4, True), (152, 9, True),
                                             (3, 2, False), (532, 176, True), (4 * (B * B + 1), 1, True)])
-def test_pell_expansions_give_norm_plus_or_minus_m(d, k, solvable):
+def test_pell_expansions_give_norm_plus_or_minus_m(d, k, solvable, period_walked):
     found = PellEquations(d).expansions(k)
     assert bool(found) or not solvable
     for f, z, quotients in found:
@@ -136,7 +144,7 @@ def test_pell_expansions_give_norm_plus_or_minus_m(d, k, solvable):
         assert convergent(0, 1, found[0].quotients) == (2 * B * B + 1, B)
 
 
-def test_expansion_of_root_d_is_the_least_unit():
+def test_expansion_of_root_d_is_the_least_unit(period_walked):
     for d in (d for d in range(2, 61) if not square(d)):
         (_, _, quotients), = PellEquations(d).expansions(1)
         assert convergent(0, 1, quotients) == least_unit(d), d

@@ -27,6 +27,10 @@ from math import isqrt
 from typing import NamedTuple
 
 
+# The longest period of √d kept as a set of pairs (P, Q), some 10 MB.
+PERIOD_KEPT = 1 << 16
+
+
 class PellExpansion(NamedTuple):
     f: int  # the square factor: f² divides k
     z: int  # −m/2 < z <= m/2, z² ≡ d (mod m), m = k/f²
@@ -42,13 +46,15 @@ class PellEquations:
             raise ValueError(f"PellEquations needs d > 0 not a square, not {d}")
         self.d, self.root = d, root
         # The period of √d, from its first reduced complete quotient root + √d over d − root²
-        # (all its Q are > 0, so each partial quotient is floor((P + root)/Q)).
-        self._principal: set[tuple[int, int]] = set()
+        # (all its Q are > 0, so each partial quotient is floor((P + root)/Q)); None when it is
+        # longer than PERIOD_KEPT, not to hold a huge d's period in memory.
+        pairs: set[tuple[int, int]] = set()
         p, q = root, d - root * root
-        while (p, q) not in self._principal:
-            self._principal.add((p, q))
+        while (p, q) not in pairs and len(pairs) < PERIOD_KEPT:
+            pairs.add((p, q))
             p = (p + root) // q * q - p
             q = (d - p * p) // q
+        self._principal = pairs if (p, q) in pairs else None
 
     def expansions(self, k: int) -> list[PellExpansion]:
         """The expansions that reach Q_i = ±1, for every square factor f² of k > 0 and every root z (see above)."""
@@ -68,16 +74,20 @@ class PellEquations:
         Past finitely many steps the complete quotients are reduced (ξ > 1, −1 < ξ' < 0: Q > 0,
         P <= root < P + Q and Q <= P + root), and by Galois' theorem the reduced ones go round a
         cycle. The only reduced one with Q = 1 is root + √d, of the period of √d: so once reduced,
-        the expansion meets Q = 1 exactly when it has come into that period, and never Q = −1.
+        the expansion meets Q = 1 exactly when it has come into that period, and never Q = −1;
+        without that period at hand, the first reduced one coming back ends it.
         """
         quotients = []
-        p, q, d, root = z, m, self.d, self.root
-        reduced = False
+        p, q, d, root, principal = z, m, self.d, self.root, self._principal
+        first_reduced = None
         while True:
-            if not reduced and 0 < q <= p + root and p <= root < p + q:
-                if (p, q) not in self._principal:
-                    return ()
-                reduced = True
+            if first_reduced is None:
+                if 0 < q <= p + root and p <= root < p + q:
+                    if principal is not None and (p, q) not in principal:
+                        return ()
+                    first_reduced = p, q
+            elif p == first_reduced[0] and q == first_reduced[1]:
+                return ()  # a whole period without Q = ±1 (when the period of √d is not kept)
             # floor((p + √d)/q): √d is irrational, so floor((p + root)/q) for q > 0, and for
             # q < 0 minus the ceiling of (p + √d)/|q|, −(floor((p + root)/|q|) + 1).
             a = (p + root) // q if q > 0 else -((p + root) // -q) - 1
