@@ -55,6 +55,7 @@ class PellEquations:
             p = (p + root) // q * q - p
             q = (d - p * p) // q
         self._principal = pairs if (p, q) in pairs else None
+        self._by_m: dict[int, list[tuple[int, tuple[int, ...]]]] = {}
 
     def expansions(self, k: int) -> list[PellExpansion]:
         """The expansions that reach Q_i = ±1, for every square factor f² of k > 0 and every root z (see above)."""
@@ -63,9 +64,10 @@ class PellEquations:
             if k % (f * f):
                 continue
             m = k // (f * f)
-            for z in _square_roots(self.d, m):
-                if quotients := self._quotients_to_unit(z, m):
-                    found.append(PellExpansion(f, z, quotients))
+            if m not in self._by_m:  # the same m comes back for many k
+                self._by_m[m] = [(z, quotients) for z in _square_roots(self.d, m)
+                                 if (quotients := self._quotients_to_unit(z, m))]
+            found += [PellExpansion(f, z, quotients) for z, quotients in self._by_m[m]]
         return found
 
     def _quotients_to_unit(self, z: int, m: int) -> tuple[int, ...]:
