@@ -31,7 +31,7 @@ def imported(path, name, modules):
     package = name if path.name == "__init__.py" else name.rpartition(".")[0]
     for node in ast.walk(ast.parse(path.read_text(encoding="utf-8"))):
         if isinstance(node, ast.ImportFrom):
-            base = ".".join(package.split(".")[:len(package.split(".")) - node.level + 1]) if node.level else ""
+            base = package.rsplit(".", node.level - 1)[0] if node.level else ""
             target = ".".join(filter(None, [base, node.module]))
             for alias in node.names:
                 yield f"{target}.{alias.name}" if f"{target}.{alias.name}" in modules else target
