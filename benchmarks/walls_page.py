@@ -18,7 +18,7 @@ import time
 from pathlib import Path
 
 import varnolt_walls
-from varnolt_walls._plot_html import walls_page
+from varnolt_walls.pictures._plot_html import walls_page
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "python"))
 from browser import AFTER_PAINT, WALLS_PLOT, WALLS_READY, WALLS_SCREEN, Browser  # noqa: E402  (the tests' Chromium)

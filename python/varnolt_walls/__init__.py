@@ -14,25 +14,19 @@ runs. The command line ``varnolt-walls`` (or ``python -m varnolt_walls``)
 offers the same.
 """
 
-from importlib.metadata import PackageNotFoundError, version
-
-from ._beta import beta_minus
-from ._chern import ChernCharacter, ch, from_chern_classes, from_mukai, ideal_sheaf, line_bundle
-from ._errors import IrrationalBetaError, NoRealBetaError
-from ._k3_plot import plot_k3
-from ._k3_walls import K3Wall, K3Walls, k3_walls
-from ._options import Surface
-from ._plot import plot
-from ._plot_html import plot_html
-from ._search import Candidates, candidates, count
-from ._walls import Destabilizer, Wall, Walls, numerical_wall, walls
+from ._version import __version__
+from .classes._chern import ChernCharacter, ch, from_chern_classes, from_mukai, ideal_sheaf, line_bundle
+from .classes._errors import IrrationalBetaError, NoRealBetaError
+from .classes._options import Surface
+from .k3._walls import K3Wall, K3Walls, k3_walls
+from .pictures._k3_plot import plot_k3
+from .pictures._plot import plot
+from .pictures._plot_html import plot_html
 from .quadratic_irrational import QuadraticIrrational
+from .search._beta import beta_minus
+from .search._search import Candidates, candidates, count
+from .search._walls import Destabilizer, Wall, Walls, numerical_wall, walls
 from .sweep import sweep
-
-try:
-    __version__ = version("varnolt")  # the distribution that ships this package
-except PackageNotFoundError:  # imported from a source tree that was never installed
-    __version__ = "unknown"
 
 __all__ = ["ChernCharacter", "ch", "from_chern_classes", "from_mukai", "ideal_sheaf", "line_bundle", "candidates", "count", "walls", "Surface", "Wall", "Walls",
            "Destabilizer", "Candidates", "numerical_wall", "beta_minus",

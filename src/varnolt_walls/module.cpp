@@ -4,7 +4,6 @@
 #include "boundary/call_guard.hpp"
 #include "boundary/py_ref.hpp"
 #include "varnolt_walls/functions.hpp"
-#include "varnolt_walls/k3_solutions.hpp"
 #include "varnolt_walls/wall_objects.hpp"
 
 namespace varnolt::walls {
@@ -29,7 +28,6 @@ PyMethodDef* function_table() {
         method_entry<group_description, group>(),
         method_entry<wall_objects_description, wall_objects>(),
         method_entry<wall_columns_description, wall_columns>(),
-        method_entry<pell_expansions_description, pell_expansions>(),
         method_entry<numerical_wall_description, numerical_wall>(),
         {nullptr, nullptr, 0, nullptr},
     };
@@ -47,7 +45,6 @@ int add_functions(PyObject* module) noexcept {
         ModuleParameters::attach(module, ModuleParameters(candidates_description, count_description,
                                                           walls_description, group_description,
                                                           wall_objects_description, wall_columns_description,
-                                                          pell_expansions_description,
                                                           numerical_wall_description));
         if (PyModule_AddFunctions(module, function_table()) < 0) throw PythonErrorSet{};
         const PyRef refused = PyRef::checked(PyErr_NewException("varnolt_walls._native.Refused", nullptr, nullptr));

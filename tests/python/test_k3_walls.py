@@ -3,13 +3,16 @@
 import json
 import random
 from fractions import Fraction
+from math import isqrt
 
 import pytest
-from k3_model import RANK, model_lagrangian, model_orbit_starts, model_walls
+from k3_model import RANK, kind_of, model_lagrangian, model_orbit_starts, model_walls, numerical_wall, square
 
 from varnolt_walls import k3_walls
-from varnolt_walls._k3_classes import Orbits, Setting
-from varnolt_walls._k3_walls import _divisorial_kinds, _flop_kinds
+from varnolt_walls.k3._orbits import Orbits, Setting
+from varnolt_walls.k3 import _pell
+from varnolt_walls.k3._pell import PellEquations, convergent
+from varnolt_walls.k3._walls import _divisorial_kinds, _flop_kinds
 from varnolt_walls.cli import main
 
 SEEDED_HILBERT = sorted(random.Random(29).sample([(d, n) for d in range(2, 21, 2) for n in range(2, 9)], 24))
@@ -106,9 +109,55 @@ def test_bad_input_is_named(v, degree, above, message):
         k3_walls(*v, degree=degree, above=above)
 
 
-def test_beyond_the_core_arithmetic_is_an_overflow():
-    with pytest.raises(OverflowError, match="Pell equation"):
-        k3_walls(1, 0, -(2**40), degree=2**30)
+def least_unit(d):
+    """The least x + y·√d > 1 of norm ±1, by trying each y."""
+    y = 1
+    while not any(square(d * y * y + s) for s in (1, -1)):
+        y += 1
+    return next(isqrt(d * y * y + s) for s in (1, -1) if square(d * y * y + s)), y
+
+
+# (d, k, whether X² − d·Y² = k has a solution): 4² − 8 = 8, 111² − 152·9² = 9, 48² − 532·2² = 176;
+# x² ≢ 2 (mod 3), yet the expansion of x² − 3y² = 2 may reach the norm −2. Then d > 2^64: 4·(b² + 1)
+# has the least unit (2b² + 1) + b·√d, as b + √(b² + 1) has the norm −1.
+B = 2**40
+
+
+@pytest.fixture(params=[False, True], ids=["period kept", "period walked"])
+def period_walked(request, monkeypatch):
+    """Both ways to tell that an expansion will not reach ±1: the period of √d kept, or walked again."""
+    if request.param:
+        monkeypatch.setattr(_pell, "PERIOD_KEPT", 1)
+
+
+@pytest.mark.parametrize("d, k, solvable", [(8, 8, True), (8, 1, True), (44, 4, True), (152, 9, True),
+                                            (3, 2, False), (532, 176, True), (4 * (B * B + 1), 1, True)])
+def test_pell_expansions_give_norm_plus_or_minus_m(d, k, solvable, period_walked):
+    found = PellEquations(d).expansions(k)
+    assert bool(found) or not solvable
+    for f, z, quotients in found:
+        m = k // (f * f)
+        assert k % (f * f) == 0 and (z * z - d) % m == 0 and -m < 2 * z <= m
+        g, b = convergent(z, m, quotients)
+        assert g * g - d * b * b in (m, -m)
+    if d > 2**64:
+        assert convergent(0, 1, found[0].quotients) == (2 * B * B + 1, B)
+
+
+def test_expansion_of_root_d_is_the_least_unit(period_walked):
+    for d in (d for d in range(2, 61) if not square(d)):
+        (_, _, quotients), = PellEquations(d).expansions(1)
+        assert convergent(0, 1, quotients) == least_unit(d), d
+
+
+def test_walls_beyond_64_bits_are_those_of_their_classes():
+    # Hilb² on a surface of degree 2·(2^80 + 1): D = 4·(2^80 + 1) > 2^64.
+    v, degree = (1, 0, -1), 2 * (B * B + 1)
+    found = k3_walls(*v, degree=degree)
+    assert found.vertical == "hilbert-chow" and len(found) > 0
+    for w in found:
+        assert numerical_wall(v, w.special_classes[0], degree) == (w.center, w.radius_squared)
+        assert kind_of(v, w.special_classes, degree) == w.kind
 
 
 @pytest.mark.parametrize("arguments, status, expected", [

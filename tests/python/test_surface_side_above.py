@@ -11,7 +11,7 @@ import pytest
 
 import varnolt
 import varnolt_walls as vw
-from varnolt_walls._walls import numerical_wall
+from varnolt_walls.search._walls import group_walls, numerical_wall
 
 
 def irrational(r, c, d):
@@ -43,7 +43,7 @@ def test_p2_is_the_generic_search_filtered_by_parity_and_right_is_the_mirrored_d
         on_p2 = [u for u in generic if (u[2] - u[1]) % 2 == 0]
         assert rows(vw.candidates(*v, max_rank=max_rank, surface="P2")) == on_p2
         assert vw.count(*v, max_rank=max_rank, surface="P2") == len(on_p2)
-        assert vw.walls(*v, max_rank=max_rank, surface="P2") == vw._walls.group_walls(v, on_p2)
+        assert vw.walls(*v, max_rank=max_rank, surface="P2") == group_walls(v, on_p2)
     else:
         with pytest.raises(ValueError, match="not a Chern character on P2: c2 = .* is not an integer"):
             vw.count(*v, max_rank=max_rank, surface="P2")

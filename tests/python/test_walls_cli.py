@@ -168,10 +168,11 @@ def read_until_closed(fd):
     return found
 
 
-@pytest.mark.parametrize("module", ["varnolt_walls._search", "varnolt_walls._walls", "varnolt_walls._beta",
-                                    "varnolt_walls.quadratic_irrational", "varnolt_walls._plot",
-                                    "varnolt_walls._errors", "varnolt_walls._k3_walls",
-                                    "varnolt_walls._k3_plot", "varnolt_walls._options"])
+@pytest.mark.parametrize("module", ["varnolt_walls.search._search", "varnolt_walls.search._walls",
+                                    "varnolt_walls.search._beta", "varnolt_walls.quadratic_irrational",
+                                    "varnolt_walls.pictures._plot", "varnolt_walls.classes._errors",
+                                    "varnolt_walls.k3._walls", "varnolt_walls.pictures._k3_plot",
+                                    "varnolt_walls.classes._options"])
 def test_docstring_examples_run(module):
     if module.endswith("_plot"):
         pytest.importorskip("matplotlib")

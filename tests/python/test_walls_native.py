@@ -10,7 +10,7 @@ import pytest
 
 import varnolt_walls
 from varnolt_walls import Wall
-from varnolt_walls._walls import group_walls
+from varnolt_walls.search._walls import group_walls
 
 rng = random.Random(19)
 SEARCHES = [((1, 0, -16), None), ((1, 0, -400), None), ((0, 5, 3), None), ((5, 3, 1), None),

@@ -81,7 +81,7 @@ def test_page_fits_a_window_1280_pixels_wide(tmp_path):
 
 
 def test_docstring_examples_run():
-    from varnolt_walls import _plot_html
+    from varnolt_walls.pictures import _plot_html
 
     results = doctest.testmod(_plot_html)
     assert results.failed == 0 and results.attempted > 0

@@ -16,11 +16,11 @@ from fractions import Fraction
 from types import FrameType
 from typing import Any, NoReturn
 
-from ._arguments import INT64, ExactRow, checked_max_rank, exact_d, shown
-from ._chern import ChernCharacter, ch, from_chern_classes, from_mukai, ideal_sheaf, rational
-from ._class_arguments import chern_row
-from ._options import LARGEST_DEGREE, Surface, checked_surface
-from ._plot import point_text
+from ..classes._arguments import INT64, ExactRow, checked_max_rank, exact_d, shown
+from ..classes._chern import ChernCharacter, ch, from_chern_classes, from_mukai, ideal_sheaf, rational
+from ..classes._class_arguments import chern_row
+from ..classes._options import LARGEST_DEGREE, Surface, checked_surface
+from ..pictures._plot import point_text
 
 PROG = "varnolt-walls"
 CHUNK = 1 << 16  # bytes of output gathered before they are written

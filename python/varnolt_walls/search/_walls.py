@@ -2,7 +2,8 @@
 
 from __future__ import annotations
 
-from collections.abc import Callable, Iterator, Sequence
+import json
+from collections.abc import Callable, Iterable, Iterator, Sequence
 from dataclasses import dataclass, field, replace
 from fractions import Fraction
 from html import escape
@@ -12,13 +13,14 @@ from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 import numpy as np
 from numpy.typing import NDArray
 
-from . import _native
-from ._arguments import ExactD, ExactRow, Row, lattice_row, shown_v
-from ._chern import ChernCharacter, ch  # noqa: F401 (ch: for the examples)
-from ._class_arguments import ChernArgument, chern_options, wall_rows
+from .. import _native
+from ..classes._arguments import ExactD, ExactRow, Row, lattice_row, shown_v
+from ..classes._chern import ChernCharacter, ch  # noqa: F401 (ch: for the examples)
+from ..classes._class_arguments import ChernArgument, chern_options, wall_rows
+from ..classes._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 from ._described import Described, Description, described, searched_sides
-from ._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
-from ._search import ProgressCallback, SidesProgress, native_search
+from ._schema import document, header, json_number, listed, read_walls_document
+from ._search import ProgressCallback, SidesProgress, native_search, search_function
 
 if TYPE_CHECKING:
     import pandas
@@ -56,10 +58,13 @@ class Destabilizer:
 
     @property
     def name(self) -> str | None:
+        """The usual name of u (O(k), I_Z(k), a shift [1]), if it has one."""
         return self.sub.name
 
     @property
     def quotient_name(self) -> str | None:
+        """The usual name of the quotient, if it has one: of v − u, or of −v − u when `of` is
+        "v[-1]" (v shifted)."""
         return self.quotient.name
 
     def __str__(self) -> str:
@@ -318,8 +323,6 @@ class Walls(Described, Sequence[Wall]):
         >>> document["complete"], document["walls"][0]["classes"][0]["name"]
         (True, 'O(-1)')
         """
-        from ._schema import walls_document
-
         return "".join(walls_document(self))
 
     @classmethod
@@ -329,8 +332,6 @@ class Walls(Described, Sequence[Wall]):
         Each wall's center and radius² are checked against its classes and v; a document that
         is not one of walls, or that does not add up, is a ValueError that says why.
         """
-        from ._schema import read_walls_document
-
         description, sides = read_walls_document(text)
         scale = description.options.scale
         v = lattice_row(description.v.row, scale)
@@ -408,13 +409,7 @@ def group_walls(v: Row, rows: NDArray[np.int64] | Sequence[Row],
     return Walls([(_native.group(*v, array.tobytes(), progress=progress), left)], 1, described(v, SearchOptions()))
 
 
-@overload
-def walls(v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
-          side: SideOption = "left", above: Point | None = None, progress: ProgressCallback | None = None) -> Walls: ...
-@overload
-def walls(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
-          surface: SurfaceOption = None, side: SideOption = "left", above: Point | None = None,
-          progress: ProgressCallback | None = None) -> Walls: ...
+@search_function
 def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, *,
           max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: SideOption = "left",
           above: Point | None = None, progress: ProgressCallback | None = None) -> Walls:
@@ -511,3 +506,30 @@ def walls_of(v: ExactRow, options: SearchOptions, progress: ProgressCallback | N
         (native_search(_native.walls, v, replace(options, side=side), steps.next_side()), side)
         for side in searched_sides(v, options.side, options.above)]
     return Walls(parts, options.scale, described(v, options))
+
+
+def _class_document(u: ChernCharacter) -> list[int | str]:
+    return [u.rank, u.c1, json_number(u.ch2)]
+
+
+def wall_document(wall: Wall) -> dict[str, object]:
+    """A wall: center and radius² as exact "p/q" texts, the candidates that give it, and for a wall
+    of a search its side and its classes with their quotients and names."""
+    fields: dict[str, object] = {
+        "center": str(wall.center), "radius_squared": str(wall.radius_squared),
+        "semistabilizers": [[json_number(x) for x in u] for u in wall.semistabilizers]}
+    if wall.v is not None:
+        fields["side"] = wall.side
+        fields["classes"] = [{"ch": _class_document(u.sub), "name": u.name,
+                              "quotient": _class_document(u.quotient), "quotient_name": u.quotient_name}
+                             for u in wall.classes]
+    return fields
+
+
+def walls_document(found: Walls) -> Iterator[str]:
+    """The pieces of the JSON document of a search's walls: its header, then the walls."""
+    return document(header(found.v.row, found._description.keywords()), "walls", walls_json(found))
+
+
+def walls_json(found: Iterable[Wall]) -> Iterator[str]:
+    return listed(json.dumps(wall_document(w), ensure_ascii=False) for w in found)

@@ -18,10 +18,10 @@ from typing import Literal, TypeVar, overload
 import numpy as np
 from numpy.typing import NDArray
 
+from ..classes._options import Point, SearchOptions, Side, SurfaceOption
+from ..search._walls import Walls
 from ._progress import INSTALL_HINT, Bar, bar_wanted, tqdm_bar
-from ._options import Point, SearchOptions, Side, SurfaceOption
-from ._sweep_tasks import SEARCHES, Result, What, run_batch
-from ._walls import Walls
+from ._tasks import SEARCHES, Result, What, run_batch
 
 V = TypeVar("V")
 SweepCallback = Callable[[int, int | None], object]

@@ -128,7 +128,7 @@ def classify(lattice: WallLattice) -> Verdict:
         so t = ⟨a, v⟩ runs over 1..v²/2 and q = a² over max(0, 2t − v²)..t²/v²
         (b² = v² − 2t + q >= 0, and Δ > 0 needs t² − v²·q >= 0). The flopped locus has
         codimension ⟨s, v⟩ + 1, or ⟨a, b⟩ = t − q.
-    (c) Otherwise no wall where we cross it (see _k3_walls for why no wall is fake there).
+    (c) Otherwise no wall where we cross it (see _walls for why no wall is fake there).
     """
     for kind, t in zip(DIVISORIAL, (1, 2, 0)):
         found = lattice.classes(t, -2 if kind == "brill-noether" else 0)

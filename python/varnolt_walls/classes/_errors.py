@@ -76,7 +76,7 @@ class NoRealBetaError(_ChernCharacterError):
     >>> vw.count(1, 0, 1)
     Traceback (most recent call last):
       ...
-    varnolt_walls._errors.NoRealBetaError: the Bogomolov discriminant c² - r·d of (1, 0, 1) is -1, negative, so there is no β₋ and no wall
+    varnolt_walls.classes._errors.NoRealBetaError: the Bogomolov discriminant c² - r·d of (1, 0, 1) is -1, negative, so there is no β₋ and no wall
     """
 
     def __init__(self, chern_character: Sequence[SupportsIndex | Fraction]) -> None:

@@ -10,15 +10,15 @@ from typing import TYPE_CHECKING, Any
 
 import numpy as np
 
-from ._arguments import INT64, ExactRow, exact_d, shown
-from ._errors import IrrationalBetaError
+from ..classes._arguments import INT64, ExactRow, exact_d, shown
+from ..classes._errors import IrrationalBetaError
+from ..classes._options import Surface, checked_surface
+from ..search._schema import candidates_json, candidates_start, document, header
+from ..search._walls import Walls, walls_document
+from ..sweep import sweep
+from ..sweep._tasks import Result, What
 from ._console import (BAD_CLASS, CLASS_FORMS, Output, Stop, class_row, error_text, positive, read_lines,
                        search_options)
-from ._options import Surface, checked_surface
-from ._schema import candidates_json, candidates_start, document, header, walls_document
-from ._sweep_tasks import Result, What
-from ._walls import Walls
-from .sweep import sweep
 
 if TYPE_CHECKING:
     from ._console import Parser

@@ -15,7 +15,8 @@ A wall is {"center": "p/q", "radius_squared": "p/q", "semistabilizers": [[r, c, 
 or "p/q"). With "side": "both", candidates come with "side_rows": [["left", N], ["right", M]].
 
 The document is produced as pieces of text, so that a large one is written as it
-is made rather than held whole.
+is made rather than held whole. The walls' part is written beside the walls (_walls.wall_document),
+which read their documents back with read_walls_document.
 """
 
 from __future__ import annotations
@@ -29,20 +30,18 @@ from typing import Any
 import numpy as np
 from numpy.typing import NDArray
 
-from ._arguments import ExactRow, exact_d
+from ..classes._arguments import ExactRow, exact_d
+from ..classes._options import SearchOptions, Side, Surface, unshifted
+from ..quadratic_irrational import QuadraticIrrational
 from ._beta import exact_beta_minus, no_real_beta
-from ._chern import ChernCharacter
 from ._described import Description, complete, described
-from ._options import SearchOptions, Side, Surface, unshifted
-from ._walls import Wall, Walls
-from .quadratic_irrational import QuadraticIrrational
 
 ROWS_PER_PIECE = 4096
 
 Beta = Fraction | QuadraticIrrational | None
 
 
-def _json_number(x: int | Fraction) -> int | str:
+def json_number(x: int | Fraction) -> int | str:
     """An int as it is, a Fraction as "p/q" (an integral one as its int)."""
     if isinstance(x, Fraction):
         return int(x) if x.denominator == 1 else str(x)
@@ -85,33 +84,10 @@ def header(v: ExactRow, options: dict[str, Any], searched: bool = True) -> dict[
     surface = options["surface"]
     degree = surface.degree if isinstance(surface, Surface) else 1 if surface else None
     checked = SearchOptions.checked(options["max_rank"], surface, options["side"], above)
-    return {"chern_character": [_json_number(x) for x in v], "surface": None if surface is None else str(surface),
+    return {"chern_character": [json_number(x) for x in v], "surface": None if surface is None else str(surface),
             "degree": degree, "d_scale": Surface(degree).d_scale if degree else 1, "side": options["side"],
             "max_rank": options["max_rank"], "above": None if above is None else [exact_text(above[0]), exact_text(above[1])],
             "complete": searched and complete(v, checked), "beta_minus": beta_document(beta)}
-
-
-def _class_document(u: ChernCharacter) -> list[int | str]:
-    return [u.rank, u.c1, _json_number(u.ch2)]
-
-
-def wall_document(wall: Wall) -> dict[str, object]:
-    """A wall: center and radius² as exact "p/q" texts, the candidates that give it, and for a wall
-    of a search its side and its classes with their quotients and names."""
-    document: dict[str, object] = {
-        "center": str(wall.center), "radius_squared": str(wall.radius_squared),
-        "semistabilizers": [[_json_number(x) for x in u] for u in wall.semistabilizers]}
-    if wall.v is not None:
-        document["side"] = wall.side
-        document["classes"] = [{"ch": _class_document(u.sub), "name": u.name,
-                                "quotient": _class_document(u.quotient), "quotient_name": u.quotient_name}
-                               for u in wall.classes]
-    return document
-
-
-def walls_document(found: Walls) -> Iterator[str]:
-    """The pieces of the JSON document of a search's walls: its header, then the walls."""
-    return document(header(found.v.row, found._description.keywords()), "walls", walls_json(found))
 
 
 def read_walls_document(text: str | bytes) -> tuple[Description, list[tuple[Side, list[dict[str, Any]]]]]:
@@ -143,15 +119,11 @@ def read_walls_document(text: str | bytes) -> tuple[Description, list[tuple[Side
     return description, sides
 
 
-def _listed(pieces: Iterable[str]) -> Iterator[str]:
+def listed(pieces: Iterable[str]) -> Iterator[str]:
     yield "["
     for i, piece in enumerate(pieces):
         yield piece if i == 0 else ", " + piece
     yield "]"
-
-
-def walls_json(found: Iterable[Wall]) -> Iterator[str]:
-    return _listed(json.dumps(wall_document(w), ensure_ascii=False) for w in found)
 
 
 def candidates_start(start: dict[str, object], rows: NDArray[np.int64]) -> dict[str, object]:
@@ -162,7 +134,7 @@ def candidates_start(start: dict[str, object], rows: NDArray[np.int64]) -> dict[
 
 def candidates_json(rows: NDArray[np.int64]) -> Iterator[str]:
     # Some thousand rows at a time: a Python list of each row only for those.
-    return _listed(json.dumps(rows[i:i + ROWS_PER_PIECE].tolist())[1:-1]
+    return listed(json.dumps(rows[i:i + ROWS_PER_PIECE].tolist())[1:-1]
                    for i in range(0, len(rows), ROWS_PER_PIECE))
 
 

@@ -11,10 +11,7 @@ from __future__ import annotations
 import operator
 import re
 from fractions import Fraction
-from typing import TYPE_CHECKING, SupportsIndex
-
-if TYPE_CHECKING:
-    from ._options import Surface
+from typing import SupportsIndex
 
 Row = tuple[int, int, int]
 # v on a surface of any degree: d = 2·ch2/ℓ² exact, an int when it is one.
@@ -83,13 +80,6 @@ def exact_d(d: object) -> int | Fraction:
     if isinstance(d, float):
         raise TypeError("argument 'd' must be an int, a Fraction or a text 'p/q', not float (d must be exact)")
     return int64("d", d)  # type: ignore[arg-type]
-
-
-def chern_character_on(r: SupportsIndex, c: SupportsIndex, d: object, surface: Surface | None) -> ExactRow:
-    """(r, c, d) for a search on `surface`: d any integer on the module's lattice (None), exact on a Surface."""
-    if surface is None:
-        return chern_character(r, c, d)  # type: ignore[arg-type]
-    return int64("r", r), int64("c", c), exact_d(d)
 
 
 def lattice_row(v: ExactRow, scale: int) -> Row:

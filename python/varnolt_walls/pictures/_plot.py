@@ -2,24 +2,37 @@
 
 from __future__ import annotations
 
-from collections.abc import Sequence
+from collections.abc import Callable, Sequence
 from fractions import Fraction
 from math import acosh, cosh, sinh, sqrt
 from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 
-from ._arguments import ExactD, ExactRow, discriminant, shown_v
-from ._beta import exact_beta_minus
-from ._chern import ChernCharacter
-from ._class_arguments import ChernArgument, chern_options
-from ._options import ExactPoint, Point, SearchOptions, Side, SideOption, SurfaceOption, dual, unshifted
-from ._schema import readable_text
-from ._walls import Wall, Walls, walls, walls_of  # noqa: F401 (walls: for the examples)
-from .quadratic_irrational import QuadraticIrrational
+from ..classes._arguments import ExactD, ExactRow, discriminant, shown_v
+from ..classes._chern import ChernCharacter
+from ..classes._class_arguments import ChernArgument, chern_options
+from ..classes._options import ExactPoint, Point, SearchOptions, Side, SideOption, SurfaceOption, dual, unshifted
+from ..quadratic_irrational import QuadraticIrrational
+from ..search._beta import exact_beta_minus
+from ..search._schema import readable_text
+from ..search._walls import Wall, Walls, walls, walls_of  # noqa: F401 (walls: for the examples)
+from ._file_replace import write_whole
 
 if TYPE_CHECKING:
     from matplotlib.axes import Axes
 
 INSTALL_HINT = "plot needs matplotlib: pip install 'varnolt[plot]' (or pip install matplotlib)"
+
+
+def save_figure(path: str, draw: Callable[[Axes], object]) -> None:
+    """A new figure, drawn on by `draw`, written to `path` in the format its suffix names, whole or not
+    at all: a picture that cannot be finished leaves the old one."""
+    try:
+        from matplotlib.figure import Figure
+    except ImportError:
+        raise ImportError(INSTALL_HINT) from None
+    figure = Figure(figsize=(8, 5), layout="constrained")
+    draw(figure.add_subplot())
+    write_whole(path, lambda file: figure.savefig(file, format=path.rsplit(".", 1)[-1].lower()))
 
 
 def searched_walls(first: ChernArgument | Walls, c: SupportsIndex | None, d: object,

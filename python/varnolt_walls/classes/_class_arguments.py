@@ -8,7 +8,7 @@ from dataclasses import replace
 from fractions import Fraction
 from typing import SupportsIndex
 
-from ._arguments import RATIO, ExactRow, Row, chern_character_on, int64, lattice_row
+from ._arguments import RATIO, ExactRow, Row, chern_character, exact_d, int64, lattice_row
 from ._chern import ChernCharacter, rational
 from ._options import SearchOptions, Surface
 
@@ -31,6 +31,13 @@ def alone(v: ChernCharacter, c: object, d: object) -> ChernCharacter:
         raise TypeError(f"v is a ChernCharacter alone or the integers r, c, d, not both: got {v} and "
                         f"c={c!r}, d={d!r}")
     return v
+
+
+def chern_character_on(r: SupportsIndex, c: SupportsIndex, d: object, surface: Surface | None) -> ExactRow:
+    """(r, c, d) for a search on `surface`: d any integer on the module's lattice (None), exact on a Surface."""
+    if surface is None:
+        return chern_character(r, c, d)  # type: ignore[arg-type]
+    return int64("r", r), int64("c", c), exact_d(d)
 
 
 def chern_row(r: ChernArgument, c: SupportsIndex | None, d: object,

@@ -7,10 +7,10 @@ from dataclasses import dataclass
 from fractions import Fraction
 from typing import Any
 
-from ._arguments import ExactRow, lattice_row
+from ..classes._arguments import ExactRow, lattice_row
+from ..classes._chern import ChernCharacter
+from ..classes._options import ExactPoint, SearchOptions, Side, SideOption, Surface, dual, mirrored, unshifted
 from ._beta import exact_beta_minus, no_real_beta
-from ._chern import ChernCharacter
-from ._options import ExactPoint, SearchOptions, Side, SideOption, Surface, dual, mirrored, unshifted
 
 
 def searched_sides(v: ExactRow, side: str, above: ExactPoint | None) -> tuple[Side, ...]:

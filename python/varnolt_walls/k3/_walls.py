@@ -8,13 +8,13 @@ a rank-two primitive lattice H ∋ v, Z(H) ⊂ ℝ·Z(v) exactly when n ∈ H �
 are the geodesics of the hyperbolic lattices H ∋ v, and on the wall of H_W = u^⊥ (u ∈ v^⊥,
 u² > 0) the points are those with ⟨n, u⟩ = 0, the semicircle of centre c_u/r_u and radius²
 u²/(degree·r_u²). Two of them meet only on ℝ·v, which is positive: the walls are nested.
-The lattice H_W of a wall is found from any class a of it (see _k3_lattice), and its kind
+The lattice H_W of a wall is found from any class a of it (see _lattice), and its kind
 depends only on H_W, except for fake walls.
 
 Completeness. A wall is an actual wall (a divisorial contraction or a flop) exactly when
 H_W holds one of the finitely many kinds of classes (t, q) = (⟨a, v⟩, a²) the theorem names
 (see `classify`), so the walls of the stretch are the walls of the classes of those
-kinds; _k3_classes finds all of them, orbit by orbit in order. The movable cone ends at the
+kinds; _orbits finds all of them, orbit by orbit in order. The movable cone ends at the
 outermost wall holding a divisorial class (the outermost of the first class of each orbit
 of the three divisorial kinds), or, when there is none and v^⊥ holds an isotropic class
 (D = v²·degree a square), at the Lagrangian point where the walls shrink to the point
@@ -42,12 +42,12 @@ from math import gcd
 from operator import index
 from typing import Any, SupportsIndex, overload
 
-from ._arguments import chern_character
-from ._chern import ChernCharacter, ideal_sheaf  # noqa: F401 (ideal_sheaf: for the examples)
-from ._class_arguments import alone
-from ._k3_classes import Orbits, Setting, Solution
-from ._k3_lattice import Mukai, classify, pairing, wall_lattice
-from ._options import Surface, exact_point  # noqa: F401 (Surface: for the examples)
+from ..classes._arguments import chern_character
+from ..classes._chern import ChernCharacter, ideal_sheaf  # noqa: F401 (ideal_sheaf: for the examples)
+from ..classes._class_arguments import alone
+from ..classes._options import Surface, exact_point  # noqa: F401 (Surface: for the examples)
+from ._lattice import Mukai, classify, pairing, wall_lattice
+from ._orbits import Orbits, Setting, Solution
 
 
 @dataclass(frozen=True)
@@ -263,13 +263,12 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     for t, q in [*_divisorial_kinds(), *_flop_kinds(setting.m)]:
         for start in orbits.starts(setting.right_side(t, q)):
             for xy in orbits.walk(start):
-                x = setting.center(xy)
-                if x > cut or (strict and x == cut):
+                if setting.past(xy, cut, strict):
                     break
                 for sign in (1, -1):
                     a = setting.class_of(t, (sign * xy[0], sign * xy[1]))
                     if a is not None:
-                        classes.setdefault(x, a)
+                        classes.setdefault(setting.center(xy), a)
     walls = [_wall(setting, x, classes[x]) for x in sorted(classes)]
     if lagrangian is not None:
         walls.append(_lagrangian(setting, lagrangian))

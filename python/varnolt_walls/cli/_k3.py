@@ -5,9 +5,10 @@ from __future__ import annotations
 import argparse
 from typing import TYPE_CHECKING
 
+from ..k3._walls import k3_walls
+from ..pictures._k3_plot import plot_k3
+from ..pictures._plot import save_figure
 from ._console import Output, Stop, int64, point
-from ._file_replace import write_whole
-from ._k3_walls import K3Walls, k3_walls
 
 if TYPE_CHECKING:
     from ._console import Parser
@@ -62,23 +63,11 @@ def run_k3(args: argparse.Namespace, out: Output) -> int:
     v = (1, 0, 1 - args.ideal_sheaf) if args.ideal_sheaf is not None else given
     found = k3_walls(*v, degree=args.degree, above=args.above)
     if args.plot is not None:
-        save_k3_figure(args.plot, found)
+        try:
+            save_figure(args.plot, lambda ax: plot_k3(found, ax=ax))
+        except OSError as error:
+            raise Stop(f"cannot write the plot {args.plot}: {error.strerror or error}") from None
     out.write(found.json() + "\n" if args.format == "json" else f"{found}\n")
     out.flush()
     return 0
 
-
-def save_k3_figure(path: str, found: K3Walls) -> None:
-    try:
-        from matplotlib.figure import Figure
-    except ImportError:
-        from ._plot import INSTALL_HINT
-        raise ImportError(INSTALL_HINT) from None
-    from ._k3_plot import plot_k3
-
-    figure = Figure(figsize=(8, 5), layout="constrained")
-    plot_k3(found, ax=figure.add_subplot())
-    try:  # written whole or not at all, as the walls' pictures are
-        write_whole(path, lambda file: figure.savefig(file, format=path.rsplit(".", 1)[-1].lower()))
-    except OSError as error:
-        raise Stop(f"cannot write the plot {path}: {error.strerror or error}") from None

@@ -6,7 +6,7 @@ from fractions import Fraction
 from math import sqrt
 from typing import TYPE_CHECKING, Any
 
-from ._k3_walls import K3Walls
+from ..k3._walls import K3Walls
 from ._plot import INSTALL_HINT, _frame
 
 if TYPE_CHECKING:

@@ -6,12 +6,11 @@ from fractions import Fraction
 from math import isqrt
 from typing import SupportsIndex, overload
 
-from ._arguments import ExactRow, discriminant, integer
-from ._errors import NoRealBetaError
-from .quadratic_irrational import QuadraticIrrational
-
-from ._chern import ChernCharacter
-from ._class_arguments import alone
+from ..classes._arguments import ExactRow, discriminant, integer
+from ..classes._chern import ChernCharacter
+from ..classes._class_arguments import alone
+from ..classes._errors import NoRealBetaError
+from ..quadratic_irrational import QuadraticIrrational
 
 
 def no_real_beta(v: ExactRow) -> bool:

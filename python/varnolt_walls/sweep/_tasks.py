@@ -12,10 +12,10 @@ from typing import Literal, cast
 import numpy as np
 from numpy.typing import NDArray
 
-from ._chern import ChernCharacter
-from ._options import SearchOptions
-from ._search import candidates, count
-from ._walls import Walls, walls
+from ..classes._chern import ChernCharacter
+from ..classes._options import SearchOptions
+from ..search._search import candidates, count
+from ..search._walls import Walls, walls
 
 What = Literal["count", "walls", "candidates"]
 Result = int | Walls | NDArray[np.int64]

@@ -1,5 +1,5 @@
 """The command line: varnolt-walls [walls] R C D [--candidates | --count] [--format F] [--plot FILE],
-varnolt-walls sweep FILE (see _sweep_cli) and varnolt-walls k3 R C S --degree N (see _k3_cli)."""
+varnolt-walls sweep FILE (see _sweep) and varnolt-walls k3 R C S --degree N (see _k3)."""
 
 from __future__ import annotations
 
@@ -14,21 +14,20 @@ from typing import Any
 import numpy as np
 from numpy.typing import NDArray
 
-from . import __version__
-from ._arguments import ExactRow, shown_v
+from .._version import __version__
+from ..classes._arguments import ExactRow, shown_v
+from ..classes._errors import IrrationalBetaError
+from ..classes._options import Side
+from ..pictures._plot import accumulation_points, plot, save_figure
+from ..search._beta import no_real_beta
+from ..search._schema import ROWS_PER_PIECE, candidates_json, candidates_start, document, header
+from ..search._search import candidates, count
+from ..search._walls import Walls, walls, walls_document
+from ..sweep._progress import search_bar
 from ._console import (PROG, Output, Parser, Stop, add_class_forms, add_search_options, chern_argument, error_text,
                        exact_ch2, int64, options_text, search_options)
-from ._beta import no_real_beta
-from ._options import Side
-from ._errors import IrrationalBetaError
-from ._file_replace import write_whole
-from ._plot import accumulation_points
-from ._k3_cli import add_k3_command
-from ._progress import search_bar
-from ._schema import ROWS_PER_PIECE, candidates_json, candidates_start, document, header, walls_document
-from ._search import candidates, count
-from ._sweep_cli import add_sweep_command
-from ._walls import Walls, walls
+from ._k3 import add_k3_command
+from ._sweep import add_sweep_command
 
 PLOT_FORMATS = (".png", ".svg", ".pdf", ".html")
 
@@ -191,27 +190,13 @@ def completeness_text(found: Walls) -> str:
 def save_plot(path: str, found: Walls) -> None:
     try:
         if path.lower().endswith(".html"):
-            from ._plot_html import plot_html
+            from ..pictures._plot_html import plot_html
 
             plot_html(found, path)
         else:
-            save_figure(path, found)
+            save_figure(path, lambda ax: plot(found, ax=ax))
     except OSError as error:
         raise Stop(f"cannot write the plot {path}: {error.strerror or error}") from None
-
-
-def save_figure(path: str, found: Walls) -> None:
-    try:
-        from matplotlib.figure import Figure
-    except ImportError:
-        from ._plot import INSTALL_HINT
-        raise ImportError(INSTALL_HINT) from None
-    from ._plot import plot
-
-    figure = Figure(figsize=(8, 5), layout="constrained")
-    plot(found, ax=figure.add_subplot())
-    # Written whole or not at all: a picture that cannot be finished leaves the old one.
-    write_whole(path, lambda file: figure.savefig(file, format=path.rsplit(".", 1)[-1].lower()))
 
 
 def run_walls(args: argparse.Namespace, out: Output) -> int:

@@ -5,23 +5,44 @@ from __future__ import annotations
 from collections.abc import Callable
 from dataclasses import replace
 from fractions import Fraction
-from typing import Any, SupportsIndex, TypeVar, cast, overload
+from typing import Any, Protocol, SupportsIndex, TypeVar, cast, overload
 
 import numpy as np
 from numpy.typing import NDArray
 
-from . import _native
-from ._arguments import ExactD, ExactRow
-from ._chern import ChernCharacter, ch  # noqa: F401 (ch: for the examples)
-from ._class_arguments import ChernArgument, chern_options
+from .. import _native
+from ..classes._arguments import ExactD, ExactRow
+from ..classes._chern import ChernCharacter, ch  # noqa: F401 (ch: for the examples)
+from ..classes._class_arguments import ChernArgument, chern_options
+from ..classes._errors import refusal
+from ..classes._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 from ._described import Described, Description, described, searched_sides
-from ._errors import refusal
-from ._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 
 T = TypeVar("T")
 
 # A search's progress callback: called with (done, total) steps.
 ProgressCallback = Callable[[int, int], object]
+
+Found = TypeVar("Found", covariant=True)
+
+
+class SearchFunction(Protocol[Found]):
+    """The two ways to call candidates, count and walls: v as a ChernCharacter alone, or as the
+    integers r, c, d; with the options of every search."""
+
+    @overload
+    def __call__(self, v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
+                 side: SideOption = "left", above: Point | None = None,
+                 progress: ProgressCallback | None = None) -> Found: ...
+    @overload
+    def __call__(self, r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
+                 surface: SurfaceOption = None, side: SideOption = "left", above: Point | None = None,
+                 progress: ProgressCallback | None = None) -> Found: ...
+
+
+def search_function(function: Callable[..., Found]) -> SearchFunction[Found]:
+    """`function` as its callers' type checkers see it: the two signatures of SearchFunction."""
+    return cast(SearchFunction[Found], function)
 
 
 class SidesProgress:
@@ -139,14 +160,7 @@ def candidate_count(v: ExactRow, options: SearchOptions, progress: ProgressCallb
     return total
 
 
-@overload
-def candidates(v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
-               side: SideOption = "left", above: Point | None = None,
-               progress: ProgressCallback | None = None) -> Candidates: ...
-@overload
-def candidates(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
-               surface: SurfaceOption = None, side: SideOption = "left", above: Point | None = None,
-               progress: ProgressCallback | None = None) -> Candidates: ...
+@search_function
 def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, *,
                max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: SideOption = "left",
                above: Point | None = None, progress: ProgressCallback | None = None) -> Candidates:
@@ -329,13 +343,7 @@ def candidates(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | Non
     return candidate_rows(v, options, progress)
 
 
-@overload
-def count(v: ChernCharacter, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
-          side: SideOption = "left", above: Point | None = None, progress: ProgressCallback | None = None) -> int: ...
-@overload
-def count(r: SupportsIndex, c: SupportsIndex, d: ExactD, *, max_rank: SupportsIndex | None = None,
-          surface: SurfaceOption = None, side: SideOption = "left", above: Point | None = None,
-          progress: ProgressCallback | None = None) -> int: ...
+@search_function
 def count(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = None, *,
           max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: SideOption = "left",
           above: Point | None = None, progress: ProgressCallback | None = None) -> int:

@@ -22,10 +22,9 @@ t² − m·q > 0 (K > 0), so X ≠ 0.
 
 Why every solution is found. If D is not a square, let ε = x1 + y1·√D be the least unit
 > 1 of norm 1. Writing X + Y·√D = √K·e^φ (X > 0), multiplication by ε^j adds j·log ε
-to φ and keeps (P); the solutions with X > 0 fall into finitely many orbits, and the
-core finds one solution of each, with the continued fractions of the theorem of
-Lagrange, Matthews and Mollin (src/k3/pell_expansions.hpp; 64-bit arithmetic there,
-an OverflowError beyond, and exact integers of any size here). Each orbit is walked
+to φ and keeps (P); the solutions with X > 0 fall into finitely many orbits, and
+one solution of each comes from the continued fractions of the theorem of Lagrange,
+Matthews and Mollin (see _pell; exact integers of any size throughout). Each orbit is walked
 from its first member left of the vertical wall (φ < 0) by ε⁻¹, which lowers φ, i.e.
 raises x: it meets its walls in order. The solutions with X < 0 are the negatives,
 of the same walls. Whether an orbit member is a class is periodic along the orbit
@@ -39,10 +38,11 @@ from __future__ import annotations
 from collections.abc import Iterator
 from dataclasses import dataclass
 from fractions import Fraction
+from functools import cached_property
 from math import isqrt
 
-from . import _native
-from ._k3_lattice import Mukai
+from ._lattice import Mukai
+from ._pell import PellEquations, convergent
 
 Solution = tuple[int, int]
 
@@ -52,12 +52,12 @@ class Setting:
     v: Mukai
     degree: int
 
-    @property
+    @cached_property
     def m(self) -> int:
         r, c, s = self.v
         return c * c * self.degree - 2 * r * s
 
-    @property
+    @cached_property
     def modulus(self) -> int:
         return self.m * self.v[0] ** 2
 
@@ -78,16 +78,21 @@ class Setting:
 
     def center(self, xy: Solution) -> Fraction:
         r, c, _ = self.v
-        return Fraction(c, r) + Fraction(xy[0], r * self.degree * xy[1])
+        return Fraction(*self._center_terms(xy))
 
+    def past(self, xy: Solution, cut: Fraction, strict: bool) -> bool:
+        """Whether the centre of the wall of xy lies beyond `cut` (or on it, when `strict`): compared
+        without building the Fraction, the hot step of the walk."""
+        numerator, denominator = self._center_terms(xy)
+        difference = numerator * cut.denominator - cut.numerator * denominator
+        if denominator < 0:
+            difference = -difference
+        return difference > 0 or (strict and difference == 0)
 
-def _convergent(z: int, m: int, quotients: tuple[int, ...]) -> Solution:
-    """(G_{i−1}, B_{i−1}) of the expansion of (z + √D)/m: G from (−z, m), B from (1, 0), by x_j = a_j·x_{j−1} + x_{j−2}."""
-    g0, g1, b0, b1 = -z, m, 1, 0
-    for a in quotients:
-        g0, g1 = g1, a * g1 + g0
-        b0, b1 = b1, a * b1 + b0
-    return g1, b1
+    def _center_terms(self, xy: Solution) -> tuple[int, int]:
+        """The centre c/r + X/(r·degree·Y) as a numerator and a denominator (not in lowest terms)."""
+        r, c, _ = self.v
+        return c * self.degree * xy[1] + xy[0], r * self.degree * xy[1]
 
 
 class Orbits:
@@ -100,8 +105,9 @@ class Orbits:
         self.square = self.root * self.root == self.d
         self.unit, self.negative_unit = (1, 0), None  # ε and a unit of norm −1, if D is not a square
         if not self.square:
-            (_, _, quotients), = self._expansions(1)
-            g, b = _convergent(0, 1, quotients)
+            self.pell = PellEquations(self.d)
+            (_, _, quotients), = self.pell.expansions(1)
+            g, b = convergent(0, 1, quotients)
             if g * g - self.d * b * b == 1:
                 self.unit = (g, b)
             else:
@@ -115,19 +121,12 @@ class Orbits:
                 self._first_left(xy) for xy in self._representatives(k)]
         return self._starts[k]
 
-    def _expansions(self, k: int) -> tuple[tuple[int, int, tuple[int, ...]], ...]:
-        try:
-            return _native.pell_expansions(self.d, k)
-        except OverflowError:
-            raise OverflowError(f"the walls of v = {self.setting.v} need the Pell equation "
-                                f"X² − {self.d}·Y² = {k}, beyond the 64-bit arithmetic of its search") from None
-
     def _representatives(self, k: int) -> list[Solution]:
-        """A solution with X > 0 of every orbit of (P), from the expansions of the core (see pell_expansions)."""
+        """A solution with X > 0 of every orbit of (P), from the continued fractions of _pell."""
         found = []
-        for f, z, quotients in self._expansions(k):
+        for f, z, quotients in self.pell.expansions(k):
             m = k // (f * f)
-            g, b = _convergent(z, m, quotients)
+            g, b = convergent(z, m, quotients)
             if g * g - self.d * b * b == -m:
                 if self.negative_unit is None:
                     continue  # that class of solutions is empty

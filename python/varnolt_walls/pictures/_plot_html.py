@@ -8,13 +8,13 @@ from fractions import Fraction
 from math import sqrt
 from typing import TYPE_CHECKING, SupportsIndex, overload
 
-from ._options import ExactPoint, Point, Side, SideOption, Surface, SurfaceOption
-from ._arguments import ExactD, ExactRow, shown_v
-from ._chern import ChernCharacter
-from ._class_arguments import ChernArgument
+from ..classes._arguments import ExactD, ExactRow, shown_v
+from ..classes._chern import ChernCharacter
+from ..classes._class_arguments import ChernArgument
+from ..classes._options import ExactPoint, Point, Side, SideOption, Surface, SurfaceOption
+from ..search._walls import Wall, Walls
 from ._file_replace import write_whole
 from ._plot import accumulation_points, point_text, searched_walls, wall_label
-from ._walls import Wall, Walls
 
 if TYPE_CHECKING:
     from bokeh.models import ColumnDataSource

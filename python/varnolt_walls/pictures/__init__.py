@@ -1,0 +1,2 @@
+"""Pictures of the walls: matplotlib figures, the interactive Bokeh page, the K3 pictures, and files
+replaced whole."""
