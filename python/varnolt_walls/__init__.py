@@ -24,6 +24,7 @@ from ._k3_walls import K3Wall, K3Walls, k3_walls
 from ._options import Surface
 from ._plot import plot
 from ._plot_html import plot_html
+from ._plane_moduli import DrezetLePotier, PlaneModuli, drezet_le_potier, exceptional_bundles, moduli
 from ._search import Candidates, candidates, count
 from ._walls import Destabilizer, Wall, Walls, numerical_wall, walls
 from .quadratic_irrational import QuadraticIrrational
@@ -37,4 +38,5 @@ except PackageNotFoundError:  # imported from a source tree that was never insta
 __all__ = ["ChernCharacter", "ch", "from_chern_classes", "from_mukai", "ideal_sheaf", "line_bundle", "candidates", "count", "walls", "Surface", "Wall", "Walls",
            "Destabilizer", "Candidates", "numerical_wall", "beta_minus",
            "QuadraticIrrational", "plot", "plot_html", "sweep",
-           "k3_walls", "K3Wall", "K3Walls", "plot_k3", "IrrationalBetaError", "NoRealBetaError", "__version__"]
+           "k3_walls", "K3Wall", "K3Walls", "plot_k3",
+           "exceptional_bundles", "drezet_le_potier", "DrezetLePotier", "moduli", "PlaneModuli", "IrrationalBetaError", "NoRealBetaError", "__version__"]
