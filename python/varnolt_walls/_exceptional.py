@@ -26,6 +26,7 @@ Everything is exact: a comparison with the square root is made between integers,
 
 from __future__ import annotations
 
+from bisect import bisect_left
 from collections.abc import Iterator
 from fractions import Fraction
 from typing import NamedTuple
@@ -129,29 +130,49 @@ def delta(mu: Fraction, e: Exceptional) -> Fraction:
     return (1 - d) * (2 - d) / 2 - e.discriminant
 
 
-def exceptionals(lo: Fraction, hi: Fraction, max_rank: int) -> Iterator[Exceptional]:
-    """The exceptional slopes in [lo, hi] of rank at most max_rank, increasing.
+def unit_exceptionals(max_rank: int, most: int) -> list[Exceptional]:
+    """The exceptional slopes in [0, 1) of rank at most max_rank, increasing; None beyond `most` of them.
 
-    Each unit interval [n, n + 1] is subdivided in order (left part, middle, right part). A middle
+    [0, 1] is subdivided in order (left part, middle, right part), with an explicit stack. A middle
     a.b of rank above max_rank is not descended into: by (R) every slope strictly between a and b
-    other than a.b is a descendant of a.b of a still larger rank. Nor is a part outside [lo, hi],
-    as the slopes of (a, b) lie between a and b. The recursion is at most log₂(max_rank) deep, by (R).
+    other than a.b is a descendant of a.b, of a still larger rank. By (R) the stack holds at most
+    2·log₂(max_rank) + 2 intervals.
     """
-    def between(a: Exceptional, b: Exceptional) -> Iterator[Exceptional]:
-        if b.slope <= lo or a.slope >= hi:  # (a, b) misses [lo, hi]
-            return
+    found = [Exceptional(1, 0)]
+    stack: list[tuple[Exceptional, Exceptional] | Exceptional] = [(Exceptional(1, 0), Exceptional(1, 1))]
+    while stack:
+        top = stack.pop()
+        if isinstance(top, Exceptional):
+            found.append(top)
+            if len(found) > most:
+                raise OverflowError(most)
+            continue
+        a, b = top
         middle = child(a, b)
-        if middle.rank > max_rank:
-            return
-        yield from between(a, middle)
-        if lo <= middle.slope <= hi:
-            yield middle
-        yield from between(middle, b)
+        if middle.rank <= max_rank:
+            stack += [(middle, b), middle, (a, middle)]  # taken from the end: left part first
+    return found
 
+
+def count_between(unit: list[Exceptional], lo: Fraction, hi: Fraction) -> int:
+    """How many twists of the slopes of `unit` (all those in [0, 1), increasing) lie in [lo, hi]."""
+    slopes = [e.slope for e in unit]
+
+    def below(x: Fraction) -> int:  # those in [0, x) less those in [x, 0), for x ≥ 0 and x < 0 alike
+        n = x.numerator // x.denominator
+        return n * len(unit) + bisect_left(slopes, x - n)
+
+    n = hi.numerator // hi.denominator
+    at_hi = bisect_left(slopes, hi - n) < len(slopes) and slopes[bisect_left(slopes, hi - n)] == hi - n
+    return below(hi) - below(lo) + at_hi
+
+
+def exceptionals(lo: Fraction, hi: Fraction, unit: list[Exceptional]) -> Iterator[Exceptional]:
+    """The twists of the slopes of `unit` (all those in [0, 1) of some rank bound) in [lo, hi], increasing."""
     for n in range(lo.numerator // lo.denominator, hi.numerator // hi.denominator + 1):
-        if lo <= n:
-            yield Exceptional(1, n)
-        yield from between(Exceptional(1, n), Exceptional(1, n + 1))
+        for e in unit:
+            if lo <= e.slope + n <= hi:
+                yield e.twist(n)
 
 
 def exceptional_of(rank: int, c1: int, ch2: Fraction) -> Exceptional | None:

@@ -11,12 +11,20 @@ from html import escape
 from typing import NamedTuple, SupportsIndex
 
 from ._chern import ChernCharacter, Rational, _latex, integer, rational
-from ._exceptional import Exceptional, attaining, delta, exceptional_of, exceptionals
+from ._exceptional import (MOST_DENOMINATOR_BITS, Exceptional, attaining, count_between, delta, exceptional_of, exceptionals,
+                           unit_exceptionals)
 from ._options import Surface
 
 PLANE = Surface(1)
 # The most bundles `exceptional_bundles` lists: a wider interval or a larger max_rank is refused.
-MOST_BUNDLES = 1_000_000
+MOST_BUNDLES = 100_000
+
+
+def _number(x: Fraction | int) -> str:
+    """x for a message, or its size when it has too many digits to print."""
+    x = Fraction(x)
+    bits = max(x.numerator.bit_length(), x.denominator.bit_length())
+    return str(x) if bits < 4000 else f"a number of {bits} bits"
 
 
 def _bundle(e: Exceptional) -> ChernCharacter:
@@ -44,7 +52,7 @@ def exceptional_bundles(lo: Rational, hi: Rational, *, max_rank: SupportsIndex) 
     Returns
     -------
     list of ChernCharacter
-        On P2, by increasing slope. More than 1 000 000 bundles is a ValueError.
+        On P2, by increasing slope. More than 100 000 bundles is a ValueError.
 
     Examples
     --------
@@ -54,16 +62,20 @@ def exceptional_bundles(lo: Rational, hi: Rational, *, max_rank: SupportsIndex) 
     low, high = rational(lo, "lo"), rational(hi, "hi")
     bound = integer(max_rank, "max_rank")
     if low > high:
-        raise ValueError(f"the interval [{low}, {high}] is empty: lo must be at most hi")
-    if bound < 1:
-        raise ValueError(f"max_rank must be at least 1, not {bound}")
-    found = []
-    for e in exceptionals(low, high, bound):
-        if len(found) == MOST_BUNDLES:
-            raise ValueError(f"more than {MOST_BUNDLES} exceptional bundles have slope in [{low}, {high}] and rank "
-                             f"at most {bound}: narrow the interval or lower max_rank")
-        found.append(_bundle(e))
-    return found
+        raise ValueError(f"the interval [{_number(low)}, {_number(high)}] is empty: lo must be at most hi")
+    if not 1 <= bound < 1 << MOST_DENOMINATOR_BITS:
+        raise ValueError(f"max_rank must be at least 1 and below 2^{MOST_DENOMINATOR_BITS}, not {_number(bound)}")
+    # The slopes of [n, n + 1) are those of [0, 1) plus n: the tree is built once, and counted
+    # before anything is listed.
+    too_many = ValueError(f"more than {MOST_BUNDLES} exceptional bundles have slope in [{_number(low)}, "
+                          f"{_number(high)}] and rank at most {_number(bound)}: narrow the interval or lower max_rank")
+    try:
+        unit = unit_exceptionals(bound, MOST_BUNDLES)
+    except OverflowError:
+        raise too_many from None
+    if count_between(unit, low, high) > MOST_BUNDLES:
+        raise too_many
+    return [_bundle(e) for e in exceptionals(low, high, unit)]
 
 
 class DrezetLePotier(NamedTuple):
