@@ -57,7 +57,7 @@ def exceptional_bundles(lo: Rational, hi: Rational, *, max_rank: SupportsIndex) 
     Examples
     --------
     >>> [(v.rank, str(v.ch2), v.name) for v in exceptional_bundles(0, "1/2", max_rank=5)]
-    [(1, '0', 'O'), (5, '-2/5', 'E_{2/5}'), (2, '-1/4', 'T(-1)')]
+    [(1, '0', 'O'), (5, '-2', 'E_{2/5}'), (2, '-1/2', 'T(-1)')]
     """
     low, high = rational(lo, "lo"), rational(hi, "hi")
     bound = integer(max_rank, "max_rank")
@@ -223,6 +223,7 @@ def moduli(v: ChernCharacter) -> PlaneModuli:
 
     Examples
     --------
+    >>> from varnolt_walls import ch
     >>> print(moduli(ch(2, 0, -2, surface="P2")))
     M(2, 0, −2) on P²: stable sheaves exist, dimension 5
     >>> print(moduli(ch(3, 0, -2, surface="P2")))
@@ -237,8 +238,8 @@ def moduli(v: ChernCharacter) -> PlaneModuli:
                          "moduli answers on P2 (surface='P2')")
     w = -v if v.rank < 0 or (v.rank == 0 and v.c1 < 0) else v
     if w.rank == 0 and w.c1 == 0:
-        raise ValueError(f"{v} has rank 0 and c1 = 0: the sheaves of points have no stable moduli of this kind; "
-                         "moduli takes rank > 0, or rank 0 with c1 ≠ 0")
+        raise ValueError(f"{v} has rank 0 and c1 = 0, the class of a sheaf of points: moduli takes a class of "
+                         "rank ≠ 0, or of rank 0 with c1 ≠ 0 (sheaves on curves)")
     chi = w.rank + Fraction(3 * w.c1, 2) + w.ch2
     expected = int(1 - w.rank * w.rank + w.discriminant)  # 1 − χ(v, v): c² + 1 in rank 0
     if w.rank == 0:
@@ -253,3 +254,16 @@ def moduli(v: ChernCharacter) -> PlaneModuli:
     stable = is_exceptional or discriminant >= bound
     return PlaneModuli(v, w, stable, stable or multiple, is_exceptional, expected if stable else None,
                        expected, int(chi), discriminant, bound, e.slope)
+
+
+def no_sheaf_note(v: ChernCharacter) -> str:
+    """"; no Gieseker-semistable sheaf has this character" for a class on P² that carries none (for a
+    shifted class v, when −v carries none), for the captions of its walls; "" otherwise, and where
+    it is not known (off P², a denominator too large for δ)."""
+    try:
+        found = moduli(v)
+    except ValueError:
+        return ""
+    if found.semistable_exists:
+        return ""
+    return "; no Gieseker-semistable sheaf has " + ("this character" if found.sheaf == v else "the character −v")

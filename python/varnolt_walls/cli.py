@@ -1,5 +1,6 @@
 """The command line: varnolt-walls [walls] R C D [--candidates | --count] [--format F] [--plot FILE],
-varnolt-walls sweep FILE (see _sweep_cli) and varnolt-walls k3 R C S --degree N (see _k3_cli)."""
+varnolt-walls sweep FILE (see _sweep_cli), varnolt-walls k3 R C S --degree N (see _k3_cli) and
+varnolt-walls moduli R C D (see _moduli_cli)."""
 
 from __future__ import annotations
 
@@ -24,10 +25,12 @@ from ._errors import IrrationalBetaError
 from ._file_replace import write_whole
 from ._plot import accumulation_points
 from ._k3_cli import add_k3_command
+from ._moduli_cli import add_moduli_command
 from ._progress import search_bar
 from ._schema import ROWS_PER_PIECE, candidates_json, candidates_start, document, header, walls_document
 from ._search import candidates, count
 from ._sweep_cli import add_sweep_command
+from ._plane_moduli import no_sheaf_note
 from ._walls import Walls, walls
 
 PLOT_FORMATS = (".png", ".svg", ".pdf", ".html")
@@ -76,19 +79,20 @@ result; --plot is written before it.
 
 example: varnolt-walls 1 0 -16 --format json"""
 
-COMMANDS = ("walls", "sweep", "k3")
+COMMANDS = ("walls", "sweep", "k3", "moduli")
 Result = Walls | NDArray[np.int64] | int
 
 
 def parser() -> Parser:
     p = Parser(prog=PROG, description=DESCRIPTION, formatter_class=argparse.RawDescriptionHelpFormatter)
     p.add_argument("--version", action="version", version=f"%(prog)s {__version__}")
-    commands = p.add_subparsers(title="commands", metavar="{walls,sweep,k3}")
+    commands = p.add_subparsers(title="commands", metavar="{walls,sweep,k3,moduli}")
     add_walls_command(commands)
     add_sweep_command(commands)
     for command in commands.choices.values():
         add_search_options(command)
     add_k3_command(commands)  # options of its own
+    add_moduli_command(commands)
     return p
 
 
@@ -166,7 +170,8 @@ def write_result(out: Output, form: str, v: ExactRow, options: dict[str, Any], r
         if form == "text":
             s = "" if len(result) == 1 else "s"
             out.write(f"v = {shown_v(v)}: {accumulation_point(v, result._description.sides)}{options_text(v, options)}"
-                      f"{bound_text(result)}, {len(result)} wall{s}{completeness_text(result)}\n")
+                      f"{bound_text(result)}, {len(result)} wall{s}{completeness_text(result)}"
+                      f"{no_sheaf_note(result.v)}\n")
         write_walls(out, form, result)
 
 

@@ -9,7 +9,7 @@ from fractions import Fraction as F
 import pytest
 
 import plane_model as model
-from varnolt_walls import Surface, ch, drezet_le_potier, exceptional_bundles, from_chern_classes, moduli
+from varnolt_walls import Surface, ch, drezet_le_potier, exceptional_bundles, from_chern_classes, moduli, walls
 
 MARKOV = [1, 2, 5, 13, 29, 34, 89, 169, 194, 233, 433, 610, 985]
 
@@ -127,3 +127,39 @@ def test_names_of_exceptional_classes_do_not_slow_other_names():
     assert ch(10, 3, F(1 + 9 - 100, 20), surface="P2").name is None
     r, c = fibonacci(2961), fibonacci(2959)  # an exceptional class, too large to be decided
     assert ch(r, c, F(c * c - r * r + 1, 2 * r), surface="P2").name is None
+
+
+def test_doctests_of_the_plane_modules_run():
+    import doctest
+
+    import varnolt_walls._plane_moduli as module
+    results = doctest.testmod(module)
+    assert results.failed == 0 and results.attempted > 0
+
+
+NOTE = "no Gieseker-semistable sheaf has this character"
+
+
+@pytest.mark.parametrize("arguments, status, out", [
+    ("moduli 2 0 -4", 0, "M(2, 0, −2) on P²: stable sheaves exist, dimension 5\n"),
+    ("moduli --chern-classes 3 0 3", 0, "M(3, 0, −3) on P²: stable sheaves exist, dimension 10\n"),
+    ("moduli --ideal-sheaf 4", 0, "M(1, 0, −4) on P²: stable sheaves exist, dimension 8\n"),
+    ("moduli 2 0 -3", 2, ""),  # off the lattice of P²
+    ("moduli --ch 0 0 1", 1, ""),
+    ("--ch 3 0 -2 --surface P2 --max-rank 20", 0, NOTE),
+    ("--ch 2 0 -2 --surface P2 --max-rank 20", 0, "2 walls (may be incomplete: more may come from higher ranks)\n"),
+])
+def test_command_line_answers_moduli_and_walls_say_when_no_sheaf_has_v(arguments, status, out):
+    run = subprocess.run([sys.executable, "-m", "varnolt_walls", *arguments.split()], capture_output=True,
+                         text=True, timeout=120)
+    assert run.returncode == status and out in run.stdout.split("\n", 1)[0] + "\n" and (status == 0) != bool(run.stderr)
+    json_run = subprocess.run([sys.executable, "-m", "varnolt_walls", "moduli", "4", "6", "6", "--format", "json"],
+                              capture_output=True, text=True, timeout=120)
+    assert '"stable_exists": false, "semistable_exists": true' in json_run.stdout
+
+
+def test_walls_captions_say_when_no_sheaf_has_v():
+    assert walls(ch(3, 0, -2, surface="P2"), max_rank=20).caption().endswith(NOTE)
+    assert walls(ch(-3, 0, 2, surface="P2"), max_rank=20).caption().endswith("the character −v")
+    assert "Gieseker" not in walls(ch(2, 0, -2, surface="P2"), max_rank=20).caption()
+    assert "Gieseker" not in walls(ch(3, 0, -2), max_rank=20).caption()  # no surface: not known
