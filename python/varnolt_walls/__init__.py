@@ -25,6 +25,7 @@ from ._options import Surface
 from ._plot import plot
 from ._plot_html import plot_html
 from ._plane_moduli import DrezetLePotier, PlaneModuli, drezet_le_potier, exceptional_bundles, moduli
+from ._plot_dlp import plot_dlp
 from ._search import Candidates, candidates, count
 from ._walls import Destabilizer, Wall, Walls, numerical_wall, walls
 from .quadratic_irrational import QuadraticIrrational
@@ -39,4 +40,4 @@ __all__ = ["ChernCharacter", "ch", "from_chern_classes", "from_mukai", "ideal_sh
            "Destabilizer", "Candidates", "numerical_wall", "beta_minus",
            "QuadraticIrrational", "plot", "plot_html", "sweep",
            "k3_walls", "K3Wall", "K3Walls", "plot_k3",
-           "exceptional_bundles", "drezet_le_potier", "DrezetLePotier", "moduli", "PlaneModuli", "IrrationalBetaError", "NoRealBetaError", "__version__"]
+           "exceptional_bundles", "drezet_le_potier", "DrezetLePotier", "moduli", "PlaneModuli", "plot_dlp", "IrrationalBetaError", "NoRealBetaError", "__version__"]
