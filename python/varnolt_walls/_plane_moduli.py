@@ -89,9 +89,9 @@ class DrezetLePotier(NamedTuple):
 def drezet_le_potier(mu: Rational) -> DrezetLePotier:
     """The Drézet–Le Potier function δ(μ) of P², exactly, and the exceptional slope that attains it.
 
-    δ(μ) = sup P(−|μ − α|) − Δ_α over the exceptional slopes α with |μ − α| < 3, where
+    δ(μ) = sup ``P(−|μ − α|) − Δ_α`` over the exceptional slopes α with ``|μ − α| < 3``, where
     P(x) = (x + 1)(x + 2)/2 and Δ_α = (1 − 1/r_α²)/2. For a rational μ the supremum is attained by
-    the one α with |μ − α| < x_α = (3 − √(5 + 8Δ_α))/2 (these intervals are disjoint), found here
+    the one α with ``|μ − α| < x_α = (3 − √(5 + 8Δ_α))/2`` (these intervals are disjoint), found here
     by descending the dyadic construction of the exceptional slopes, with exact integer tests.
     By Drézet–Le Potier ("Fibrés stables et fibrés exceptionnels sur P₂", Ann. Sci. ÉNS 1985), a
     non-exceptional stable sheaf of slope μ and discriminant Δ exists iff Δ ≥ δ(μ).

@@ -33,7 +33,7 @@ def plot_dlp(lo: Rational = -1, hi: Rational = 1, *, max_rank: SupportsIndex = 2
     Stable non-exceptional sheaves of slope μ and discriminant Δ = μ²/2 − ch₂/r exist exactly on and
     above the curve (Drézet–Le Potier, "Fibrés stables et fibrés exceptionnels sur P₂", Ann. Sci. ÉNS
     1985). Over the interval I_α of each exceptional slope α of rank at most `max_rank` the curve is
-    the parabola P(−|μ − α|) − Δ_α, drawn exactly there (the intervals of larger ranks, shorter than
+    the parabola ``P(−|μ − α|) − Δ_α``, drawn exactly there (the intervals of larger ranks, shorter than
     1/(3·max_rank²), are left out); the bundles are dots at (α, Δ_α), named up to rank
     `labels_up_to`. Each character (of positive rank on P2) is a green dot when stable sheaves have
     it, an orange square when only semistable ones do, a red cross when none does.
