@@ -131,12 +131,12 @@ def delta(mu: Fraction, e: Exceptional) -> Fraction:
 
 
 def unit_exceptionals(max_rank: int, most: int) -> list[Exceptional]:
-    """The exceptional slopes in [0, 1) of rank at most max_rank, increasing; None beyond `most` of them.
+    """The exceptional slopes in [0, 1) of rank at most max_rank, increasing; OverflowError beyond `most`.
 
     [0, 1] is subdivided in order (left part, middle, right part), with an explicit stack. A middle
     a.b of rank above max_rank is not descended into: by (R) every slope strictly between a and b
-    other than a.b is a descendant of a.b, of a still larger rank. By (R) the stack holds at most
-    2·log₂(max_rank) + 2 intervals.
+    other than a.b is a descendant of a.b, of a still larger rank. By (R) the subdivision is at most
+    log₂(max_rank) + 1 deep, and the stack holds at most two entries per level.
     """
     found = [Exceptional(1, 0)]
     stack: list[tuple[Exceptional, Exceptional] | Exceptional] = [(Exceptional(1, 0), Exceptional(1, 1))]

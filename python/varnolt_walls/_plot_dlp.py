@@ -83,7 +83,7 @@ def plot_dlp(lo: Rational = -1, hi: Rational = 1, *, max_rank: SupportsIndex = 2
         ax = pyplot.figure(figsize=(8.0, 4.5), layout="constrained").add_subplot()
     # Bundles a little outside [lo, hi] reach into it with their intervals.
     bundles = exceptional_bundles(low - 1, high + 1, max_rank=max_rank)
-    piece_style = {"color": "C0", "linewidth": 1.2} | style
+    piece_style: dict[str, Any] = {"color": "C0", "linewidth": 1.2} | style
     for e in bundles:
         alpha, r = e.c1 / e.rank, e.rank
         disc = (1 - 1 / r**2) / 2
