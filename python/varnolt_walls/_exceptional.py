@@ -163,7 +163,8 @@ def count_between(unit: list[Exceptional], lo: Fraction, hi: Fraction) -> int:
         return n * len(unit) + bisect_left(slopes, x - n)
 
     n = hi.numerator // hi.denominator
-    at_hi = bisect_left(slopes, hi - n) < len(slopes) and slopes[bisect_left(slopes, hi - n)] == hi - n
+    i = bisect_left(slopes, hi - n)
+    at_hi = i < len(slopes) and slopes[i] == hi - n
     return below(hi) - below(lo) + at_hi
 
 
