@@ -16,9 +16,9 @@ module adds is proved where it is used:
 (R) The rank of α.β is at least twice each of r_α and r_β. Both lie in one [n, n + 1], so
     β − α ≤ 1 and 3 + α − β ≥ 2: r_α·r_β·(3 + α − β) ≥ 2·r_α·r_β ≥ 2·max(r_α, r_β).
 
-(B) If μ = p/q (lowest terms) lies in I_α then r_α ≤ q. Write α = c/r (an exceptional class is
-    primitive, so in lowest terms: see `in_interval`) and N = |p·r − c·q|. If N = 0 then α = μ and
-    r = q. Otherwise N ≥ 1 and the test of `in_interval` gives N·(3qr − N) < q² with N ≤ 3qr/2,
+(B) If μ = p/q (lowest terms) lies in I_α then r_α ≤ q. Write α = c/r, in lowest terms: with
+    ch₂ = c²/2 − c₂, χ(v, v) = r² − c² + r·c² − 2r·c₂ = 1, so gcd(r, c) = 1. Let N = |p·r − c·q|.
+    If N = 0 then α = μ and r = q. Otherwise N ≥ 1 and the test of `in_interval` gives N·(3qr − N) < q² with N ≤ 3qr/2,
     where N·(3qr − N) is increasing in N, so 3qr − 1 ≤ N·(3qr − N) < q²: r < q/3 + 1/(3q) ≤ q.
 
 Everything is exact: a comparison with the square root is made between integers, squared.
