@@ -22,6 +22,8 @@ from .k3._walls import K3Wall, K3Walls, k3_walls
 from .pictures._k3_plot import plot_k3
 from .pictures._plot import plot
 from .pictures._plot_html import plot_html
+from .pictures._plot_dlp import plot_dlp
+from .plane._moduli import DrezetLePotier, PlaneModuli, drezet_le_potier, exceptional_bundles, moduli
 from .quadratic_irrational import QuadraticIrrational
 from .search._beta import beta_minus
 from .search._search import Candidates, candidates, count
@@ -31,4 +33,5 @@ from .sweep import sweep
 __all__ = ["ChernCharacter", "ch", "from_chern_classes", "from_mukai", "ideal_sheaf", "line_bundle", "candidates", "count", "walls", "Surface", "Wall", "Walls",
            "Destabilizer", "Candidates", "numerical_wall", "beta_minus",
            "QuadraticIrrational", "plot", "plot_html", "sweep",
-           "k3_walls", "K3Wall", "K3Walls", "plot_k3", "IrrationalBetaError", "NoRealBetaError", "__version__"]
+           "k3_walls", "K3Wall", "K3Walls", "plot_k3",
+           "exceptional_bundles", "drezet_le_potier", "DrezetLePotier", "moduli", "PlaneModuli", "plot_dlp", "IrrationalBetaError", "NoRealBetaError", "__version__"]

@@ -22,9 +22,9 @@ PAGE_IDS = re.compile(r"[0-9a-f]{8}-[0-9a-f-]{27}|\bp\d+\b")  # made anew for ea
     (ideal_sheaf(3, surface=QUARTIC), 1, 0, F(-3, 4), QUARTIC, 3, (1, 0, F(-3, 2)), "I_Z, |Z| = 3", (1, 0, -2)),
     (line_bundle(1, surface=K3_2), 1, 1, F(1, 2), K3_2, 0, (1, 1, 1), "O(1)", (1, 1, 2)),  # (1, H, H²/2 + 1)
     # T_P²: ch₂ = 9/2 − 3; T(−1) has c₁ = c₂ = 1; its dual Ω has c₁ = −3, c₂ = 3
-    (TANGENT, 2, 3, F(3, 2), P2, 3, (2, 3, 3), None, None),
-    (TANGENT.twist(-1), 2, 1, F(-1, 2), P2, 1, (2, 1, -1), None, None),
-    (TANGENT.dual(), 2, -3, F(3, 2), P2, 3, (2, -3, 3), None, None),
+    (TANGENT, 2, 3, F(3, 2), P2, 3, (2, 3, 3), "T", None),
+    (TANGENT.twist(-1), 2, 1, F(-1, 2), P2, 1, (2, 1, -1), "T(-1)", None),
+    (TANGENT.dual(), 2, -3, F(3, 2), P2, 3, (2, -3, 3), "T(-3)", None),
     (line_bundle(2, surface="P2"), 1, 2, 2, P2, 0, (1, 2, 4), "O(2)", None),
     (TWO_POINTS.twist(1), 1, 1, F(-3, 2), P2, 2, (1, 1, -3), "I_Z(1), |Z| = 2", None),
     (TWO_POINTS.shift(), -1, 0, 2, P2, -2, (-1, 0, 4), "I_Z[1], |Z| = 2", None),

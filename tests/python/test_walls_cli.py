@@ -88,7 +88,7 @@ CASES = [
     (CLI, "1 0 -4 --plot walls.pdf", 0, WALLS_OF_TWO_POINTS, ""),
     (CLI, "walls 1 0 -4", 0, WALLS_OF_TWO_POINTS, ""),
     (CLI, "--format csv -1 1 3", 0, "center,radius_squared,r,c,d\n-7/2,9/4,1,-2,4\n", ""),  # options first, R < 0
-    (CLI, "--help", 0, lambda out: "{walls,sweep,k3}" in out and "varnolt-walls R C D" in out, ""),
+    (CLI, "--help", 0, lambda out: "{walls,sweep,k3,moduli}" in out and "varnolt-walls R C D" in out, ""),
     (CLI, "--version", 0, f"varnolt-walls {varnolt_walls.__version__}\n", ""),
     (CLI, "1 0 2 --format json", 1, "", "c² - r·d of (1, 0, 2) is -2, negative, so there is no β₋ and no wall"),
     (CLI, "0 0 5", 1, "", "(0, 0, 5) has r = c = 0, so there is no β₋ and no wall"),

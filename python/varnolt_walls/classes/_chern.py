@@ -23,6 +23,7 @@ from html import escape
 from typing import SupportsIndex
 
 from ._arguments import RATIO, ExactRow, shown
+from ._exceptional import exceptional_name
 from ._options import Surface, SurfaceOption, checked_surface
 
 # What the constructors take as a rational value: any integer, a Fraction, or a text "p/q".
@@ -165,9 +166,10 @@ class ChernCharacter:
 
     @property
     def name(self) -> str | None:
-        """The sheaf's usual name where it has one: O(k), I_Z(k) with ``|Z|`` = c₂ of I_Z, and their shifts [1]."""
+        """The sheaf's usual name where it has one: O(k), I_Z(k) with ``|Z|`` = c₂ of I_Z, the exceptional
+        bundles of P² (T(k), E_{p/q}: see :func:`exceptional_bundles`), and their shifts [1]."""
         if abs(self.rank) != 1:
-            return None
+            return exceptional_name(self.rank, self.c1, self.ch2) if self.surface == Surface(1) else None
         sheaf = self if self.rank == 1 else -self
         shift = "" if self.rank == 1 else "[1]"
         points = sheaf.c1 * sheaf.c1 / Fraction(2) - sheaf.ch2  # |Z|/n: c₂ of I_Z(k) is that of I_Z

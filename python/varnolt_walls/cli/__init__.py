@@ -1,5 +1,6 @@
 """The command line: varnolt-walls [walls] R C D [--candidates | --count] [--format F] [--plot FILE],
-varnolt-walls sweep FILE (see _sweep) and varnolt-walls k3 R C S --degree N (see _k3)."""
+varnolt-walls sweep FILE (see _sweep), varnolt-walls k3 R C S --degree N (see _k3) and
+varnolt-walls moduli R C D (see _moduli)."""
 
 from __future__ import annotations
 
@@ -19,6 +20,7 @@ from ..classes._arguments import ExactRow, shown_v
 from ..classes._errors import IrrationalBetaError
 from ..classes._options import Side
 from ..pictures._plot import accumulation_points, plot, save_figure
+from ..plane._moduli import no_sheaf_note
 from ..search._beta import no_real_beta
 from ..search._schema import ROWS_PER_PIECE, candidates_json, candidates_start, document, header
 from ..search._search import candidates, count
@@ -27,6 +29,7 @@ from ..sweep._progress import search_bar
 from ._console import (PROG, Output, Parser, Stop, add_class_forms, add_search_options, chern_argument, error_text,
                        exact_ch2, int64, options_text, search_options)
 from ._k3 import add_k3_command
+from ._moduli import add_moduli_command
 from ._sweep import add_sweep_command
 
 PLOT_FORMATS = (".png", ".svg", ".pdf", ".html")
@@ -75,19 +78,20 @@ result; --plot is written before it.
 
 example: varnolt-walls 1 0 -16 --format json"""
 
-COMMANDS = ("walls", "sweep", "k3")
+COMMANDS = ("walls", "sweep", "k3", "moduli")
 Result = Walls | NDArray[np.int64] | int
 
 
 def parser() -> Parser:
     p = Parser(prog=PROG, description=DESCRIPTION, formatter_class=argparse.RawDescriptionHelpFormatter)
     p.add_argument("--version", action="version", version=f"%(prog)s {__version__}")
-    commands = p.add_subparsers(title="commands", metavar="{walls,sweep,k3}")
+    commands = p.add_subparsers(title="commands", metavar="{walls,sweep,k3,moduli}")
     add_walls_command(commands)
     add_sweep_command(commands)
     for command in commands.choices.values():
         add_search_options(command)
     add_k3_command(commands)  # options of its own
+    add_moduli_command(commands)
     return p
 
 
@@ -165,7 +169,8 @@ def write_result(out: Output, form: str, v: ExactRow, options: dict[str, Any], r
         if form == "text":
             s = "" if len(result) == 1 else "s"
             out.write(f"v = {shown_v(v)}: {accumulation_point(v, result._description.sides)}{options_text(v, options)}"
-                      f"{bound_text(result)}, {len(result)} wall{s}{completeness_text(result)}\n")
+                      f"{bound_text(result)}, {len(result)} wall{s}{completeness_text(result)}"
+                      f"{no_sheaf_note(result.v)}\n")
         write_walls(out, form, result)
 
 

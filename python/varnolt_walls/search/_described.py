@@ -10,6 +10,7 @@ from typing import Any
 from ..classes._arguments import ExactRow, lattice_row
 from ..classes._chern import ChernCharacter
 from ..classes._options import ExactPoint, SearchOptions, Side, SideOption, Surface, dual, mirrored, unshifted
+from ..plane._moduli import no_sheaf_note
 from ._beta import exact_beta_minus, no_real_beta
 
 
@@ -84,7 +85,7 @@ class Description:
         if self.above is not None:
             parts.append(f"over σ({self.above[0]}, {self.above[1]})")
         parts.append("complete" if self.complete else "may be incomplete")
-        return ", ".join(parts)
+        return ", ".join(parts) + no_sheaf_note(v)
 
 
 def described(v: ExactRow, options: SearchOptions) -> Description:
