@@ -339,4 +339,8 @@ Outcome<void> FixedQBetaData::append_candidates(RunSink& out) const {
                               n_squared, split_by_wanted_d(search) ? period * search.d_modulus : period, out);
 }
 
+Outcome<CandidateRuns> FixedQBetaData::find_all() const {
+    return collected_runs([&](RunSink& out) { return append_candidates(out); });
+}
+
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta
