@@ -8,8 +8,8 @@ build stays up for the whole run; for each case of benchmarks/run.py they take
 turns (the order swapped every round, so that the machine's load falls on both
 alike), each timing enough calls to take at least 20 ms of CPU time
 (time.process_time, the announcement on file descriptor 1 sent to /dev/null).
-It prints the median time per call of each build and their ratio, this build
-over the other, and the geometric mean of the ratios.
+It prints the median time per call of each build and the median of the
+rounds' ratios, this build over the other, and the geometric mean of those.
 """
 
 import argparse
@@ -78,7 +78,9 @@ def main():
             for worker in (this, other) if round_ % 2 == 0 else (other, this):
                 samples[worker].append(worker.seconds(v, calls) / calls)
         this_s, other_s = statistics.median(samples[this]), statistics.median(samples[other])
-        ratios.append(this_s / other_s)
+        # Each round's two samples are taken back to back: the median of their
+        # ratios cancels the slower drifts of a shared machine's load.
+        ratios.append(statistics.median(a / b for a, b in zip(samples[this], samples[other])))
         print(f"{str(v):>26} {calls:6d} {this_s * 1e6:11.1f} {other_s * 1e6:11.1f} {ratios[-1]:6.3f}",
               flush=True)
     print(f"geometric mean of the ratios: {math.exp(statistics.fmean(map(math.log, ratios))):.3f}")
