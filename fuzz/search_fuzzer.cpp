@@ -2,18 +2,18 @@
 //
 // Each input decodes to a request: v = (r, c, d), and for the surface layouts
 // a surface of degree n, d's denominator, the side, and whether a shifted
-// class is searched as −v. find_runs, the search as the module and the
-// package call it, runs under a work budget, and its outcome is checked
-// against the definition of a candidate recomputed here from scratch in
-// 512-bit integers (no Ratio, no 64-bit intermediate), in the coordinates the
-// search works in: v' = (r, λc, λ²d) for the least λ with n | 2λ² (found here
-// from n's factors). The list must be exactly the candidates of v' (or, for
-// the right side of a positive rank, of its dual (r, −λc, λ²d), mirrored)
-// that lie on the surface's lattice, in the search's order: a wrong, missing,
-// repeated or misplaced candidate, a failure of the wrong kind (an off-lattice
-// v is refused as such, and only it), an overflow report on small input or an
-// internal stop other than "capacity overflow" aborts.
-// Sanitizers catch the rest.
+// class is searched as −v. run_search, the search as the package calls it (the
+// module's find_all runs the same stages), runs under a work budget, and its
+// outcome is checked against the definition of a candidate recomputed here
+// from scratch in 512-bit integers (no Ratio, no 64-bit intermediate), in the
+// coordinates the search works in: v' = (r, λc, λ²d) for the least λ with n |
+// 2λ² (found here from n's factors). The list must be exactly the candidates
+// of v' (or, for the right side of a positive rank, of its dual (r, −λc, λ²d),
+// mirrored) that lie on the surface's lattice, in the search's order: a wrong,
+// missing, repeated or misplaced candidate, a failure of the wrong kind (an
+// off-lattice v is refused as such, and only it), an overflow report on small
+// input or an internal stop other than "capacity overflow" aborts. Sanitizers
+// catch the rest.
 //
 // Input layout. Byte 0 below 128, modulo 7, picks how the following bytes are
 // read (signed little-endian integers; missing bytes read as 0):

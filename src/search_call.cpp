@@ -2,8 +2,7 @@
 
 #include "boundary/conversions.hpp"
 #include "boundary/memory_budget.hpp"
-#include "boundary/search_failure.hpp"
-#include "tilt_stability/search.hpp"
+#include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
 
 namespace varnolt {
 
@@ -12,7 +11,6 @@ using boundary::PyRef;
 using boundary::PythonErrorSet;
 using boundary::int_from;
 using boundary::runs_within;
-using boundary::value_or_raise;
 
 namespace {
 
@@ -77,14 +75,20 @@ PyRef list_of(const search::CandidateRuns& candidates) {
 PyRef search_and_convert(const chern_character::ChernChar<2>& v) {
     // The search holds the interpreter lock throughout; it asks now and then
     // whether a signal (Ctrl-C) arrived, and stops if its handler raised.
+    // A value beyond 64 bits ends it with ArithmeticOverflow, which the call
+    // guard raises as OverflowError.
     tilt_stability::InterruptPoll interrupt([] { return PyErr_CheckSignals() != 0; });
     memory::Reservation reservation;  // until the list is built
     MemoryBudget budget(reservation, bytes_per_candidate, "a list of them");
-    const search::CandidateRuns found = value_or_raise(runs_within(budget, [&](search::CandidateLimit limit) {
-        return search::find_runs({.v = v}, interrupt, std::move(limit));
-    }));
-    budget.settle(found.size());
-    return list_of(found);
+    const utils::Outcome<search::CandidateRuns> found = runs_within(budget, [&](search::CandidateLimit limit) {
+        return search::left_pseudo_semistabilizers::find_all(v, interrupt, std::move(limit));
+    });
+    if (!found) {
+        PyErr_SetString(PyExc_RuntimeError, found.error());
+        throw PythonErrorSet{};
+    }
+    budget.settle(found->size());
+    return list_of(*found);
 }
 
 }  // namespace varnolt

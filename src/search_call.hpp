@@ -1,6 +1,8 @@
 #pragma once
 // The search call of pseudo_semistabilizers and the conversion of its outcome:
-// a list of (r, c, d) tuples, or the exception of its failure (search_failure.hpp).
+// the driver's find_all (tilt_stability/left_pseudo_semistabilizers) gives a
+// list of (r, c, d) tuples, or RuntimeError with its message (OverflowError
+// for a value beyond 64 bits, MemoryError beyond the memory budget).
 #include "chern_character/chern_character.hpp"
 #include "boundary/py_ref.hpp"
 

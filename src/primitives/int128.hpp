@@ -27,31 +27,14 @@ using uwide = Int128<false>;
 // Whether a + b (a − b, a·b) leaves the range of T. When it does not, result
 // holds the exact value; when it does, result is unspecified. The checked
 // arithmetic of primitives/checked.hpp is built on these for every width.
-template <typename T>
-bool add_overflows(T a, T b, T& result) {
 #ifdef VARNOLT_NATIVE_INT128
-    return __builtin_add_overflow(a, b, &result);
+template <typename T> bool add_overflows(T a, T b, T& result) { return __builtin_add_overflow(a, b, &result); }
+template <typename T> bool sub_overflows(T a, T b, T& result) { return __builtin_sub_overflow(a, b, &result); }
+template <typename T> bool mul_overflows(T a, T b, T& result) { return __builtin_mul_overflow(a, b, &result); }
 #else
-    return portable::add_overflows(a, b, result);
+template <typename T> bool add_overflows(T a, T b, T& result) { return portable::add_overflows(a, b, result); }
+template <typename T> bool sub_overflows(T a, T b, T& result) { return portable::sub_overflows(a, b, result); }
+template <typename T> bool mul_overflows(T a, T b, T& result) { return portable::mul_overflows(a, b, result); }
 #endif
-}
-
-template <typename T>
-bool sub_overflows(T a, T b, T& result) {
-#ifdef VARNOLT_NATIVE_INT128
-    return __builtin_sub_overflow(a, b, &result);
-#else
-    return portable::sub_overflows(a, b, result);
-#endif
-}
-
-template <typename T>
-bool mul_overflows(T a, T b, T& result) {
-#ifdef VARNOLT_NATIVE_INT128
-    return __builtin_mul_overflow(a, b, &result);
-#else
-    return portable::mul_overflows(a, b, result);
-#endif
-}
 
 }  // namespace varnolt::primitives

@@ -94,6 +94,15 @@ Ratio operator*(const Ratio& x, const Ratio& y) {
                        checked_mul(guarded_div(x.denom, g2), guarded_div(y.denom, g1)));
 }
 
+Ratio pow(const Ratio& x, unsigned exponent) {
+    Ratio power{1, 1};
+    for (unsigned i = 0; i < exponent; ++i) {
+        power.numer = checked_mul(power.numer, x.numer);
+        power.denom = checked_mul(power.denom, x.denom);
+    }
+    return power;
+}
+
 std::optional<Ratio> checked_div(const Ratio& x, const Ratio& y) {
     if (y.numer == 0) return std::nullopt;
     std::int64_t p, q;

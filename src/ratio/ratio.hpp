@@ -95,6 +95,10 @@ Ratio mul(const Ratio& x, std::int64_t k);
 Ratio div(const Ratio& x, std::int64_t k);
 // x * y: cross-cancels before multiplying.
 Ratio operator*(const Ratio& x, const Ratio& y);
+// x^exponent: numerator and denominator raised apart, as a power of a
+// fraction in lowest terms is in lowest terms (x^0 = 1/1). Raises
+// ArithmeticOverflow when either power leaves 64 bits.
+Ratio pow(const Ratio& x, unsigned exponent);
 
 // x / y, or nothing when y is zero or the quotient does not fit.
 std::optional<Ratio> checked_div(const Ratio& x, const Ratio& y);

@@ -15,4 +15,9 @@ namespace varnolt::tilt_stability {
 // in 64 bits.
 std::optional<ratio::Ratio> β_(const chern_character::ChernChar<2>& v);
 
+// Whether v has a real β₋ at all: c² − r·d >= 0, and not r = c = 0.
+inline bool has_real_beta(const chern_character::ChernChar<2>& v) {
+    return !(v.r == 0 && v.c.coeff == 0) && chern_character::discriminant(v) >= 0;
+}
+
 }  // namespace varnolt::tilt_stability

@@ -14,16 +14,12 @@ namespace {
 
 using utils::BigInt;
 
-constexpr utils::Message not_rational = "β_ is not rational: ∞ walls";
-constexpr utils::Message not_real = "β_ is not real: no walls";
+using left_pseudo_semistabilizers::not_rational;
+using left_pseudo_semistabilizers::not_real;
 
 std::unexpected<SearchFailure> refused(FailureKind kind, utils::Message text, const ChernChar<2>& v,
                                        std::string detail = {}) {
     return std::unexpected(SearchFailure{kind, text, v, std::move(detail)});
-}
-
-bool has_real_beta(const ChernChar<2>& v) {
-    return !(v.r == 0 && v.c.coeff == 0) && chern_character::discriminant(v) >= 0;
 }
 
 // Why the request cannot be searched, in the order a caller reads its

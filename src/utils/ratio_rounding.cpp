@@ -24,8 +24,8 @@ std::optional<Ratio> checked_sqrt(const Ratio& x) {
     if (x.numer < 0 || x.denom < 0) return std::nullopt;
     const auto numer = static_cast<std::uint64_t>(x.numer);
     const auto denom = static_cast<std::uint64_t>(x.denom);
-    const auto s = static_cast<std::uint64_t>(isqrt(numer));
-    const auto t = static_cast<std::uint64_t>(isqrt(denom));
+    const std::uint64_t s = sqrt(numer);
+    const std::uint64_t t = sqrt(denom);
     // s, t <= 2^32 - 1 < 2^63, so the casts and the squares are exact.
     if (s * s != numer || t * t != denom) return std::nullopt;
     return Ratio::new_(static_cast<std::int64_t>(s), static_cast<std::int64_t>(t));

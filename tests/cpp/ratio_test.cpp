@@ -7,7 +7,6 @@
 #include <random>
 #include <utility>
 
-#include "oracle/ratio_pow.hpp"
 #include "support.hpp"
 #include "primitives/checked.hpp"
 
@@ -76,8 +75,12 @@ INSTANTIATE_TEST_SUITE_P(Ratio, Arithmetic, testing::Values(
     ArithRow{"product_cancels_denom_with_numer",
              [] { return Q(3, two_pow(62)) * Q(two_pow(61), 5); }, Q(3, 10)},
     ArithRow{"negation", [] { return -Q(3, 4); }, Q(-3, 4)},
-    ArithRow{"square", [] { return varnolt_oracle::pow(Q(-2, 3), 2); }, Q(4, 9)},
-    ArithRow{"square_near_limit", [] { return varnolt_oracle::pow(Q(two_pow(31), 3), 2); }, Q(two_pow(62), 9)}),
+    ArithRow{"square", [] { return ratio::pow(Q(-2, 3), 2); }, Q(4, 9)},
+    ArithRow{"square_of_integer", [] { return ratio::pow(Q(-5), 2); }, Q(25)},
+    ArithRow{"square_of_zero", [] { return ratio::pow(Q(0), 2); }, Q(0)},
+    ArithRow{"square_near_limit", [] { return ratio::pow(Q(two_pow(31), 3), 2); }, Q(two_pow(62), 9)},
+    ArithRow{"cube", [] { return ratio::pow(Q(-2, 3), 3); }, Q(-8, 27)},
+    ArithRow{"zeroth_power", [] { return ratio::pow(Q(-2, 3), 0); }, Q(1)}),
     row_name<ArithRow>);
 
 // Results outside the signed 64-bit range raise instead of wrapping.
@@ -100,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(Ratio, Overflow, testing::Values(
     OverflowRow{"times_integer", [] { return ratio::mul(Q(two_pow(62)), 2); }},
     OverflowRow{"over_integer", [] { return ratio::div(Q(1, two_pow(62)), 4); }},
     OverflowRow{"product", [] { return Q(two_pow(32)) * Q(two_pow(31)); }},
-    OverflowRow{"square", [] { return varnolt_oracle::pow(Q(two_pow(32)), 2); }},
+    OverflowRow{"square", [] { return ratio::pow(Q(two_pow(32)), 2); }},
+    OverflowRow{"square_of_denominator", [] { return ratio::pow(Q(1, 3037000500), 2); }},
     OverflowRow{"new_with_denominator_min", [] { return Ratio::new_(1, int_min); }}),
     row_name<OverflowRow>);
 

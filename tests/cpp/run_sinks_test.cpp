@@ -11,6 +11,7 @@
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/fixed_r.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
+#include "tilt_stability/search.hpp"
 
 namespace varnolt::test::search {
 namespace {
@@ -105,11 +106,14 @@ TEST(CandidateRuns, MoreCandidatesThanASizeIsTheCapacityOverflowStop) {
 }
 
 // β = 0, v = (1, 0, 0), q = 2^31, r = 1: the one cap k²/r = 2^62 leaves d from
-// 1 to 2^62, more candidates than a vector of Chern characters can hold.
+// 1 to 2^62, one run, but more candidates than a vector of Chern characters
+// can hold.
 TEST(CandidateRuns, AListBeyondAVectorsReachStopsWithCapacityOverflow) {
     const Search search({1, 0, 0}, Ratio::new_(0, 1), 1);  // n = 1: the inverse is not read
     const FixedQBetaData fixed_q{search.data, two_pow(31)};
-    EXPECT_EQ(stop_message([&] { (void)find_all(ProblemData{fixed_q, 1, 0}); }), "capacity overflow");
+    const Outcome<CandidateRuns> found = ProblemData{fixed_q, 1, 0}.find_all();
+    ASSERT_TRUE(found && found->size() == two_pow(62));
+    EXPECT_EQ(stop_message([&] { (void)listed(found); }), "capacity overflow");
 }
 
 TEST(CandidateRuns, AListThatCannotBeAllocatedThrowsBadAlloc) {
@@ -122,8 +126,9 @@ TEST(CandidateRuns, AListThatCannotBeAllocatedThrowsBadAlloc) {
 #endif
 }
 
-// The three ways of collecting a search agree: the runs, the expanded list and
-// the count; and a limit of exactly the total lets it through, one less does not.
+// The ways of collecting a search agree: the runs, the expanded list and the
+// general search's count; and a limit of exactly the total lets it through,
+// one less does not.
 TEST(RunSinks, RunsListAndCountAgreeAndTheLimitIsExact) {
     const Triple searches[] = {{2, 1, -4}, {3, 1, -5}, {3, 1, -1}, {5, 3, 1}, {0, 5, 3},
                                {1, 0, -100}, {4, 1, -2}, {0, 17, 30}, {1, 20, 0}};
@@ -131,16 +136,16 @@ TEST(RunSinks, RunsListAndCountAgreeAndTheLimitIsExact) {
         SCOPED_TRACE(chern(t));
         const ChernChar<2> v = chern(t);
         InterruptPoll never;
-        const Outcome<CandidateRuns> runs = find_all_runs(v, never);
-        const Outcome<Candidates> list = find_all(v);
-        const Outcome<primitives::uwide> count = count_all(v, never);
+        const Outcome<CandidateRuns> runs = find_all(v, never);
+        const Outcome<Candidates> list = listed(find_all(v));
+        const tilt_stability::SearchResult<primitives::uwide> count = tilt_stability::count_candidates({.v = v}, never);
         ASSERT_TRUE(runs && list && count);
         ASSERT_EQ(runs->expanded(), *list);
         EXPECT_TRUE(*count == list->size());
         if (list->empty()) continue;
-        EXPECT_TRUE(find_all_runs(v, never, list->size()));
+        EXPECT_TRUE(find_all(v, never, list->size()));
         try {
-            (void)find_all_runs(v, never, list->size() - 1);
+            (void)find_all(v, never, list->size() - 1);
             ADD_FAILURE() << "a limit below the total was not enforced";
         } catch (const CandidateLimitReached& reached) {
             EXPECT_GT(reached.found(), list->size() - 1);

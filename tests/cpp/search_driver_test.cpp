@@ -28,7 +28,7 @@ class WholeSearch : public testing::TestWithParam<SearchRow> {};
 
 TEST_P(WholeSearch, FindsTheCandidatesInOrder) {
     const SearchRow& row = GetParam();
-    const Outcome<Candidates> found = find_all(chern(row.v));
+    const Outcome<Candidates> found = listed(find_all(chern(row.v)));
     ASSERT_TRUE(found) << found.error();
     EXPECT_EQ(*found, row.expected);
 }
@@ -72,13 +72,16 @@ TEST_P(SearchMessages, EndTheSearchWithTheirText) {
 }
 
 constexpr const char* irrational = "β_ is not rational: ∞ walls";
+constexpr const char* not_real = "β_ is not real: no walls";
 constexpr const char* negative_rank = "Internal logical error: Negative lower bound on r";
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SearchMessages,
     testing::Values(MessageRow{{3, 2, -1}, irrational},  // c² − r·d = 7
-                    MessageRow{{1, 0, 1}, irrational},   // c² − r·d = −1
-                    MessageRow{{0, 0, 5}, irrational},   // rank 0 with c = 0
+                    MessageRow{{1, 0, 1}, not_real},     // c² − r·d = −1
+                    MessageRow{{0, 0, 5}, not_real},     // rank 0 with c = 0
+                    // Δ < 0 beyond 64 bits: no real β₋, before any overflow.
+                    MessageRow{{INT64_MAX, 0, INT64_MAX}, not_real},
                     MessageRow{{-1, 1, 3}, negative_rank},   // β₋ = 1, X = 2
                     MessageRow{{-2, 1, 4}, negative_rank},   // β₋ = 1, X = 3
                     MessageRow{{-3, 5, -8}, negative_rank}));  // β₋ = −4/3, X = 3
@@ -98,7 +101,7 @@ TEST(SearchOrder, StrictlyIncreasingByQThenRankThenCh2) {
         {{3, 1, -5}, {-1, 1}}, {{3, 1, -1}, {-1, 3}}, {{5, 3, 1}, {1, 5}}, {{4, 1, -2}, {-1, 2}}};
     for (const auto& [v, beta] : searches) {
         SCOPED_TRACE(chern(v));
-        const Outcome<Candidates> found = find_all(chern(v));
+        const Outcome<Candidates> found = listed(find_all(chern(v)));
         ASSERT_TRUE(found) << found.error();
         ASSERT_FALSE(found->empty());
         const std::int64_t x = v[1] * beta.denom - v[0] * beta.numer;
@@ -119,8 +122,8 @@ TEST(SearchInterrupt, AQuietPollChangesNothingAndAStopRequestEndsTheSearch) {
     // β₋ = 0, X = 40: tens of thousands of ranks to visit.
     const ChernChar<2> v = chern({1, 40, 0});
     InterruptPoll quiet([] { return false; });
-    const Outcome<Candidates> polled = find_all(v, quiet);
-    const Outcome<Candidates> plain = find_all(v);
+    const Outcome<Candidates> polled = listed(find_all(v, quiet));
+    const Outcome<Candidates> plain = listed(find_all(v));
     ASSERT_TRUE(polled && plain);
     EXPECT_EQ(*polled, *plain);
 

@@ -33,7 +33,7 @@ std::string outcome_text(Search search) {
 }
 
 void expect_same_outcome(const ChernChar<2>& v) {
-    EXPECT_EQ(outcome_text([&] { return search::find_all(v); }),
+    EXPECT_EQ(outcome_text([&] { return search::listed(search::find_all(v)); }),
               outcome_text([&] { return varnolt_oracle::per_rank_find_all(v).result; }))
         << "v = (" << v.r << ", " << v.c.coeff << ", " << v.d.numerator << ")";
 }

@@ -94,7 +94,7 @@ Outcome<Candidates> solve_rank(const Triple& v, std::int64_t m, std::int64_t n, 
                                std::int64_t r, std::int64_t c) {
     const Search search(v, Ratio::new_(m, n), 1);
     const FixedQBetaData fixed_q{search.data, q_numer};
-    return find_all(ProblemData{fixed_q, r, c});
+    return listed(ProblemData{fixed_q, r, c}.find_all());
 }
 
 class FixedRank : public testing::TestWithParam<RankRow> {};
@@ -155,7 +155,7 @@ TEST_P(FixedQ, JoinsTheRanksOfItsResidueClassInOrder) {
     const QRow& row = GetParam();
     const Search search(row.v, Ratio::new_(row.m, row.n), row.m_inverse);
     const FixedQBetaData fixed_q{search.data, row.q_numer};
-    const Outcome<Candidates> found = find_all(fixed_q);
+    const Outcome<Candidates> found = listed(fixed_q.find_all());
     ASSERT_TRUE(found) << found.error();
     EXPECT_EQ(*found, row.expected);
 
@@ -163,7 +163,7 @@ TEST_P(FixedQ, JoinsTheRanksOfItsResidueClassInOrder) {
     Candidates joined;
     for (std::int64_t j = 0; j < row.rank_count; ++j) {
         const Outcome<Candidates> of_rank =
-            find_all(ProblemData{fixed_q, row.r0 + j * row.n, row.c0 + j * row.m});
+            listed(ProblemData{fixed_q, row.r0 + j * row.n, row.c0 + j * row.m}.find_all());
         ASSERT_TRUE(of_rank) << of_rank.error();
         joined.insert(joined.end(), of_rank->begin(), of_rank->end());
     }
@@ -208,7 +208,7 @@ class FixedQMessages : public testing::TestWithParam<QMessageRow> {};
 TEST_P(FixedQMessages, EndTheRunWithTheirText) {
     const QMessageRow& row = GetParam();
     const Search search(row.v, row.beta, row.m_inverse);
-    EXPECT_EQ(message_of(find_all(FixedQBetaData{search.data, row.q_numer})), row.message);
+    EXPECT_EQ(message_of(FixedQBetaData{search.data, row.q_numer}.find_all()), row.message);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -232,7 +232,7 @@ TEST(FixedQOverflow, DenominatorBeyond32BitsOverflowsBeforeAnyRank) {
     // β = 1/2^32, inverse 1, X = 2^32 − 1: r_max = X² needs (X/n)²·n², beyond 64 bits.
     const Search search({1, 1, 0}, Ratio::new_(1, two_pow_32), 1);
     const FixedQBetaData fixed_q{search.data, 1};
-    EXPECT_THROW((void)find_all(fixed_q), primitives::ArithmeticOverflow);
+    EXPECT_THROW((void)fixed_q.find_all(), primitives::ArithmeticOverflow);
 }
 
 }  // namespace

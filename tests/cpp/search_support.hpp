@@ -1,6 +1,7 @@
 #pragma once
 // Shared helpers of the search tests: Chern characters and candidate lists from
-// integer triples, and a search record that owns what it refers to.
+// integer triples, the list a find_all's runs stand for, and a search record
+// that owns what it refers to.
 #include <array>
 #include <cstdint>
 #include <initializer_list>
@@ -10,7 +11,6 @@
 #include "ratio/ratio.hpp"
 #include "tilt_stability/interrupt.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_q_beta.hpp"
-#include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/fixed_r.hpp"
 #include "tilt_stability/left_pseudo_semistabilizers/left_pseudo_semistabilizers.hpp"
 
@@ -25,6 +25,7 @@ using tilt_stability::Candidates;
 using tilt_stability::InterruptPoll;
 using tilt_stability::left_pseudo_semistabilizers::LeftSearchData;
 using tilt_stability::left_pseudo_semistabilizers::SearchOptions;
+using tilt_stability::left_pseudo_semistabilizers::find_all;
 using tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::FixedQBetaData;
 using tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r::ProblemData;
 using utils::Outcome;
@@ -47,62 +48,16 @@ inline Candidates d_range(std::int64_t r, std::int64_t c, std::int64_t first, st
     return list;
 }
 
-// The message of a stage's outcome, or "<candidates>" when it has a list.
-inline std::string message_of(const Outcome<Candidates>& outcome) {
+// The message of an outcome, or "<candidates>" when it has a value.
+template <typename T>
+std::string message_of(const Outcome<T>& outcome) {
     return outcome ? std::string{"<candidates>"} : std::string{outcome.error()};
 }
 
-// The rational search's candidates held as runs, or its first message. Throws
-// CandidateLimitReached as soon as they number more than limit allows.
-inline Outcome<CandidateRuns> find_all_runs(const ChernChar<2>& v, InterruptPoll& interrupt,
-                                            CandidateLimit limit = {}, const SearchOptions& options = {}) {
-    CandidateRuns found(std::move(limit));
-    const Outcome<void> appended = tilt_stability::left_pseudo_semistabilizers::append_all(v, interrupt, found, options);
-    if (!appended) return std::unexpected(appended.error());
-    return found;
-}
-
-// How many candidates there are, in constant memory, or the first message.
-inline Outcome<primitives::uwide> count_all(const ChernChar<2>& v, InterruptPoll& interrupt) {
-    CandidateCount count;
-    const Outcome<void> appended = tilt_stability::left_pseudo_semistabilizers::append_all(v, interrupt, count);
-    if (!appended) return std::unexpected(appended.error());
-    return count.total();
-}
-
-// What a sink-filling stage appends, one ChernChar<2> per candidate.
-template <typename Append>
-Outcome<Candidates> expanded(Append&& append) {
-    CandidateRuns found;
-    const Outcome<void> appended = append(found);
-    if (!appended) return std::unexpected(appended.error());
-    return found.expanded();
-}
-
-inline Outcome<Candidates> find_all(const ChernChar<2>& v, InterruptPoll& interrupt,
-                                    const SearchOptions& options = {}) {
-    return expanded([&](CandidateRuns& out) {
-        return tilt_stability::left_pseudo_semistabilizers::append_all(v, interrupt, out, options);
-    });
-}
-
-inline Outcome<Candidates> find_all(const ChernChar<2>& v, const SearchOptions& options = {}) {
-    InterruptPoll never;
-    return find_all(v, never, options);
-}
-
-// The candidates of one q, by rank, then d.
-inline Outcome<Candidates> find_all(const FixedQBetaData& fixed_q) {
-    return expanded([&](CandidateRuns& out) { return fixed_q.append_candidates(out); });
-}
-
-// The candidates of one rank of one q, by d.
-inline Outcome<Candidates> find_all(const ProblemData& problem) {
-    using namespace tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r;
-    const LatticeBound lower = bound_on_d::lower::radius_condition_prob2(problem);
-    return expanded([&](CandidateRuns& out) {
-        return problem.append_candidates(Caps(problem.fixed_q_beta), lower, out);
-    });
+// One ChernChar<2> per candidate of a find_all, in order, or its message.
+inline Outcome<Candidates> listed(const Outcome<CandidateRuns>& found) {
+    if (!found) return std::unexpected(found.error());
+    return found->expanded();
 }
 
 // A search record together with the Chern character and the (never

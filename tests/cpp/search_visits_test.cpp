@@ -23,6 +23,13 @@ namespace {
 using tilt_stability::CandidateRuns;
 using tilt_stability::left_pseudo_semistabilizers::SearchStats;
 
+// The general search's runs under options (a rank ceiling, wanted moduli).
+Outcome<CandidateRuns> runs_with(const ChernChar<2>& v, const SearchOptions& options) {
+    namespace left = tilt_stability::left_pseudo_semistabilizers;
+    InterruptPoll never;
+    return left::collected_runs([&](tilt_stability::RunSink& out) { return left::append_all(v, never, out, options); });
+}
+
 using Ceiling = std::optional<std::int64_t>;
 
 primitives::wide floor_div(primitives::wide a, primitives::wide b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
@@ -61,8 +68,7 @@ struct Visit {
 
 Visit search_with(const ChernChar<2>& v, Ceiling ceiling) {
     Visit visit;
-    InterruptPoll never;
-    auto found = find_all_runs(v, never, {}, {ceiling, &visit.stats});
+    auto found = runs_with(v, {ceiling, &visit.stats});
     EXPECT_TRUE(found) << found.error();
     if (found) visit.runs = std::move(*found);
     return visit;
@@ -139,8 +145,7 @@ TEST_P(Visits, ModuliOfCAndDListTheWantedCandidatesAndVisitNoOtherRank) {
         Candidates wanted, listed;
         std::copy_if(full->begin(), full->end(), std::back_inserter(wanted), wanted_of);
         SearchStats stats;
-        InterruptPoll never;
-        const auto found = find_all_runs(v, never, {}, {.visited = &stats, .c_modulus = lambda, .d_modulus = g});
+        const auto found = runs_with(v, {.visited = &stats, .c_modulus = lambda, .d_modulus = g});
         ASSERT_TRUE(found) << found.error();
         const Candidates all = found->expanded();
         std::copy_if(all.begin(), all.end(), std::back_inserter(listed), wanted_of);

@@ -33,8 +33,9 @@ std::int64_t q_numer_end(const LeftSearchData& search, std::int64_t x) {
 
 Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSink& out,
                          const SearchOptions& options) {
+    if (!has_real_beta(v)) return std::unexpected(not_real);
     const std::optional<Ratio> beta = β_(v);
-    if (!beta) return std::unexpected("β_ is not rational: ∞ walls");
+    if (!beta) return std::unexpected(not_rational);
     const std::int64_t m = beta->numer;
     const std::int64_t n = beta->denom;
 
@@ -70,6 +71,15 @@ Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSin
     interrupt.report(steps, steps);
     report();
     return {};
+}
+
+Outcome<CandidateRuns> find_all(const ChernChar<2>& v, InterruptPoll& interrupt, CandidateLimit limit) {
+    return collected_runs([&](RunSink& out) { return append_all(v, interrupt, out); }, std::move(limit));
+}
+
+Outcome<CandidateRuns> find_all(const ChernChar<2>& v) {
+    InterruptPoll never;
+    return find_all(v, never);
 }
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers

@@ -1,7 +1,8 @@
 #pragma once
 // The search driver: every candidate left pseudo-semistabilizer of v at
 // β = β₋(v) = m/n, ordered by q = k/n (the candidates' ch1 twisted by β), then
-// by rank, then by ch2.
+// by rank, then by ch2. find_all is the module varnolt's search; append_all
+// hands the same runs to any sink, for the general search (search.hpp).
 //
 // It raises ArithmeticOverflow when a value the search needs
 // leaves 64 bits, and Interrupted when interrupt asks it to stop.
@@ -11,6 +12,9 @@
 #include "tilt_stability/left_pseudo_semistabilizers/search_data.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers {
+
+inline constexpr Message not_rational = "β_ is not rational: ∞ walls";
+inline constexpr Message not_real = "β_ is not real: no walls";
 
 struct SearchOptions {
     // Lists only the candidates of rank at most this, in the same order, and
@@ -33,5 +37,14 @@ struct SearchOptions {
 // the first message any stage met (out may then hold part of them).
 Outcome<void> append_all(const ChernChar<2>& v, InterruptPoll& interrupt, RunSink& out,
                          const SearchOptions& options = {});
+
+// Every candidate of v, held as runs in the search's order (one per rank,
+// CandidateRuns::expanded gives one ChernChar<2> per candidate), or the first
+// message: "β_ is not real: no walls" or "β_ is not rational: ∞ walls" for a
+// v without a rational β₋, else a stage's. Throws CandidateLimitReached when
+// the candidates number more than limit allows.
+Outcome<CandidateRuns> find_all(const ChernChar<2>& v, InterruptPoll& interrupt, CandidateLimit limit = {});
+// The same, never interrupted and without a limit.
+Outcome<CandidateRuns> find_all(const ChernChar<2>& v);
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers

@@ -3,6 +3,7 @@
 // below the driver.
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "chern_character/chern_character.hpp"
 #include "ratio/ratio.hpp"
@@ -58,5 +59,15 @@ struct LeftSearchData {
         return rank_ceiling && *rank_ceiling < x_squared ? *rank_ceiling : x_squared;
     }
 };
+
+// What append(out) hands a sink, held as runs under limit, or its message:
+// the find_all of each stage over its sink-filling append.
+template <typename Append>
+Outcome<CandidateRuns> collected_runs(Append&& append, CandidateLimit limit = {}) {
+    CandidateRuns found(std::move(limit));
+    const Outcome<void> appended = append(found);
+    if (!appended) return std::unexpected(appended.error());
+    return found;
+}
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers

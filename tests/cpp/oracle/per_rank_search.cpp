@@ -4,7 +4,6 @@
 
 #include "chern_character/terms/terms.hpp"
 #include "utils/ratio_rounding.hpp"
-#include "ratio_pow.hpp"
 #include "tilt_stability/beta.hpp"
 #include "primitives/checked.hpp"
 #include "utils/modular.hpp"
@@ -14,6 +13,7 @@ namespace varnolt_oracle {
 
 using namespace varnolt;
 using ratio::Ratio;
+using ratio::pow;
 using primitives::checked_add;
 using primitives::checked_mul;
 using primitives::checked_sub;
@@ -89,6 +89,10 @@ Ratio radius_bound(const Ratio& beta, std::int64_t q_numer, std::int64_t r) {
 }
 
 PerRankOutcome per_rank_find_all(const Candidate& v) {
+    // No real β₋: c² < r·d, or r = c = 0 (in 128 bits, as c² − r·d may not fit 64).
+    const auto c = static_cast<primitives::wide>(v.c.coeff);
+    if ((v.r == 0 && v.c.coeff == 0) || c * c < static_cast<primitives::wide>(v.r) * v.d.numerator)
+        return {std::unexpected("β_ is not real: no walls")};
     const std::optional<Ratio> beta = tilt_stability::β_(v);
     if (!beta) return {std::unexpected("β_ is not rational: ∞ walls")};
     const std::int64_t m = beta->numer;

@@ -247,39 +247,49 @@ void append_runs_holding_wanted_d(const FixedQBetaData& fixed_q, const Caps& cap
 // the first wanted rank, which lies below the class's first rank + n²·period.
 // With a small wanted modulus of d the run is split as above, into runs of
 // step n²·period·g whose bases lie below the class's first rank
-// + n²·period·g.
+// + n²·period·g. Without a wanted modulus (filtered false, the module
+// varnolt's search) every class's run starts at its first rank with step n²,
+// and none of the filter's arithmetic is done.
+template <bool filtered>
 std::vector<RankRun> rank_runs_by_class(const FixedQBetaData& fixed_q, const Caps& caps,
-                                        FirstRank first, const ClassFilter& filter,
+                                        FirstRank first, const ClassFilter* filter,
                                         std::int64_t r_max, std::int64_t n_squared) {
     const LeftSearchData& search = fixed_q.search;
     const std::int64_t m = search.beta.numer;
     const std::int64_t n = search.beta.denom;
     const std::int64_t classes = std::min<std::int64_t>(n, (r_max - first.r) / n + 1);
     const LatticeBound first_lower = radius_condition_prob2(ProblemData{fixed_q, first.r, first.c});
-    const bool split = split_by_wanted_d(search);
 
     std::vector<RankRun> runs;
     const auto visit = [&](std::int64_t j) {
-        const std::optional<WantedInClass> wanted = filter.in_class(j);
-        if (!wanted) return;
+        std::optional<WantedInClass> wanted;
+        if constexpr (filtered) {
+            wanted = filter->in_class(j);
+            if (!wanted) return;
+        }
         ++search.visited.classes_visited;
         const std::int64_t class_first = first.r + j * n;  // <= r_max
         const std::int64_t class_c = checked_add(first.c, checked_mul(j, m));
         const LatticeBound lower = radius_condition_prob2(ProblemData{fixed_q, class_first, class_c});
         const wide highest =
             std::min<wide>(r_max, caps.largest_rank_reaching(n_squared - lower.remainder));
-        // t < period <= c_modulus, so these stay far inside 128 bits.
-        const wide base = class_first + static_cast<wide>(wanted->first_t) * n_squared;
-        if (highest < base) return;
-        const wide base_c = checked_add<wide>(
-            class_c, checked_mul<wide>(static_cast<wide>(wanted->first_t) * n, m));
-        const wide step = static_cast<wide>(n_squared) * wanted->period;
-        const RankRun run{narrow(base), narrow(base_c), lower.advanced(m, wanted->first_t),
-                          narrow((highest - base) / step)};
-        if (split)
-            append_runs_holding_wanted_d(fixed_q, caps, run, wanted->period, r_max, n_squared, runs);
-        else
-            runs.push_back(run);
+        if constexpr (!filtered) {
+            if (highest >= class_first)
+                runs.push_back({class_first, class_c, lower, narrow((highest - class_first) / n_squared)});
+        } else {
+            // t < period <= c_modulus, so these stay far inside 128 bits.
+            const wide base = class_first + static_cast<wide>(wanted->first_t) * n_squared;
+            if (highest < base) return;
+            const wide base_c = checked_add<wide>(
+                class_c, checked_mul<wide>(static_cast<wide>(wanted->first_t) * n, m));
+            const wide step = static_cast<wide>(n_squared) * wanted->period;
+            const RankRun run{narrow(base), narrow(base_c), lower.advanced(m, wanted->first_t),
+                              narrow((highest - base) / step)};
+            if (split_by_wanted_d(search))
+                append_runs_holding_wanted_d(fixed_q, caps, run, wanted->period, r_max, n_squared, runs);
+            else
+                runs.push_back(run);
+        }
     };
     for_each_class_in_window(search, classes, first_lower.remainder,
                              *caps.least_floor_at(first.r), visit);
@@ -291,19 +301,27 @@ std::vector<RankRun> rank_runs_by_class(const FixedQBetaData& fixed_q, const Cap
 // Walks t upward; at each t the runs not yet ended, in class order, give the
 // ranks base + t·step in increasing order, since every base lies in
 // [r0, r0 + step) for the common step = n²·period (the classes' wanted
-// periods are all P/gcd(n, P)).
+// periods are all P/gcd(n, P)). Without a wanted modulus (filtered false)
+// the period is 1 as a constant, so the step is n² with no product per rank.
+template <bool filtered>
 Outcome<void> walk_in_rank_order(const FixedQBetaData& fixed_q, const Caps& caps,
                                  std::vector<RankRun> runs, std::int64_t n_squared,
-                                 std::int64_t period, RunSink& out) {
+                                 std::int64_t runs_period, RunSink& out) {
     const LeftSearchData& search = fixed_q.search;
     const std::int64_t m = search.beta.numer;
-    // A t >= 1 is walked only when some run has step <= r_max < 2^63; then
-    // rank + t·step and t·period stay below 2^63, and c moves by
-    // n·period·m < 2^126 per step. Otherwise only t = 0 is walked.
-    const wide wide_step = static_cast<wide>(n_squared) * period;
-    const bool can_step = wide_step <= INT64_MAX;
-    const std::int64_t step = can_step ? narrow(wide_step) : 0;
-    const wide c_step = can_step ? static_cast<wide>(search.beta.denom) * period * m : 0;
+    std::int64_t period = 1;
+    std::int64_t step = n_squared;
+    wide c_step = static_cast<wide>(search.beta.denom) * m;  // c per step, < 2^126
+    if constexpr (filtered) {
+        // A t >= 1 is walked only when some run has step <= r_max < 2^63; then
+        // rank + t·step and t·period stay below 2^63, and c moves by
+        // n·period·m < 2^126 per step. Otherwise only t = 0 is walked.
+        period = runs_period;
+        const wide wide_step = static_cast<wide>(n_squared) * period;
+        const bool can_step = wide_step <= INT64_MAX;
+        step = can_step ? narrow(wide_step) : 0;
+        c_step = can_step ? c_step * period : 0;
+    }
     for (std::int64_t t = 0; !runs.empty(); ++t) {
         for (const RankRun& run : runs) {
             search.interrupt.tick();
@@ -324,19 +342,32 @@ Outcome<void> FixedQBetaData::append_candidates(RunSink& out) const {
     const Outcome<FirstRank> first = first_admissible_rank(*this);
     if (!first) return std::unexpected(first.error());
     // n² < 2^63 also bounds the rank step well below any size limit.
-    const std::int64_t n_squared = checked_mul(search.beta.denom, search.beta.denom);
+    const std::int64_t n = search.beta.denom;
+    const std::int64_t n_squared = checked_mul(n, n);
     const std::int64_t r_max = narrow(search.largest_rank());
     if (first->r > r_max) return {};
+    const bool split = split_by_wanted_d(search);
+    if (search.c_modulus == 1 && !split) {
+        // Every rank wanted (the module varnolt's search): nothing per q or
+        // per class beyond the search itself.
+        const Caps caps(*this);
+        std::vector<RankRun> runs = rank_runs_by_class<false>(*this, caps, *first, nullptr, r_max, n_squared);
+        return walk_in_rank_order<false>(*this, caps, std::move(runs), n_squared, 1, out);
+    }
     const std::optional<WantedRanks> wanted = wanted_ranks(search, *first);
     if (!wanted) return {};
-    const ClassFilter filter(*wanted, search.beta.denom);
+    const ClassFilter filter(*wanted, n);
     const Caps caps(*this);
     // The runs' common step in units of n²: the classes' wanted period, times
     // g when they are split by the wanted d.
     const std::int64_t period = filter.class_period;
-    return walk_in_rank_order(*this, caps,
-                              rank_runs_by_class(*this, caps, *first, filter, r_max, n_squared),
-                              n_squared, split_by_wanted_d(search) ? period * search.d_modulus : period, out);
+    std::vector<RankRun> runs = rank_runs_by_class<true>(*this, caps, *first, &filter, r_max, n_squared);
+    return walk_in_rank_order<true>(*this, caps, std::move(runs), n_squared,
+                                    split ? period * search.d_modulus : period, out);
+}
+
+Outcome<CandidateRuns> FixedQBetaData::find_all() const {
+    return collected_runs([&](RunSink& out) { return append_candidates(out); });
 }
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta

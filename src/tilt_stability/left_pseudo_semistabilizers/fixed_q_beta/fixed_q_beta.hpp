@@ -15,6 +15,8 @@ struct FixedQBetaData {
     // increasing d, or returns the first message met (out may then hold part
     // of them).
     Outcome<void> append_candidates(RunSink& out) const;
+    // The same candidates held as runs, or the first message.
+    Outcome<CandidateRuns> find_all() const;
 };
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "primitives/checked.hpp"
+#include "tilt_stability/left_pseudo_semistabilizers/fixed_q_beta/fixed_r/bound_on_d/lower/lower.hpp"
 #include "utils/rounding.hpp"
 
 namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r {
@@ -56,6 +57,11 @@ Outcome<void> ProblemData::append_candidates(const Caps& caps, const LatticeBoun
     out.append({r, c, primitives::narrow(checked_add<wide>(lower.quotient, 1)),
                 primitives::narrow(checked_add<wide>(lower.quotient, count))});
     return {};
+}
+
+Outcome<CandidateRuns> ProblemData::find_all() const {
+    const LatticeBound lower = bound_on_d::lower::radius_condition_prob2(*this);
+    return collected_runs([&](RunSink& out) { return append_candidates(Caps(fixed_q_beta), lower, out); });
 }
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r

@@ -72,6 +72,9 @@ struct ProblemData {
     // the ranks of one residue class modulo n² may advance it instead).
     Outcome<void> append_candidates(const Caps& caps, const LatticeBound& lower,
                                     RunSink& out) const;
+    // The candidates (r, c, d) by increasing d as one run (none when no d
+    // fits), from this q's caps and this rank's radius bound, or that message.
+    Outcome<CandidateRuns> find_all() const;
 };
 
 }  // namespace varnolt::tilt_stability::left_pseudo_semistabilizers::fixed_q_beta::fixed_r
