@@ -64,7 +64,7 @@ class ActualWalls(Described, Sequence[ActualWall]):
 
     >>> found = actual_walls(ch(1, 0, -8, surface="P2"))
     >>> found.caption()
-    '8 walls of I_Z, |Z| = 8 on P²: 8 actual, 0 undecided'
+    '8 walls of I_Z, |Z| = 8 on P²: 6 actual, 2 undecided'
     >>> ActualWalls.from_json(found.to_json()) == found
     True
     """
@@ -106,8 +106,8 @@ class ActualWalls(Described, Sequence[ActualWall]):
         return actual, len(self._found) - actual
 
     def caption(self) -> str:
-        """"8 walls of I_Z, |Z| = 8 on P²: 6 actual, 2 undecided", with the options of the search
-        where it has some ("left side" is the default and left unsaid)."""
+        """For people: ``8 walls of I_Z, |Z| = 8 on P²: 6 actual, 2 undecided``, with the options of
+        the search where it has some ("left side" is the default and left unsaid)."""
         v, n = self.v, len(self)
         options = []
         if self.side != "left":
@@ -208,14 +208,14 @@ def actual_walls(v: ChernCharacter, *, max_rank: SupportsIndex | None = None, ab
 
     Examples
     --------
-    Seven points: the smallest wall is made by the exceptional bundle E = T(-4) of ch (2, -5, 11/2),
-    with quotient O(-5)[1].
+    Seven points (β₋ = -√14: a rank bound): the sixth wall is made by the exceptional bundle
+    T(-4), of ch (2, -5, 11/2), with quotient O(-5)[1].
 
-    >>> found = actual_walls(ch(1, 0, -7, surface="P2"))
+    >>> found = actual_walls(ch(1, 0, -7, surface="P2"), max_rank=14)
     >>> found.caption()
-    '7 walls of I_Z, |Z| = 7 on P²: 7 actual, 0 undecided'
-    >>> print(found[-1].certificate)
-    ch = (2, -5, 11/2) (Gieseker-stable sheaves, above all their pseudo-walls) ⊂ E → O(-5)[1] (shifted line bundle), χ = -1, E stable above
+    '9 walls of I_Z, |Z| = 7 on P² (rank ≤ 14, may be incomplete): 6 actual, 3 undecided'
+    >>> print(found[5].certificate)
+    T(-4) (Gieseker-stable sheaves, above all their pseudo-walls) ⊂ E → O(-5)[1] (shifted line bundle), χ = -15, E stable above
     """
     if not isinstance(v, ChernCharacter) or v.surface != PLANE:
         raise ValueError(f"actual_walls takes a ChernCharacter on P2 (ch(r, c, ch2, surface='P2')), not {v!r}")

@@ -32,7 +32,7 @@ from __future__ import annotations
 from dataclasses import dataclass
 from fractions import Fraction
 from math import isqrt
-from typing import Literal
+from typing import Final, Literal
 
 from ..classes._chern import ChernCharacter
 from ..classes._options import Side
@@ -40,10 +40,10 @@ from ..plane._moduli import moduli
 from ..search._walls import Wall, walls
 
 # How a class is known to carry a σ_W-stable object in the heart at σ_W.
-LINE_BUNDLE = "line bundle"
-SHIFTED_LINE_BUNDLE = "shifted line bundle"
-GIESEKER = "Gieseker-stable sheaves, above all their pseudo-walls"
-LARGEST = "Gieseker-stable sheaves, W their largest pseudo-wall"
+LINE_BUNDLE: Final = "line bundle"
+SHIFTED_LINE_BUNDLE: Final = "shifted line bundle"
+GIESEKER: Final = "Gieseker-stable sheaves, above all their pseudo-walls"
+LARGEST: Final = "Gieseker-stable sheaves, W their largest pseudo-wall"
 Reason = Literal["line bundle", "shifted line bundle", "Gieseker-stable sheaves, above all their pseudo-walls",
                  "Gieseker-stable sheaves, W their largest pseudo-wall"]
 # Where the extension is stable (or the sheaves E of the morphism lemma): outside W (above it) or inside.
