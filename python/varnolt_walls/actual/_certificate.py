@@ -151,13 +151,13 @@ class Certifier:
         """The morphism lemma: A of class a → E of class e at e's largest pseudo-wall W."""
         chi = euler_form(a, e)
         k = e.rank * a.c1 - a.rank * e.c1  # below W φ(A) > φ(E) iff k < 0 (see _pair)
-        if chi <= 0 or k >= 0 or a.rank <= 0 or not moduli(e).stable_exists:
+        if chi <= 0 or k >= 0 or a.rank <= 0 or e.rank < 0 or (e.rank == 0 and e.c1 <= 0):
             return None
         # E is a Gieseker-stable sheaf: in rank > 0 on the left of μ(E) (where it is in Coh^β), and
         # of slope above μ(A) − 3 (so that hom(E, A(−3)) = 0).
         if e.rank > 0 and (wall.center >= Fraction(e.c1, e.rank) or e.c1 * a.rank <= (a.c1 - 3 * a.rank) * e.rank):
             return None
-        if e.rank < 0 or (e.rank == 0 and e.c1 <= 0):
+        if not moduli(e).stable_exists:
             return None
         # A: a torsion-free sheaf known stable on W (a line bundle or Gieseker-stable); a shifted
         # line bundle has rank < 0 and is excluded above.

@@ -144,8 +144,10 @@ def plot(r: ChernArgument | Walls | ActualWalls, c: SupportsIndex | None = None,
 
     Eight points on P²: the six actual walls solid, the two undecided ones dashed.
 
+    >>> from matplotlib.figure import Figure
     >>> from varnolt_walls import actual_walls, ch
-    >>> [arc.get_linestyle() for arc in plot(actual_walls(ch(1, 0, -8, surface="P2"))).patches]
+    >>> ax = plot(actual_walls(ch(1, 0, -8, surface="P2")), ax=Figure().add_subplot())
+    >>> [arc.get_linestyle() for arc in ax.patches]
     ['solid', 'solid', 'solid', 'solid', 'solid', 'solid', '--', '--']
     """
     try:
