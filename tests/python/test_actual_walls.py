@@ -140,3 +140,5 @@ def test_results_show_and_round_trip():
     assert "<table>" in found._repr_html_() and found._repr_latex_().count(r"\item") == len(found)
     with pytest.raises(ValueError, match="on P2"):
         actual_walls(ch(1, 0, -4))
+    with pytest.raises(TypeError, match="ChernCharacter"):
+        actual_walls((1, 0, -4))

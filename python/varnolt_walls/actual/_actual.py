@@ -108,7 +108,10 @@ class ActualWalls(Described, Sequence[ActualWall]):
     def caption(self) -> str:
         """For people: ``8 walls of I_Z, |Z| = 8 on P²: 6 actual, 2 undecided``, with the options of
         the search where it has some ("left side" is the default and left unsaid)."""
-        v, n = self.v, len(self)
+        v = self.v
+        return self._caption(v.name or f"ch = ({v.rank}, {v.c1}, {v.ch2})", "P²")
+
+    def _caption(self, named: str, plane: str) -> str:
         options = []
         if self.side != "left":
             options.append("both sides" if self.side == "both" else f"{self.side} side")
@@ -118,16 +121,17 @@ class ActualWalls(Described, Sequence[ActualWall]):
             options.append(f"over σ({self.above[0]}, {self.above[1]})")
         if not self.complete:
             options.append("may be incomplete")
-        named = v.name or f"ch = ({v.rank}, {v.c1}, {v.ch2})"
-        actual, undecided = self.counts()
+        n, (actual, undecided) = len(self), self.counts()
         extra = f" ({', '.join(options)})" if options else ""
-        return f"{n} wall{'' if n == 1 else 's'} of {named} on P²{extra}: {actual} actual, {undecided} undecided"
+        return f"{n} wall{'' if n == 1 else 's'} of {named} on {plane}{extra}: {actual} actual, {undecided} undecided"
 
     def __str__(self) -> str:
         return "\n".join([self.caption(), *(f"  {w}" for w in self._found)])
 
     def _repr_latex_(self) -> str:
-        return r"\begin{itemize}" + "".join(rf"\item {w._repr_latex_()}" for w in self._found) + r"\end{itemize}"
+        items = "".join(rf"\item {w._repr_latex_()}" for w in self._found)
+        caption = self._caption(f"${_latex_called(self.v)}$", r"$\mathbb{P}^2$").replace("σ", r"$\sigma$")
+        return caption + rf"\begin{{itemize}}{items}\end{{itemize}}"
 
     def _repr_html_(self) -> str:
         def cell(text: str) -> str:
@@ -197,7 +201,8 @@ def actual_walls(v: ChernCharacter, *, max_rank: SupportsIndex | None = None, ab
     Parameters
     ----------
     v : ChernCharacter
-        A class on P2 (``surface="P2"``); any other is a ValueError.
+        A class on P2 (``surface="P2"``); a class elsewhere is a ValueError, anything else a
+        TypeError.
     max_rank, above, side
         As for :func:`walls`.
 
@@ -217,6 +222,8 @@ def actual_walls(v: ChernCharacter, *, max_rank: SupportsIndex | None = None, ab
     >>> print(found[5].certificate)
     T(-4) (Gieseker-stable sheaves, above all their pseudo-walls) ⊂ E → O(-5)[1] (shifted line bundle), χ = -15, E stable above
     """
-    if not isinstance(v, ChernCharacter) or v.surface != PLANE:
-        raise ValueError(f"actual_walls takes a ChernCharacter on P2 (ch(r, c, ch2, surface='P2')), not {v!r}")
+    if not isinstance(v, ChernCharacter):
+        raise TypeError(f"v must be a ChernCharacter on P2 (ch(r, c, ch2, surface='P2')), not {type(v).__name__}")
+    if v.surface != PLANE:
+        raise ValueError(f"{v} is not on P2: walls are certified on P2 only (ch(r, c, ch2, surface='P2'))")
     return certified(walls(v, max_rank=max_rank, above=above, side=side))
