@@ -8,13 +8,16 @@ its candidates as a NumPy array (:func:`candidates`), their number
 matplotlib), an interactive page of them (:func:`plot_html`, needs Bokeh)
 and the searches of many Chern characters at once, on all cores or a cluster
 (:func:`sweep`), and the actual walls of a Mukai vector on a K3 surface of
-Picard rank one, classified (:func:`k3_walls`, drawn by :func:`plot_k3`).
+Picard rank one, classified (:func:`k3_walls`, drawn by :func:`plot_k3`), and on P² which pseudo-walls are actual walls,
+each with a proof (:func:`actual_walls`).
 Nothing is printed, and the interpreter lock is released while the search
 runs. The command line ``varnolt-walls`` (or ``python -m varnolt_walls``)
 offers the same.
 """
 
 from ._version import __version__
+from .actual._actual import ActualWall, ActualWalls, actual_walls
+from .actual._certificate import Certificate
 from .classes._chern import ChernCharacter, ch, from_chern_classes, from_mukai, ideal_sheaf, line_bundle
 from .classes._errors import IrrationalBetaError, NoRealBetaError
 from .classes._options import Surface
@@ -34,4 +37,5 @@ __all__ = ["ChernCharacter", "ch", "from_chern_classes", "from_mukai", "ideal_sh
            "Destabilizer", "Candidates", "numerical_wall", "beta_minus",
            "QuadraticIrrational", "plot", "plot_html", "sweep",
            "k3_walls", "K3Wall", "K3Walls", "plot_k3",
-           "exceptional_bundles", "drezet_le_potier", "DrezetLePotier", "moduli", "PlaneModuli", "plot_dlp", "IrrationalBetaError", "NoRealBetaError", "__version__"]
+           "exceptional_bundles", "drezet_le_potier", "DrezetLePotier", "moduli", "PlaneModuli", "plot_dlp",
+           "actual_walls", "ActualWalls", "ActualWall", "Certificate", "IrrationalBetaError", "NoRealBetaError", "__version__"]

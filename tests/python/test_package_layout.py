@@ -9,7 +9,7 @@ import varnolt_walls
 
 ROOT = Path(varnolt_walls.__file__).parent
 # The subpackages bottom to top, above the leaves at the top level (_native, _version, quadratic_irrational).
-LAYERS = ["classes", "plane", "search", "k3", "pictures", "sweep", "cli"]
+LAYERS = ["classes", "plane", "search", "k3", "actual", "pictures", "sweep", "cli"]
 
 
 def test_public_names_and_modules_import():

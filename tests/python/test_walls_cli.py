@@ -102,6 +102,14 @@ CASES = [
         "v = (1, 0, -16): β₋ = -4, over σ(-5, 1e-5000), 12 walls\n"), ""),
     (CLI, "1 0 -16 --above=-1e100000000,1", 2, "", "at most 10000 digits"),
     (CLI, "1 0 -16 --above=-5,1e-10000000", 2, "", "at most 10000 digits"),
+    (CLI, "--ideal-sheaf 8 --surface P2 --actual", 0, lambda out: out.splitlines()[1:3] == [
+        "8 walls of I_Z, |Z| = 8 on P²: 6 actual, 2 undecided", "status     center  radius²  semistabilizers"]
+        and [line.split()[0] for line in out.splitlines()[3:]] == ["actual"] * 6 + ["undecided"] * 2, ""),
+    (CLI, "1 0 -16 --surface P2 --actual --format json", 0,
+     lambda out: [w["certificate"] is None for w in json.loads(out)["walls"]] == [False] * 6 + [True] * 2, ""),
+    (CLI, "1 0 -16 --surface P2 --actual --format csv", 0, lambda out: out.count("\nundecided,") == 3, ""),
+    (CLI, "1 0 -4 --actual", 2, "", "certified on P2 only"),
+    (CLI, "1 0 -4 --surface P2 --actual --count", 2, "", "not allowed with"),
 ]
 
 
@@ -172,7 +180,7 @@ def read_until_closed(fd):
                                     "varnolt_walls.search._beta", "varnolt_walls.quadratic_irrational",
                                     "varnolt_walls.pictures._plot", "varnolt_walls.classes._errors",
                                     "varnolt_walls.k3._walls", "varnolt_walls.pictures._k3_plot",
-                                    "varnolt_walls.classes._options"])
+                                    "varnolt_walls.classes._options", "varnolt_walls.actual._actual"])
 def test_docstring_examples_run(module):
     if module.endswith("_plot"):
         pytest.importorskip("matplotlib")

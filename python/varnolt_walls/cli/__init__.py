@@ -16,11 +16,12 @@ import numpy as np
 from numpy.typing import NDArray
 
 from .._version import __version__
+from ..actual._actual import ActualWalls, certified
 from ..classes._arguments import ExactRow, shown_v
 from ..classes._errors import IrrationalBetaError
 from ..classes._options import Side
 from ..pictures._plot import accumulation_points, plot, save_figure
-from ..plane._moduli import no_sheaf_note
+from ..plane._moduli import PLANE, no_sheaf_note
 from ..search._beta import no_real_beta
 from ..search._schema import ROWS_PER_PIECE, candidates_json, candidates_start, document, header
 from ..search._search import candidates, count
@@ -51,7 +52,11 @@ as researchers write it, on the surface of --surface or --degree:
 A v of negative rank, or of rank 0 with C < 0, is the class of a shifted
 object E[1], whose walls are those of E: its candidates are those of -v.
 
---candidates lists the candidates instead, --count only counts them. A search that takes longer than a second shows a
+--candidates lists the candidates instead, --count only counts them. On P2,
+--actual adds a status column: "actual" for a wall proved to change the
+moduli space (with its certificate, the stable objects whose extension or
+morphism proves it), "undecided" where no proof is within reach; in JSON each
+wall gets "status" and "certificate". A search that takes longer than a second shows a
 progress bar on stderr when it is a terminal (needs tqdm); it is cleared
 before the result is written.
 
@@ -107,6 +112,8 @@ def add_walls_command(commands: argparse._SubParsersAction[Parser]) -> None:
     mode = p.add_mutually_exclusive_group()
     mode.add_argument("--candidates", action="store_true", help="list the candidates (r, c, d) in search order")
     mode.add_argument("--count", action="store_true", help="print only the number of candidates")
+    mode.add_argument("--actual", action="store_true",
+                      help="on P2: say of each wall whether it is proved actual (with the proof) or undecided")
     p.add_argument("--format", choices=["text", "json", "csv"], default="text", help="output format (default: text)")
     p.add_argument("--plot", metavar="FILE",
                    help="also draw the walls to FILE: .png, .svg or .pdf (needs matplotlib), or .html, "
@@ -114,26 +121,32 @@ def add_walls_command(commands: argparse._SubParsersAction[Parser]) -> None:
     p.set_defaults(run=run_walls)
 
 
-def write_walls(out: Output, form: str, found: Walls) -> None:
+def write_walls(out: Output, form: str, found: Walls, proved: ActualWalls | None = None) -> None:
+    """The walls as `form` says; with `proved` (--actual), each wall's status and certificate."""
+    statuses = [""] * len(found) if proved is None else [w.status for w in proved]
+    proofs = [""] * len(found) if proved is None else [str(w.certificate or "") for w in proved]
     if form == "json":
-        for piece in walls_document(found):
+        for piece in (walls_document(found) if proved is None else [proved.to_json()]):
             out.write(piece)
         out.write("\n")
     elif form == "csv":
         # Both sides' walls say which side each is on, in a first column.
         sided = found.side == "both"
         writer = csv.writer(out, lineterminator="\n")
-        writer.writerow(["side"] * sided + ["center", "radius_squared", "r", "c", "d"])
-        writer.writerows([*[str(w.side)] * sided, str(w.center), str(w.radius_squared), *map(str, u)]
-                         for w in found for u in w.semistabilizers)
+        shown = proved is not None
+        writer.writerow(["side"] * sided + ["status"] * shown + ["center", "radius_squared", "r", "c", "d"])
+        writer.writerows([*[str(w.side)] * sided, *[status] * shown, str(w.center), str(w.radius_squared), *map(str, u)]
+                         for w, status in zip(found, statuses) for u in w.semistabilizers)
     else:
         sided = found.side == "both"
         widths = [max([len("center"), *(len(str(w.center)) for w in found)]),
                   max([len("radius²"), *(len(str(w.radius_squared)) for w in found)])]
-        out.write(f"{'side   ' * sided}{'center':<{widths[0]}}  {'radius²':<{widths[1]}}  semistabilizers\n")
-        for w in found:
-            out.write(f"{f'{w.side:<5}  ' * sided}{str(w.center):<{widths[0]}}  "
-                      f"{str(w.radius_squared):<{widths[1]}}  {'; '.join(map(shown_v, w.semistabilizers))}\n")
+        status = "status     " if proved is not None else ""
+        out.write(f"{'side   ' * sided}{status}{'center':<{widths[0]}}  {'radius²':<{widths[1]}}  semistabilizers\n")
+        for w, mark, proof in zip(found, statuses, proofs):
+            out.write(f"{f'{w.side:<5}  ' * sided}{f'{mark:<9}  ' if status else ''}{str(w.center):<{widths[0]}}  "
+                      f"{str(w.radius_squared):<{widths[1]}}  {'; '.join(map(shown_v, w.semistabilizers))}"
+                      f"{f'  [{proof}]' if proof else ''}\n")
 
 
 def write_candidates(out: Output, form: str, start: dict[str, object], rows: NDArray[np.int64]) -> None:
@@ -156,7 +169,8 @@ def write_json(out: Output, start: dict[str, object], key: str, value: Iterable[
     out.write("\n")
 
 
-def write_result(out: Output, form: str, v: ExactRow, options: dict[str, Any], result: Result) -> None:
+def write_result(out: Output, form: str, v: ExactRow, options: dict[str, Any], result: Result,
+                 proved: ActualWalls | None = None) -> None:
     start = header(v, options)
     if isinstance(result, int):
         if form == "json":
@@ -171,7 +185,9 @@ def write_result(out: Output, form: str, v: ExactRow, options: dict[str, Any], r
             out.write(f"v = {shown_v(v)}: {accumulation_point(v, result._description.sides)}{options_text(v, options)}"
                       f"{bound_text(result)}, {len(result)} wall{s}{completeness_text(result)}"
                       f"{no_sheaf_note(result.v)}\n")
-        write_walls(out, form, result)
+            if proved is not None:
+                out.write(proved.caption() + "\n")
+        write_walls(out, form, result, proved)
 
 
 def accumulation_point(v: ExactRow, sides: Sequence[Side]) -> str:
@@ -192,12 +208,12 @@ def completeness_text(found: Walls) -> str:
     return " (all of them)" if found.complete else " (may be incomplete: more may come from higher ranks)"
 
 
-def save_plot(path: str, found: Walls) -> None:
+def save_plot(path: str, found: Walls | ActualWalls) -> None:
     try:
         if path.lower().endswith(".html"):
             from ..pictures._plot_html import plot_html
 
-            plot_html(found, path)
+            plot_html(found.walls if isinstance(found, ActualWalls) else found, path)
         else:
             save_figure(path, lambda ax: plot(found, ax=ax))
     except OSError as error:
@@ -209,6 +225,8 @@ def run_walls(args: argparse.Namespace, out: Output) -> int:
         raise Stop(f"argument --plot: FILE must end in .png, .svg, .pdf or .html: {args.plot}", 2)
     options = search_options(args)
     v, options["surface"] = chern_argument(args, options["surface"])
+    if args.actual and options["surface"] != PLANE:
+        raise Stop("argument --actual: walls are certified on P2 only: add --surface P2", 2)
     # A bar on stderr once the search has run for a second, if it is a terminal;
     # gone before anything is written.
     progress = search_bar(PROG)
@@ -224,10 +242,11 @@ def run_walls(args: argparse.Namespace, out: Output) -> int:
     except IrrationalBetaError as error:
         # The same words, with the option of the command line.
         raise IrrationalBetaError(error.chern_character, "--max-rank N") from None
+    proved = certified(result) if args.actual and isinstance(result, Walls) else None
     if args.plot is not None:
         # The walls found, drawn as they are; those of a count or of candidates are searched for it.
-        save_plot(args.plot, result if isinstance(result, Walls) else walls(*v, **options))
-    write_result(out, args.format, v, options, result)
+        save_plot(args.plot, proved if proved is not None else result if isinstance(result, Walls) else walls(*v, **options))
+    write_result(out, args.format, v, options, result, proved)
     out.flush()
     return 0
 

@@ -7,6 +7,7 @@ from fractions import Fraction
 from math import acosh, cosh, sinh, sqrt
 from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 
+from ..actual._actual import ActualWalls
 from ..classes._arguments import ExactD, ExactRow, discriminant, shown_v
 from ..classes._chern import ChernCharacter
 from ..classes._class_arguments import ChernArgument, chern_options
@@ -62,7 +63,7 @@ def bound_text(found: Walls) -> str:
 
 
 @overload
-def plot(v: ChernCharacter | Walls, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
+def plot(v: ChernCharacter | Walls | ActualWalls, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
          side: SideOption = "left", above: Point | None = None, labels: bool = False, ax: Axes | None = None,
          **style: Any) -> Axes: ...
 @overload
@@ -70,7 +71,7 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: ExactD, /, *, max_rank: Supports
          surface: SurfaceOption = None, side: SideOption = "left", above: Point | None = None,
          labels: bool = False, ax: Axes | None = None, **style: Any) -> Axes: ...
 # r, c and d are positional only: **style takes any other keyword.
-def plot(r: ChernArgument | Walls, c: SupportsIndex | None = None, d: ExactD | None = None, /, *,
+def plot(r: ChernArgument | Walls | ActualWalls, c: SupportsIndex | None = None, d: ExactD | None = None, /, *,
          max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
          side: SideOption = "left", above: Point | None = None, labels: bool = False, ax: Axes | None = None,
          **style: Any) -> Axes:
@@ -93,7 +94,9 @@ def plot(r: ChernArgument | Walls, c: SupportsIndex | None = None, d: ExactD | N
     r, c, d : int
         The Chern character, as for :func:`walls` (or a :class:`ChernCharacter`
         alone); or, alone, a :class:`Walls` result, whose own search (v,
-        surface, side, rank bound, point) is drawn.
+        surface, side, rank bound, point) is drawn, or an :class:`ActualWalls`
+        result of :func:`actual_walls`, whose actual walls are drawn solid and
+        its undecided ones dashed.
     max_rank : int, optional
         Only the walls of candidates of rank at most `max_rank`, as for
         :func:`walls`; it or `above` is required when β₋ is irrational.
@@ -138,13 +141,23 @@ def plot(r: ChernArgument | Walls, c: SupportsIndex | None = None, d: ExactD | N
     >>> found = walls(1, 0, -4, surface="P2")
     >>> [t.get_text() for t in plot(found, labels=True).texts if "O" in t.get_text()]
     ['O(-1)']
+
+    Eight points on P²: the six actual walls solid, the two undecided ones dashed.
+
+    >>> from matplotlib.figure import Figure
+    >>> from varnolt_walls import actual_walls, ch
+    >>> ax = plot(actual_walls(ch(1, 0, -8, surface="P2")), ax=Figure().add_subplot())
+    >>> [arc.get_linestyle() for arc in ax.patches]
+    ['solid', 'solid', 'solid', 'solid', 'solid', 'solid', '--', '--']
     """
     try:
         import matplotlib.pyplot as pyplot
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
-    result = searched_walls(r, c, d, {"max_rank": max_rank, "surface": surface, "side": side, "above": above})
+    certified = r if isinstance(r, ActualWalls) else None
+    result = searched_walls(r.walls if isinstance(r, ActualWalls) else r, c, d,
+                            {"max_rank": max_rank, "surface": surface, "side": side, "above": above})
     v, sides, point, surface = result.v.row, result._description.sides, result.above, result.surface
     r, c = v[0], v[1]
     found = list(result)
@@ -158,7 +171,7 @@ def plot(r: ChernArgument | Walls, c: SupportsIndex | None = None, d: ExactD | N
         ax = pyplot.figure(figsize=(8.0, min(max(8.0 * height / width + 1.4, 3.0), 8.0)),
                            layout="constrained").add_subplot()
 
-    _arcs(ax, found, style)
+    _arcs(ax, found, style, None if certified is None else [w.status == "undecided" for w in certified])
     if labels:
         for wall in found:
             ax.annotate(wall_label(wall), (float(wall.center), sqrt(wall.radius_squared)), xytext=(0, 2),
@@ -184,7 +197,8 @@ def plot(r: ChernArgument | Walls, c: SupportsIndex | None = None, d: ExactD | N
     ax.set_ylim(0.0, height)
     bound = bound_text(result)
     where = ("" if surface is None else f" on {surface}") + ("" if point is None else " over the point")
-    _frame(ax, f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of v = {shown_v(v)}{where}\n"
+    statuses = "" if certified is None else " ({} actual, solid; {} undecided, dashed)".format(*certified.counts())
+    _frame(ax, f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of v = {shown_v(v)}{where}{statuses}\n"
                f"{', '.join(f'{name} = {beta}' for name, beta in betas)}{bound}")
     return ax
 
@@ -228,8 +242,8 @@ def _frame(ax: Axes, title: str) -> None:
     ax.set_title(title, fontsize="medium")
 
 
-def _arcs(ax: Axes, found: list[Wall], style: dict[str, Any]) -> None:
-    """Draws one semicircle per wall.
+def _arcs(ax: Axes, found: list[Wall], style: dict[str, Any], dashed: list[bool] | None = None) -> None:
+    """Draws one semicircle per wall, dashed where `dashed` says so (undecided walls).
 
     Beyond MANY walls, without a colour in `style`, each wall is coloured by
     its radius on a logarithmic scale (with a colour bar), drawn thinner the
@@ -252,6 +266,8 @@ def _arcs(ax: Axes, found: list[Wall], style: dict[str, Any]) -> None:
         if colours is not None and norm is not None:
             share = float(norm(radius))
             arc_style |= {"color": palette(share, alpha=0.3 + 0.7 * share), "linewidth": 0.2 + 1.3 * share**2}
+        if dashed is not None and dashed[rank]:
+            arc_style["linestyle"] = "--"
         # Walls come largest first: the larger, the higher on the stack.
         ax.add_patch(Arc((center, 0.0), 2 * radius, 2 * radius, theta1=0.0, theta2=180.0,
                          zorder=2 + 1 / (2 + rank), **arc_style))
