@@ -91,3 +91,49 @@ def model_orbit_starts(d, k, unit, first_left):
             found |= {first_left((x, y)), first_left((x, -y))}
         y += 1
     return found
+
+
+def least_pell_unit(d):
+    """The least x + y·√d > 1 with x² − d·y² = 1 (d > 0 not a square), by the textbook continued
+    fraction of √d: the convergents p/q, the first with p² − d·q² = 1."""
+    a0 = isqrt(d)
+    m, den, a = 0, 1, a0
+    p0, p1, q0, q1 = 1, a0, 0, 1
+    while p1 * p1 - d * q1 * q1 != 1:
+        m = den * a - m
+        den = (d - m * m) // den
+        a = (a0 + m) // den
+        p0, p1, q0, q1 = p1, a * p1 + p0, q1, a * q1 + q0
+    return p1, q1
+
+
+def hilbert_movable_slope(d, n):
+    """μ with Mov(Hilbⁿ) = ⟨H̃, H̃ − μ·B⟩ on a K3 surface of degree 2d, after Bayer–Macrì's formula:
+    √(d/(n − 1)) when d·(n − 1) is a square; else d·y/((n − 1)·x) for the least positive solution of
+    (n − 1)·x² − d·y² = 1, if any; else d·y/x for the least solution of x² − d·(n − 1)·y² = 1 with
+    x ≡ ±1 (mod n − 1).
+
+    The solutions are read off the powers ε^k = x_k + y_k·√(d(n − 1)) of the least unit: a solution
+    (x, y) of (n − 1)·x² − d·y² = 1 squares to a unit with x_k + 1 = 2·(n − 1)·x², x_k − 1 = 2·d·y²
+    (and back), in the same order; and x_k ≡ 1 (mod n − 1) once k is the order of ε modulo n − 1,
+    at most (n − 1)², so k <= (n − 1)² + 2 finds both.
+    """
+    big_d = d * (n - 1)
+    if square(big_d):
+        return Fraction(isqrt(big_d), n - 1)
+    x1, y1 = least_pell_unit(big_d)
+    powers, (x, y) = [], (x1, y1)
+    for _ in range((n - 1) ** 2 + 2):
+        powers.append((x, y))
+        x, y = x * x1 + big_d * y * y1, x * y1 + y * x1
+    for x, y in powers:
+        if (x + 1) % (2 * (n - 1)) == 0 and square((x + 1) // (2 * (n - 1))) and square((x - 1) // (2 * d)) \
+                and (x - 1) % (2 * d) == 0:
+            return Fraction(d * isqrt((x - 1) // (2 * d)), (n - 1) * isqrt((x + 1) // (2 * (n - 1))))
+    return next(Fraction(d * y, x) for x, y in powers if x % (n - 1) in (1, (n - 2) % (n - 1)))
+
+
+def hilbert_ray_slope(n, degree, a):
+    """μ with H̃ − μ·B ⊥ a, for v = (1, 0, 1 − n): ⟨(μ, −1, μ·(n − 1)), (r, c, s)⟩ = −c·degree − μ·(s + (n − 1)·r)."""
+    r, c, s = a
+    return Fraction(-c * degree, s + (n - 1) * r)

@@ -3,10 +3,11 @@
 import json
 import random
 from fractions import Fraction
-from math import isqrt
+from math import gcd, isqrt
 
 import pytest
-from k3_model import RANK, kind_of, model_lagrangian, model_orbit_starts, model_walls, numerical_wall, square
+from k3_model import (RANK, hilbert_movable_slope, hilbert_ray_slope, kind_of, model_lagrangian, model_orbit_starts,
+                      model_walls, numerical_wall, pair, square)
 
 from varnolt_walls import k3_walls
 from varnolt_walls.k3._orbits import Orbits, Setting
@@ -41,11 +42,57 @@ def listed_against_model(v, degree, box):
         assert (lagrangian, end.radius_squared) == (end.center, 0)
     elif lagrangian is not None:
         assert end.center < lagrangian
+    rays_are_those_of_the_walls(found)
+
+
+def rays_are_those_of_the_walls(found):
+    """Each wall's ray spans H_W^⊥ in the positive cone, its contracted divisor is a negative class of
+    v^⊥ ∩ H_W pairing positively with the movable classes, and the cones are bounded by them."""
+    v, degree = found.v, found.degree
+    h0 = (0, -v[0], -v[1] * degree)  # the vertical wall's ray, up to a factor
+    for w in found:
+        u = w.divisor
+        assert gcd(*u) == 1 and pair(u, h0, degree) > 0
+        assert all(pair(u, a, degree) == 0 for a in (*w.lattice, *w.special_classes))
+        assert (pair(u, u, degree) == 0) == (w.kind == "lagrangian")
+        assert (w.contracted_divisor is not None) == (w.kind in RANK and w.kind != "flop")
+        if w.contracted_divisor is not None:
+            e = w.contracted_divisor
+            assert gcd(*e) == 1 and pair(e, v, degree) == pair(e, u, degree) == 0 and pair(e, e, degree) < 0
+            assert pair(e, h0, degree) > 0
+    if found.movable_cone is not None:
+        end = found[-1]
+        assert found.nef_cone[1] == found[0].divisor and found.movable_cone[1] == end.divisor
+        assert found.effective_cone[1] == (end.contracted_divisor or end.divisor)
+        b = found.effective_cone[0]  # contracted at the vertical wall: ⊥ h0, negative, pairing positively inwards
+        assert pair(b, v, degree) == pair(b, h0, degree) == 0 and pair(b, b, degree) < 0
+        assert pair(b, found[0].divisor, degree) > 0
 
 
 @pytest.mark.parametrize("degree, n", SEEDED_HILBERT)
 def test_hilbert_schemes_agree_with_the_box(degree, n):
     listed_against_model((1, 0, 1 - n), degree, BOX)
+
+
+# Hilbⁿ on degree 2d, d <= 242, n <= 15: the movable cone by Bayer–Macrì's Pell equations, the nef
+# cone ⟨H̃, H̃ − 2d/(d + n)·B⟩ where n >= (d + 3)/2, and each wall's ray ⊥ its classes.
+HILBERT_CONES = sorted(random.Random(36).sample([(d, n) for d in range(1, 243) for n in range(2, 16)], 160)
+                       + [(1, n) for n in range(2, 16)] + [(242, 15), (121, 2), (6, 9)])
+
+
+@pytest.mark.parametrize("d, n", HILBERT_CONES)
+def test_hilbert_scheme_cones_are_those_of_the_pell_equations(d, n):
+    found = k3_walls(1, 0, 1 - n, degree=2 * d)
+    slope = {w: Fraction(w[0], -w[1]) for cone in (found.nef_cone, found.movable_cone) for w in cone[1:]}
+    assert found.nef_cone[0] == found.movable_cone[0] == (0, -1, 0) and found.effective_cone[0] == (-1, 0, 1 - n)
+    assert slope[found.movable_cone[1]] == hilbert_movable_slope(d, n)
+    if 2 * n >= d + 3:
+        assert slope[found.nef_cone[1]] == Fraction(2 * d, d + n)
+    for w in found:
+        assert w.divisor[2] == (n - 1) * w.divisor[0]  # a·H̃ − b·B is (b, −a, b·(n − 1))
+        if w.kind != "lagrangian":
+            assert Fraction(w.divisor[0], -w.divisor[1]) == hilbert_ray_slope(n, 2 * d, w.special_classes[0])
+    rays_are_those_of_the_walls(found)
 
 
 @pytest.mark.parametrize("v, degree, box", [
