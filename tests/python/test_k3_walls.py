@@ -33,10 +33,16 @@ def listed_against_model(v, degree, box):
     for x, (rho2, kind) in model.items():
         if x <= end.center:
             assert x in listed and listed[x].radius_squared == rho2 and RANK[listed[x].kind] <= RANK[kind], x
-    # Every listed wall whose deciding classes the box holds is seen there with its kind.
+    # Every listed wall whose deciding classes the box holds is seen there with its kind, its
+    # codimension and the classes of every divisorial kind.
+    seen = model_walls(v, degree, box, verdict=True)
     for w in before + ([] if end.kind == "lagrangian" else [end]):
-        if all(abs(a[0]) <= box[0] and abs(a[1]) <= box[1] for a in w.special_classes):
-            assert model[w.center] == (w.radius_squared, w.kind)
+        if all(abs(a[0]) <= box[0] and abs(a[1]) <= box[1] for _, a in w.deciding_classes):
+            divisorial = {}
+            for kind, a in w.deciding_classes:
+                if kind != "flop":
+                    divisorial.setdefault(kind, set()).add(a)
+            assert seen[w.center] == (w.radius_squared, w.kind, w.codimension, divisorial)
     lagrangian = model_lagrangian(v, degree, box)
     if end.kind == "lagrangian":
         assert (lagrangian, end.radius_squared) == (end.center, 0)
@@ -118,13 +124,24 @@ def test_orbits_from_continued_fractions_are_those_of_every_small_y(v, degree):
 @pytest.mark.parametrize("v, degree, fact", [
     ((1, 0, -2), 2, "Hilb³ of degree 2: one Brill–Noether wall, centre −2, radius² 2"),
     ((1, 0, -1), 2, "Hilb² of degree 2: a flop of codimension 2, then the Lagrangian point −1"),
+    ((1, 0, -4), 2, "Hilb⁵ of degree 2: flops of codimension 3, 2 (⟨a, b⟩ − 1 for v = (1, −1, 1) + (0, 1, −5)), 2, 4"),
+    ((1, 0, -1), 6, "Hilb² of degree 6: one wall, Li–Gieseker–Uhlenbeck and Brill–Noether"),
 ])
 def test_hilbert_scheme_facts(v, degree, fact):
     found = k3_walls(*v, degree=degree)
     shown = [(w.kind, w.center, w.radius_squared, w.codimension) for w in found]
     assert found.vertical == "hilbert-chow"
-    assert shown == {"Hilb³": [("brill-noether", -2, 2, None)],
-                     "Hilb²": [("flop", Fraction(-3, 2), Fraction(5, 4), 2), ("lagrangian", -1, 0, None)]}[fact[:5]]
+    assert shown == {"Hilb³ of degree 2": [("brill-noether", -2, 2, None)],
+                     "Hilb² of degree 2": [("flop", Fraction(-3, 2), Fraction(5, 4), 2), ("lagrangian", -1, 0, None)],
+                     "Hilb⁵ of degree 2": [("flop", -3, 5, 3), ("flop", Fraction(-5, 2), Fraction(9, 4), 2),
+                                           ("flop", Fraction(-9, 4), Fraction(17, 16), 2),
+                                           ("flop", Fraction(-13, 6), Fraction(25, 36), 4), ("lagrangian", -2, 0, None)],
+                     "Hilb² of degree 6": [("li-gieseker-uhlenbeck", Fraction(-2, 3), Fraction(1, 9), None)]}[fact[:17]]
+    if degree == 6:  # every deciding class with its kind, the wall's kind first
+        assert sorted(found[0].deciding_classes) == [("brill-noether", (-2, 1, -2)), ("brill-noether", (2, -1, 2)),
+                                                     ("li-gieseker-uhlenbeck", (-1, 1, -3)),
+                                                     ("li-gieseker-uhlenbeck", (3, -1, 1))]
+        assert found[0].deciding_classes[0][0] == "li-gieseker-uhlenbeck" and "also brill-noether" in str(found[0])
 
 
 @pytest.mark.parametrize("v, degree, point", [
@@ -150,6 +167,8 @@ def test_above_keeps_the_walls_over_the_point(v, degree, point):
     ((1, 0, 0), 2, None, "v² = 0 <= 0"),
     ((4, 2, -5), 2, None, "infinitely many flops"),
     ((1, 0, -2), 2, (0, 1), "above must be left of the vertical wall"),
+    ((1, 0, -7), 2, (-3, 0), "alpha must be > 0"),
+    ((1, 0, -7), 2, (-3, -1), "alpha must be > 0"),
 ])
 def test_bad_input_is_named(v, degree, above, message):
     with pytest.raises(ValueError, match=message):

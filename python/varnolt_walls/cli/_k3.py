@@ -31,7 +31,8 @@ Hilbert scheme they are written in H̃ and B (a·H̃ − b·B is (b, −a, b·(n
    "walls": [{"center": "-2", "radius_squared": "2", "kind": "brill-noether",
               "special_classes": [[1, -1, 2]], "lattice": [[1, 0, -2], [-1, 1, -3]],
               "codimension": null, "divisor": [1, -2, 2],
-              "contracted_divisor": [1, -1, 2]}, ...],
+              "contracted_divisor": [1, -1, 2],
+              "deciding_classes": [["brill-noether", [1, -1, 2]], ...]}, ...],
    "nef_cone": [[0, -1, 0], [1, -2, 2]], "movable_cone": [[0, -1, 0], [1, -2, 2]],
    "effective_cone": [[-1, 0, -2], [1, -1, 2]]}"""
 

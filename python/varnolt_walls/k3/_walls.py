@@ -60,7 +60,10 @@ class K3Wall:
     semistable wall that changes nothing: none where the walls are crossed here, on the
     semicircle of centre c/r and radius² v²/(degree·r²); see the notes at the top);
     ``special_classes`` the classes of H_W that decide it, ``lattice`` a ℤ-basis
-    (v, a) of H_W, ``codimension`` that of the flopped locus of a flop.
+    (v, a) of H_W, ``codimension`` that of the flopped locus of a flop (the least
+    ⟨a, b⟩ − 1 over its decompositions v = a + b), ``deciding_classes`` every deciding
+    class with its kind: a wall with classes of several divisorial kinds is named after
+    the first of Hilbert–Chow, Li–Gieseker–Uhlenbeck, Brill–Noether, and lists them all.
 
     ``divisor`` is the wall's ray in NS(M) ⊗ ℚ = v^⊥: the primitive generator of H_W^⊥,
     a Mukai vector in v^⊥ oriented into the positive cone (the ray that every stability
@@ -79,6 +82,7 @@ class K3Wall:
     divisor: Ray
     codimension: int | None = None
     contracted_divisor: Ray | None = None
+    deciding_classes: tuple[tuple[str, Mukai], ...] = ()
 
     def divisor_text(self, latex: bool = False) -> str:
         """The wall's ray as researchers write it: "H̃ − 2/3·B" for Hilbⁿ (LaTeX with `latex`), else the vector."""
@@ -89,15 +93,21 @@ class K3Wall:
         shift = f"β + {-self.center}" if self.center < 0 else f"β − {self.center}" if self.center else "β"
         contracts = ("" if self.contracted_divisor is None else
                      f", contracts {divisor_text(self.lattice[0], self.contracted_divisor)}")
+        others: dict[str, list[str]] = {}
+        for kind, a in self.deciding_classes:
+            if kind != self.kind:
+                others.setdefault(kind, []).append(str(a))
+        also = "".join(f", also {kind} from {'; '.join(classes)}" for kind, classes in others.items())
         return (f"{self.kind} at ({shift})² + α² = {self.radius_squared}{extra}, "
-                f"from {'; '.join(map(str, self.special_classes))}; divisor {self.divisor_text()}{contracts}")
+                f"from {'; '.join(map(str, self.special_classes))}{also}; divisor {self.divisor_text()}{contracts}")
 
     def to_json(self) -> dict[str, Any]:
         return {"center": str(self.center), "radius_squared": str(self.radius_squared), "kind": self.kind,
                 "special_classes": [list(a) for a in self.special_classes],
                 "lattice": [list(a) for a in self.lattice], "codimension": self.codimension,
                 "divisor": list(self.divisor),
-                "contracted_divisor": None if self.contracted_divisor is None else list(self.contracted_divisor)}
+                "contracted_divisor": None if self.contracted_divisor is None else list(self.contracted_divisor),
+                "deciding_classes": [[kind, list(a)] for kind, a in self.deciding_classes]}
 
 
 class K3Walls(Sequence[K3Wall]):
@@ -271,7 +281,7 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
         `degree` that differs from it is a ValueError).
     above : (beta, alpha), optional
         Keep only the walls passing strictly over σ(beta, alpha) (a point left of the
-        vertical wall; numbers, Fractions or texts "a/b", taken exactly). Needed when
+        vertical wall, alpha > 0; numbers, Fractions or texts "a/b", taken exactly). Needed when
         the movable cone has no end on this side: infinitely many flops.
 
     Returns
@@ -283,7 +293,7 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     Raises
     ------
     ValueError
-        For an odd or non-positive degree, r < 1, v not primitive or v² <= 0; and when
+        For an odd or non-positive degree, r < 1, v not primitive, v² <= 0 or alpha <= 0; and when
         infinitely many flops come before the end of the movable cone and `above`
         does not bound them.
 
@@ -304,6 +314,8 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     """
     v, d = checked_vector(*mukai_arguments(r, c, s, degree))
     point = None if above is None else exact_point(above)
+    if point is not None and point[1] <= 0:
+        raise ValueError(f"alpha must be > 0: σ(β, α) is a stability condition only for α > 0, not {point[1]}")
     setting = Setting(v, d)
     orbits = Orbits(setting)
     vertical_verdict = classify(wall_lattice(v, (0, 0, 1), d))
@@ -403,7 +415,7 @@ def _wall(setting: Setting, x: Fraction, a: Mukai) -> K3Wall:
     contracted = (contracted_divisor(v, d, verdict.special_classes[0], x - 1)
                   if verdict.kind in DIVISORIAL else None)
     return K3Wall(x, _radius_squared(setting, x), verdict.kind, verdict.special_classes,
-                  (lattice.v, lattice.a), wall_ray(v, d, x), verdict.codimension, contracted)
+                  (lattice.v, lattice.a), wall_ray(v, d, x), verdict.codimension, contracted, verdict.deciding)
 
 
 def _lagrangian(setting: Setting, direction: Solution) -> K3Wall:
@@ -413,5 +425,6 @@ def _lagrangian(setting: Setting, direction: Solution) -> K3Wall:
         step += 1  # step = v²·r² gives X ≡ Y ≡ 0 modulo M, a class: the loop ends
     lattice = wall_lattice(setting.v, w, setting.degree)
     x = setting.center(direction)
-    return K3Wall(x, Fraction(0), "lagrangian", (w,), (lattice.v, lattice.a), wall_ray(setting.v, setting.degree, x))
+    return K3Wall(x, Fraction(0), "lagrangian", (w,), (lattice.v, lattice.a), wall_ray(setting.v, setting.degree, x),
+                  deciding_classes=(("lagrangian", w),))
 
