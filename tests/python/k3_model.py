@@ -116,16 +116,11 @@ def least_pell_unit(d):
 
 
 def hilbert_movable_slope(d, n):
-    """μ with Mov(Hilbⁿ) = ⟨H̃, H̃ − μ·B⟩ on a K3 surface of degree 2d, after Bayer–Macrì's formula:
-    √(d/(n − 1)) when d·(n − 1) is a square; else d·y/((n − 1)·x) for the least positive solution of
-    (n − 1)·x² − d·y² = 1, if any; else d·y/x for the least solution of x² − d·(n − 1)·y² = 1 with
-    x ≡ ±1 (mod n − 1).
-
-    The solutions are read off the powers ε^k = x_k + y_k·√(d(n − 1)) of the least unit: a solution
-    (x, y) of (n − 1)·x² − d·y² = 1 squares to a unit with x_k + 1 = 2·(n − 1)·x², x_k − 1 = 2·d·y²
-    (and back), in the same order; and x_k ≡ 1 (mod n − 1) once k is the order of ε modulo n − 1,
-    at most (n − 1)², so k <= (n − 1)² + 2 finds both.
-    """
+    """μ with Mov(Hilbⁿ) = ⟨H̃, H̃ − μ·B⟩ on degree 2d (Bayer–Macrì): √(d/(n − 1)) if it is rational, else
+    d·y/((n − 1)·x) for the least (n − 1)·x² − d·y² = 1, else d·y/x for the least x² − d·(n − 1)·y² = 1 with
+    x ≡ ±1 (mod n − 1). Read off the powers x_k + y_k·√(d(n − 1)) of the least unit: the first squares to
+    one with x_k + 1 = 2·(n − 1)·x², x_k − 1 = 2·d·y², in the same order; x_k ≡ 1 (mod n − 1) for k the
+    order of the unit modulo n − 1, at most (n − 1)²."""
     big_d = d * (n - 1)
     if square(big_d):
         return Fraction(isqrt(big_d), n - 1)
@@ -140,8 +135,3 @@ def hilbert_movable_slope(d, n):
             return Fraction(d * isqrt((x - 1) // (2 * d)), (n - 1) * isqrt((x + 1) // (2 * (n - 1))))
     return next(Fraction(d * y, x) for x, y in powers if x % (n - 1) in (1, (n - 2) % (n - 1)))
 
-
-def hilbert_ray_slope(n, degree, a):
-    """μ with H̃ − μ·B ⊥ a, for v = (1, 0, 1 − n): ⟨(μ, −1, μ·(n − 1)), (r, c, s)⟩ = −c·degree − μ·(s + (n − 1)·r)."""
-    r, c, s = a
-    return Fraction(-c * degree, s + (n - 1) * r)

@@ -3,11 +3,12 @@
 import json
 import random
 from fractions import Fraction
+from html import escape
 from math import gcd, isqrt
 
 import pytest
-from k3_model import (RANK, hilbert_movable_slope, hilbert_ray_slope, kind_of, model_lagrangian, model_orbit_starts,
-                      model_walls, numerical_wall, pair, square)
+from k3_model import (RANK, hilbert_movable_slope, kind_of, model_lagrangian, model_orbit_starts, model_walls,
+                      numerical_wall, pair, square)
 
 from varnolt_walls import k3_walls
 from varnolt_walls.k3._orbits import Orbits, Setting
@@ -96,8 +97,6 @@ def test_hilbert_scheme_cones_are_those_of_the_pell_equations(d, n):
         assert slope[found.nef_cone[1]] == Fraction(2 * d, d + n)
     for w in found:
         assert w.divisor[2] == (n - 1) * w.divisor[0]  # a·H̃ − b·B is (b, −a, b·(n − 1))
-        if w.kind != "lagrangian":
-            assert Fraction(w.divisor[0], -w.divisor[1]) == hilbert_ray_slope(n, 2 * d, w.special_classes[0])
     rays_are_those_of_the_walls(found)
 
 
@@ -238,3 +237,15 @@ def test_command_line(arguments, status, expected, capfd):
         assert json.loads(out) == k3_walls(1, 0, -2, degree=2).to_json()
     else:
         assert expected in out + err
+
+
+def test_cones_in_every_display():
+    found, texts = k3_walls(1, 0, -10, degree=4), ["⟨H̃, H̃ − 4/13·B⟩", "⟨H̃, H̃ − 4/9·B⟩", "⟨B, H̃ − 9/20·B⟩"]  # Hilb¹¹
+    assert [found.cone_text(which) for which in ("nef", "movable", "effective")] == texts
+    assert all(t in str(found) and escape(t) in found._repr_html_() for t in texts)
+    assert r"\mathrm{Mov} = \langle \tilde{H},\ \tilde{H} - \frac{4}{9} B \rangle" in found._repr_latex_()
+    shown = json.loads(found.json())
+    assert (shown["dimension"], shown["movable_cone"]) == (22, [list(w) for w in found.movable_cone])
+    rank_three = k3_walls(3, 1, -1, degree=2)  # the vertical wall is a flop: the chambers go on right of it
+    assert (rank_three.vertical, rank_three.movable_cone, rank_three.effective_cone) == ("flop", None, None)
+    assert rank_three.nef_cone == ((0, -3, -2), rank_three[0].divisor) and "movable cone not computed" in str(rank_three)

@@ -34,8 +34,10 @@ Contracted divisors. A divisorial wall of ray u contracts a prime divisor D with
 D ⊥ u (D is θ_v of the projection to v^⊥ of a class a ∈ H_W = u^⊥: D ∥ v²·a − ⟨a, v⟩·v).
 In the plane v^⊥ this fixes D up to sign; a prime divisor pairs non-negatively with every
 movable class (Boucksom, Markman), so D is oriented by ⟨D, h⟩ > 0 for a class h inside the
-movable cone: h = u_y for a centre y below that of the end (⟨D, u_y⟩ is constant in y for
-the vertical wall's D ⊥ h0, and has the sign of ⟨D, h0⟩ for the end's). For the Hilbert
+movable cone: h = u_y for a centre y below that of the end. As r·u_y = (r, 0, −s) + y·r·(0, 1,
+c·degree/r) = (r, 0, −s) − y·h0 (h0 before it is made primitive), ⟨D, u_y⟩ is ⟨D, (r, 0, −s)⟩/r
+for the vertical wall's D ⊥ h0, whatever y; and for the end's D ⊥ u_x (x the end's centre),
+⟨D, u_y⟩ = (x − y)·⟨D, h0⟩/r, of the sign of ⟨D, h0⟩ (y < x). For the Hilbert
 scheme this gives B at the vertical wall. A prime divisor D with D² < 0 spans an extremal
 ray of the effective cone (another prime divisor E has ⟨E, D⟩ >= 0), and a nef isotropic f
 has ⟨E, f⟩ >= 0 for every effective E, a half-plane bounded by ℝ·f: so Eff = ⟨contracted
@@ -79,12 +81,13 @@ def wall_ray(v: Mukai, degree: int, center: Fraction) -> Ray:
     return primitive((q * r, p * r, p * c * degree - q * s))
 
 
-def contracted_divisor(v: Mukai, degree: int, a: Mukai, inside: Fraction) -> Ray:
-    """The primitive D ∥ v²·a − ⟨a, v⟩·v of a deciding class a of a divisorial wall, oriented by ⟨D, u_y⟩ > 0
-    for the centre y = `inside` of a wall whose ray lies inside the movable cone."""
+def contracted_divisor(v: Mukai, degree: int, a: Mukai, toward: Ray) -> Ray:
+    """The primitive D ∥ v²·a − ⟨a, v⟩·v of a deciding class a of a divisorial wall, oriented by ⟨D, toward⟩ > 0:
+    `toward` is h0 for the wall that ends the movable cone, and (r, 0, −s) for the vertical wall (the sign
+    of ⟨D, u_y⟩ for every centre y inside the movable cone, see above: r·u_y = (r, 0, −s) − y·r·h0/r)."""
     m, t = pairing(v, v, degree), pairing(a, v, degree)
-    d = primitive(tuple(m * x - t * y for x, y in zip(a, v)))  # type: ignore[arg-type]
-    return d if pairing(d, wall_ray(v, degree, inside), degree) > 0 else (-d[0], -d[1], -d[2])
+    d = primitive((m * a[0] - t * v[0], m * a[1] - t * v[1], m * a[2] - t * v[2]))
+    return d if pairing(d, toward, degree) > 0 else (-d[0], -d[1], -d[2])
 
 
 def hilbert_points(v: Mukai) -> int | None:

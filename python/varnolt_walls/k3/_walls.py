@@ -357,10 +357,16 @@ def _cones(v: Mukai, d: int, vertical: Verdict, walls: list[K3Wall], end: Fracti
     nef = (h0, walls[0].divisor) if vertical.kind is not None and walls else None
     if end is None or vertical.kind not in DIVISORIAL:
         return Cones(nef, None, None)
-    last = wall_ray(v, d, end)
+    listed = bool(walls) and walls[-1].center == end
+    last = walls[-1].divisor if listed else wall_ray(v, d, end)
     # A Lagrangian end has no deciding class of a divisor: its isotropic ray bounds both cones.
-    far = last if end_class is None else contracted_divisor(v, d, end_class, end - 1)
-    return Cones(nef, (h0, last), (contracted_divisor(v, d, vertical.special_classes[0], end - 1), far))
+    if end_class is None:
+        far = last
+    else:
+        far = walls[-1].contracted_divisor if listed else None
+        far = far or contracted_divisor(v, d, end_class, h0)
+    inwards = (v[0], 0, -v[2])
+    return Cones(nef, (h0, last), (contracted_divisor(v, d, vertical.special_classes[0], inwards), far))
 
 
 def _divisorial_kinds() -> list[tuple[int, int]]:
@@ -411,8 +417,8 @@ def _wall(setting: Setting, x: Fraction, a: Mukai) -> K3Wall:
     verdict = classify(lattice)
     assert verdict.kind is not None, "a deciding class makes an actual wall"
     v, d = setting.v, setting.degree
-    # A divisorial wall listed is the end of the movable cone: centres below x are inside it.
-    contracted = (contracted_divisor(v, d, verdict.special_classes[0], x - 1)
+    # A divisorial wall listed is the end of the movable cone: h0 pairs positively with its divisor.
+    contracted = (contracted_divisor(v, d, verdict.special_classes[0], vertical_ray(v, d))
                   if verdict.kind in DIVISORIAL else None)
     return K3Wall(x, _radius_squared(setting, x), verdict.kind, verdict.special_classes,
                   (lattice.v, lattice.a), wall_ray(v, d, x), verdict.codimension, contracted, verdict.deciding)
