@@ -154,6 +154,8 @@ def test_above_keeps_the_walls_over_the_point(v, degree, point):
     if v != (4, 2, -5):
         full = k3_walls(*v, degree=degree)
         assert list(found) == [w for w in full if (beta - w.center) ** 2 + alpha ** 2 < w.radius_squared]
+        assert (found.nef_cone, found.movable_cone, found.effective_cone) == (full.nef_cone, full.movable_cone,
+                                                                              full.effective_cone)
 
 
 @pytest.mark.parametrize("v, degree, above, message", [

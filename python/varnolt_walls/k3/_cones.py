@@ -6,7 +6,11 @@ rank two and signature (1, 1) (the Mukai lattice has signature (2, 1) and v² > 
 positive classes form two opposite open cones; two positive classes lie in the same one
 exactly when they pair positively (reverse Cauchy–Schwarz). The positive cone is the one
 holding h0 = −(0, r, c·degree), the ray of the vertical wall: for the Hilbert scheme
-(v = (1, 0, 1 − n)) h0 = (0, −1, 0) = H̃, nef and not ample (Hilbert–Chow).
+(v = (1, 0, 1 − n)) h0 = (0, −1, 0) = H̃, nef and not ample (Hilbert–Chow). Every class
+that ℓ (below) gives lies on that side, for every v: with Z(w) = −⟨Ω, w⟩ (see _walls),
+Ω = (1, z, degree·z²/2) and ζ = z − c/r = a + i·α, Z(h0) = degree·r·ζ and −Z(v) =
+(m − K·ζ²)/(2r) with m = v², K = degree·r², so ⟨w_σ, h0⟩ = Im(Z(h0)/(−Z(v))) =
+2K·Im(ζ/(m − K·ζ²)) = 2K·α·(m + K·|ζ|²)/|m − K·ζ²|² > 0.
 
 The ray of a wall. Bayer–Macrì's map ℓ sends σ to θ_v(w_σ), w_σ ∈ v^⊥ the class with
 ⟨w_σ, ·⟩ = Im(−Z(·)/Z(v)); w_σ lies in the positive plane P(σ) spanned by Re Ω and Im Ω.
