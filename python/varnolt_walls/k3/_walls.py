@@ -360,11 +360,8 @@ def _cones(v: Mukai, d: int, vertical: Verdict, walls: list[K3Wall], end: Fracti
     listed = bool(walls) and walls[-1].center == end
     last = walls[-1].divisor if listed else wall_ray(v, d, end)
     # A Lagrangian end has no deciding class of a divisor: its isotropic ray bounds both cones.
-    if end_class is None:
-        far = last
-    else:
-        far = walls[-1].contracted_divisor if listed else None
-        far = far or contracted_divisor(v, d, end_class, h0)
+    contracted = walls[-1].contracted_divisor if listed else None
+    far = last if end_class is None else contracted or contracted_divisor(v, d, end_class, h0)
     inwards = (v[0], 0, -v[2])
     return Cones(nef, (h0, last), (contracted_divisor(v, d, vertical.special_classes[0], inwards), far))
 
