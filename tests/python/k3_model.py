@@ -8,7 +8,7 @@ seen with a weaker kind, or not at all; the tests compare only what the box can 
 """
 
 from fractions import Fraction
-from math import isqrt
+from math import gcd, isqrt
 
 RANK = {"hilbert-chow": 0, "li-gieseker-uhlenbeck": 1, "brill-noether": 2, "flop": 3}
 
@@ -30,24 +30,32 @@ def numerical_wall(v, a, degree):
 
 def kind_of(v, classes, degree):
     """The theorem on the classes of one wall: the kind it can prove, or None."""
+    return verdict_of(v, classes, degree)[0]
+
+
+def verdict_of(v, classes, degree):
+    """(kind, codimension, {divisorial kind: its classes}) of one wall from its classes: the flopped locus of
+    a decomposition v = a + b is a P(Ext¹(B, A))-bundle over M(a) × M(b), of codimension ⟨a, b⟩ − 1, and the
+    wall's is the least of them."""
     m = pair(v, v, degree)
-    kinds = []
+    kinds, codimensions, divisorial = [], [], {}
     for a in classes:
         t, q = pair(a, v, degree), pair(a, a, degree)
         b = tuple(x - y for x, y in zip(v, a))
-        if q == 0 and t == 1:
-            kinds.append("hilbert-chow")
-        if q == 0 and t == 2:
-            kinds.append("li-gieseker-uhlenbeck")
-        if q == -2 and t == 0:
-            kinds.append("brill-noether")
+        for kind, (tk, qk) in (("hilbert-chow", (1, 0)), ("li-gieseker-uhlenbeck", (2, 0)), ("brill-noether", (0, -2))):
+            if (t, q) == (tk, qk) and gcd(*a) == 1:
+                kinds.append(kind)
+                divisorial.setdefault(kind, set()).add(a)
         if q == -2 and 0 < 2 * t <= m or q >= 0 and pair(b, b, degree) >= 0 and 0 < t < m:
             kinds.append("flop")
-    return min(kinds, key=RANK.get, default=None)
+            codimensions.append(pair(a, b, degree) - 1)
+    kind = min(kinds, key=RANK.get, default=None)
+    return kind, min(codimensions) if kind == "flop" else None, divisorial
 
 
-def model_walls(v, degree, box):
-    """{centre: (radius², kind)} of the walls left of the vertical wall that the box shows as actual walls."""
+def model_walls(v, degree, box, verdict=False):
+    """{centre: (radius², kind)} of the walls left of the vertical wall that the box shows as actual walls
+    ((radius², kind, codimension, divisorial classes) with `verdict`)."""
     r, c, s = v
     m = pair(v, v, degree)
     R, C = box
@@ -60,8 +68,8 @@ def model_walls(v, degree, box):
                 wall = None if rest else numerical_wall(v, a, degree)
                 if wall is not None and wall[0] < Fraction(c, r):
                     groups.setdefault(wall, []).append(a)
-    found = {x: (rho2, kind_of(v, group, degree)) for (x, rho2), group in groups.items()}
-    return {x: w for x, w in found.items() if w[1] is not None}
+    found = {x: (rho2, *verdict_of(v, group, degree)) for (x, rho2), group in groups.items()}
+    return {x: w if verdict else w[:2] for x, w in found.items() if w[1] is not None}
 
 
 def model_lagrangian(v, degree, box):
@@ -91,3 +99,39 @@ def model_orbit_starts(d, k, unit, first_left):
             found |= {first_left((x, y)), first_left((x, -y))}
         y += 1
     return found
+
+
+def least_pell_unit(d):
+    """The least x + y·√d > 1 with x² − d·y² = 1 (d > 0 not a square), by the textbook continued
+    fraction of √d: the convergents p/q, the first with p² − d·q² = 1."""
+    a0 = isqrt(d)
+    m, den, a = 0, 1, a0
+    p0, p1, q0, q1 = 1, a0, 0, 1
+    while p1 * p1 - d * q1 * q1 != 1:
+        m = den * a - m
+        den = (d - m * m) // den
+        a = (a0 + m) // den
+        p0, p1, q0, q1 = p1, a * p1 + p0, q1, a * q1 + q0
+    return p1, q1
+
+
+def hilbert_movable_slope(d, n):
+    """μ with Mov(Hilbⁿ) = ⟨H̃, H̃ − μ·B⟩ on degree 2d (Bayer–Macrì): √(d/(n − 1)) if it is rational, else
+    d·y/((n − 1)·x) for the least (n − 1)·x² − d·y² = 1, else d·y/x for the least x² − d·(n − 1)·y² = 1 with
+    x ≡ ±1 (mod n − 1). Read off the powers x_k + y_k·√(d(n − 1)) of the least unit: the first squares to
+    one with x_k + 1 = 2·(n − 1)·x², x_k − 1 = 2·d·y², in the same order; x_k ≡ 1 (mod n − 1) for k the
+    order of the unit modulo n − 1, at most (n − 1)²."""
+    big_d = d * (n - 1)
+    if square(big_d):
+        return Fraction(isqrt(big_d), n - 1)
+    x1, y1 = least_pell_unit(big_d)
+    powers, (x, y) = [], (x1, y1)
+    for _ in range((n - 1) ** 2 + 2):
+        powers.append((x, y))
+        x, y = x * x1 + big_d * y * y1, x * y1 + y * x1
+    for x, y in powers:
+        if (x + 1) % (2 * (n - 1)) == 0 and square((x + 1) // (2 * (n - 1))) and square((x - 1) // (2 * d)) \
+                and (x - 1) % (2 * d) == 0:
+            return Fraction(d * isqrt((x - 1) // (2 * d)), (n - 1) * isqrt((x + 1) // (2 * (n - 1))))
+    return next(Fraction(d * y, x) for x, y in powers if x % (n - 1) in (1, (n - 2) % (n - 1)))
+

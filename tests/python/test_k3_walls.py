@@ -3,10 +3,12 @@
 import json
 import random
 from fractions import Fraction
-from math import isqrt
+from html import escape
+from math import gcd, isqrt
 
 import pytest
-from k3_model import RANK, kind_of, model_lagrangian, model_orbit_starts, model_walls, numerical_wall, square
+from k3_model import (RANK, hilbert_movable_slope, kind_of, model_lagrangian, model_orbit_starts, model_walls,
+                      numerical_wall, pair, square)
 
 from varnolt_walls import k3_walls
 from varnolt_walls.k3._orbits import Orbits, Setting
@@ -32,20 +34,72 @@ def listed_against_model(v, degree, box):
     for x, (rho2, kind) in model.items():
         if x <= end.center:
             assert x in listed and listed[x].radius_squared == rho2 and RANK[listed[x].kind] <= RANK[kind], x
-    # Every listed wall whose deciding classes the box holds is seen there with its kind.
+    # Every listed wall whose deciding classes the box holds is seen there with its kind, its
+    # codimension and the classes of every divisorial kind.
+    seen = model_walls(v, degree, box, verdict=True)
     for w in before + ([] if end.kind == "lagrangian" else [end]):
-        if all(abs(a[0]) <= box[0] and abs(a[1]) <= box[1] for a in w.special_classes):
-            assert model[w.center] == (w.radius_squared, w.kind)
+        if all(abs(a[0]) <= box[0] and abs(a[1]) <= box[1] for _, a in w.deciding_classes):
+            divisorial = {}
+            for kind, a in w.deciding_classes:
+                if kind != "flop":
+                    divisorial.setdefault(kind, set()).add(a)
+            assert seen[w.center] == (w.radius_squared, w.kind, w.codimension, divisorial)
     lagrangian = model_lagrangian(v, degree, box)
     if end.kind == "lagrangian":
         assert (lagrangian, end.radius_squared) == (end.center, 0)
     elif lagrangian is not None:
         assert end.center < lagrangian
+    rays_are_those_of_the_walls(found)
+
+
+def rays_are_those_of_the_walls(found):
+    """Each wall's ray spans H_W^⊥ in the positive cone, its contracted divisor is a negative class of
+    v^⊥ ∩ H_W pairing positively with the movable classes, and the cones are bounded by them."""
+    v, degree = found.v, found.degree
+    h0 = (0, -v[0], -v[1] * degree)  # the vertical wall's ray, up to a factor
+    for w in found:
+        u = w.divisor
+        assert gcd(*u) == 1 and pair(u, h0, degree) > 0
+        assert all(pair(u, a, degree) == 0 for a in (*w.lattice, *w.special_classes))
+        assert (pair(u, u, degree) == 0) == (w.kind == "lagrangian")
+        assert (w.contracted_divisor is not None) == (w.kind in RANK and w.kind != "flop")
+        if w.contracted_divisor is not None:
+            e = w.contracted_divisor
+            assert gcd(*e) == 1 and pair(e, v, degree) == pair(e, u, degree) == 0 and pair(e, e, degree) < 0
+            assert pair(e, h0, degree) > 0
+    if found.movable_cone is not None:
+        end = found[-1]
+        assert found.nef_cone[1] == found[0].divisor and found.movable_cone[1] == end.divisor
+        assert found.effective_cone[1] == (end.contracted_divisor or end.divisor)
+        b = found.effective_cone[0]  # contracted at the vertical wall: ⊥ h0, negative, pairing positively inwards
+        assert pair(b, v, degree) == pair(b, h0, degree) == 0 and pair(b, b, degree) < 0
+        assert pair(b, found[0].divisor, degree) > 0
 
 
 @pytest.mark.parametrize("degree, n", SEEDED_HILBERT)
 def test_hilbert_schemes_agree_with_the_box(degree, n):
     listed_against_model((1, 0, 1 - n), degree, BOX)
+
+
+# Hilbⁿ on degree 2d, d <= 242, n <= 15: the movable cone by Bayer–Macrì's Pell equations, the nef
+# cone ⟨H̃, H̃ − 2d/(d + n)·B⟩ where n >= (d + 3)/2, and each wall's ray ⊥ its classes.
+NEF_KNOWN = [(d, n) for d in range(1, 28) for n in range(2, 16) if 2 * n >= d + 3]
+HILBERT_CONES = sorted({*random.Random(36).sample([(d, n) for d in range(1, 243) for n in range(2, 16)], 160),
+                        *random.Random(37).sample(NEF_KNOWN, 40), *[(1, n) for n in range(2, 16)],
+                        (242, 15), (121, 2), (6, 9)})
+
+
+@pytest.mark.parametrize("d, n", HILBERT_CONES)
+def test_hilbert_scheme_cones_are_those_of_the_pell_equations(d, n):
+    found = k3_walls(1, 0, 1 - n, degree=2 * d)
+    slope = {w: Fraction(w[0], -w[1]) for cone in (found.nef_cone, found.movable_cone) for w in cone[1:]}
+    assert found.nef_cone[0] == found.movable_cone[0] == (0, -1, 0) and found.effective_cone[0] == (-1, 0, 1 - n)
+    assert slope[found.movable_cone[1]] == hilbert_movable_slope(d, n)
+    if 2 * n >= d + 3:
+        assert slope[found.nef_cone[1]] == Fraction(2 * d, d + n)
+    for w in found:
+        assert w.divisor[2] == (n - 1) * w.divisor[0]  # a·H̃ − b·B is (b, −a, b·(n − 1))
+    rays_are_those_of_the_walls(found)
 
 
 @pytest.mark.parametrize("v, degree, box", [
@@ -71,13 +125,24 @@ def test_orbits_from_continued_fractions_are_those_of_every_small_y(v, degree):
 @pytest.mark.parametrize("v, degree, fact", [
     ((1, 0, -2), 2, "Hilb³ of degree 2: one Brill–Noether wall, centre −2, radius² 2"),
     ((1, 0, -1), 2, "Hilb² of degree 2: a flop of codimension 2, then the Lagrangian point −1"),
+    ((1, 0, -4), 2, "Hilb⁵ of degree 2: flops of codimension 3, 2 (⟨a, b⟩ − 1 for v = (1, −1, 1) + (0, 1, −5)), 2, 4"),
+    ((1, 0, -1), 6, "Hilb² of degree 6: one wall, Li–Gieseker–Uhlenbeck and Brill–Noether"),
 ])
 def test_hilbert_scheme_facts(v, degree, fact):
     found = k3_walls(*v, degree=degree)
     shown = [(w.kind, w.center, w.radius_squared, w.codimension) for w in found]
     assert found.vertical == "hilbert-chow"
-    assert shown == {"Hilb³": [("brill-noether", -2, 2, None)],
-                     "Hilb²": [("flop", Fraction(-3, 2), Fraction(5, 4), 2), ("lagrangian", -1, 0, None)]}[fact[:5]]
+    assert shown == {"Hilb³ of degree 2": [("brill-noether", -2, 2, None)],
+                     "Hilb² of degree 2": [("flop", Fraction(-3, 2), Fraction(5, 4), 2), ("lagrangian", -1, 0, None)],
+                     "Hilb⁵ of degree 2": [("flop", -3, 5, 3), ("flop", Fraction(-5, 2), Fraction(9, 4), 2),
+                                           ("flop", Fraction(-9, 4), Fraction(17, 16), 2),
+                                           ("flop", Fraction(-13, 6), Fraction(25, 36), 4), ("lagrangian", -2, 0, None)],
+                     "Hilb² of degree 6": [("li-gieseker-uhlenbeck", Fraction(-2, 3), Fraction(1, 9), None)]}[fact[:17]]
+    if degree == 6:  # every deciding class with its kind, the wall's kind first
+        assert sorted(found[0].deciding_classes) == [("brill-noether", (-2, 1, -2)), ("brill-noether", (2, -1, 2)),
+                                                     ("li-gieseker-uhlenbeck", (-1, 1, -3)),
+                                                     ("li-gieseker-uhlenbeck", (3, -1, 1))]
+        assert found[0].deciding_classes[0][0] == "li-gieseker-uhlenbeck" and "also brill-noether" in str(found[0])
 
 
 @pytest.mark.parametrize("v, degree, point", [
@@ -91,6 +156,8 @@ def test_above_keeps_the_walls_over_the_point(v, degree, point):
     if v != (4, 2, -5):
         full = k3_walls(*v, degree=degree)
         assert list(found) == [w for w in full if (beta - w.center) ** 2 + alpha ** 2 < w.radius_squared]
+        assert (found.nef_cone, found.movable_cone, found.effective_cone) == (full.nef_cone, full.movable_cone,
+                                                                              full.effective_cone)
 
 
 @pytest.mark.parametrize("v, degree, above, message", [
@@ -103,6 +170,8 @@ def test_above_keeps_the_walls_over_the_point(v, degree, point):
     ((1, 0, 0), 2, None, "v² = 0 <= 0"),
     ((4, 2, -5), 2, None, "infinitely many flops"),
     ((1, 0, -2), 2, (0, 1), "above must be left of the vertical wall"),
+    ((1, 0, -7), 2, (-3, 0), "alpha must be > 0"),
+    ((1, 0, -7), 2, (-3, -1), "alpha must be > 0"),
 ])
 def test_bad_input_is_named(v, degree, above, message):
     with pytest.raises(ValueError, match=message):
@@ -172,3 +241,15 @@ def test_command_line(arguments, status, expected, capfd):
         assert json.loads(out) == k3_walls(1, 0, -2, degree=2).to_json()
     else:
         assert expected in out + err
+
+
+def test_cones_in_every_display():
+    found, texts = k3_walls(1, 0, -10, degree=4), ["⟨H̃, H̃ − 4/13·B⟩", "⟨H̃, H̃ − 4/9·B⟩", "⟨B, H̃ − 9/20·B⟩"]  # Hilb¹¹
+    assert [found.cone_text(which) for which in ("nef", "movable", "effective")] == texts
+    assert all(t in str(found) and escape(t) in found._repr_html_() for t in texts)
+    assert r"\mathrm{Mov} = \langle \tilde{H},\ \tilde{H} - \frac{4}{9} B \rangle" in found._repr_latex_()
+    shown = json.loads(found.json())
+    assert (shown["dimension"], shown["movable_cone"]) == (22, [list(w) for w in found.movable_cone])
+    rank_three = k3_walls(3, 1, -1, degree=2)  # the vertical wall is a flop: the chambers go on right of it
+    assert (rank_three.vertical, rank_three.movable_cone, rank_three.effective_cone) == ("flop", None, None)
+    assert rank_three.nef_cone == ((0, -3, -2), rank_three[0].divisor) and "movable cone not computed" in str(rank_three)

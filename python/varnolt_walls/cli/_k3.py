@@ -20,13 +20,21 @@ largest first, from the large-volume limit down to the end of the movable cone o
 M(v) (the first divisorial contraction, or the Lagrangian fibration: the point
 where the walls shrink to radius 0), each classified exactly by the theorem of
 Bayer and Macrì: flop, brill-noether, hilbert-chow, li-gieseker-uhlenbeck,
-lagrangian. The Hilbert scheme of n points is v = (1, 0, 1 - n).
+lagrangian. The Hilbert scheme of n points is v = (1, 0, 1 - n). Each wall's
+divisor class (its ray in NS(M) = v^⊥, a Mukai vector), the divisor a divisorial
+contraction contracts, and the nef, movable and effective cones follow; for the
+Hilbert scheme they are written in H̃ and B (a·H̃ − b·B is (b, −a, b·(n − 1))).
 
 --format json writes one object:
-  {"mukai_vector": [R, C, S], "degree": N, "above": null, "vertical": "hilbert-chow",
+  {"mukai_vector": [R, C, S], "degree": N, "dimension": 6, "above": null,
+   "vertical": "hilbert-chow",
    "walls": [{"center": "-2", "radius_squared": "2", "kind": "brill-noether",
               "special_classes": [[1, -1, 2]], "lattice": [[1, 0, -2], [-1, 1, -3]],
-              "codimension": null}, ...]}"""
+              "codimension": null, "divisor": [1, -2, 2],
+              "contracted_divisor": [1, -1, 2],
+              "deciding_classes": [["brill-noether", [1, -1, 2]], ...]}, ...],
+   "nef_cone": [[0, -1, 0], [1, -2, 2]], "movable_cone": [[0, -1, 0], [1, -2, 2]],
+   "effective_cone": [[-1, 0, -2], [1, -1, 2]]}"""
 
 EPILOG = """\
 exit status: 0 done, 1 the walls cannot be listed (bad v or N, or infinitely many

@@ -116,36 +116,53 @@ class Verdict:
     kind: str | None  # None: no wall
     special_classes: tuple[Mukai, ...]
     codimension: int | None
+    deciding: tuple[tuple[str, Mukai], ...] = ()  # every deciding class with its kind, the wall's kind first
 
 
 def classify(lattice: WallLattice) -> Verdict:
     """The kind of the wall of H_W by the theorem of Bayer and Macrì (v primitive, v² > 0).
 
     (a) Divisorial: an isotropic w with ⟨w, v⟩ = 1 (Hilbert–Chow) or 2
-        (Li–Gieseker–Uhlenbeck), or a spherical s with ⟨s, v⟩ = 0 (Brill–Noether).
+        (Li–Gieseker–Uhlenbeck), or a spherical s with ⟨s, v⟩ = 0 (Brill–Noether). One
+        wall may hold classes of several of these kinds; the wall is named after the first
+        in that order (its `special_classes`), and `deciding` lists the primitive classes
+        of each.
     (b) Otherwise a flop: v = a + b with a, b positive (a², b² >= 0, ⟨v, a⟩, ⟨v, b⟩ > 0),
         or a spherical s with 0 < ⟨s, v⟩ <= v²/2. Of a and b one has ⟨·, v⟩ <= v²/2,
         so t = ⟨a, v⟩ runs over 1..v²/2 and q = a² over max(0, 2t − v²)..t²/v²
-        (b² = v² − 2t + q >= 0, and Δ > 0 needs t² − v²·q >= 0). The flopped locus has
-        codimension ⟨s, v⟩ + 1, or ⟨a, b⟩ = t − q.
+        (b² = v² − 2t + q >= 0, and Δ > 0 needs t² − v²·q >= 0).
     (c) Otherwise no wall where we cross it (see _walls for why no wall is fake there).
+
+    The codimension of a flop. For a decomposition v = a + b (b = v − s for a spherical s)
+    the objects flopped are the extensions 0 → A → E → B → 0 of stable A, B of classes a, b
+    on the wall: a P(Ext¹(B, A))-bundle over M(a) × M(b), with ext¹(B, A) = ⟨a, b⟩ (hom
+    and ext² vanish between stable objects of the same phase and different classes), of
+    dimension (a² + 2) + (b² + 2) + ⟨a, b⟩ − 1 (M(s) is a point: a² + 2 = 0). As
+    v² + 2 = a² + b² + 2·⟨a, b⟩ + 2, its codimension is ⟨a, b⟩ − 1 = t − q − 1 (t + 1 for
+    a spherical s). The flopped locus of the wall is the union over its decompositions, so
+    its codimension is the least of them.
     """
+    deciding: list[tuple[str, Mukai]] = []
     for kind, t in zip(DIVISORIAL, (1, 2, 0)):
-        found = lattice.classes(t, -2 if kind == "brill-noether" else 0)
-        if found:
-            return Verdict(kind, tuple(found), None)
+        # Twice a Hilbert–Chow class is isotropic with ⟨w, v⟩ = 2 but names no other contraction:
+        # the classes listed are primitive (spherical ones and those with ⟨w, v⟩ = 1 always are).
+        deciding += [(kind, w) for w in lattice.classes(t, -2 if kind == "brill-noether" else 0) if gcd(*w) == 1]
+    if deciding:
+        kind = deciding[0][0]
+        return Verdict(kind, tuple(w for k, w in deciding if k == kind), None, tuple(deciding))
     m = lattice.m
     special: list[Mukai] = []
-    codimension = 0
+    codimensions: list[int] = []
     for t in range(1, m // 2 + 1):
         spherical = lattice.classes(t, -2)
         if spherical:
             special += spherical
-            codimension = max(codimension, t + 1)
+            codimensions.append(t + 1)
         for q in range(max(0, 2 * t - m), t * t // m + 1):
             for a in lattice.classes(t, q):
                 special += [a, combination(1, lattice.v, -1, a)]
-                codimension = max(codimension, t - q)
+                codimensions.append(t - q - 1)
     if special:
-        return Verdict("flop", tuple(dict.fromkeys(special)), codimension)
+        classes = tuple(dict.fromkeys(special))
+        return Verdict("flop", classes, min(codimensions), tuple(("flop", a) for a in classes))
     return Verdict(None, (), None)

@@ -46,7 +46,8 @@ from ..classes._arguments import chern_character
 from ..classes._chern import ChernCharacter, ideal_sheaf  # noqa: F401 (ideal_sheaf: for the examples)
 from ..classes._class_arguments import alone
 from ..classes._options import Surface, exact_point  # noqa: F401 (Surface: for the examples)
-from ._lattice import Mukai, classify, pairing, wall_lattice
+from ._cones import Cones, Ray, cone_text, contracted_divisor, divisor_text, vertical_ray, wall_ray
+from ._lattice import DIVISORIAL, Mukai, Verdict, classify, pairing, wall_lattice
 from ._orbits import Orbits, Setting, Solution
 
 
@@ -59,7 +60,18 @@ class K3Wall:
     semistable wall that changes nothing: none where the walls are crossed here, on the
     semicircle of centre c/r and radius² v²/(degree·r²); see the notes at the top);
     ``special_classes`` the classes of H_W that decide it, ``lattice`` a ℤ-basis
-    (v, a) of H_W, ``codimension`` that of the flopped locus of a flop.
+    (v, a) of H_W, ``codimension`` that of the flopped locus of a flop (the least
+    ⟨a, b⟩ − 1 over its decompositions v = a + b), ``deciding_classes`` every deciding
+    class with its kind: a wall with classes of several divisorial kinds is named after
+    the first of Hilbert–Chow, Li–Gieseker–Uhlenbeck, Brill–Noether, and lists them all.
+
+    ``divisor`` is the wall's ray in NS(M) ⊗ ℚ = v^⊥: the primitive generator of H_W^⊥,
+    a Mukai vector in v^⊥ oriented into the positive cone (the ray that every stability
+    condition on the wall gives; isotropic for a Lagrangian fibration), and
+    ``contracted_divisor`` the class of the divisor a divisorial contraction contracts
+    (primitive, in v^⊥, of negative square, oriented to be effective), None for
+    the other kinds. For the Hilbert scheme (v = (1, 0, 1 − n)) the vector
+    a·H̃ − b·B is (b, −a, b·(n − 1)), and :meth:`divisor_text` writes it so.
     """
 
     center: Fraction
@@ -67,27 +79,53 @@ class K3Wall:
     kind: str
     special_classes: tuple[Mukai, ...]
     lattice: tuple[Mukai, Mukai]
+    divisor: Ray
     codimension: int | None = None
+    contracted_divisor: Ray | None = None
+    deciding_classes: tuple[tuple[str, Mukai], ...] = ()
+
+    def divisor_text(self, latex: bool = False) -> str:
+        """The wall's ray as researchers write it: "H̃ − 2/3·B" for Hilbⁿ (LaTeX with `latex`), else the vector."""
+        return divisor_text(self.lattice[0], self.divisor, latex)
 
     def __str__(self) -> str:
         extra = f", codimension {self.codimension}" if self.codimension is not None else ""
         shift = f"β + {-self.center}" if self.center < 0 else f"β − {self.center}" if self.center else "β"
+        contracts = ("" if self.contracted_divisor is None else
+                     f", contracts {divisor_text(self.lattice[0], self.contracted_divisor)}")
+        others: dict[str, list[str]] = {}
+        for kind, a in self.deciding_classes:
+            if kind != self.kind:
+                others.setdefault(kind, []).append(str(a))
+        also = "".join(f", also {kind} from {'; '.join(classes)}" for kind, classes in others.items())
         return (f"{self.kind} at ({shift})² + α² = {self.radius_squared}{extra}, "
-                f"from {'; '.join(map(str, self.special_classes))}")
+                f"from {'; '.join(map(str, self.special_classes))}{also}; divisor {self.divisor_text()}{contracts}")
 
     def to_json(self) -> dict[str, Any]:
         return {"center": str(self.center), "radius_squared": str(self.radius_squared), "kind": self.kind,
                 "special_classes": [list(a) for a in self.special_classes],
-                "lattice": [list(a) for a in self.lattice], "codimension": self.codimension}
+                "lattice": [list(a) for a in self.lattice], "codimension": self.codimension,
+                "divisor": list(self.divisor),
+                "contracted_divisor": None if self.contracted_divisor is None else list(self.contracted_divisor),
+                "deciding_classes": [[kind, list(a)] for kind, a in self.deciding_classes]}
 
 
 class K3Walls(Sequence[K3Wall]):
     """The walls of v, largest first: a sequence of :class:`K3Wall`.
 
-    Also ``v``, ``degree``, ``above`` (the exact point, or None) and ``vertical``,
-    the kind of the vertical wall β = c/r (None when it is no wall). ``str()``
-    gives one line per wall, ``to_json()``/``json()`` the command line's JSON
-    form, and in a notebook it shows as a table.
+    Also ``v``, ``degree``, ``dimension`` (v² + 2, that of M(v)), ``above`` (the exact
+    point, or None) and ``vertical``, the kind of the vertical wall β = c/r (None when
+    it is no wall). ``str()`` gives one line per wall and the cones, ``to_json()``/``json()``
+    the command line's JSON form, and in a notebook it shows as a table.
+
+    The cones of M_H(v) in NS ⊗ ℚ = v^⊥, each a pair of primitive Mukai vectors in v^⊥
+    (the rays that bound it, the vertical wall's first), or None where they are not
+    determined here: ``nef_cone`` (from the vertical wall to the first wall; None when
+    the vertical wall is no wall, or `above` leaves no wall), ``movable_cone`` (to the
+    wall that ends it; None unless the vertical wall is divisorial, or with infinitely
+    many flops) and ``effective_cone`` (from the divisor contracted at the vertical wall
+    to the one contracted at the end, or the Lagrangian fibration's isotropic class).
+    For the Hilbert scheme they read ⟨H̃, H̃ − μ·B⟩ (:meth:`cone_text`).
 
     Examples
     --------
@@ -96,12 +134,29 @@ class K3Walls(Sequence[K3Wall]):
     (['flop', 'lagrangian'], 'hilbert-chow')
     >>> found.to_json()["walls"][1]["special_classes"]
     [[1, -1, 1]]
+    >>> found.nef_cone, found.cone_text("nef"), found.cone_text("effective"), found.dimension
+    (((0, -1, 0), (2, -3, 2)), '⟨H̃, H̃ − 2/3·B⟩', '⟨B, H̃ − B⟩', 4)
+    >>> print(found.cone_text("movable", latex=True))
+    \\langle \\tilde{H},\\ \\tilde{H} - B \\rangle
     """
 
     def __init__(self, v: Mukai, degree: int, above: tuple[Fraction, Fraction] | None,
-                 vertical: str | None, walls: list[K3Wall]) -> None:
+                 vertical: str | None, walls: list[K3Wall], cones: Cones = Cones(None, None, None)) -> None:
         self.v, self.degree, self.above, self.vertical = v, degree, above, vertical
         self._walls = walls
+        self.nef_cone, self.movable_cone, self.effective_cone = cones
+
+    @property
+    def dimension(self) -> int:
+        """The dimension v² + 2 of the moduli space M(v)."""
+        return pairing(self.v, self.v, self.degree) + 2
+
+    def cone_text(self, which: str, latex: bool = False) -> str:
+        """The "nef", "movable" or "effective" cone as researchers write it: "⟨H̃, H̃ − 2/3·B⟩" for Hilbⁿ
+        (LaTeX with `latex`), a pair of Mukai vectors otherwise, "not computed" when it is None."""
+        if which not in ("nef", "movable", "effective"):
+            raise ValueError(f"which is 'nef', 'movable' or 'effective', not {which!r}")
+        return cone_text(self.v, getattr(self, f"{which}_cone"), latex)
 
     def __len__(self) -> int:
         return len(self._walls)
@@ -129,21 +184,38 @@ class K3Walls(Sequence[K3Wall]):
         return (f"v = {self.v} on a K3 surface of degree {self.degree}: {len(self)} wall{s}, "
                 f"vertical wall: {self.vertical or 'none'}")
 
+    def _cones(self, latex: bool = False) -> str:
+        return ", ".join(f"{which} cone {self.cone_text(which, latex)}" for which in ("nef", "movable", "effective"))
+
     def __str__(self) -> str:
-        return "\n".join([self._title(), *map(str, self)])
+        return "\n".join([self._title(), *map(str, self), self._cones()])
+
+    def _repr_latex_(self) -> str:
+        return ", ".join(rf"$\mathrm{{{name}}} = {self.cone_text(which, latex=True)}$" if getattr(self, f"{which}_cone")
+                         else rf"{name}: not computed" for name, which in
+                         (("Nef", "nef"), ("Mov", "movable"), ("Eff", "effective")))
 
     def _repr_html_(self) -> str:
-        head = "".join(f"<th>{h}</th>" for h in ("kind", "center", "radius²", "codimension", "special classes"))
+        head = "".join(f"<th>{h}</th>" for h in ("kind", "center", "radius²", "codimension", "special classes",
+                                                 "divisor", "contracted divisor"))
         rows = "".join(
             "<tr>" + "".join(f"<td>{escape(str(x))}</td>" for x in (
                 w.kind, w.center, w.radius_squared, "" if w.codimension is None else w.codimension,
-                "; ".join(map(str, w.special_classes)))) + "</tr>" for w in self)
-        return f"<table><caption>{escape(self._title())}</caption><tr>{head}</tr>{rows}</table>"
+                "; ".join(map(str, w.special_classes)), w.divisor_text(),
+                "" if w.contracted_divisor is None else divisor_text(self.v, w.contracted_divisor))) + "</tr>"
+            for w in self)
+        cones = "".join(f"<tr><th>{which} cone</th><td colspan=\"6\">{escape(self.cone_text(which))}</td></tr>"
+                        for which in ("nef", "movable", "effective"))
+        return f"<table><caption>{escape(self._title())}</caption><tr>{head}</tr>{rows}{cones}</table>"
 
     def to_json(self) -> dict[str, Any]:
-        return {"mukai_vector": list(self.v), "degree": self.degree,
+        def rays(cone: tuple[Ray, Ray] | None) -> list[list[int]] | None:
+            return None if cone is None else [list(w) for w in cone]
+        return {"mukai_vector": list(self.v), "degree": self.degree, "dimension": self.dimension,
                 "above": None if self.above is None else [str(x) for x in self.above],
-                "vertical": self.vertical, "walls": [w.to_json() for w in self]}
+                "vertical": self.vertical, "walls": [w.to_json() for w in self],
+                "nef_cone": rays(self.nef_cone), "movable_cone": rays(self.movable_cone),
+                "effective_cone": rays(self.effective_cone)}
 
     def json(self) -> str:
         return json.dumps(self.to_json(), ensure_ascii=False)
@@ -209,7 +281,7 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
         `degree` that differs from it is a ValueError).
     above : (beta, alpha), optional
         Keep only the walls passing strictly over σ(beta, alpha) (a point left of the
-        vertical wall; numbers, Fractions or texts "a/b", taken exactly). Needed when
+        vertical wall, alpha > 0; numbers, Fractions or texts "a/b", taken exactly). Needed when
         the movable cone has no end on this side: infinitely many flops.
 
     Returns
@@ -221,7 +293,7 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     Raises
     ------
     ValueError
-        For an odd or non-positive degree, r < 1, v not primitive or v² <= 0; and when
+        For an odd or non-positive degree, r < 1, v not primitive, v² <= 0 or alpha <= 0; and when
         infinitely many flops come before the end of the movable cone and `above`
         does not bound them.
 
@@ -242,10 +314,13 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     """
     v, d = checked_vector(*mukai_arguments(r, c, s, degree))
     point = None if above is None else exact_point(above)
+    if point is not None and point[1] <= 0:
+        raise ValueError(f"alpha must be > 0: σ(β, α) is a stability condition only for α > 0, not {point[1]}")
     setting = Setting(v, d)
     orbits = Orbits(setting)
-    vertical = classify(wall_lattice(v, (0, 0, 1), d)).kind
-    end, lagrangian = _end(setting, orbits)
+    vertical_verdict = classify(wall_lattice(v, (0, 0, 1), d))
+    vertical = vertical_verdict.kind
+    end, end_class, lagrangian = _end(setting, orbits)
     # The walls listed: centre <= cut, the end of the movable cone, or centre < cut when
     # the point comes first (the walls strictly over it).
     cut, strict = end, False
@@ -258,7 +333,7 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
             raise ValueError(f"v = {v} on degree {d} has infinitely many flops left of the vertical wall and no "
                              "divisorial contraction or Lagrangian fibration ending them: give above=(beta, alpha), "
                              "a point that only finitely many walls pass over")
-        return K3Walls(v, d, point, vertical, [])
+        return K3Walls(v, d, point, vertical, [], _cones(v, d, vertical_verdict, [], None, None))
     classes: dict[Fraction, Mukai] = {}
     for t, q in [*_divisorial_kinds(), *_flop_kinds(setting.m)]:
         for start in orbits.starts(setting.right_side(t, q)):
@@ -272,7 +347,23 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     walls = [_wall(setting, x, classes[x]) for x in sorted(classes)]
     if lagrangian is not None:
         walls.append(_lagrangian(setting, lagrangian))
-    return K3Walls(v, d, point, vertical, walls)
+    return K3Walls(v, d, point, vertical, walls, _cones(v, d, vertical_verdict, walls, end, end_class))
+
+
+def _cones(v: Mukai, d: int, vertical: Verdict, walls: list[K3Wall], end: Fraction | None,
+           end_class: Mukai | None) -> Cones:
+    """The nef, movable and effective cones from the vertical wall, the walls listed and the end (see _cones)."""
+    h0 = vertical_ray(v, d)
+    nef = (h0, walls[0].divisor) if vertical.kind is not None and walls else None
+    if end is None or vertical.kind not in DIVISORIAL:
+        return Cones(nef, None, None)
+    listed = bool(walls) and walls[-1].center == end
+    last = walls[-1].divisor if listed else wall_ray(v, d, end)
+    # A Lagrangian end has no deciding class of a divisor: its isotropic ray bounds both cones.
+    contracted = walls[-1].contracted_divisor if listed else None
+    far = last if end_class is None else contracted or contracted_divisor(v, d, end_class, h0)
+    inwards = (v[0], 0, -v[2])
+    return Cones(nef, (h0, last), (contracted_divisor(v, d, vertical.special_classes[0], inwards), far))
 
 
 def _divisorial_kinds() -> list[tuple[int, int]]:
@@ -285,17 +376,18 @@ def _flop_kinds(m: int) -> list[tuple[int, int]]:
     return kinds + [(t, q) for t in range(1, m // 2 + 1) for q in range(max(0, 2 * t - m), (t * t - 1) // m + 1)]
 
 
-def _end(setting: Setting, orbits: Orbits) -> tuple[Fraction | None, Solution | None]:
-    """The centre of the wall that ends the movable cone, and the isotropic solution when it is Lagrangian."""
-    centers = [setting.center(found[0]) for t, q in _divisorial_kinds()
-               for start in orbits.starts(setting.right_side(t, q))
-               if (found := orbits.first_class(t, start)) is not None]
-    if centers:
-        return min(centers), None
+def _end(setting: Setting, orbits: Orbits) -> tuple[Fraction | None, Mukai | None, Solution | None]:
+    """The centre of the wall that ends the movable cone, a divisorial class of it (None when it is
+    Lagrangian), and the isotropic solution when it is Lagrangian."""
+    found = [(setting.center(xy), a) for t, q in _divisorial_kinds()
+             for start in orbits.starts(setting.right_side(t, q))
+             if (first := orbits.first_class(t, start)) is not None for xy, a in [first]]
+    if found:
+        return *min(found), None
     if orbits.square:  # v^⊥ holds an isotropic class: the walls end at the point of radius 0
         isotropic = (orbits.root, -1)
-        return setting.center(isotropic), isotropic
-    return None, None
+        return setting.center(isotropic), None, isotropic
+    return None, None, None
 
 
 def _center_through(setting: Setting, point: tuple[Fraction, Fraction]) -> Fraction | None:
@@ -321,8 +413,12 @@ def _wall(setting: Setting, x: Fraction, a: Mukai) -> K3Wall:
     lattice = wall_lattice(setting.v, a, setting.degree)
     verdict = classify(lattice)
     assert verdict.kind is not None, "a deciding class makes an actual wall"
+    v, d = setting.v, setting.degree
+    # A divisorial wall listed is the end of the movable cone: h0 pairs positively with its divisor.
+    contracted = (contracted_divisor(v, d, verdict.special_classes[0], vertical_ray(v, d))
+                  if verdict.kind in DIVISORIAL else None)
     return K3Wall(x, _radius_squared(setting, x), verdict.kind, verdict.special_classes,
-                  (lattice.v, lattice.a), verdict.codimension)
+                  (lattice.v, lattice.a), wall_ray(v, d, x), verdict.codimension, contracted, verdict.deciding)
 
 
 def _lagrangian(setting: Setting, direction: Solution) -> K3Wall:
@@ -331,5 +427,7 @@ def _lagrangian(setting: Setting, direction: Solution) -> K3Wall:
     while (w := setting.class_of(0, (direction[0] * step, direction[1] * step))) is None:
         step += 1  # step = v²·r² gives X ≡ Y ≡ 0 modulo M, a class: the loop ends
     lattice = wall_lattice(setting.v, w, setting.degree)
-    return K3Wall(setting.center(direction), Fraction(0), "lagrangian", (w,), (lattice.v, lattice.a))
+    x = setting.center(direction)
+    return K3Wall(x, Fraction(0), "lagrangian", (w,), (lattice.v, lattice.a), wall_ray(setting.v, setting.degree, x),
+                  deciding_classes=(("lagrangian", w),))
 
