@@ -32,28 +32,57 @@ def test_json_round_trip_is_exact_and_the_command_line_writes_the_same(v, option
     back = vw.Walls.from_json(found.to_json())
     assert back == found and [w.side for w in back] == [w.side for w in found]
     assert [getattr(back, name) for name in ATTRIBUTES] == [getattr(found, name) for name in ATTRIBUTES]
-    assert back.to_json() == found.to_json()
+    assert back.to_json() == found.to_json() and json.loads(found.to_json())["wall_count"] == len(found)
+    without_count = {key: value for key, value in json.loads(found.to_json()).items() if key != "wall_count"}
+    assert vw.Walls.from_json(json.dumps(without_count)) == found
     run = subprocess.run([sys.executable, "-m", "varnolt_walls", *map(str, v), *arguments.split(), "--format", "json"],
                          capture_output=True, text=True, check=True)
     assert json.loads(run.stdout) == json.loads(found.to_json())
 
 
-def test_a_document_that_does_not_add_up_is_refused():
-    document = json.loads(vw.walls(1, 0, -16, max_rank=1).to_json())
-    with pytest.raises(ValueError, match="complete"):
-        vw.Walls.from_json(json.dumps(document | {"complete": True}))
-    document["walls"][0]["center"] = "-8"
-    with pytest.raises(ValueError, match="is not the wall of"):
-        vw.Walls.from_json(json.dumps(document))
-    with pytest.raises(ValueError, match="not a document of walls"):
-        vw.Walls.from_json("{}")
+BAD_DOCUMENTS = [  # a text, or a change to the document of the 8 walls of eight points on P²; what the error says
+    ("{}", "no 'walls'"), ('{"count": 3}', "no 'walls' but 'count'"), ("[]", "a JSON list, not an object"),
+    ("{", "not JSON"), ("[" * 10**5 + "]" * 10**5, "nests too deeply"),
+    (lambda d: d["walls"].__delitem__(slice(3, None)), "says it holds 8 walls, but it holds 3"),
+    (lambda d: d.pop("wall_count") and d["walls"].pop(), "it holds 7 walls, where the search gives 8"),
+    (lambda d: d.update(walls=[], wall_count=0), "it holds 0 walls, where the search gives 8"),
+    (lambda d: d["walls"].reverse(), "walls of the search in another order"),
+    (lambda d: d.update(surface="ℓ² = 4"), 'surface is "ℓ² = 4", where the search gives "P2"'),
+    (lambda d: d.update(d_scale=3), "d_scale is 3, where the search gives 1"),
+    (lambda d: d.update(beta_minus=None), "beta_minus is null"),
+    (lambda d: d.update(complete=False), "complete is false"),
+    (lambda d: d["walls"][1]["classes"][0].update(name="O(7)"), r'walls\[1\].classes\[0\].name is "O\(7\)"'),
+    (lambda d: d["walls"][0]["classes"][0].update(ch=[1, 0, 0]), r"walls\[0\].classes\[0\].ch\[1\] is 0"),
+    (lambda d: d["walls"][0].update(center="1/0"), r'walls\[0\].center is "1/0", where the search gives "-17/2"'),
+    (lambda d: d["walls"][0].update(semistabilizers=[]), r"walls\[0\].semistabilizers is \[\]"),
+    (lambda d: d["walls"][0]["semistabilizers"][0].__setitem__(0, 2**70), "is 1180591620717411303424, where"),
+    (lambda d: d["walls"][0].update(center=[[[[[1]]]]]), "nests deeper than 6 levels"),
+    (lambda d: d.update(chern_character=[2**70, 0, -16]), "names no search: .*1180591620717411303424"),
+    (lambda d: d.update(chern_character=[1.0, 0, -16]), "r and c are integers"),
+    (lambda d: d.update(above=["-3", "0"]), "search is refused: alpha must be > 0"),
+    (lambda d: d.update(max_rank=True), "'max_rank' is True"),
+    (lambda d: d.update(wall_count="8"), "'wall_count' is '8', not a count"),
+    (lambda d: d.pop("side"), "lacks 'side'"),
+    (lambda d: d.update(extra=1), "a field extra that a document of walls does not have"),
+]
+
+
+@pytest.mark.parametrize("bad, message", BAD_DOCUMENTS)
+def test_a_document_that_is_not_the_walls_of_its_search_is_a_value_error_that_says_why(bad, message):
+    if callable(bad):
+        document = json.loads(vw.walls(1, 0, -16, surface="P2").to_json())
+        bad(document)
+        bad = json.dumps(document)
+    with pytest.raises(ValueError, match=message):
+        vw.Walls.from_json(bad)
 
 
 # Worked out by hand: ch(u) = (r, c, d/2); the quotient is v − u; O(k) = (1, k, k²/2), and a rank
-# one class (1, k, ch2) is I_Z(k) with |Z| = n·(k²/2 − ch2), its negative the shift [1].
+# one class (1, k, ch2) is I_Z(k) with |Z| = n·(k²/2 − ch2), its negative the shift [1]; on P² a class
+# (0, 1, ch2) is O_L(k) = O(k)/O(k − 1) with ch2 = k − 1/2.
 NAMES = [  # v, options, center of the wall, (name, quotient, quotient's name) of each class
-    ((1, 0, -4), {"surface": "P2"}, Fraction(-5, 2), [("O(-1)", (0, 1, Fraction(-5, 2)), None)]),
-    ((1, 0, -16), {"surface": "P2"}, Fraction(-15, 2), [("I_Z(-1), |Z| = 1", (0, 1, Fraction(-15, 2)), None)]),
+    ((1, 0, -4), {"surface": "P2"}, Fraction(-5, 2), [("O(-1)", (0, 1, Fraction(-5, 2)), "O_L(-2)")]),
+    ((1, 0, -16), {"surface": "P2"}, Fraction(-15, 2), [("I_Z(-1), |Z| = 1", (0, 1, Fraction(-15, 2)), "O_L(-7)")]),
     ((1, 0, -4), {"side": "right"}, Fraction(5, 2), [("O(1)[1]", (2, 1, Fraction(-3, 2)), None)]),
     ((1, 0, -4), {"surface": QUARTIC}, Fraction(-25, 12), [(None, (-1, 3, Fraction(-17, 4)), "I_Z(-3)[1], |Z| = 1")]),
     ((1, 0, -16), {}, Fraction(-25, 6), [("O(-3)", (0, 3, Fraction(-25, 2)), None),

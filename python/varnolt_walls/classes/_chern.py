@@ -165,9 +165,72 @@ class ChernCharacter:
         return self.rank, self.c1, int(n * self.ch2) + self.rank
 
     @property
+    def slope(self) -> Fraction | None:
+        """The slope μ = c₁/rank (in units of ℓ), of μ-stability; None in rank 0.
+
+        Papers set μ = +∞ for a sheaf of rank 0 (a torsion sheaf: every sheaf of positive rank has a
+        smaller slope). A Fraction has no ∞, so rank 0 gives None, which no comparison takes by mistake.
+        """
+        return None if self.rank == 0 else Fraction(self.c1, self.rank)
+
+    @property
+    def euler_characteristic(self) -> int:
+        """χ(v) = χ(O, E) = Σ (−1)^i h^i(E) for E of class v: :meth:`euler_form` of O and v.
+
+        On P² (Riemann–Roch) χ = r + 3c₁/2 + ch₂; on a K3 surface of degree n (even, as for
+        `mukai`) χ = 2r + n·ch₂ = r + s for the Mukai vector (r, c, s). A ValueError elsewhere.
+        """
+        self._todd_degree()
+        return ChernCharacter._on_lattice(1, 0, Fraction(0), self.surface).euler_form(self)
+
+    def euler_form(self, other: ChernCharacter) -> int:
+        """The Euler form χ(E, F) = Σ (−1)^i ext^i(E, F) of E of this class and F of class `other`.
+
+        It is ∫ ch(E)^∨·ch(F)·td(X). With ch(E) = (r, c, s), ch(F) = (r', c', s') (s, s' = ch₂ in
+        units of ℓ², ℓ² = n):
+
+        * on P² (td = 1 + (3/2)ℓ + pt): χ(E, F) = r·s' + s·r' − c·c' + (3/2)·(r·c' − c·r') + r·r';
+        * on a K3 surface of even degree n (td = 1 + 2·pt, as for `mukai`):
+          χ(E, F) = n·(r·s' + s·r' − c·c') + 2·r·r' = −⟨v(E), v(F)⟩, the Mukai pairing
+          ⟨(r, c, s), (r', c', s')⟩ = n·c·c' − r·s' − r'·s of the Mukai vectors.
+
+        An integer for classes on their lattice: on P² the lattice is spanned by the classes of
+        O, O(1) and O_p, and on a K3 the Mukai vectors are integral. A ValueError without a surface
+        (no Todd class), on another degree, or for classes on different surfaces.
+        """
+        if not isinstance(other, ChernCharacter):
+            raise TypeError(f"euler_form takes a ChernCharacter, not {type(other).__name__}")
+        self._same_surface(other)
+        n = self._todd_degree()
+        r, c, s, r2, c2, s2 = self.rank, self.c1, self.ch2, other.rank, other.c1, other.ch2
+        pairing = r * s2 + s * r2 - c * c2  # the degree-two part of ch(E)^∨·ch(F)
+        if n == 1:
+            chi = pairing + Fraction(3, 2) * (r * c2 - c * r2) + r * r2
+        else:
+            chi = n * pairing + 2 * r * r2
+        assert chi.denominator == 1  # see the docstring: integral on the lattice
+        return int(chi)
+
+    def _todd_degree(self) -> int:
+        """n = ℓ² of a surface whose Todd class is known here: P² (n = 1) or a K3 surface (n even)."""
+        if self.surface is None or (self.surface.degree % 2 and self.surface.degree != 1):
+            raise ValueError(f"{self} is on {self._on()}: χ is known on P2 (surface='P2') and on K3 surfaces "
+                             "(Surface(degree=n), n even)")
+        return self.surface.degree
+
+    @property
     def name(self) -> str | None:
-        """The sheaf's usual name where it has one: O(k), I_Z(k) with ``|Z|`` = c₂ of I_Z, the exceptional
-        bundles of P² (T(k), E_{p/q}: see :func:`exceptional_bundles`), and their shifts [1]."""
+        """The name of a sheaf of this class, where the class has a usual one; it reads "the class of":
+        "O_p" is the class of the sheaf O_p of a point. None where there is no such name.
+
+        O(k); I_Z(k) with ``|Z|`` = c₂ of I_Z; O_p, and O_Z with ``|Z|`` for a class of points
+        (rank 0, c₁ = 0); on P² the exceptional bundles (T(k), E_{p/q}: see
+        :func:`exceptional_bundles`; Ω(k) = T(k − 3)), O_L(k) for a line L, "O_C(k), deg C = m" for
+        a curve C of degree m ≥ 2, and "torsion sheaf of ch (0, m, ch₂)" for a class of rank 0 that
+        is no O_C(k); and the shifts [1] of all these.
+        """
+        if self.rank == 0:
+            return self._torsion_name()
         if abs(self.rank) != 1:
             return exceptional_name(self.rank, self.c1, self.ch2) if self.surface == Surface(1) else None
         sheaf = self if self.rank == 1 else -self
@@ -180,6 +243,35 @@ class ChernCharacter:
         twist = f"({sheaf.c1})" if sheaf.c1 else ""
         count = sheaf.c2
         return f"I_Z{twist}{shift}, |Z| = {count}"
+
+    def _torsion_name(self) -> str | None:
+        """The name of a class of rank 0 (or of its shift [1]: c₁ < 0, or c₁ = 0 and ch₂ < 0).
+
+        Points: a sheaf of rank 0 with c₁ = 0 has a support of dimension 0 (a support curve would
+        give c₁ its positive degree), so it is of length ch₂ in points, on any surface: of length 1
+        it is O_p, for a point p. Curves, on P²: O_C(k) for a curve C of degree m is the quotient
+        O(k)/O(k − m), of ch = ch(O(k)) − ch(O(k − m)) = (0, m, k·m − m²/2). So (0, m, s) is the class
+        of O_C(k) exactly when m divides s + m²/2 (an integer on the lattice, c₂ = m²/2 − s). For
+        m = 1 that is every class: a pure sheaf with c₁ = ℓ lives on a line L (its support is of
+        degree one, with multiplicity one, and the line's equation acts on it by zero, as it does
+        at the generic point and the sheaf has no sections supported at points), as a sheaf of
+        rank one without torsion on L ≅ P¹: O_L(k). For m ≥ 2 the class does not determine the
+        sheaf (O_L(a) ⊕ O_L'(b) with a + b = 2k − 1 has the class of O_C(k) on a conic C).
+        """
+        sheaf, shift = (self, "") if self.c1 > 0 or (self.c1 == 0 and self.ch2 > 0) else (-self, "[1]")
+        m, s = sheaf.c1, sheaf.ch2
+        if m == 0:
+            if self.surface is None or s == 0:
+                return None
+            count = int(self.surface.degree * s)  # ch₂ in points: an integer on the lattice
+            return f"O_p{shift}" if count == 1 else f"O_Z{shift}, |Z| = {count}"
+        if self.surface != Surface(1):
+            return None
+        k, rest = divmod(s + Fraction(m * m, 2), m)
+        if rest:
+            return f"torsion sheaf of ch (0, {m}, {s}){shift}"
+        twist = f"({k})" if k else ""
+        return f"O_L{twist}{shift}" if m == 1 else f"O_C{twist}{shift}, deg C = {m}"
 
     # Operations: every result is on the same surface.
 
@@ -216,6 +308,16 @@ class ChernCharacter:
 
     def __neg__(self) -> ChernCharacter:
         return ChernCharacter(-self.rank, -self.c1, -self.ch2, self.surface)
+
+    def __mul__(self, times: object) -> ChernCharacter:
+        """k·ch for an integer k (``2 * E``, ``E * 2``): the class of E^⊕k; a Fraction or a float is
+        no multiple on the lattice (a TypeError)."""
+        if isinstance(times, (bool, float)) or not hasattr(times, "__index__"):
+            return NotImplemented
+        k = integer(times, "k")
+        return ChernCharacter._on_lattice(k * self.rank, k * self.c1, k * self.ch2, self.surface)
+
+    __rmul__ = __mul__
 
     # Displays.
 

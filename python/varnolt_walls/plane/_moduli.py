@@ -240,10 +240,9 @@ def moduli(v: ChernCharacter) -> PlaneModuli:
     if w.rank == 0 and w.c1 == 0:
         raise ValueError(f"{v} has rank 0 and c1 = 0, the class of a sheaf of points: moduli takes a class of "
                          "rank ≠ 0, or of rank 0 with c1 ≠ 0 (sheaves on curves)")
-    chi = w.rank + Fraction(3 * w.c1, 2) + w.ch2
     expected = int(1 - w.rank * w.rank + w.discriminant)  # 1 − χ(v, v): c² + 1 in rank 0
     if w.rank == 0:
-        return PlaneModuli(v, w, True, True, False, expected, expected, int(chi), None, None, None)
+        return PlaneModuli(v, w, True, True, False, expected, expected, w.euler_characteristic, None, None, None)
     # Δ of Drézet–Le Potier is ChernCharacter.discriminant/(2r²), and 1 − χ(v, v) = r²(2Δ − 1) + 1.
     discriminant = w.discriminant / (2 * w.rank * w.rank)
     mu = Fraction(w.c1, w.rank)
@@ -253,7 +252,7 @@ def moduli(v: ChernCharacter) -> PlaneModuli:
     multiple = mu == e.slope and discriminant == e.discriminant
     stable = is_exceptional or discriminant >= bound
     return PlaneModuli(v, w, stable, stable or multiple, is_exceptional, expected if stable else None,
-                       expected, int(chi), discriminant, bound, e.slope)
+                       expected, w.euler_characteristic, discriminant, bound, e.slope)
 
 
 def no_sheaf_note(v: ChernCharacter) -> str:

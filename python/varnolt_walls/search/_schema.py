@@ -5,18 +5,19 @@
      "max_rank": N | null, "above": null | ["p/q", "p/q"], "complete": true | false,
      "beta_minus": {"text": "-√2", "float": -1.414..., "c": 0, "discriminant": 2, "r": 1}
                  | {"text": "-4", "float": -4.0, "fraction": [-4, 1]} | null,
-     "walls": [...] | "candidates": [[r, c, s·d], ...] | "count": N | "error": {"type": ..., "message": ...}}
+     "wall_count": N, "walls": [...] | "candidates": [[r, c, s·d], ...] | "count": N | "error": {"type": ..., "message": ...}}
 
 D, and d of a wall's classes, is an integer or, on a surface of degree n >= 3, a text "p/q"
 where it is not one; the rows of "candidates" carry s·d, an integer (s = 1 but on such a surface).
 A wall is {"center": "p/q", "radius_squared": "p/q", "semistabilizers": [[r, c, d], ...],
 "side": "left" | "right", "classes": [{"ch": [r, c1, ch2], "name": "O(-1)" | null,
 "quotient": [r, c1, ch2], "quotient_name": ... | null}, ...]}, ch2 = d/2 in units of ℓ² (an int
-or "p/q"). With "side": "both", candidates come with "side_rows": [["left", N], ["right", M]].
+or "p/q"). "wall_count" is the number of walls (in a document of walls only). With "side": "both",
+candidates come with "side_rows": [["left", N], ["right", M]].
 
 The document is produced as pieces of text, so that a large one is written as it
 is made rather than held whole. The walls' part is written beside the walls (_walls.wall_document),
-which read their documents back with read_walls_document.
+and read back by _walls_json.
 """
 
 from __future__ import annotations
@@ -30,11 +31,11 @@ from typing import Any
 import numpy as np
 from numpy.typing import NDArray
 
-from ..classes._arguments import ExactRow, exact_d
-from ..classes._options import SearchOptions, Side, Surface, unshifted
+from ..classes._arguments import ExactRow
+from ..classes._options import SearchOptions, Surface, unshifted
 from ..quadratic_irrational import QuadraticIrrational
 from ._beta import exact_beta_minus, no_real_beta
-from ._described import Description, complete, described
+from ._described import complete
 
 ROWS_PER_PIECE = 4096
 
@@ -88,35 +89,6 @@ def header(v: ExactRow, options: dict[str, Any], searched: bool = True) -> dict[
             "degree": degree, "d_scale": Surface(degree).d_scale if degree else 1, "side": options["side"],
             "max_rank": options["max_rank"], "above": None if above is None else [exact_text(above[0]), exact_text(above[1])],
             "complete": searched and complete(v, checked), "beta_minus": beta_document(beta)}
-
-
-def read_walls_document(text: str | bytes) -> tuple[Description, list[tuple[Side, list[dict[str, Any]]]]]:
-    """The description of the search of a walls document and its walls by side, in order: each wall
-    as {"wall": (center, radius²), "semistabilizers": rows} (d exact). A ValueError says what is wrong."""
-    try:
-        found = json.loads(text)
-        v = tuple(found["chern_character"])
-        degree = found["degree"]
-        above = found["above"]
-        options = SearchOptions.checked(found["max_rank"], None if degree is None else Surface(degree),
-                                        found["side"], None if above is None else tuple(above))
-        r, c, d = int(v[0]), int(v[1]), exact_d(v[2])
-        description, claimed = described((r, c, d), options), found["complete"]
-        walls = [{"wall": (Fraction(w["center"]), Fraction(w["radius_squared"])),
-                  "side": w.get("side", found["side"]),
-                  "semistabilizers": [(int(u[0]), int(u[1]), exact_d(u[2])) for u in w["semistabilizers"]]}
-                 for w in found["walls"]]
-    except (KeyError, TypeError, IndexError, json.JSONDecodeError) as error:
-        raise ValueError(f"not a document of walls: {type(error).__name__}: {error}") from None
-    if claimed != description.complete:
-        raise ValueError(f"the document says complete = {claimed}, but the search it describes is "
-                         f"{'' if description.complete else 'not '}complete")
-    sides: list[tuple[Side, list[dict[str, Any]]]] = [(side, [w for w in walls if w["side"] == side])
-                                                      for side in description.sides]
-    if [w["side"] for w in walls] != [side for side, part in sides for _ in part]:
-        raise ValueError(f"the walls' sides are not those of side = {found['side']!r} in order "
-                         f"({', '.join(description.sides)})")
-    return description, sides
 
 
 def listed(pieces: Iterable[str]) -> Iterator[str]:

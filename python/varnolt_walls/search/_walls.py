@@ -19,7 +19,7 @@ from ..classes._chern import ChernCharacter, ch  # noqa: F401 (ch: for the examp
 from ..classes._class_arguments import ChernArgument, chern_options, wall_rows
 from ..classes._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 from ._described import Described, Description, described, searched_sides
-from ._schema import document, header, json_number, listed, read_walls_document
+from ._schema import document, header, json_number, listed
 from ._search import ProgressCallback, SidesProgress, native_search, search_function
 
 if TYPE_CHECKING:
@@ -35,9 +35,11 @@ def _latex_called(u: ChernCharacter) -> str:
     name = u.name
     if name is None:
         return rf"\mathrm{{ch}} = ({u.rank}, {u.c1}, {_latex(u.ch2)})"
+    if name.startswith("torsion sheaf"):
+        return rf"\text{{{name}}}"
     sheaf, _, points = name.partition(", ")
     sheaf = sheaf.replace("I_Z", r"\mathcal{I}_Z").replace("O", r"\mathcal{O}")
-    return sheaf + (rf" \text{{ with }} {points}" if points else "")
+    return sheaf + (rf" \text{{ with }} {points.replace('deg', r'\deg')}" if points else "")
 
 
 @dataclass(frozen=True, slots=True)
@@ -329,20 +331,15 @@ class Walls(Described, Sequence[Wall]):
     def from_json(cls, text: str | bytes) -> Walls:
         """The walls of a document of :meth:`to_json` (or of ``--format json``), exactly as they were.
 
-        Each wall's center and radius² are checked against its classes and v; a document that
-        is not one of walls, or that does not add up, is a ValueError that says why.
+        The document is checked whole: its search (v and the options) is made again, and every
+        field must be what that search writes, walls and classes and names in order, and
+        "wall_count" the number of walls (a document without it is read as well). Reading takes the
+        time of the search. A document that is not one of walls, or that is not the walls of its
+        search, is a ValueError that names what is wrong.
         """
-        description, sides = read_walls_document(text)
-        scale = description.options.scale
-        v = lattice_row(description.v.row, scale)
-        parts: list[tuple[Columns, Side]] = [(_columns(v, [w["semistabilizers"] for w in found], scale), side)
-                                             for side, found in sides]
-        result = cls(parts, scale, description)
-        for wall, (center, radius_squared) in zip(result, (w["wall"] for _, found in sides for w in found)):
-            if (wall.center, wall.radius_squared) != (center, radius_squared):
-                raise ValueError(f"the wall centred at {center} with radius² {radius_squared} is not the wall of "
-                                 f"{shown_v(wall.semistabilizers[0])} against v = {shown_v(description.v.row)}")
-        return result
+        from ._walls_json import read_walls
+
+        return read_walls(text)
 
     def to_pandas(self) -> pandas.DataFrame:
         """The walls as a table, one row per wall, without a :class:`Wall` per row.
@@ -528,7 +525,8 @@ def wall_document(wall: Wall) -> dict[str, object]:
 
 def walls_document(found: Walls) -> Iterator[str]:
     """The pieces of the JSON document of a search's walls: its header, then the walls."""
-    return document(header(found.v.row, found._description.keywords()), "walls", walls_json(found))
+    start = header(found.v.row, found._description.keywords()) | {"wall_count": len(found)}
+    return document(start, "walls", walls_json(found))
 
 
 def walls_json(found: Iterable[Wall]) -> Iterator[str]:
