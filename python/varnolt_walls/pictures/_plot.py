@@ -167,8 +167,11 @@ def plot(r: ChernArgument | Walls | ActualWalls, c: SupportsIndex | None = None,
     margin = 0.05 * max(right - left, top, 1.0)
     width, height = right - left + 2 * margin, top + margin
     if ax is None:
-        # A figure of the walls' shape: no wide white bands beside or above them.
-        ax = pyplot.figure(figsize=(8.0, min(max(8.0 * height / width + 1.4, 3.0), 8.0)),
+        # A figure of the walls' shape: no wide white bands beside or above them; the colour bar
+        # under many walls gets its own height, or the axes keep their shape and the layout pushes
+        # the title off the top.
+        bar = COLOUR_BAR_INCHES if _coloured(found, style) else 0.0
+        ax = pyplot.figure(figsize=(8.0, min(max(8.0 * height / width + 1.4, 3.0), 8.0) + bar),
                            layout="constrained").add_subplot()
 
     _arcs(ax, found, style, None if certified is None else [w.status == "undecided" for w in certified])
@@ -246,19 +249,19 @@ def _arcs(ax: Axes, found: list[Wall], style: dict[str, Any], dashed: list[bool]
     """Draws one semicircle per wall, dashed where `dashed` says so (undecided walls).
 
     Beyond MANY walls, without a colour in `style`, each wall is coloured by
-    its radius on a logarithmic scale (with a colour bar), drawn thinner the
+    its radius on a logarithmic scale (with a colour bar, PALETTE), drawn thinner the
     smaller it is, and the larger ones on top: the largest stay readable
     among thousands.
     """
     from matplotlib import colormaps
     from matplotlib.cm import ScalarMappable
-    from matplotlib.colors import LogNorm
+    from matplotlib.colors import ListedColormap, LogNorm
     from matplotlib.patches import Arc
 
     radii = [sqrt(wall.radius_squared) for wall in found]
-    scaled = len(found) > MANY and "color" not in style and "edgecolor" not in style and min(radii) > 0
-    norm = LogNorm(min(radii), max(radii)) if scaled and min(radii) < max(radii) else None
-    palette = colormaps["viridis"]
+    norm = LogNorm(min(radii), max(radii)) if _coloured(found, style) and min(radii) < max(radii) else None
+    full = colormaps[PALETTE[0]]
+    palette = ListedColormap([full(PALETTE[1] * i / 255) for i in range(256)], name="walls")
     colours = ScalarMappable(norm=norm, cmap=palette) if norm is not None else None
     for rank, (wall, radius) in enumerate(zip(found, radii)):
         center = float(wall.center)
@@ -277,6 +280,18 @@ def _arcs(ax: Axes, found: list[Wall], style: dict[str, Any], dashed: list[bool]
 
 # More walls than this are coloured by their radius.
 MANY = 40
+# The colour bar's height under the axes, in inches (with its label and ticks).
+COLOUR_BAR_INCHES = 0.6
+# The colours of the walls by radius: plasma (perceptually uniform, readable in grey) from its dark
+# end to 0.6, where its colours keep a contrast of at least 3:1 with white (the WCAG's least for
+# lines and shapes); its light yellow end is faint on white.
+PALETTE = ("plasma", 0.6)
+
+
+def _coloured(found: list[Wall], style: dict[str, Any]) -> bool:
+    """Whether the walls are coloured by their radius: more than MANY, and no colour in `style`."""
+    return len(found) > MANY and "color" not in style and "edgecolor" not in style and \
+        min(w.radius_squared for w in found) > 0
 
 
 def _hyperbola(ax: Axes, r: int, c: int, d: int | Fraction, width: float, sides: tuple[Side, ...]) -> None:
