@@ -71,7 +71,8 @@ def json_document(v, max_rank, key, value):
     return {"chern_character": list(v), "surface": None, "degree": None, "d_scale": 1, "side": "left",
             "max_rank": max_rank, "above": None,
             "complete": complete,
-            "beta_minus": None if beta is None else {"text": str(beta), "float": float(beta)} | exact, key: value}
+            "beta_minus": None if beta is None else {"text": str(beta), "float": float(beta)} | exact} | (
+                {"wall_count": len(value)} if key == "walls" else {}) | {key: value}
 
 
 def wait_until_blocked_writing_a_pipe(pid, seconds=120):

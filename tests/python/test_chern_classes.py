@@ -30,7 +30,7 @@ PAGE_IDS = re.compile(r"[0-9a-f]{8}-[0-9a-f-]{27}|\bp\d+\b")  # made anew for ea
     (TWO_POINTS.shift(), -1, 0, 2, P2, -2, (-1, 0, 4), "I_Z[1], |Z| = 2", None),
     # O ⊕ O(−1) has c₂ = 0; O − I_Z is O_Z, c₂(O_Z) = −2
     (line_bundle(0, surface="P2") + line_bundle(-1, surface="P2"), 2, -1, F(1, 2), P2, 0, (2, -1, 1), None, None),
-    (line_bundle(0, surface="P2") - TWO_POINTS, 0, 0, 2, P2, -2, (0, 0, 4), None, None),
+    (line_bundle(0, surface="P2") - TWO_POINTS, 0, 0, 2, P2, -2, (0, 0, 4), "O_Z, |Z| = 2", None),
     (ch(2, 1, "-1/4", surface=QUARTIC), 2, 1, F(-1, 4), QUARTIC, 3, (2, 1, F(-1, 2)), None, (2, 1, 1)),
 ])
 def test_constructors_give_the_hand_computed_class(made, rank, c1, ch2, surface, c2, row, name, mukai):

@@ -26,7 +26,7 @@ class ActualWall:
 
     >>> found = actual_walls(ch(1, 0, -2, surface="P2"))
     >>> print(found[0])
-    actual: (β + 5/2)² + α² = 9/4; O(-1) (line bundle) ⊂ E → ch = (0, 1, -5/2) (Gieseker-stable sheaves, above all their pseudo-walls), χ = -3, E stable above
+    actual: (β + 5/2)² + α² = 9/4; O(-1) (line bundle) ⊂ E → O_L(-2) (Gieseker-stable sheaves, above all their pseudo-walls), χ = -3, E stable above
     """
 
     wall: Wall

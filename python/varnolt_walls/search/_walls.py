@@ -20,6 +20,7 @@ from ..classes._class_arguments import ChernArgument, chern_options, wall_rows
 from ..classes._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
 from ._described import Described, Description, described, searched_sides
 from ._schema import document, header, json_number, listed
+from ._walls_json import read_walls
 from ._search import ProgressCallback, SidesProgress, native_search, search_function
 
 if TYPE_CHECKING:
@@ -51,7 +52,7 @@ class Destabilizer:
     E = v[−1] with the quotient −v − u; `of` says which ("v" or "v[-1]").
 
     >>> print(walls(1, 0, -4, surface="P2")[0].classes[0])
-    O(-1) ⊂ v, quotient ch = (0, 1, -5/2)
+    O(-1) ⊂ v, quotient O_L(-2)
     """
 
     sub: ChernCharacter
@@ -337,9 +338,7 @@ class Walls(Described, Sequence[Wall]):
         time of the search. A document that is not one of walls, or that is not the walls of its
         search, is a ValueError that names what is wrong.
         """
-        from ._walls_json import read_walls
-
-        return read_walls(text)
+        return read_walls(text, walls_of, walls_document)
 
     def to_pandas(self) -> pandas.DataFrame:
         """The walls as a table, one row per wall, without a :class:`Wall` per row.

@@ -12,23 +12,28 @@ first field that differs. Reading takes the time of the search. A document witho
 from __future__ import annotations
 
 import json
-from typing import TYPE_CHECKING, Any
+from collections.abc import Callable, Iterable
+from typing import Any, Protocol
 
+from ..classes._arguments import ExactRow
 from ..classes._class_arguments import chern_options
 from ..classes._options import SearchOptions, Surface
 
-if TYPE_CHECKING:
-    from ._walls import Walls
+
+class Searched(Protocol):
+    """What a search gives: here, its caption for the messages."""
+
+    def caption(self) -> str: ...
 
 NOT_WALLS = "not a document of walls"
 # The deepest nesting of a document of walls: the object, "walls", a wall, "classes", a class, its "ch".
 DEEPEST = 6
 
 
-def read_walls(text: str | bytes) -> Walls:
-    """The walls of the search a document describes, once the document is found to be theirs."""
-    from ._walls import walls_document, walls_of
-
+def read_walls[W: Searched](text: str | bytes, search: Callable[[ExactRow, SearchOptions], W],
+                             written: Callable[[W], Iterable[str]]) -> W:
+    """The walls `search` gives for the search a document describes, once the document is found to be
+    what `written` writes of them."""
     found = _parsed(text)
     try:
         v, options = chern_options(*_searched_v(found["chern_character"]),
@@ -37,15 +42,15 @@ def read_walls(text: str | bytes) -> Walls:
     except (ValueError, TypeError, OverflowError) as error:
         raise ValueError(f"{NOT_WALLS}: it names no search: {error}") from None
     try:
-        result = walls_of(v, options)
+        result = search(v, options)
     except (ValueError, OverflowError) as error:  # a search refused: no such document is written
         raise ValueError(f"{NOT_WALLS}: its search is refused: {error}") from None
-    expected = json.loads("".join(walls_document(result)))
+    expected = json.loads("".join(written(result)))
     if "wall_count" not in found:
         found = found | {"wall_count": expected["wall_count"]}
     difference = _walls_difference(found["walls"], expected["walls"]) or _difference(found, expected, "")
     if difference is not None:
-        raise ValueError(f"the document is not the walls of its search ({result._description.caption()}): "
+        raise ValueError(f"the document is not the walls of its search ({result.caption()}): "
                          f"{difference}")
     return result
 
