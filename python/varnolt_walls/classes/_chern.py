@@ -252,11 +252,11 @@ class ChernCharacter:
         it is O_p, for a point p. Curves, on P²: O_C(k) for a curve C of degree m is the quotient
         O(k)/O(k − m), of ch = ch(O(k)) − ch(O(k − m)) = (0, m, k·m − m²/2). So (0, m, s) is the class
         of O_C(k) exactly when m divides s + m²/2 (an integer on the lattice, c₂ = m²/2 − s). For
-        m = 1 that is every class: a pure sheaf with c₁ = ℓ lives on a line L (its support is of
-        degree one, with multiplicity one, and the line's equation acts on it by zero, as it does
-        at the generic point and the sheaf has no sections supported at points), as a sheaf of
-        rank one without torsion on L ≅ P¹: O_L(k). For m ≥ 2 the class does not determine the
-        sheaf (O_L(a) ⊕ O_L'(b) with a + b = 2k − 1 has the class of O_C(k) on a conic C).
+        m = 1 that is every class, and a pure sheaf F of it is O_L(k) for a line L: its support is a
+        line L, with multiplicity one, so F has length one at the generic point of L; there the
+        line's equation F → F(1) vanishes, so its image lies at points, and is zero as F(1) is
+        pure. So F is a sheaf on L ≅ P¹ of rank one without torsion. For m ≥ 2 the class does not
+        determine the sheaf (O_L(a) ⊕ O_L'(b) with a + b = 2k − 1 has the class of O_C(k), C a conic).
         """
         sheaf, shift = (self, "") if self.c1 > 0 or (self.c1 == 0 and self.ch2 > 0) else (-self, "[1]")
         m, s = sheaf.c1, sheaf.ch2
