@@ -49,8 +49,7 @@ BAD_DOCUMENTS = [  # a text, or a change to the document of the 8 walls of eight
     (lambda d: d["walls"].reverse(), "walls of the search in another order"),
     (lambda d: d.update(surface="ℓ² = 4"), 'surface is "ℓ² = 4", where the search gives "P2"'),
     (lambda d: d.update(d_scale=3), "d_scale is 3, where the search gives 1"),
-    (lambda d: d.update(beta_minus=None), "beta_minus is null"),
-    (lambda d: d.update(complete=False), "complete is false"),
+    (lambda d: d.update(beta_minus=None), "beta_minus is null"), (lambda d: d.update(complete=False), "complete is false"),
     (lambda d: d["walls"][1]["classes"][0].update(name="O(7)"), r'walls\[1\].classes\[0\].name is "O\(7\)"'),
     (lambda d: d["walls"][0]["classes"][0].update(ch=[1, 0, 0]), r"walls\[0\].classes\[0\].ch\[1\] is 0"),
     (lambda d: d["walls"][0].update(center="1/0"), r'walls\[0\].center is "1/0", where the search gives "-17/2"'),
@@ -60,9 +59,8 @@ BAD_DOCUMENTS = [  # a text, or a change to the document of the 8 walls of eight
     (lambda d: d.update(chern_character=[2**70, 0, -16]), "names no search: .*1180591620717411303424"),
     (lambda d: d.update(chern_character=[1.0, 0, -16]), "r and c are integers"),
     (lambda d: d.update(above=["-3", "0"]), "search is refused: alpha must be > 0"),
-    (lambda d: d.update(max_rank=True), "'max_rank' is True"),
+    (lambda d: d.update(max_rank=True), "'max_rank' is True"), (lambda d: d.pop("side"), "lacks 'side'"),
     (lambda d: d.update(wall_count="8"), "'wall_count' is '8', not a count"),
-    (lambda d: d.pop("side"), "lacks 'side'"),
     (lambda d: d.update(extra=1), "a field extra that a document of walls does not have"),
 ]
 
