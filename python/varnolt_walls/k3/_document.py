@@ -11,6 +11,7 @@ from __future__ import annotations
 
 import dataclasses
 import json
+from collections.abc import Sequence
 from fractions import Fraction
 from typing import Any
 
@@ -21,7 +22,7 @@ Document = dict[str, Any]
 LONGEST_SHOWN = 60  # characters of a value quoted in a message
 
 
-def mukai_text(a: tuple[int, ...]) -> str:
+def mukai_text(a: Sequence[int]) -> str:
     """A Mukai vector as Python prints a tuple, "(1, -1, 2)", for entries of any size."""
     return f"({', '.join(map(decimal_text, a))})"
 

@@ -264,7 +264,8 @@ class K3Walls(Sequence[K3Wall]):
                                       and all(isinstance(x, str) for x in above)):
             raise ValueError(f'above is null or two texts ["p/q", "p/q"], not {json_text(above)[:60]}')
         try:
-            found = k3_walls(*v, degree=degree, above=None if above is None else tuple(map(text_fraction, above)))
+            point = None if above is None else (text_fraction(above[0]), text_fraction(above[1]))
+            found = k3_walls(*v, degree=degree, above=point)
         except (ValueError, OverflowError) as error:
             raise ValueError(f"the document's v = {mukai_text(v)} on degree {decimal_text(degree)} has no walls "
                              f"listed here: {error}") from None
@@ -345,7 +346,9 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     -------
     K3Walls
         The walls (:class:`K3Wall`), with ``vertical``, the kind of the vertical wall
-        when it is a wall (Hilbert–Chow for Hilbert schemes of points).
+        when it is a wall (Hilbert–Chow for Hilbert schemes of points). It prints, shows
+        in a notebook and writes its JSON (:meth:`K3Walls.to_json`, read back by
+        :meth:`K3Walls.from_json`) exactly, however many digits its numbers have.
 
     Raises
     ------
@@ -353,6 +356,21 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
         For an odd or non-positive degree, r < 1, v not primitive, v² <= 0 or alpha <= 0; and when
         infinitely many flops come before the end of the movable cone and `above`
         does not bound them.
+
+    Notes
+    -----
+    These are not the pseudo-walls of :func:`walls` for the same class. With
+    s = ch₂ + r, the central charge here is that of tilt stability σ(β, α') with
+    α'² = α² − 2/n (n = `degree`; its imaginary part scaled by α/α' > 0), so a
+    tilt wall of centre x and radius² ρ² is here the semicircle of centre x and
+    radius² ρ² + 2/n, and a wall here of radius² <= 2/n, which lies where
+    α² <= 2/n, has no tilt counterpart (the proof is in ``pictures/_k3_plot.py``).
+    :func:`walls` of ``from_mukai(r, c, s, degree=n)`` lists the pseudo-walls of tilt
+    stability, a superset of the actual walls that reach α² > 2/n; this lists the
+    actual walls down to the end of the movable cone, small ones included. Eight
+    points on a quartic: 3 pseudo-walls there, 6 walls here, of which the two with
+    radius² > 1/2 are two of the three pseudo-walls moved up by 1/2. ``plot_k3(found,
+    pseudo=True)`` draws both in this plane.
 
     Examples
     --------
