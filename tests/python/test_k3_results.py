@@ -17,9 +17,16 @@ from varnolt_walls.pictures._k3_plot import pseudo_walls
 
 matplotlib = pytest.importorskip("matplotlib")
 matplotlib.use("Agg")
+import matplotlib.pyplot  # noqa: E402 (after the backend is chosen)
 
 # Hilb⁴ on degree 2·40000003: the classes of its walls have over 11 000 digits.
 HUGE = (1, 0, -3), 2 * 40000003
+
+
+@pytest.fixture(autouse=True)
+def figures_closed():
+    yield
+    matplotlib.pyplot.close("all")
 
 
 @pytest.fixture(scope="module")
@@ -86,7 +93,7 @@ def edited(change):
     (lambda d: d["walls"][0].update(kind="brill-noether"), 'walls\\[0\\].kind is "brill-noether" where .* "flop"'),
     (lambda d: d["walls"][0].update(center="-6/4"), 'walls\\[0\\].center is "-6/4" where .* "-3/2"'),
     (lambda d: d["walls"][0].update(codimension=True), r"walls\[0\].codimension is true where .* 2"),
-    (lambda d: d["walls"].pop() and None, "walls has 1 entries where the walls of v have 2"),
+    (lambda d: d["walls"].pop() and None, "walls has 1 entry where the walls of v have 2"),
     (lambda d: d.update(chambers=[]), "chambers is not a field of the document"),
 ])
 def test_bad_documents_say_what_is_wrong(change, message):
@@ -118,7 +125,8 @@ def test_k3_plot_takes_every_format_of_the_other_commands(tmp_path, suffix, star
         pytest.importorskip("bokeh")
     path = tmp_path / f"hilb2{suffix}"
     assert main(["k3", "1", "0", "-1", "--degree", "2", "--plot", str(path)]) == (2 if start is None else 0)
-    assert path.read_bytes().startswith(start) if start else "must end in .png, .svg, .pdf or .html" in capfd.readouterr().err
+    refused = "must end in .png, .svg, .pdf or .html"
+    assert path.read_bytes().startswith(start) if start else refused in capfd.readouterr().err
 
 
 def test_k3_csv_has_a_row_per_special_class(capfd):

@@ -91,7 +91,8 @@ def difference(given: Any, expected: Any, path: str = "") -> str | None:
                                                                          _field(path, key)))), None)
     if isinstance(expected, list) and isinstance(given, list):
         if len(given) != len(expected):
-            return f"{path} has {len(given)} entries where the walls of v have {len(expected)}"
+            entries = "1 entry" if len(given) == 1 else f"{len(given)} entries"
+            return f"{path} has {entries} where the walls of v have {len(expected)}"
         return next((found for i, (x, y) in enumerate(zip(given, expected))
                      if (found := difference(x, y, f"{path}[{i}]"))), None)
     if type(given) is not type(expected) or given != expected:

@@ -211,9 +211,10 @@ class K3Walls(Sequence[K3Wall]):
         return "\n".join([self._title(), *map(str, self), self._cones()])
 
     def _repr_latex_(self) -> str:
-        return self._title(latex=True) + "; " + ", ".join(rf"$\mathrm{{{name}}} = {self.cone_text(which, latex=True)}$" if getattr(self, f"{which}_cone")
-                         else rf"{name}: not computed" for name, which in
-                         (("Nef", "nef"), ("Mov", "movable"), ("Eff", "effective")))
+        cones = ", ".join(rf"$\mathrm{{{name}}} = {self.cone_text(which, latex=True)}$" if getattr(self, f"{which}_cone")
+                          else rf"{name}: not computed" for name, which in
+                          (("Nef", "nef"), ("Mov", "movable"), ("Eff", "effective")))
+        return f"{self._title(latex=True)}; {cones}"
 
     def _repr_html_(self) -> str:
         head = "".join(f"<th>{h}</th>" for h in ("kind", "center", "radius²", "codimension", "special classes",

@@ -16,7 +16,8 @@ from ..quadratic_irrational import QuadraticIrrational
 from ..search._beta import exact_beta_minus
 from ..k3._walls import K3Walls
 from ..search._walls import Wall, Walls, walls, walls_of  # noqa: F401 (walls: for the examples)
-from ._axes import INSTALL_HINT as INSTALL_HINT, frame as _frame, mark_point, point_text as point_text  # shared with plot_k3
+# Shared with plot_k3; INSTALL_HINT and point_text are still imported from here.
+from ._axes import INSTALL_HINT as INSTALL_HINT, frame as _frame, mark_point, point_text as point_text
 from ._file_replace import write_whole
 from ._k3_plot import plot_k3
 

@@ -304,7 +304,8 @@ def k3_page(found: K3Walls, labels: bool = False) -> str:
                legend_label=f"vertical wall β = {Fraction(c, r)}: {found.vertical or 'no wall'}")
     for w in found:
         if w.kind == "lagrangian":
-            plot.scatter([float(w.center)], [0.0], size=11, color=COLOURS["lagrangian"], legend_label="lagrangian point")
+            plot.scatter([float(w.center)], [0.0], size=11, color=COLOURS["lagrangian"],
+                         legend_label="lagrangian point")
     if above is not None:
         plot.scatter([float(above[0])], [float(above[1])], marker="x", size=11, line_width=2, color="#2ca02c",
                      legend_label=point_text(above))
