@@ -3,6 +3,7 @@ the command line, and the tilt pseudo-walls of the same class beside them."""
 
 import csv
 import io
+import os
 import json
 from decimal import Decimal
 from fractions import Fraction as F
@@ -87,7 +88,7 @@ def edited(change):
     (lambda d: "[1]", "a JSON object is needed, not list"),
     (lambda d: d.pop("degree") and None, "degree missing"),
     (lambda d: d.update(mukai_vector=[1, 0]), r"mukai_vector is three integers \[r, c, s\], not \[1, 0\]"),
-    (lambda d: d.update(degree=3), "degree 3 has no walls listed here: degree must be even"),
+    (lambda d: d.update(degree=3), "degree 3 cannot be found again: degree must be even"),
     (lambda d: d.update(above=[1, 2]), "above is null or two texts"),
     (lambda d: d.update(dimension=5), "dimension is 5 where the walls of v have 4"),
     (lambda d: d["walls"][0].update(kind="brill-noether"), 'walls\\[0\\].kind is "brill-noether" where .* "flop"'),
@@ -178,3 +179,22 @@ def test_plot_k3_draws_the_tilt_pseudo_walls_of_its_stretch(v, degree, above, ma
     ax = plot_k3(found, pseudo=True, max_rank=max_rank)
     assert len(ax.patches) == len(drawn) + sum(w.kind != "lagrangian" for w in found)
     assert found.caption() in ax.get_title() and f"{len(drawn)} tilt pseudo-wall" in ax.get_title()
+
+
+def test_k3_page_shows_the_wall_pointed_at_exactly(tmp_path):
+    pytest.importorskip("bokeh")
+    from browser import AFTER_PAINT, CHROMIUM, WALLS_READY, WALLS_SCREEN, Browser
+    from test_walls_page import TEXT
+
+    if CHROMIUM is None and not os.environ.get("CI"):
+        pytest.skip("no chromium (scripts/test.sh and .ci/run install it)")
+    found, page = k3_walls(1, 0, -7, degree=4), tmp_path / "k3.html"
+    plot_html(found, page)
+    top = [float(found[1].center), float(found[1].radius_squared) ** 0.5]
+    with Browser() as browser:
+        browser.open(page.as_uri())
+        browser.evaluate(WALLS_READY)
+        browser.move_mouse(*browser.evaluate(f"{WALLS_SCREEN}({top})"))
+        browser.evaluate(AFTER_PAINT)
+        text = browser.evaluate(TEXT)
+    assert "pointed wall 2\ncentre -9/4\nradius² 25/16\nclasses (1, -1, 2); (0, 1, -9)\nflop, codimension 4" in text

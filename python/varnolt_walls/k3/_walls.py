@@ -268,8 +268,8 @@ class K3Walls(Sequence[K3Wall]):
             point = None if above is None else (text_fraction(above[0]), text_fraction(above[1]))
             found = k3_walls(*v, degree=degree, above=point)
         except (ValueError, OverflowError) as error:
-            raise ValueError(f"the document's v = {mukai_text(v)} on degree {decimal_text(degree)} has no walls "
-                             f"listed here: {error}") from None
+            raise ValueError(f"the walls of the document's v = {mukai_text(v)} on degree {decimal_text(degree)} "
+                             f"cannot be found again: {error}") from None
         wrong = difference(document, found._document())
         if wrong is not None:
             raise ValueError(f"the document is not the walls of v = {mukai_text(v)} on degree "
