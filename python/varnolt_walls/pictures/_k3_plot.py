@@ -55,11 +55,11 @@ def plot_k3(found: K3Walls, *, pseudo: bool = False, max_rank: SupportsIndex | N
     found : K3Walls
         What :func:`k3_walls` returned.
     pseudo : bool, optional
-        Also draw, dotted and grey, the pseudo-walls of tilt stability (:func:`walls`) of
+        Also draw, dotted in dark grey, the pseudo-walls of tilt stability (:func:`walls`) of
         the same class, ch = v − (0, 0, r) on ``Surface(degree=n)`` (:func:`from_mukai`), in
         k3_walls' coordinates: the tilt semicircle of centre x and radius² ρ² is drawn with
         radius² ρ² + 2/n, as the central charges of the two agree for α² = α'² + 2/n. Those of
-        the stretch of `found`, the centres up to its last wall's (or to the point's wall).
+        the stretch of `found`: up to the end of the movable cone, or over the point of `above`.
     max_rank : int, optional
         The rank bound of that search, needed when the stretch reaches β₋ of ch and β₋ is
         irrational (:class:`IrrationalBetaError` otherwise).
@@ -141,7 +141,8 @@ def plot_k3(found: K3Walls, *, pseudo: bool = False, max_rank: SupportsIndex | N
 def pseudo_walls(found: K3Walls, max_rank: SupportsIndex | None = None) -> list[tuple[Fraction, Fraction]]:
     """(centre, radius²) in k3_walls' coordinates of the tilt pseudo-walls of ch = v − (0, 0, r) on the
     stretch of `found`: radius² that of :func:`walls` + 2/n (see the notes at the top), the centres up to
-    that of its last wall, or before that of the wall through its point.
+    that of the wall that ends the movable cone, or before that of the wall through the point of `above`
+    when it comes first.
 
     The walls of ch are nested: one of centre x <= b passes over every point (b, α) under the tilt
     wall of centre b, as ρ²(x) − (b − x)² = ρ²(b) + 2·(c/r − b)·(b − x) >= ρ²(b). So they are those
@@ -149,13 +150,15 @@ def pseudo_walls(found: K3Walls, max_rank: SupportsIndex | None = None) -> list[
     """
     v, n = found.v, found.degree
     r, c, _ = v
-    bounds = [(found[-1].center, False)] if len(found) else []
+    # Every wall before the one that ends the movable cone is a flop: when the last wall listed is
+    # one (or none is), the point cut the list, at the wall through it.
     through = None if found.above is None else center_through(v, n, found.above)
-    if through is not None:
-        bounds.append((through, True))
-    if not bounds:
+    if through is not None and (not len(found) or found[-1].kind == "flop"):
+        bound, strict = through, True
+    elif len(found):
+        bound, strict = found[-1].center, False
+    else:
         return []
-    bound, strict = min(bounds)
     shift = Fraction(2, n)
     tilt_radius_squared = (bound - Fraction(c, r)) ** 2 - Fraction(pairing(v, v, n), n * r * r) - shift
     above = None
