@@ -238,7 +238,7 @@ def test_command_line(arguments, status, expected, capfd):
     assert main(arguments) == status
     out, err = capfd.readouterr()
     if expected == "json":
-        assert json.loads(out) == k3_walls(1, 0, -2, degree=2).to_json()
+        assert out == k3_walls(1, 0, -2, degree=2).to_json() + "\n"
     else:
         assert expected in out + err
 
@@ -248,7 +248,7 @@ def test_cones_in_every_display():
     assert [found.cone_text(which) for which in ("nef", "movable", "effective")] == texts
     assert all(t in str(found) and escape(t) in found._repr_html_() for t in texts)
     assert r"\mathrm{Mov} = \langle \tilde{H},\ \tilde{H} - \frac{4}{9} B \rangle" in found._repr_latex_()
-    shown = json.loads(found.json())
+    shown = json.loads(found.to_json())
     assert (shown["dimension"], shown["movable_cone"]) == (22, [list(w) for w in found.movable_cone])
     rank_three = k3_walls(3, 1, -1, degree=2)  # the vertical wall is a flop: the chambers go on right of it
     assert (rank_three.vertical, rank_three.movable_cone, rank_three.effective_cone) == ("flop", None, None)

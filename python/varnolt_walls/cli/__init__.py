@@ -20,7 +20,7 @@ from ..actual._actual import ActualWalls, certified
 from ..classes._arguments import ExactRow, shown_v
 from ..classes._errors import IrrationalBetaError
 from ..classes._options import Side
-from ..pictures._plot import accumulation_points, plot, save_figure
+from ..pictures._plot import accumulation_points
 from ..plane._moduli import PLANE, no_sheaf_note
 from ..search._beta import no_real_beta
 from ..search._schema import ROWS_PER_PIECE, candidates_json, candidates_start, document, header
@@ -31,9 +31,8 @@ from ._console import (PROG, Output, Parser, Stop, add_class_forms, add_search_o
                        exact_ch2, int64, options_text, search_options)
 from ._k3 import add_k3_command
 from ._moduli import add_moduli_command
+from ._plot_option import checked_plot_path, save_plot
 from ._sweep import add_sweep_command
-
-PLOT_FORMATS = (".png", ".svg", ".pdf", ".html")
 
 DESCRIPTION = """\
 The pseudo-walls of Chern characters on a surface of Picard rank one, computed
@@ -208,21 +207,8 @@ def completeness_text(found: Walls) -> str:
     return " (all of them)" if found.complete else " (may be incomplete: more may come from higher ranks)"
 
 
-def save_plot(path: str, found: Walls | ActualWalls) -> None:
-    try:
-        if path.lower().endswith(".html"):
-            from ..pictures._plot_html import plot_html
-
-            plot_html(found.walls if isinstance(found, ActualWalls) else found, path)
-        else:
-            save_figure(path, lambda ax: plot(found, ax=ax))
-    except OSError as error:
-        raise Stop(f"cannot write the plot {path}: {error.strerror or error}") from None
-
-
 def run_walls(args: argparse.Namespace, out: Output) -> int:
-    if args.plot is not None and not args.plot.lower().endswith(PLOT_FORMATS):
-        raise Stop(f"argument --plot: FILE must end in .png, .svg, .pdf or .html: {args.plot}", 2)
+    checked_plot_path(args.plot)
     options = search_options(args)
     v, options["surface"] = chern_argument(args, options["surface"])
     if args.actual and options["surface"] != PLANE:

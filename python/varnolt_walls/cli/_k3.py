@@ -1,14 +1,15 @@
-"""The command line's k3: varnolt-walls k3 R C S --degree N [--above B,A] [--format text|json] [--plot FILE]."""
+"""The command line's k3: varnolt-walls k3 R C S --degree N [--above B,A] [--format text|json|csv] [--plot FILE]."""
 
 from __future__ import annotations
 
 import argparse
+import csv
 from typing import TYPE_CHECKING
 
-from ..k3._walls import k3_walls
-from ..pictures._k3_plot import plot_k3
-from ..pictures._plot import save_figure
+from .._digits import decimal_text, fraction_text
+from ..k3._walls import K3Walls, k3_walls
 from ._console import Output, Stop, int64, point
+from ._plot_option import checked_plot_path, save_plot
 
 if TYPE_CHECKING:
     from ._console import Parser
@@ -30,11 +31,16 @@ Hilbert scheme they are written in H̃ and B (a·H̃ − b·B is (b, −a, b·(n
    "vertical": "hilbert-chow",
    "walls": [{"center": "-2", "radius_squared": "2", "kind": "brill-noether",
               "special_classes": [[1, -1, 2]], "lattice": [[1, 0, -2], [-1, 1, -3]],
-              "codimension": null, "divisor": [1, -2, 2],
+              "divisor": [1, -2, 2], "codimension": null,
               "contracted_divisor": [1, -1, 2],
               "deciding_classes": [["brill-noether", [1, -1, 2]], ...]}, ...],
    "nef_cone": [[0, -1, 0], [1, -2, 2]], "movable_cone": [[0, -1, 0], [1, -2, 2]],
-   "effective_cone": [[-1, 0, -2], [1, -1, 2]]}"""
+   "effective_cone": [[-1, 0, -2], [1, -1, 2]]}
+Numbers are exact, whatever their size (the classes of a wall can have many
+thousands of digits on a surface of large degree). --format csv writes one row
+per special class of each wall: kind,center,radius_squared,codimension,r,c,s.
+--plot draws the walls coloured by kind: .png, .svg or .pdf (needs matplotlib),
+or .html, an interactive page that works offline (needs bokeh)."""
 
 EPILOG = """\
 exit status: 0 done, 1 the walls cannot be listed (bad v or N, or infinitely many
@@ -57,25 +63,34 @@ def add_k3_command(commands: argparse._SubParsersAction[Parser]) -> None:
     p.add_argument("--above", metavar="BETA,ALPHA", type=point,
                    help="only the walls strictly over σ(BETA, ALPHA) (write --above=-5,1 when BETA is "
                         "negative); needed when infinitely many flops come first")
-    p.add_argument("--format", choices=["text", "json"], default="text", help="output format (default: text)")
-    p.add_argument("--plot", metavar="FILE", help="also draw the walls to FILE, .png or .svg (needs matplotlib)")
+    p.add_argument("--format", choices=["text", "json", "csv"], default="text", help="output format (default: text)")
+    p.add_argument("--plot", metavar="FILE", help="also draw the walls to FILE: .png, .svg or .pdf (needs matplotlib), "
+                                                  "or .html, an interactive page that works offline (needs bokeh)")
     p.set_defaults(run=run_k3)
 
 
 def run_k3(args: argparse.Namespace, out: Output) -> int:
-    if args.plot is not None and not args.plot.lower().endswith((".png", ".svg")):
-        raise Stop(f"argument --plot: FILE must end in .png or .svg: {args.plot}", 2)
+    checked_plot_path(args.plot)
     given = [x for x in (args.R, args.C, args.S) if x is not None]
     if len(given) != (0 if args.ideal_sheaf is not None else 3):
         raise Stop("give R C S or --ideal-sheaf N, one of them", 2)
     v = (1, 0, 1 - args.ideal_sheaf) if args.ideal_sheaf is not None else given
     found = k3_walls(*v, degree=args.degree, above=args.above)
     if args.plot is not None:
-        try:
-            save_figure(args.plot, lambda ax: plot_k3(found, ax=ax))
-        except OSError as error:
-            raise Stop(f"cannot write the plot {args.plot}: {error.strerror or error}") from None
-    out.write(found.json() + "\n" if args.format == "json" else f"{found}\n")
+        save_plot(args.plot, found)
+    if args.format == "csv":
+        write_csv(out, found)
+    else:
+        out.write(found.to_json() + "\n" if args.format == "json" else f"{found}\n")
     out.flush()
     return 0
+
+
+def write_csv(out: Output, found: K3Walls) -> None:
+    """One row per special class of each wall, its numbers exact whatever their size."""
+    writer = csv.writer(out, lineterminator="\n")
+    writer.writerow(["kind", "center", "radius_squared", "codimension", "r", "c", "s"])
+    writer.writerows([w.kind, fraction_text(w.center), fraction_text(w.radius_squared),
+                      "" if w.codimension is None else decimal_text(w.codimension), *map(decimal_text, a)]
+                     for w in found for a in w.special_classes)
 

@@ -54,6 +54,8 @@ from fractions import Fraction
 from math import gcd
 from typing import NamedTuple
 
+from .._digits import decimal_text, fraction_text
+from ._document import mukai_text
 from ._lattice import Mukai, pairing
 
 Ray = tuple[int, int, int]
@@ -105,9 +107,10 @@ def in_h_and_b(w: Ray) -> tuple[int, int]:
 
 
 def divisor_text(v: Mukai, w: Ray, latex: bool = False) -> str:
-    """A class as researchers write it: for Hilbⁿ "H̃ − 6/7·B" (scaled to one H̃, as it spans a ray), else the vector."""
+    """A class as researchers write it: for Hilbⁿ "H̃ − 6/7·B" (scaled to one H̃, as it spans a ray), else the
+    vector; its numbers whatever their size."""
     if hilbert_points(v) is None:
-        return f"({w[0]}, {w[1]}, {w[2]})" if latex else str(w)
+        return mukai_text(w)
     a, b = in_h_and_b(w)
     h, bb = (r"\tilde{H}", "B") if latex else ("H̃", "B")
     minus = "-" if latex else "−"
@@ -122,9 +125,10 @@ def divisor_text(v: Mukai, w: Ray, latex: bool = False) -> str:
     if size == 1:
         return f"{lead}{sign}{bb}"
     if latex:
-        number = str(size.numerator) if size.denominator == 1 else rf"\frac{{{size.numerator}}}{{{size.denominator}}}"
+        top, bottom = decimal_text(size.numerator), decimal_text(size.denominator)
+        number = top if size.denominator == 1 else rf"\frac{{{top}}}{{{bottom}}}"
         return f"{lead}{sign}{number} {bb}"
-    return f"{lead}{sign}{size}·{bb}"
+    return f"{lead}{sign}{fraction_text(size)}·{bb}"
 
 
 def cone_text(v: Mukai, cone: tuple[Ray, Ray] | None, latex: bool = False) -> str:

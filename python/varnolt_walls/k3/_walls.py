@@ -33,20 +33,21 @@ is totally semistable without being divisorial: the kind "fake" never occurs the
 
 from __future__ import annotations
 
-import json
 from collections.abc import Iterator, Sequence
-from dataclasses import dataclass
+from dataclasses import dataclass, fields
 from fractions import Fraction
 from html import escape
 from math import gcd
 from operator import index
-from typing import Any, SupportsIndex, overload
+from typing import SupportsIndex, overload
 
+from .._digits import decimal_text, fraction_text, text_fraction
 from ..classes._arguments import chern_character
 from ..classes._chern import ChernCharacter, ideal_sheaf  # noqa: F401 (ideal_sheaf: for the examples)
 from ..classes._class_arguments import alone
 from ..classes._options import Surface, exact_point  # noqa: F401 (Surface: for the examples)
-from ._cones import Cones, Ray, cone_text, contracted_divisor, divisor_text, vertical_ray, wall_ray
+from ._cones import Cones, Ray, cone_text, contracted_divisor, divisor_text, hilbert_points, vertical_ray, wall_ray
+from ._document import Document, difference, exact_repr, json_text, json_value, mukai_text, read_json
 from ._lattice import DIVISORIAL, Mukai, Verdict, classify, pairing, wall_lattice
 from ._orbits import Orbits, Setting, Solution
 
@@ -89,25 +90,24 @@ class K3Wall:
         return divisor_text(self.lattice[0], self.divisor, latex)
 
     def __str__(self) -> str:
-        extra = f", codimension {self.codimension}" if self.codimension is not None else ""
-        shift = f"β + {-self.center}" if self.center < 0 else f"β − {self.center}" if self.center else "β"
+        extra = f", codimension {decimal_text(self.codimension)}" if self.codimension is not None else ""
+        center = fraction_text(abs(self.center))
+        shift = f"β + {center}" if self.center < 0 else f"β − {center}" if self.center else "β"
         contracts = ("" if self.contracted_divisor is None else
                      f", contracts {divisor_text(self.lattice[0], self.contracted_divisor)}")
         others: dict[str, list[str]] = {}
         for kind, a in self.deciding_classes:
             if kind != self.kind:
-                others.setdefault(kind, []).append(str(a))
+                others.setdefault(kind, []).append(mukai_text(a))
         also = "".join(f", also {kind} from {'; '.join(classes)}" for kind, classes in others.items())
-        return (f"{self.kind} at ({shift})² + α² = {self.radius_squared}{extra}, "
-                f"from {'; '.join(map(str, self.special_classes))}{also}; divisor {self.divisor_text()}{contracts}")
+        return (f"{self.kind} at ({shift})² + α² = {fraction_text(self.radius_squared)}{extra}, "
+                f"from {'; '.join(map(mukai_text, self.special_classes))}{also}; "
+                f"divisor {self.divisor_text()}{contracts}")
 
-    def to_json(self) -> dict[str, Any]:
-        return {"center": str(self.center), "radius_squared": str(self.radius_squared), "kind": self.kind,
-                "special_classes": [list(a) for a in self.special_classes],
-                "lattice": [list(a) for a in self.lattice], "codimension": self.codimension,
-                "divisor": list(self.divisor),
-                "contracted_divisor": None if self.contracted_divisor is None else list(self.contracted_divisor),
-                "deciding_classes": [[kind, list(a)] for kind, a in self.deciding_classes]}
+    def __repr__(self) -> str:
+        # The dataclass's own repr, with numbers of any size.
+        shown = ", ".join(f"{f.name}={exact_repr(getattr(self, f.name))}" for f in fields(self) if f.repr)
+        return f"{type(self).__name__}({shown})"
 
 
 class K3Walls(Sequence[K3Wall]):
@@ -115,8 +115,10 @@ class K3Walls(Sequence[K3Wall]):
 
     Also ``v``, ``degree``, ``dimension`` (v² + 2, that of M(v)), ``above`` (the exact
     point, or None) and ``vertical``, the kind of the vertical wall β = c/r (None when
-    it is no wall). ``str()`` gives one line per wall and the cones, ``to_json()``/``json()``
-    the command line's JSON form, and in a notebook it shows as a table.
+    it is no wall). ``str()`` gives one line per wall and the cones, :meth:`to_json` the
+    command line's JSON form, which :meth:`from_json` reads back, and in a notebook it shows as a
+    table. Its numbers are written exactly whatever their size (the classes of a wall grow with
+    the Pell units of v^⊥, to many thousands of digits on a surface of large degree).
 
     The cones of M_H(v) in NS ⊗ ℚ = v^⊥, each a pair of primitive Mukai vectors in v^⊥
     (the rays that bound it, the vertical wall's first), or None where they are not
@@ -132,8 +134,11 @@ class K3Walls(Sequence[K3Wall]):
     >>> found = k3_walls(1, 0, -1, degree=2)
     >>> [w.kind for w in found], found.vertical
     (['flop', 'lagrangian'], 'hilbert-chow')
-    >>> found.to_json()["walls"][1]["special_classes"]
+    >>> import json
+    >>> json.loads(found.to_json())["walls"][1]["special_classes"]
     [[1, -1, 1]]
+    >>> K3Walls.from_json(found.to_json()) == found
+    True
     >>> found.nef_cone, found.cone_text("nef"), found.cone_text("effective"), found.dimension
     (((0, -1, 0), (2, -3, 2)), '⟨H̃, H̃ − 2/3·B⟩', '⟨B, H̃ − B⟩', 4)
     >>> print(found.cone_text("movable", latex=True))
@@ -177,12 +182,27 @@ class K3Walls(Sequence[K3Wall]):
     __hash__ = None  # type: ignore[assignment]
 
     def __repr__(self) -> str:
-        return f"K3Walls(v={self.v}, degree={self.degree}, vertical={self.vertical!r}, walls={self._walls!r})"
+        return (f"K3Walls(v={exact_repr(self.v)}, degree={exact_repr(self.degree)}, vertical={self.vertical!r}, "
+                f"walls={exact_repr(self._walls)})")
 
-    def _title(self) -> str:
+    def caption(self, latex: bool = False) -> str:
+        """What the walls are of, for people: "Hilb³ of a K3 surface of degree 2, v = (1, 0, -2)" for the
+        Hilbert scheme of n points (v = (1, 0, 1 − n)), "M_H(v) of a K3 surface of degree 2, v = …"
+        otherwise, with "over σ(β, α)" when the walls are those over a point (in LaTeX with `latex`)."""
+        n = hilbert_points(self.v)
+        point = "" if self.above is None else "σ({}, {})".format(*map(fraction_text, self.above))
+        v = f"v = {mukai_text(self.v)}"
+        if latex:
+            name = r"$M_H(v)$" if n is None else rf"$\mathrm{{Hilb}}^{{{decimal_text(n)}}}$"
+            v, point = f"${v}$", point and f"${point.replace('σ', r'\sigma')}$"
+        else:
+            name = "M_H(v)" if n is None else "Hilb" + decimal_text(n).translate(SUPERSCRIPTS)
+        over = f" over {point}" if point else ""
+        return f"{name} of a K3 surface of degree {decimal_text(self.degree)}, {v}{over}"
+
+    def _title(self, latex: bool = False) -> str:
         s = "" if len(self) == 1 else "s"
-        return (f"v = {self.v} on a K3 surface of degree {self.degree}: {len(self)} wall{s}, "
-                f"vertical wall: {self.vertical or 'none'}")
+        return f"{self.caption(latex)}: {len(self)} wall{s}, vertical wall: {self.vertical or 'none'}"
 
     def _cones(self, latex: bool = False) -> str:
         return ", ".join(f"{which} cone {self.cone_text(which, latex)}" for which in ("nef", "movable", "effective"))
@@ -191,34 +211,73 @@ class K3Walls(Sequence[K3Wall]):
         return "\n".join([self._title(), *map(str, self), self._cones()])
 
     def _repr_latex_(self) -> str:
-        return ", ".join(rf"$\mathrm{{{name}}} = {self.cone_text(which, latex=True)}$" if getattr(self, f"{which}_cone")
-                         else rf"{name}: not computed" for name, which in
-                         (("Nef", "nef"), ("Mov", "movable"), ("Eff", "effective")))
+        cones = ", ".join(rf"$\mathrm{{{name}}} = {self.cone_text(which, latex=True)}$" if getattr(self, f"{which}_cone")
+                          else rf"{name}: not computed" for name, which in
+                          (("Nef", "nef"), ("Mov", "movable"), ("Eff", "effective")))
+        return f"{self._title(latex=True)}; {cones}"
 
     def _repr_html_(self) -> str:
         head = "".join(f"<th>{h}</th>" for h in ("kind", "center", "radius²", "codimension", "special classes",
                                                  "divisor", "contracted divisor"))
         rows = "".join(
             "<tr>" + "".join(f"<td>{escape(str(x))}</td>" for x in (
-                w.kind, w.center, w.radius_squared, "" if w.codimension is None else w.codimension,
-                "; ".join(map(str, w.special_classes)), w.divisor_text(),
+                w.kind, fraction_text(w.center), fraction_text(w.radius_squared),
+                "" if w.codimension is None else decimal_text(w.codimension),
+                "; ".join(map(mukai_text, w.special_classes)), w.divisor_text(),
                 "" if w.contracted_divisor is None else divisor_text(self.v, w.contracted_divisor))) + "</tr>"
             for w in self)
         cones = "".join(f"<tr><th>{which} cone</th><td colspan=\"6\">{escape(self.cone_text(which))}</td></tr>"
                         for which in ("nef", "movable", "effective"))
         return f"<table><caption>{escape(self._title())}</caption><tr>{head}</tr>{rows}{cones}</table>"
 
-    def to_json(self) -> dict[str, Any]:
-        def rays(cone: tuple[Ray, Ray] | None) -> list[list[int]] | None:
-            return None if cone is None else [list(w) for w in cone]
-        return {"mukai_vector": list(self.v), "degree": self.degree, "dimension": self.dimension,
-                "above": None if self.above is None else [str(x) for x in self.above],
-                "vertical": self.vertical, "walls": [w.to_json() for w in self],
-                "nef_cone": rays(self.nef_cone), "movable_cone": rays(self.movable_cone),
-                "effective_cone": rays(self.effective_cone)}
+    def to_json(self) -> str:
+        """The walls as the command line's ``k3 --format json`` writes them: one JSON object with v, the
+        degree, the dimension, the point, the vertical wall's kind, the walls (each with all its fields)
+        and the cones; numbers exact, Fractions as "p/q" texts (see the command's help)."""
+        return json_text(self._document())
 
-    def json(self) -> str:
-        return json.dumps(self.to_json(), ensure_ascii=False)
+    def _document(self) -> Document:
+        """The document of :meth:`to_json` as a dict: every field of the walls, and every public
+        attribute of the result, each in its JSON form (`json_value`)."""
+        head = {"mukai_vector": self.v, "degree": self.degree, "dimension": self.dimension, "above": self.above,
+                "vertical": self.vertical, "walls": self._walls}
+        rest = {name: x for name, x in vars(self).items() if not name.startswith("_") and name != "v"}
+        return {name: json_value(x) for name, x in (head | rest).items()}
+
+    @classmethod
+    def from_json(cls, text: str | bytes) -> K3Walls:
+        """The walls of a document of :meth:`to_json` (or of ``k3 --format json``), exactly as they were.
+
+        The walls of its v, degree and point are found again and the whole document is checked
+        against them: a document that is not one of K3 walls, or that differs from them in any
+        field, is a ValueError that says where.
+        """
+        document = read_json(text, "K3 walls")
+        missing = [name for name in ("mukai_vector", "degree", "above") if name not in document]
+        if missing:
+            raise ValueError(f"not a document of K3 walls: {', '.join(missing)} missing")
+        v, degree, above = document["mukai_vector"], document["degree"], document["above"]
+        if not (isinstance(v, list) and len(v) == 3 and all(type(x) is int for x in v)):
+            raise ValueError(f"mukai_vector is three integers [r, c, s], not {json_text(v)[:60]}")
+        if type(degree) is not int:
+            raise ValueError(f"degree is an integer, not {json_text(degree)[:60]}")
+        if above is not None and not (isinstance(above, list) and len(above) == 2
+                                      and all(isinstance(x, str) for x in above)):
+            raise ValueError(f'above is null or two texts ["p/q", "p/q"], not {json_text(above)[:60]}')
+        try:
+            point = None if above is None else (text_fraction(above[0]), text_fraction(above[1]))
+            found = k3_walls(*v, degree=degree, above=point)
+        except (ValueError, OverflowError) as error:
+            raise ValueError(f"the walls of the document's v = {mukai_text(v)} on degree {decimal_text(degree)} "
+                             f"cannot be found again: {error}") from None
+        wrong = difference(document, found._document())
+        if wrong is not None:
+            raise ValueError(f"the document is not the walls of v = {mukai_text(v)} on degree "
+                             f"{decimal_text(degree)}: {wrong}")
+        return found
+
+
+SUPERSCRIPTS = str.maketrans("0123456789-", "⁰¹²³⁴⁵⁶⁷⁸⁹⁻")
 
 
 def mukai_arguments(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None, s: SupportsIndex | None,
@@ -288,7 +347,9 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     -------
     K3Walls
         The walls (:class:`K3Wall`), with ``vertical``, the kind of the vertical wall
-        when it is a wall (Hilbert–Chow for Hilbert schemes of points).
+        when it is a wall (Hilbert–Chow for Hilbert schemes of points). It prints, shows
+        in a notebook and writes its JSON (:meth:`K3Walls.to_json`, read back by
+        :meth:`K3Walls.from_json`) exactly, however many digits its numbers have.
 
     Raises
     ------
@@ -296,6 +357,21 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
         For an odd or non-positive degree, r < 1, v not primitive, v² <= 0 or alpha <= 0; and when
         infinitely many flops come before the end of the movable cone and `above`
         does not bound them.
+
+    Notes
+    -----
+    These are not the pseudo-walls of :func:`walls` for the same class. With
+    s = ch₂ + r, the central charge here is that of tilt stability σ(β, α') with
+    α'² = α² − 2/n (n = `degree`; its imaginary part scaled by α/α' > 0), so a
+    tilt wall of centre x and radius² ρ² is here the semicircle of centre x and
+    radius² ρ² + 2/n, and a wall here of radius² <= 2/n, which lies where
+    α² <= 2/n, has no tilt counterpart (the proof is in ``pictures/_k3_plot.py``).
+    :func:`walls` of ``from_mukai(r, c, s, degree=n)`` lists the pseudo-walls of tilt
+    stability, a superset of the actual walls that reach α² > 2/n; this lists the
+    actual walls down to the end of the movable cone, small ones included. Eight
+    points on a quartic: 3 pseudo-walls there, 6 walls here, of which the two with
+    radius² > 1/2 are two of the three pseudo-walls moved up by 1/2. ``plot_k3(found,
+    pseudo=True)`` draws both in this plane.
 
     Examples
     --------
@@ -324,7 +400,7 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     # The walls listed: centre <= cut, the end of the movable cone, or centre < cut when
     # the point comes first (the walls strictly over it).
     cut, strict = end, False
-    point_cut = None if point is None else _center_through(setting, point)
+    point_cut = None if point is None else center_through(v, d, point)
     if point_cut is not None and (cut is None or point_cut <= cut):
         cut, strict, lagrangian = point_cut, True, None
     if cut is None:
@@ -390,18 +466,18 @@ def _end(setting: Setting, orbits: Orbits) -> tuple[Fraction | None, Mukai | Non
     return None, None, None
 
 
-def _center_through(setting: Setting, point: tuple[Fraction, Fraction]) -> Fraction | None:
+def center_through(v: Mukai, degree: int, point: tuple[Fraction, Fraction]) -> Fraction | None:
     """The centre x_P of the wall of v through σ(β, α): the walls with centre < x_P pass over it.
 
     ρ²(x) − (β − x)² − α² = 2·(c/r − β)·(x_P − x), as ρ²(x) = (x − c/r)² − v²/(degree·r²).
     None when no wall of v passes through the point (it lies under all of them).
     """
-    (r, c, _), beta, alpha = setting.v, *point
+    (r, c, _), beta, alpha, m = v, *point, pairing(v, v, degree)
     vertical = Fraction(c, r)
     if beta >= vertical:
-        raise ValueError(f"above must be left of the vertical wall β = {vertical}, not β = {beta}")
-    x = (vertical ** 2 - Fraction(setting.m, setting.degree * r * r) - beta ** 2 - alpha ** 2) / (2 * (vertical - beta))
-    return x if x < vertical and (vertical - x) ** 2 * setting.degree * r * r > setting.m else None
+        raise ValueError(f"above must be left of the vertical wall β = {vertical}, not β = {fraction_text(beta)}")
+    x = (vertical ** 2 - Fraction(m, degree * r * r) - beta ** 2 - alpha ** 2) / (2 * (vertical - beta))
+    return x if x < vertical and (vertical - x) ** 2 * degree * r * r > m else None
 
 
 def _radius_squared(setting: Setting, x: Fraction) -> Fraction:

@@ -11,17 +11,18 @@ from ..actual._actual import ActualWalls
 from ..classes._arguments import ExactD, ExactRow, discriminant, shown_v
 from ..classes._chern import ChernCharacter
 from ..classes._class_arguments import ChernArgument, chern_options
-from ..classes._options import ExactPoint, Point, SearchOptions, Side, SideOption, SurfaceOption, dual, unshifted
+from ..classes._options import Point, SearchOptions, Side, SideOption, SurfaceOption, dual, unshifted
 from ..quadratic_irrational import QuadraticIrrational
 from ..search._beta import exact_beta_minus
-from ..search._schema import readable_text
+from ..k3._walls import K3Walls
 from ..search._walls import Wall, Walls, walls, walls_of  # noqa: F401 (walls: for the examples)
+# Shared with plot_k3; INSTALL_HINT and point_text are still imported from here.
+from ._axes import INSTALL_HINT as INSTALL_HINT, frame as _frame, mark_point, point_text as point_text
 from ._file_replace import write_whole
+from ._k3_plot import plot_k3
 
 if TYPE_CHECKING:
     from matplotlib.axes import Axes
-
-INSTALL_HINT = "plot needs matplotlib: pip install 'varnolt[plot]' (or pip install matplotlib)"
 
 
 def save_figure(path: str, draw: Callable[[Axes], object]) -> None:
@@ -63,7 +64,7 @@ def bound_text(found: Walls) -> str:
 
 
 @overload
-def plot(v: ChernCharacter | Walls | ActualWalls, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
+def plot(v: ChernCharacter | Walls | ActualWalls | K3Walls, /, *, max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
          side: SideOption = "left", above: Point | None = None, labels: bool = False, ax: Axes | None = None,
          **style: Any) -> Axes: ...
 @overload
@@ -71,7 +72,7 @@ def plot(r: SupportsIndex, c: SupportsIndex, d: ExactD, /, *, max_rank: Supports
          surface: SurfaceOption = None, side: SideOption = "left", above: Point | None = None,
          labels: bool = False, ax: Axes | None = None, **style: Any) -> Axes: ...
 # r, c and d are positional only: **style takes any other keyword.
-def plot(r: ChernArgument | Walls | ActualWalls, c: SupportsIndex | None = None, d: ExactD | None = None, /, *,
+def plot(r: ChernArgument | Walls | ActualWalls | K3Walls, c: SupportsIndex | None = None, d: ExactD | None = None, /, *,
          max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
          side: SideOption = "left", above: Point | None = None, labels: bool = False, ax: Axes | None = None,
          **style: Any) -> Axes:
@@ -96,7 +97,8 @@ def plot(r: ChernArgument | Walls | ActualWalls, c: SupportsIndex | None = None,
         alone); or, alone, a :class:`Walls` result, whose own search (v,
         surface, side, rank bound, point) is drawn, or an :class:`ActualWalls`
         result of :func:`actual_walls`, whose actual walls are drawn solid and
-        its undecided ones dashed.
+        its undecided ones dashed, or a :class:`K3Walls` result of
+        :func:`k3_walls`, drawn by :func:`plot_k3` in its (β, α) plane.
     max_rank : int, optional
         Only the walls of candidates of rank at most `max_rank`, as for
         :func:`walls`; it or `above` is required when β₋ is irrational.
@@ -155,6 +157,10 @@ def plot(r: ChernArgument | Walls | ActualWalls, c: SupportsIndex | None = None,
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
+    if isinstance(r, K3Walls):
+        if c is not None or d is not None or (max_rank, surface, side, above) != (None, None, "left", None):
+            raise TypeError("K3 walls found are drawn as they are: give them alone (labels, ax and a style apply)")
+        return plot_k3(r, labels=labels, ax=ax, **style)
     certified = r if isinstance(r, ActualWalls) else None
     result = searched_walls(r.walls if isinstance(r, ActualWalls) else r, c, d,
                             {"max_rank": max_rank, "surface": surface, "side": side, "above": above})
@@ -191,10 +197,7 @@ def plot(r: ChernArgument | Walls | ActualWalls, c: SupportsIndex | None = None,
         ax.plot([float(beta)], [0.0], marker=CARET_UNDER_AXIS, markersize=9, color=colour, linestyle="none",
                 label=f"{name} = {beta}", clip_on=False, zorder=4)
     if point is not None:
-        name = point_text(point)
-        ax.plot([float(point[0])], [float(point[1])], marker="x", color="C1", linestyle="none", label=name, zorder=4)
-        ax.annotate(name, (float(point[0]), float(point[1])), xytext=(4, 4), textcoords="offset points",
-                    fontsize="small", color="C1", zorder=4)
+        mark_point(ax, point)
 
     ax.set_xlim(left - margin, right + margin)
     ax.set_ylim(0.0, height)
@@ -219,30 +222,12 @@ def accumulation_points(v: ExactRow, sides: Sequence[Side]) -> list[tuple[str, F
     return list(dict.fromkeys(points))
 
 
-def point_text(point: ExactPoint) -> str:
-    """σ(β, α) for people, a coordinate of more than 38 digits in scientific notation."""
-    return f"σ({readable_text(point[0])}, {readable_text(point[1])})"
-
-
 def _extent(found: list[Wall], betas: list[float], height: float) -> tuple[float, float, float]:
     """The left end, right end and top of the walls, the given β and the height."""
     radii = [sqrt(wall.radius_squared) for wall in found]
     left = min([float(w.center) - radius for w, radius in zip(found, radii)] + betas)
     right = max([float(w.center) + radius for w, radius in zip(found, radii)] + betas)
     return left, right, max(radii + [height])
-
-
-def _frame(ax: Axes, title: str) -> None:
-    """Equal scales, the axes' names and the title.
-
-    No legend: the lines are named where they are drawn (β₋ and β₊ in the
-    title), so nothing is drawn outside the axes, over a neighbouring panel,
-    nor over the walls inside; each line keeps its label for ax.legend().
-    """
-    ax.set_aspect("equal", adjustable="box")
-    ax.set_xlabel("β")
-    ax.set_ylabel("α")
-    ax.set_title(title, fontsize="medium")
 
 
 def _arcs(ax: Axes, found: list[Wall], style: dict[str, Any], dashed: list[bool] | None = None) -> None:

@@ -6,19 +6,24 @@ import os
 from collections.abc import Sequence
 from fractions import Fraction
 from math import sqrt
-from typing import TYPE_CHECKING, SupportsIndex, overload
+from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 
+from .._digits import fraction_text
 from ..classes._arguments import ExactD, ExactRow, shown_v
 from ..classes._chern import ChernCharacter
 from ..classes._class_arguments import ChernArgument
 from ..classes._options import ExactPoint, Point, Side, SideOption, Surface, SurfaceOption
+from ..k3._document import mukai_text
+from ..k3._walls import K3Wall, K3Walls
 from ..search._walls import Wall, Walls
+from ._axes import point_text
 from ._file_replace import write_whole
-from ._plot import accumulation_points, point_text, searched_walls, wall_label
+from ._k3_plot import COLOURS, short_text
+from ._plot import accumulation_points, searched_walls, wall_label
 
 if TYPE_CHECKING:
     from bokeh.models import ColumnDataSource
-    from bokeh.models.widgets.tables import DataTable
+    from bokeh.models.widgets.tables import DataTable, TableColumn
     from bokeh.plotting import figure
 
 INSTALL_HINT = "plot_html needs Bokeh: pip install 'varnolt[html]' (or pip install bokeh)"
@@ -125,7 +130,7 @@ def _names(wall: Wall) -> str:
     return "" if wall.v is None else "; ".join(map(str, wall.classes))
 
 
-def _view(found: Sequence[Wall], points: Sequence[float], height: float) -> tuple[float, float, float, float]:
+def _view(found: Sequence[Wall | K3Wall], points: Sequence[float], height: float) -> tuple[float, float, float, float]:
     """(left, right, bottom, top) holding every wall and the given β, at the frame's aspect ratio."""
     left = min([float(w.center) - sqrt(w.radius_squared) for w in found] + list(points))
     right = max([float(w.center) + sqrt(w.radius_squared) for w in found] + list(points))
@@ -153,16 +158,24 @@ def _figure(view: tuple[float, float, float, float]) -> figure:
 def _draw(v: ExactRow, found: Sequence[Wall], betas: Sequence[Beta], above: ExactPoint | None,
           source: ColumnDataSource, labels: bool = False) -> tuple[figure, ColumnDataSource]:
     """The plot of the walls in `source`, and the source of the one wall pointed at (drawn over them)."""
-    from bokeh.models import ColumnDataSource
-
     r, c, _ = v
     points = [value for *_, value in betas] + ([] if r == 0 else [c / r]) + ([] if above is None else [float(above[0])])
     view = _view(found, points, 0.0 if above is None else float(above[1]))
     plot = _figure(view)
+    pointed = _arcs(plot, source, labels, line_color="#1f77b4", line_width=1.2 if len(found) < 500 else 0.6,
+                    legend_label=f"pseudo-walls ({len(found)})")
+    _mark(plot, v, betas, above, 3 * max(view[1] - view[0], view[3] - view[2]))
+    _legend_below(plot)
+    return plot, pointed
+
+
+def _arcs(plot: figure, source: ColumnDataSource, labels: bool, **style: Any) -> ColumnDataSource:
+    """The walls of `source` drawn with `style` (red where selected), named at their tops with `labels`; the
+    source of the one wall pointed at, drawn over them."""
+    from bokeh.models import ColumnDataSource
+
     half_turn = 3.141592653589793
-    shown = plot.arc(x="center", y=0.0, radius="radius", start_angle=0.0, end_angle=half_turn, source=source,
-                     line_color="#1f77b4", line_width=1.2 if len(found) < 500 else 0.6,
-                     legend_label=f"pseudo-walls ({len(found)})")
+    shown = plot.arc(x="center", y=0.0, radius="radius", start_angle=0.0, end_angle=half_turn, source=source, **style)
     if labels:
         plot.text(x="center", y="top", text="label", source=source, text_align="center", text_baseline="bottom",
                   text_font_size="9px", y_offset=-2)
@@ -171,14 +184,16 @@ def _draw(v: ExactRow, found: Sequence[Wall], betas: Sequence[Beta], above: Exac
     pointed = ColumnDataSource({"index": [], "center": [], "radius": []})
     plot.arc(x="center", y=0.0, radius="radius", start_angle=0.0, end_angle=half_turn, source=pointed,
              line_color="#ff7f0e", line_width=3.0)
-    _mark(plot, v, betas, above, 3 * max(view[1] - view[0], view[3] - view[2]))
-    # The legend goes under the plot, where it hides no wall; a click on an entry hides its lines.
+    return pointed
+
+
+def _legend_below(plot: figure) -> None:
+    """The legend goes under the plot, where it hides no wall; a click on an entry hides its lines."""
     legend = plot.legend[0]
     # In rows of three, so that it is no wider than the plot.
     legend.orientation, legend.ncols, legend.click_policy = "horizontal", 3, "hide"
     plot.center.remove(legend)
     plot.add_layout(legend, "below")
-    return plot, pointed
 
 
 def _mark(plot: figure, v: ExactRow, betas: Sequence[Beta], above: ExactPoint | None,
@@ -199,7 +214,8 @@ def _mark(plot: figure, v: ExactRow, betas: Sequence[Beta], above: ExactPoint | 
                      legend_label=point_text(above))
 
 
-def _table(source: ColumnDataSource) -> DataTable:
+def _table(source: ColumnDataSource, more: Sequence[TableColumn] = ()) -> DataTable:
+    """The table of the walls: number, exact centre and radius², classes, and the columns `more` first."""
     from bokeh.models.widgets.tables import DataTable, HTMLTemplateFormatter, TableColumn
 
     def exact(field: str, text: str, title: str, width: int) -> TableColumn:
@@ -208,9 +224,9 @@ def _table(source: ColumnDataSource) -> DataTable:
                            formatter=HTMLTemplateFormatter(template=f"<%- {text} %>"))
 
     # The widths leave room for the vertical scroll bar inside the table's width.
-    columns = [TableColumn(field="order", title="#", width=40), exact("center", "center_text", "centre", 90),
+    columns = [TableColumn(field="order", title="#", width=40), *more, exact("center", "center_text", "centre", 90),
                exact("radius", "radius_squared_text", "radius²", 90),
-               TableColumn(field="classes", title="classes (r, c, d)", width=200)]
+               TableColumn(field="classes", title="classes (r, c, d)" if not more else "classes (r, c, s)", width=200)]
     return DataTable(source=source, columns=columns, width=TABLE_WIDTH, height=PLOT_SIZE[1] - 40,
                      index_position=None, scroll_to_selection=True, name="walls-table")
 
@@ -220,13 +236,7 @@ def walls_page(v: ExactRow, found: Sequence[Wall], *, max_rank: int | None = Non
                complete: bool = True, labels: bool = False) -> str:
     """The HTML page of the walls `found` of v on `sides`: plot, table and title (see :func:`plot_html`)."""
     try:
-        from bokeh.document import Document
-        from bokeh.embed import file_html
-        from bokeh.events import DocumentReady, MouseMove, Tap
-        from bokeh.layouts import column, row
-        from bokeh.models import CustomJS
-        from bokeh.models.widgets.markups import Div
-        from bokeh.resources import INLINE
+        import bokeh  # noqa: F401 (the page's parts import their pieces of it)
     except ImportError as missing:
         raise ImportError(INSTALL_HINT) from missing
 
@@ -234,6 +244,21 @@ def walls_page(v: ExactRow, found: Sequence[Wall], *, max_rank: int | None = Non
     title, subtitle = _heading(v, len(found), betas, max_rank, surface, above, complete)
     source = _wall_source(found)
     plot, pointed = _draw(v, found, betas, above, source, labels)
+    return _page(title, subtitle, plot, pointed, source, _table(source))
+
+
+def _page(title: str, subtitle: str, plot: figure, pointed: ColumnDataSource, source: ColumnDataSource,
+          table: DataTable) -> str:
+    """The page: the title over the plot, and beside it what the pointer shows over the table; the
+    callbacks that tie the three together."""
+    from bokeh.document import Document
+    from bokeh.embed import file_html
+    from bokeh.events import DocumentReady, MouseMove, Tap
+    from bokeh.layouts import column, row
+    from bokeh.models import CustomJS
+    from bokeh.models.widgets.markups import Div
+    from bokeh.resources import INLINE
+
     info = Div(text=HINT, width=TABLE_WIDTH, height=90, name="walls-info")
     shared = {"walls": source, "plot": plot, "info": info, "hint": HINT}
     plot.js_on_event(MouseMove, CustomJS(args=shared | {"pointed": pointed}, code=ON_HOVER))
@@ -242,20 +267,65 @@ def walls_page(v: ExactRow, found: Sequence[Wall], *, max_rank: int | None = Non
     heading = Div(text=f"<h2 style='margin:0.2em 0'>{title}</h2><div style='font-size:115%'>{subtitle}</div>",
                   name="walls-title")
     document = Document()
-    document.add_root(column(heading, row(plot, column(info, _table(source)))))
+    document.add_root(column(heading, row(plot, column(info, table))))
     document.js_on_event(DocumentReady, CustomJS(code=ON_READY))
     return file_html(document, INLINE, title)
 
 
+def k3_page(found: K3Walls, labels: bool = False) -> str:
+    """The HTML page of the walls of :func:`k3_walls`: coloured by kind, with the vertical wall, the
+    Lagrangian point and the point of `above`; the table gives each wall's kind (see :func:`plot_html`)."""
+    try:
+        from bokeh.models import ColumnDataSource
+        from bokeh.models.widgets.tables import TableColumn
+    except ImportError as missing:
+        raise ImportError(INSTALL_HINT) from missing
+
+    def named(w: K3Wall) -> str:
+        codimension = "" if w.codimension is None else f", codimension {w.codimension}"
+        return f"{w.kind}{codimension}; divisor {w.divisor_text()}"
+
+    source = ColumnDataSource({
+        "order": list(range(1, len(found) + 1)), "kind": [w.kind for w in found],
+        "colour": [COLOURS[w.kind] for w in found],
+        "center": [float(w.center) for w in found], "radius": [sqrt(w.radius_squared) for w in found],
+        "center_text": [fraction_text(w.center) for w in found],
+        "radius_squared_text": [fraction_text(w.radius_squared) for w in found],
+        "classes": ["; ".join(map(mukai_text, w.special_classes)) for w in found],
+        "names": [named(w) for w in found], "label": [short_text(mukai_text(w.special_classes[0])) for w in found],
+        "top": [sqrt(w.radius_squared) for w in found]}, name="walls")
+    r, c, _ = found.v
+    above = found.above
+    view = _view(list(found), [c / r] + ([] if above is None else [float(above[0])]),
+                 0.0 if above is None else float(above[1]))
+    plot = _figure(view)
+    pointed = _arcs(plot, source, labels, line_color="colour", line_width=1.5, legend_group="kind")
+    plot.vspan(x=[c / r], line_color="#666666", line_dash="dashed",
+               legend_label=f"vertical wall β = {Fraction(c, r)}: {found.vertical or 'no wall'}")
+    for w in found:
+        if w.kind == "lagrangian":
+            plot.scatter([float(w.center)], [0.0], size=11, color=COLOURS["lagrangian"],
+                         legend_label="lagrangian point")
+    if above is not None:
+        plot.scatter([float(above[0])], [float(above[1])], marker="x", size=11, line_width=2, color="#2ca02c",
+                     legend_label=point_text(above))
+    _legend_below(plot)
+    n = len(found)
+    cones = ", ".join(f"{which} cone {found.cone_text(which)}" for which in ("nef", "movable", "effective"))
+    subtitle = f"{n} wall{'' if n == 1 else 's'} · vertical wall: {found.vertical or 'none'} · {cones}"
+    table = _table(source, [TableColumn(field="kind", title="kind", width=110)])
+    return _page(f"Walls of {found.caption()}", subtitle, plot, pointed, source, table)
+
+
 @overload
-def plot_html(v: ChernCharacter | Walls, path: str | os.PathLike[str] | None = None, /, *,
+def plot_html(v: ChernCharacter | Walls | K3Walls, path: str | os.PathLike[str] | None = None, /, *,
               max_rank: SupportsIndex | None = None, surface: SurfaceOption = None,
               side: SideOption = "left", above: Point | None = None, labels: bool = False) -> str: ...
 @overload
 def plot_html(r: SupportsIndex, c: SupportsIndex, d: ExactD, path: str | os.PathLike[str] | None = None, *,
               max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: SideOption = "left",
               above: Point | None = None, labels: bool = False) -> str: ...
-def plot_html(r: ChernArgument | Walls, c: SupportsIndex | str | os.PathLike[str] | None = None,
+def plot_html(r: ChernArgument | Walls | K3Walls, c: SupportsIndex | str | os.PathLike[str] | None = None,
               d: ExactD | None = None, path: str | os.PathLike[str] | None = None, *,
               max_rank: SupportsIndex | None = None, surface: SurfaceOption = None, side: SideOption = "left",
               above: Point | None = None, labels: bool = False) -> str:
@@ -322,12 +392,18 @@ def plot_html(r: ChernArgument | Walls, c: SupportsIndex | str | os.PathLike[str
     True
     """
     if isinstance(c, str | os.PathLike):
-        if not (isinstance(r, ChernCharacter | Walls) and d is None and path is None):
+        if not (isinstance(r, ChernCharacter | Walls | K3Walls) and d is None and path is None):
             raise TypeError(f"argument 'c': '{type(c).__name__}' object cannot be interpreted as an integer")
         c, path = None, c  # plot_html(v, path) or plot_html(found, path)
-    result = searched_walls(r, c, d, {"max_rank": max_rank, "surface": surface, "side": side, "above": above})
-    page = walls_page(result.v.row, list(result), max_rank=result.max_rank, surface=result.surface,
-                      sides=result._description.sides, above=result.above, complete=result.complete, labels=labels)
+    if isinstance(r, K3Walls):
+        if c is not None or d is not None or (max_rank, surface, side, above) != (None, None, "left", None):
+            raise TypeError("K3 walls found are drawn as they are: give them alone, with a path and labels")
+        page = k3_page(r, labels)
+    else:
+        result = searched_walls(r, c, d, {"max_rank": max_rank, "surface": surface, "side": side, "above": above})
+        page = walls_page(result.v.row, list(result), max_rank=result.max_rank, surface=result.surface,
+                          sides=result._description.sides, above=result.above, complete=result.complete,
+                          labels=labels)
     if path is not None:
         data = page.encode("utf-8")
         write_whole(path, lambda file: file.write(data))  # the old page stays whole if this fails
