@@ -18,11 +18,13 @@ from numpy.typing import NDArray
 from .._version import __version__
 from ..actual._actual import ActualWalls, certified
 from ..classes._arguments import ExactRow, shown_v
+from ..classes._chern import ChernCharacter
 from ..classes._errors import IrrationalBetaError
 from ..classes._options import Side
 from ..pictures._plot import accumulation_points, plot, save_figure
 from ..plane._moduli import PLANE, no_sheaf_note
 from ..search._beta import no_real_beta
+from ..search._described import chern_text
 from ..search._schema import ROWS_PER_PIECE, candidates_json, candidates_start, document, header
 from ..search._search import candidates, count
 from ..search._walls import Walls, walls, walls_document
@@ -115,14 +117,21 @@ def add_walls_command(commands: argparse._SubParsersAction[Parser]) -> None:
     mode.add_argument("--actual", action="store_true",
                       help="on P2: say of each wall whether it is proved actual (with the proof) or undecided")
     p.add_argument("--format", choices=["text", "json", "csv"], default="text", help="output format (default: text)")
+    p.add_argument("--rows", action="store_true",
+                   help="in text output, also the search's rows (r, c, d) with d = 2·ch2 (JSON and CSV always have them)")
     p.add_argument("--plot", metavar="FILE",
                    help="also draw the walls to FILE: .png, .svg or .pdf (needs matplotlib), or .html, "
                         "an interactive page that works offline (needs bokeh)")
     p.set_defaults(run=run_walls)
 
 
-def write_walls(out: Output, form: str, found: Walls, proved: ActualWalls | None = None) -> None:
-    """The walls as `form` says; with `proved` (--actual), each wall's status and certificate."""
+# The search's rows (r, c, d) in CSV headers and with --rows: what their last column is.
+D_COLUMN = "d = 2·ch₂"
+
+
+def write_walls(out: Output, form: str, found: Walls, proved: ActualWalls | None = None, rows: bool = False) -> None:
+    """The walls as `form` says; with `proved` (--actual), each wall's status and certificate; as text
+    with the rows (r, c, d) of the classes when `rows` (--rows)."""
     statuses = [""] * len(found) if proved is None else [w.status for w in proved]
     proofs = [""] * len(found) if proved is None else [str(w.certificate or "") for w in proved]
     if form == "json":
@@ -134,30 +143,36 @@ def write_walls(out: Output, form: str, found: Walls, proved: ActualWalls | None
         sided = found.side == "both"
         writer = csv.writer(out, lineterminator="\n")
         shown = proved is not None
-        writer.writerow(["side"] * sided + ["status"] * shown + ["center", "radius_squared", "r", "c", "d"])
+        writer.writerow(["side"] * sided + ["status"] * shown + ["center", "radius_squared", "r", "c", D_COLUMN])
         writer.writerows([*[str(w.side)] * sided, *[status] * shown, str(w.center), str(w.radius_squared), *map(str, u)]
                          for w, status in zip(found, statuses) for u in w.semistabilizers)
     else:
         sided = found.side == "both"
+        shown_rows = [f"{'; '.join(map(shown_v, w.semistabilizers))}  " if rows else "" for w in found]
         widths = [max([len("center"), *(len(str(w.center)) for w in found)]),
-                  max([len("radius²"), *(len(str(w.radius_squared)) for w in found)])]
+                  max([len("radius²"), *(len(str(w.radius_squared)) for w in found)]),
+                  max([len(f"(r, c, {D_COLUMN})  "), *map(len, shown_rows)]) if rows else 0]
         status = "status     " if proved is not None else ""
-        out.write(f"{'side   ' * sided}{status}{'center':<{widths[0]}}  {'radius²':<{widths[1]}}  semistabilizers\n")
-        for w, mark, proof in zip(found, statuses, proofs):
+        out.write(f"{'side   ' * sided}{status}{'center':<{widths[0]}}  {'radius²':<{widths[1]}}  "
+                  f"{f'(r, c, {D_COLUMN})' if rows else '':<{widths[2]}}classes\n")
+        for w, mark, proof, row in zip(found, statuses, proofs, shown_rows):
             out.write(f"{f'{w.side:<5}  ' * sided}{f'{mark:<9}  ' if status else ''}{str(w.center):<{widths[0]}}  "
-                      f"{str(w.radius_squared):<{widths[1]}}  {'; '.join(map(shown_v, w.semistabilizers))}"
+                      f"{str(w.radius_squared):<{widths[1]}}  {row:<{widths[2]}}{'; '.join(map(str, w.classes))}"
                       f"{f'  [{proof}]' if proof else ''}\n")
 
 
-def write_candidates(out: Output, form: str, start: dict[str, object], rows: NDArray[np.int64]) -> None:
-    """The rows (r, c, s·d) of `candidates`: in JSON as they are (with "d_scale": s), as text and CSV with
-    d exact ("p/q" where it is not an integer)."""
+def write_candidates(out: Output, form: str, start: dict[str, object], rows: NDArray[np.int64],
+                     shown_rows: bool = False) -> None:
+    """The rows (r, c, s·d) of `candidates`: in JSON as they are (with "d_scale": s), in CSV with d exact
+    ("p/q" where it is not an integer), as text in ch = (r, c₁, ch₂) (rows (r, c, d) with --rows)."""
     if form == "json":
         write_json(out, candidates_start(start, rows), "candidates", candidates_json(rows))
     else:
         if form == "csv":
-            out.write("r,c,d\n")
+            out.write(f"r,c,{D_COLUMN}\n")
         sep, scale = ("," if form == "csv" else " "), start["d_scale"]
+        if form == "text" and not shown_rows:
+            scale = 2 * int(scale)  # type: ignore[call-overload]  # ch₂ = d/2
         for first in range(0, len(rows), ROWS_PER_PIECE):  # Python ints for some thousand rows at a time
             out.write("".join(f"{r}{sep}{c}{sep}{Fraction(d, int(scale))}\n"  # type: ignore[call-overload]
                               for r, c, d in rows[first:first + ROWS_PER_PIECE].tolist()))
@@ -170,7 +185,7 @@ def write_json(out: Output, start: dict[str, object], key: str, value: Iterable[
 
 
 def write_result(out: Output, form: str, v: ExactRow, options: dict[str, Any], result: Result,
-                 proved: ActualWalls | None = None) -> None:
+                 proved: ActualWalls | None = None, rows: bool = False) -> None:
     start = header(v, options)
     if isinstance(result, int):
         if form == "json":
@@ -178,16 +193,23 @@ def write_result(out: Output, form: str, v: ExactRow, options: dict[str, Any], r
         else:
             out.write(("count\n" if form == "csv" else "") + f"{result}\n")
     elif isinstance(result, np.ndarray):
-        write_candidates(out, form, start, result)
+        write_candidates(out, form, start, result, rows)
     else:
         if form == "text":
             s = "" if len(result) == 1 else "s"
-            out.write(f"v = {shown_v(v)}: {accumulation_point(v, result._description.sides)}{options_text(v, options)}"
-                      f"{bound_text(result)}, {len(result)} wall{s}{completeness_text(result)}"
+            out.write(f"{v_text(result.v, rows)}: {accumulation_point(v, result._description.sides)}"
+                      f"{options_text(v, options)}{bound_text(result)}, {len(result)} wall{s}{completeness_text(result)}"
                       f"{no_sheaf_note(result.v)}\n")
             if proved is not None:
                 out.write(proved.caption() + "\n")
-        write_walls(out, form, result, proved)
+        write_walls(out, form, result, proved, rows)
+
+
+def v_text(v: ChernCharacter, rows: bool) -> str:
+    """v in a header: "v: ch = (1, 0, -8) on P2 (I_Z, |Z| = 8)", with --rows its row (r, c, d) too."""
+    name = f" ({v.name})" if v.name else ""
+    row = f", (r, c, {D_COLUMN}) = {shown_v(v.row)}" if rows else ""
+    return f"v: {chern_text(v)}{name}{row}"
 
 
 def accumulation_point(v: ExactRow, sides: Sequence[Side]) -> str:
@@ -246,7 +268,7 @@ def run_walls(args: argparse.Namespace, out: Output) -> int:
     if args.plot is not None:
         # The walls found, drawn as they are; those of a count or of candidates are searched for it.
         save_plot(args.plot, proved if proved is not None else result if isinstance(result, Walls) else walls(*v, **options))
-    write_result(out, args.format, v, options, result, proved)
+    write_result(out, args.format, v, options, result, proved, args.rows)
     out.flush()
     return 0
 
