@@ -531,7 +531,7 @@ def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
 
     >>> walls(1, 0, -4, side="right")
     [Wall(center=Fraction(5, 2), radius_squared=Fraction(9, 4), semistabilizers=((-1, -1, -1),))]
-    >>> [(str(w.center), w.side, w.classes[0].name) for w in walls(1, 0, -4, side="both")]
+    >>> [(str(w.center), w.side, w.classes[0].u.name) for w in walls(1, 0, -4, side="both")]
     [('-5/2', 'left', 'O(-1)'), ('5/2', 'right', 'O(1)[1]')]
     >>> walls(1, 0, -2, above=("-3/2", "1/10"))
     [Wall(center=Fraction(-3, 2), radius_squared=Fraction(1, 4), semistabilizers=((1, -1, 1), (2, -2, 2)))]
