@@ -174,3 +174,29 @@ def test_plot_of_a_result_draws_what_the_search_draws(v, options, tmp_path):
         vw.plot(found, max_rank=3)
     vw.plot(found).figure.savefig(tmp_path / "walls.pdf")
     assert (tmp_path / "walls.pdf").read_bytes().startswith(b"%PDF")
+
+
+def command_line_header(found):
+    surface = found.surface
+    where = [] if surface is None else ["--surface", "P2"] if surface.degree == 1 else ["--degree", str(surface.degree)]
+    run = subprocess.run([sys.executable, "-m", "varnolt_walls", *map(str, found.v.row), "--side", "both", *where],
+                         capture_output=True, text=True, check=True)
+    return run.stdout
+
+
+SHOWN = [  # what a person reads of the walls of (1, 0, -4), and whether it says the surface
+    (lambda found: found.caption(), True), (lambda found: found._repr_html_(), True),
+    (lambda found: vw.plot(found).get_title(), True), (lambda found: vw.plot_html(found), True),
+    (lambda found: str(found.v), True), (lambda found: found.v._repr_html_(), True), (command_line_header, True),
+    (lambda found: str(found[-1]), False), (lambda found: found[0]._repr_latex_(), False),
+]
+
+
+@pytest.mark.parametrize(("show", "says_surface"), SHOWN)
+@pytest.mark.parametrize(("surface", "where"), [(None, "on the ½ℤ lattice of ℓ² = 2, no surface given"),
+                                                ("P2", "on P2"), (QUARTIC, "on ℓ² = 4")])
+def test_people_read_ch_on_a_named_lattice_never_rows(show, says_surface, surface, where):
+    pytest.importorskip("matplotlib").use("Agg")
+    text = show(vw.walls(1, 0, -4, surface=surface, side="both"))
+    assert ("(1, 0, -2)" in text or "ch" in text) and (where in text) == says_surface
+    assert not any(row in text for row in ("(1, 0, -4)", "(1, -1, 1)", "(-1, -1, -1)"))  # v's and its classes' rows
