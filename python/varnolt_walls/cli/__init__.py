@@ -44,9 +44,14 @@ exactly. `varnolt-walls R C D` is short for `varnolt-walls walls R C D`."""
 WALLS_DESCRIPTION = """\
 The pseudo-walls of the Chern character v = (R, C·ℓ, (D/2)·ℓ²) on a surface of
 Picard rank one, largest first: the center and radius² of each semicircle in
-the (β, α) half-plane and the candidate left pseudo-semistabilizers (r, c, d)
-that give it, computed exactly. In place of R C D (D = 2·ch2) v may be given
-as researchers write it, on the surface of --surface or --degree:
+the (β, α) half-plane and the classes that give it, computed exactly. The text
+speaks ch = (r, c1, ch2): each class is the sub or the quotient of the object
+it destabilizes in the heart ("O(-1) ⊂ v, quotient ch = (0, 1, -5/2)"; right of
+the vertical wall the object is v[1]); --rows adds the search's rows (r, c, d),
+d = 2·ch2, which JSON and CSV always carry. Without --surface or --degree the
+classes are those of the lattice ch2 ∈ ½ℤ (ℓ² = 2), not those of P2. In place
+of R C D (D = 2·ch2) v may be given as researchers write it, on the surface of
+--surface or --degree:
   --ch R C1 CH2          ch2 in units of ℓ² (two points on P2: --ch 1 0 -2 --surface P2)
   --chern-classes R C1 C2  c2 in points (T_P2: --chern-classes 2 3 3 --surface P2)
   --mukai R C S          a Mukai vector on a K3 surface (--mukai 1 0 -7 --degree 4)
@@ -69,6 +74,8 @@ before the result is written.
    "walls": [{"center": "-5/2", "radius_squared": "9/4", "semistabilizers": [[1, -1, 1]],
               "side": "left", "classes": [{"ch": [1, -1, "1/2"], "name": "O(-1)",
               "quotient": [0, 1, "-5/2"], "quotient_name": null}]}, ...]}
+("ch" is the class of the sub, "quotient" that of the quotient: on the right the
+semistabilizer is the quotient of v[1]);
 with "candidates": [[r, c, d], ...] or "count": N in place of "walls";
 "complete" is true when the list is every pseudo-wall of v on its side (over
 --above's point) not cut by --max-rank; an irrational β₋ is {"text", "float",
