@@ -475,7 +475,8 @@ def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
     where the pseudo-walls are infinitely many and accumulate at β₋.
     `surface` (``Surface(degree=n)``: only classes with an integral c₂, v's
     d exact, each wall's classes with d a Fraction where it is not an
-    integer; "P2" is degree 1), `side` ("left" of the
+    integer; "P2" is degree 1; None, the default, is the lattice ch₂ ∈ ½ℤ of ℓ² = 2,
+    whose classes P² lacks: the captions say so), `side` ("left" of the
     vertical wall, "right": the mirrored left walls of the dual
     (r, −c, d), with the classes (−r', c', −d'), or "both": the left walls,
     then the right ones, each wall knowing its side) and `above` (only the walls
