@@ -176,18 +176,11 @@ def test_plot_of_a_result_draws_what_the_search_draws(v, options, tmp_path):
     assert (tmp_path / "walls.pdf").read_bytes().startswith(b"%PDF")
 
 
-def command_line_header(found):
-    surface = found.surface
-    where = [] if surface is None else ["--surface", "P2"] if surface.degree == 1 else ["--degree", str(surface.degree)]
-    run = subprocess.run([sys.executable, "-m", "varnolt_walls", *map(str, found.v.row), "--side", "both", *where],
-                         capture_output=True, text=True, check=True)
-    return run.stdout
-
-
-SHOWN = [  # what a person reads of the walls of (1, 0, -4), and whether it says the surface
+SHOWN = [  # what a person reads of the walls of (1, 0, -4), and whether it says the surface (the command
+    # line's header: test_walls_cli.py)
     (lambda found: found.caption(), True), (lambda found: found._repr_html_(), True),
     (lambda found: vw.plot(found).get_title(), True), (lambda found: vw.plot_html(found), True),
-    (lambda found: str(found.v), True), (lambda found: found.v._repr_html_(), True), (command_line_header, True),
+    (lambda found: str(found.v), True), (lambda found: found.v._repr_html_(), True),
     (lambda found: str(found[-1]), False), (lambda found: found[0]._repr_latex_(), False),
 ]
 
