@@ -230,8 +230,8 @@ class ChernCharacter:
 
     def __repr__(self) -> str:
         ch2 = str(self.ch2) if self.ch2.denominator == 1 else f"'{self.ch2}'"
-        if self.surface is None:
-            return f"ch({self.rank}, {self.c1}, {ch2})"
+        if self.surface is None:  # said, so that a class off every surface is not taken for one of P²
+            return f"ch({self.rank}, {self.c1}, {ch2}, surface=None)"
         surface = "'P2'" if self.surface.degree == 1 else repr(self.surface)
         return f"ch({self.rank}, {self.c1}, {ch2}, surface={surface})"
 

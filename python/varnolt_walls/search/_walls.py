@@ -259,7 +259,7 @@ class Walls(Described, Sequence[Wall]):
     >>> found == list(found)
     True
     >>> found.v, found.side, found.max_rank, found.complete
-    (ch(1, 0, -8), 'left', None, True)
+    (ch(1, 0, -8, surface=None), 'left', None, True)
     >>> Walls.from_json(found.to_json()) == found
     True
 
