@@ -94,9 +94,9 @@ def _heart_object(v: ChernCharacter, side: Side | None) -> tuple[ChernCharacter,
     β = c₁/r (and everywhere for rank 0), ch₁^β(E) > 0: A has class E, and the search's classes
     are the subobjects S ⊂ A with ν(S) < ν(A) above the wall, ν(S) > ν(A) below it. Right of it
     ch₁^β(E) < 0 and A has class −E. The search finds these walls as the mirror images β ↦ −β of
-    the left walls of the dual class E^∨ = (r, −c₁, ch₂), giving for each subobject S ⊂ F of
-    class s the class (−r', c₁', −ch₂') = ch(D(S)) of the derived dual D = R𝓗om(−, O)[1], with
-    D(F) of class −E. D reverses arrows: 0 → S → F → F/S → 0 becomes
+    the left walls of the dual class E^∨ = (r, −c₁, ch₂) (objects F), giving for each subobject
+    S ⊂ F of class (r', c₁', ch₂') the class u = (−r', c₁', −ch₂') = ch(D(S)) of the derived dual
+    D = R𝓗om(−, O)[1], with D(F) of class −E. D reverses arrows: 0 → S → F → F/S → 0 becomes
     0 → D(F/S) → D(F) → D(S) → 0, so the search's class D(S) is the quotient of A and −E − u the
     sub. On the wall's points both have ch₁^β > 0 and the see-saw of ν holds: the quotient has
     the larger ν above the wall, the smaller below (tests/python/test_described_results.py
