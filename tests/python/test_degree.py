@@ -77,7 +77,7 @@ def test_irrational_beta_with_a_rank_bound_is_the_scaled_bounded_list(n, v, max_
                                             (3, (1, 0, -1), "3/2"), (1, (1, 0, -1), "1/2"), (6, (2, 1, "1/2"), "3/2")])
 def test_off_lattice_is_refused_with_its_c2(n, v, c2):
     for function in (vw.count, vw.candidates, vw.walls):
-        with pytest.raises(ValueError, match=rf"c2 = .* = {c2} is not an integer"):
+        with pytest.raises(ValueError, match=rf"c[2₂] = .* = {c2} is not an integer"):
             function(*v, surface=Surface(degree=n))
 
 

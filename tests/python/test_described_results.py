@@ -81,7 +81,7 @@ def test_a_document_that_is_not_the_walls_of_its_search_is_a_value_error_that_sa
 NAMES = [  # v, options, center of the wall, (name, quotient, quotient's name) of each class
     ((1, 0, -4), {"surface": "P2"}, Fraction(-5, 2), [("O(-1)", (0, 1, Fraction(-5, 2)), "O_L(-2)")]),
     ((1, 0, -16), {"surface": "P2"}, Fraction(-15, 2), [("I_Z(-1), |Z| = 1", (0, 1, Fraction(-15, 2)), "O_L(-7)")]),
-    ((1, 0, -4), {"side": "right"}, Fraction(5, 2), [("O(1)[1]", (2, 1, Fraction(-3, 2)), None)]),
+    ((1, 0, -4), {"side": "right"}, Fraction(5, 2), [(None, (-1, -1, Fraction(-1, 2)), "O(1)[1]")]),
     ((1, 0, -4), {"surface": QUARTIC}, Fraction(-25, 12), [(None, (-1, 3, Fraction(-17, 4)), "I_Z(-3)[1], |Z| = 1")]),
     ((1, 0, -16), {}, Fraction(-25, 6), [("O(-3)", (0, 3, Fraction(-25, 2)), None),
                                          (None, (-1, 6, -17), None)]),
@@ -93,9 +93,45 @@ def test_a_wall_names_its_classes_and_their_quotients(v, options, center, expect
     [wall] = [w for w in vw.walls(*v, **options) if w.center == center]
     found = [(u.name, (u.quotient.rank, u.quotient.c1, u.quotient.ch2), u.quotient_name) for u in wall.classes]
     assert found == expected
-    assert all(u.sub + u.quotient == wall.v for u in wall.classes)
-    assert {u.name for u in vw.candidates(*v, **options).chern_characters()} >= {name for name, _, _ in expected}
+    assert all(u.sub + u.quotient in (wall.v, -wall.v) for u in wall.classes)
+    assert {u.name for u in vw.candidates(*v, **options).chern_characters()} >= {u.u.name for u in wall.classes}
     assert str(wall).endswith(str(wall.classes[-1])) and (expected[0][0] or "ch = (") in str(wall)
+
+
+def nu(x, beta, alpha_squared):
+    """ν_{β,α} = (ch₂ − β·c₁ + β²·r/2 − α²·r/2) / (c₁ − β·r) of x = (r, c₁, ch₂)."""
+    r, c, s = x
+    return (s - beta * c + beta * beta * r / 2 - alpha_squared * r / 2) / (c - beta * r)
+
+
+HEARTS = [  # v, options: sheaves on both sides, shifted classes, rank 0, a finer lattice
+    ((1, 0, -4), {"surface": "P2", "side": "both"}), ((1, 0, -16), {"surface": "P2", "side": "both"}),
+    ((-1, 0, 4), {"surface": "P2", "side": "both"}), ((2, -1, -12), {"side": "both"}),
+    ((-3, -1, 5), {"side": "both", "max_rank": 6}), ((0, 2, -3), {"side": "right"}), ((0, -3, 4), {}),
+    ((1, 0, -4), {"surface": QUARTIC, "side": "right"}),
+]
+
+
+@pytest.mark.parametrize(("v", "options"), HEARTS)
+def test_a_class_is_the_sub_or_the_quotient_that_the_heart_and_nu_make_it(v, options):
+    # At the top (β, ρ) of a wall the object A of Coh^β is the one of ±v with ch₁^β = c − β·r > 0;
+    # u and A − u are both in Coh^β there, and A is destabilized below the wall: its sub has the
+    # smaller ν above the wall and the larger below it.
+    r, c, d = v
+    whole = (Fraction(r), Fraction(c), Fraction(d) / 2)
+    for wall in vw.walls(*v, **options):
+        beta = wall.center
+        [sign] = [s for s in (1, -1) if s * (whole[1] - beta * whole[0]) > 0]
+        a = tuple(sign * x for x in whole)
+        of = "v" if sign == 1 else "v[1]" if r > 0 or (r == 0 and c > 0) else "v[-1]"
+        for (ur, uc, ud), found in zip(wall.semistabilizers, wall.classes):
+            u = (Fraction(ur), Fraction(uc), Fraction(ud) / 2)
+            pair = [u, tuple(x - y for x, y in zip(a, u))]
+            assert all(x[1] - beta * x[0] > 0 for x in pair)
+            sub, quotient = sorted(pair, key=lambda x: nu(x, beta, wall.radius_squared + 1))
+            assert nu(sub, beta, wall.radius_squared / 2) > nu(quotient, beta, wall.radius_squared / 2)
+            shown = [(x.rank, x.c1, x.ch2) for x in (found.sub, found.quotient, found.u)]
+            assert (shown, found.of) == ([sub, quotient, u], of)
 
 
 BOTH = [(1, 0, -16, None), (2, -1, -12, None), (3, 1, -5, 6), (0, 3, 4, None), (1, 0, -2, 20)]
@@ -165,3 +201,22 @@ def test_plot_of_a_result_draws_what_the_search_draws(v, options, tmp_path):
         vw.plot(found, max_rank=3)
     vw.plot(found).figure.savefig(tmp_path / "walls.pdf")
     assert (tmp_path / "walls.pdf").read_bytes().startswith(b"%PDF")
+
+
+SHOWN = [  # what a person reads of the walls of (1, 0, -4), and whether it says the surface (the command
+    # line's header: test_walls_cli.py)
+    (lambda found: found.caption(), True), (lambda found: found._repr_html_(), True),
+    (lambda found: vw.plot(found).get_title(), True), (lambda found: vw.plot_html(found), True),
+    (lambda found: str(found.v), True), (lambda found: found.v._repr_html_(), True),
+    (lambda found: str(found[-1]), False), (lambda found: found[0]._repr_latex_(), False),
+]
+
+
+@pytest.mark.parametrize(("show", "says_surface"), SHOWN)
+@pytest.mark.parametrize(("surface", "where"), [(None, "on the ½ℤ lattice of ℓ² = 2, no surface given"),
+                                                ("P2", "on P2"), (QUARTIC, "on ℓ² = 4")])
+def test_people_read_ch_on_a_named_lattice_never_rows(show, says_surface, surface, where):
+    pytest.importorskip("matplotlib").use("Agg")
+    text = show(vw.walls(1, 0, -4, surface=surface, side="both"))
+    assert ("(1, 0, -2)" in text or "ch" in text) and (where in text) == says_surface
+    assert not any(row in text for row in ("(1, 0, -4)", "(1, -1, 1)", "(-1, -1, -1)"))  # v's and its classes' rows

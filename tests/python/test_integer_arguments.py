@@ -59,9 +59,9 @@ MESSAGES = [  # (call, exception, words the message has)
     (lambda: vw.count(1, 0, -4, max_rank=2**64), OverflowError, ["argument 'max_rank'"]),
     (lambda: vw.walls(1, "0", -4), TypeError, ["argument 'c'", "'str'"]),
     (lambda: vw.count(1, 0, -4, max_rank=-1), ValueError, ["max_rank must be >= 0, not -1"]),
-    (lambda: vw.walls(1, True, -2), ValueError, ["β₋ of (1, 1, -2) is irrational"]),
-    (lambda: vw.count(np.int64(1), 0, np.int64(2)), vw.NoRealBetaError, ["of (1, 0, 2) is -2, negative"]),
-    (lambda: vw.candidates(0, False, 5), vw.NoRealBetaError, ["(0, 0, 5) has r = c = 0"]),
+    (lambda: vw.walls(1, True, -2), ValueError, ["β₋ of ch = (1, 1, -1) is irrational"]),
+    (lambda: vw.count(np.int64(1), 0, np.int64(2)), vw.NoRealBetaError, ["of ch = (1, 0, 1) is -2, negative"]),
+    (lambda: vw.candidates(0, False, 5), vw.NoRealBetaError, ["ch = (0, 0, 5/2) has r = c₁ = 0"]),
     (lambda: vw.count(HUGE, 0, 0), OverflowError, ["argument 'r': an integer of 16610 bits"]),
     (lambda: vw.count(3**200, 0, 0), OverflowError, ["argument 'r': 26561", "…", "(96 characters)"]),
 ]

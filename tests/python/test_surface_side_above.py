@@ -45,7 +45,7 @@ def test_p2_is_the_generic_search_filtered_by_parity_and_right_is_the_mirrored_d
         assert vw.count(*v, max_rank=max_rank, surface="P2") == len(on_p2)
         assert vw.walls(*v, max_rank=max_rank, surface="P2") == group_walls(v, on_p2)
     else:
-        with pytest.raises(ValueError, match="not a Chern character on P2: c2 = .* is not an integer"):
+        with pytest.raises(ValueError, match="not a Chern character on P2: c₂ = .* is not an integer"):
             vw.count(*v, max_rank=max_rank, surface="P2")
     right = vw.walls(*v, max_rank=max_rank, side="right")
     if r == 0:  # one concentric family: both sides are it
@@ -123,8 +123,8 @@ def test_above_takes_exact_coordinates_and_keeps_the_wall_through_the_point(abov
     (lambda: vw.walls(1, 0, -16, side="up"), ValueError, "side must be 'left', 'right' or 'both'"),
     (lambda: vw.count(1, 0, -16, surface="P3"), ValueError, "surface must be None, 'P2' or a Surface"),
     (lambda: vw.count(3, 2, 3, above=(0, 1)), vw.NoRealBetaError, "no β₋ and no wall"),  # no real β₋
-    (lambda: vw.count(3, 2, -1, side="right"), vw.IrrationalBetaError, r"β₋ of \(3, 2, -1\) is irrational"),
-    (lambda: vw.count(-1, 9, -16), vw.IrrationalBetaError, r"β₋ of \(-1, 9, -16\) is irrational"),
+    (lambda: vw.count(3, 2, -1, side="right"), vw.IrrationalBetaError, r"β₋ of ch = \(3, 2, -1/2\) is irrational"),
+    (lambda: vw.count(-1, 9, -16), vw.IrrationalBetaError, r"β₋ of ch = \(-1, 9, -8\) is irrational"),
     (lambda: vw.count(1, 0, -2, above=(-1.4142135623730951, 5e-324)), OverflowError,
      r"rank up to 1.03e\+16, more than the 10\^11 ranks .*; pass max_rank or a point farther from β₋"),
     (lambda: vw.count(1, 0, -20, above=("-1e100000000", 1)), ValueError, "beta is too large a text"),

@@ -35,7 +35,9 @@ def walls_document(v):
     return json_document(v, None, "walls", walls_json(varnolt_walls.walls(*v)))
 
 
-WALLS_OF_TWO_POINTS = "v = (1, 0, -4): β₋ = -2, 1 wall\ncenter  radius²  semistabilizers\n-5/2    9/4      (1, -1, 1)\n"
+NO_SURFACE = "on the ½ℤ lattice of ℓ² = 2, no surface given"
+WALLS_OF_TWO_POINTS = (f"v: ch = (1, 0, -2) {NO_SURFACE}: β₋ = -2, 1 wall\ncenter  radius²  classes\n"
+                       "-5/2    9/4      O(-1) ⊂ v, quotient ch = (0, 1, -5/2)\n")
 CASES = [
     # (command, arguments, exit status, stdout: text or a check, stderr contains)
     (CLI, "1 0 -4", 0, WALLS_OF_TWO_POINTS, ""),
@@ -43,11 +45,12 @@ CASES = [
     (CLI, "1 0 -16 --format json", 0, lambda out: as_json(out) == walls_document((1, 0, -16))
      and any(w["center"] == "-25/6" and w["radius_squared"] == "49/36"
              and w["semistabilizers"] == [[1, -3, 9], [2, -6, 18]] for w in as_json(out)["walls"]), ""),
-    (CLI, "1 0 -16 --format csv", 0, lambda out: out.splitlines()[:2] == ["center,radius_squared,r,c,d",
+    (CLI, "1 0 -16 --format csv", 0, lambda out: out.splitlines()[:2] == ["center,radius_squared,r,c,d = 2·ch₂",
                                                                           "-17/2,225/4,1,-1,1"]
      and len(out.splitlines()) == 1 + varnolt_walls.count(1, 0, -16), ""),
-    (CLI, "2 1 -4 --candidates", 0, "1 0 0\n2 0 -1\n2 0 0\n3 -1 0\n", ""),
-    (CLI, "2 1 -4 --candidates --format csv", 0, "r,c,d\n1,0,0\n2,0,-1\n2,0,0\n3,-1,0\n", ""),
+    (CLI, "2 1 -4 --candidates", 0, "1 0 0\n2 0 -1/2\n2 0 0\n3 -1 0\n", ""),  # ch₂ = d/2
+    (CLI, "2 1 -4 --candidates --rows", 0, "1 0 0\n2 0 -1\n2 0 0\n3 -1 0\n", ""),
+    (CLI, "2 1 -4 --candidates --format csv", 0, "r,c,d = 2·ch₂\n1,0,0\n2,0,-1\n2,0,0\n3,-1,0\n", ""),
     (CLI, "2 1 -4 --candidates --format json", 0, lambda out: as_json(out) == json_document(
         (2, 1, -4), None, "candidates", [[1, 0, 0], [2, 0, -1], [2, 0, 0], [3, -1, 0]]), ""),
     (CLI, "1 0 -1 --candidates", 0, "", ""),
@@ -55,16 +58,20 @@ CASES = [
     (CLI, "0 3 4 --count --format json", 0, lambda out: as_json(out) == json_document(
         (0, 3, 4), None, "count", varnolt_walls.count(0, 3, 4)), ""),
     (CLI, "0 3 4 --count --format csv", 0, f"count\n{varnolt_walls.count(0, 3, 4)}\n", ""),
-    (CLI, "3 2 -1", 1, "", "β₋ of (3, 2, -1) is irrational"),
-    (CLI, "3 2 -1 --count --format json", 1, "", "β₋ of (3, 2, -1) is irrational"),
-    (CLI, "-1 1 3", 0, "v = (-1, 1, 3): β₋ = -3, 1 wall\ncenter  radius²  semistabilizers\n-7/2    9/4      (1, -2, 4)\n", ""),
-    (CLI, "1 0 -2 --max-rank 12", 0, "v = (1, 0, -2): β₋ = -√2, candidates of rank ≤ 12, 2 walls (may be "
-     "incomplete: more may come from higher ranks)\ncenter  radius²  semistabilizers\n"
-     "-3/2    1/4      (1, -1, 1); (2, -2, 2)\n-17/12  1/144    (9, -12, 16); (5, -6, 7)\n", ""),
+    (CLI, "3 2 -1", 1, "", "β₋ of ch = (3, 2, -1/2) is irrational"),
+    (CLI, "3 2 -1 --count --format json", 1, "", "β₋ of ch = (3, 2, -1/2) is irrational"),
+    (CLI, "-1 1 3", 0, f"v: ch = (-1, 1, 3/2) {NO_SURFACE}: β₋ = -3, 1 wall\ncenter  radius²  classes\n"
+     "-7/2    9/4      O(-2) ⊂ v[-1], quotient ch = (0, 1, -7/2)\n", ""),
+    (CLI, "1 0 -2 --max-rank 12 --rows", 0, f"v: ch = (1, 0, -1) {NO_SURFACE}, (r, c, d = 2·ch₂) = (1, 0, -2): "
+     "β₋ = -√2, candidates of rank ≤ 12, 2 walls (may be incomplete: more may come from higher ranks)\n"
+     "center  radius²  (r, c, d = 2·ch₂)         classes\n"
+     "-3/2    1/4      (1, -1, 1); (2, -2, 2)    O(-1) ⊂ v, quotient ch = (0, 1, -3/2); ch = (2, -2, 1) ⊂ v, "
+     "quotient O(-2)[1]\n-17/12  1/144    (9, -12, 16); (5, -6, 7)  ch = (9, -12, 8) ⊂ v, quotient "
+     "ch = (-8, 12, -9); ch = (5, -6, 7/2) ⊂ v, quotient ch = (-4, 6, -9/2)\n", ""),
     (CLI, "2 3 3 --max-rank 40 --candidates --format json", 0, lambda out: as_json(out) == json_document(
         (2, 3, 3), 40, "candidates", varnolt_walls.candidates(2, 3, 3, max_rank=40).tolist()), ""),
-    (CLI, "2 1 -4 --max-rank 2 --candidates", 0, "1 0 0\n2 0 -1\n2 0 0\n", ""),
-    (CLI, "1 0 -2", 1, "", "β₋ of (1, 0, -2) is irrational: its pseudo-walls are infinitely many and accumulate "
+    (CLI, "2 1 -4 --max-rank 2 --candidates --rows", 0, "1 0 0\n2 0 -1\n2 0 0\n", ""),
+    (CLI, "1 0 -2", 1, "", "β₋ of ch = (1, 0, -1) is irrational: its pseudo-walls are infinitely many and accumulate "
      "at β₋; pass --max-rank N for those of the candidates of rank at most N, or --above B,A for the walls over "
      "σ(B, A)"),
     (CLI, "1 0 -2 --max-rank -1", 2, "", "argument --max-rank: max_rank must be >= 0, not -1"),
@@ -72,8 +79,9 @@ CASES = [
         json_document((1, 0, -16), None, "count", varnolt_walls.count(1, 0, -16, surface="P2", side="right",
                                                                       above=(5, 0.5)))
         | {"surface": "P2", "degree": 1, "side": "right", "above": ["5", "1/2"], "complete": True}), ""),
-    (CLI, "1 0 -2 --above=-3/2,0.1", 0, "v = (1, 0, -2): β₋ = -√2, over σ(-3/2, 1/10), 1 wall\n"
-     "center  radius²  semistabilizers\n-3/2    1/4      (1, -1, 1); (2, -2, 2)\n", ""),
+    (CLI, "1 0 -2 --above=-3/2,0.1", 0, f"v: ch = (1, 0, -1) {NO_SURFACE}: β₋ = -√2, over σ(-3/2, 1/10), 1 wall\n"
+     "center  radius²  classes\n-3/2    1/4      O(-1) ⊂ v, quotient ch = (0, 1, -3/2); ch = (2, -2, 1) ⊂ v, "
+     "quotient O(-2)[1]\n", ""),
     (CLI, "1 1 -4 --surface P2", 1, "", "not a Chern character on P2"),
     (CLI, "1 0 -4 --above 1", 2, "", "--above takes BETA,ALPHA"),
     (CLI, "1 x 3", 2, "", "argument C"),
@@ -84,26 +92,26 @@ CASES = [
     (CLI, "1 0 -4 --plot walls.jpg", 2, "", ".png, .svg, .pdf or .html"),
     (CLI, "2 3 3/2", 2, "", "give --ch 2 3 3/2; for D = 3/2, --degree N"),
     (CLI, "1 0 -4 --surface P2 --side both --format csv", 0,
-     "side,center,radius_squared,r,c,d\nleft,-5/2,9/4,1,-1,1\nright,5/2,9/4,-1,-1,-1\n", ""),
+     "side,center,radius_squared,r,c,d = 2·ch₂\nleft,-5/2,9/4,1,-1,1\nright,5/2,9/4,-1,-1,-1\n", ""),
     (CLI, "1 0 -4 --plot walls.pdf", 0, WALLS_OF_TWO_POINTS, ""),
     (CLI, "walls 1 0 -4", 0, WALLS_OF_TWO_POINTS, ""),
-    (CLI, "--format csv -1 1 3", 0, "center,radius_squared,r,c,d\n-7/2,9/4,1,-2,4\n", ""),  # options first, R < 0
+    (CLI, "--format csv -1 1 3", 0, "center,radius_squared,r,c,d = 2·ch₂\n-7/2,9/4,1,-2,4\n", ""),  # options first, R < 0
     (CLI, "--help", 0, lambda out: "{walls,sweep,k3,moduli}" in out and "varnolt-walls R C D" in out, ""),
     (CLI, "--version", 0, f"varnolt-walls {varnolt_walls.__version__}\n", ""),
-    (CLI, "1 0 2 --format json", 1, "", "c² - r·d of (1, 0, 2) is -2, negative, so there is no β₋ and no wall"),
-    (CLI, "0 0 5", 1, "", "(0, 0, 5) has r = c = 0, so there is no β₋ and no wall"),
+    (CLI, "1 0 2 --format json", 1, "", "c₁² - 2·r·ch₂ of ch = (1, 0, 1) is -2, negative, so there is no β₋ and no wall"),
+    (CLI, "0 0 5", 1, "", "ch = (0, 0, 5/2) has r = c₁ = 0, so there is no β₋ and no wall"),
     (CLI, "1 0 -4 --plot no-such-directory/walls.png", 1, "", "cannot write the plot"),  # before any result
     (CLI, "1 0 -16 --above -5,1 --count", 0, "13\n", ""),  # a negative value after a space
     (CLI, "1 0 -16e0", 2, "", "argument D: not an integer: '-16e0'"),
     (CLI, "1 0 -16 --side right", 0, lambda out: out.startswith(
-        "v = (1, 0, -16): β₊ = 4, right of the vertical wall β = 0, 16 walls\n"), ""),
+        f"v: ch = (1, 0, -8) {NO_SURFACE}: β₊ = 4, right of the vertical wall β = 0, 16 walls\n"), ""),
     (CLI, "0 3 4 --side right", 0, lambda out: "vertical" not in out.splitlines()[0], ""),
     (CLI, "1 0 -16 --above=-5,1e-5000", 0, lambda out: out.startswith(
-        "v = (1, 0, -16): β₋ = -4, over σ(-5, 1e-5000), 12 walls\n"), ""),
+        f"v: ch = (1, 0, -8) {NO_SURFACE}: β₋ = -4, over σ(-5, 1e-5000), 12 walls\n"), ""),
     (CLI, "1 0 -16 --above=-1e100000000,1", 2, "", "at most 10000 digits"),
     (CLI, "1 0 -16 --above=-5,1e-10000000", 2, "", "at most 10000 digits"),
     (CLI, "--ideal-sheaf 8 --surface P2 --actual", 0, lambda out: out.splitlines()[1:3] == [
-        "8 walls of I_Z, |Z| = 8 on P²: 6 actual, 2 undecided", "status     center  radius²  semistabilizers"]
+        "8 walls of I_Z, |Z| = 8 on P²: 6 actual, 2 undecided", "status     center  radius²  classes"]
         and [line.split()[0] for line in out.splitlines()[3:]] == ["actual"] * 6 + ["undecided"] * 2, ""),
     (CLI, "1 0 -16 --surface P2 --actual --format json", 0,
      lambda out: [w["certificate"] is None for w in json.loads(out)["walls"]] == [False] * 6 + [True] * 2, ""),

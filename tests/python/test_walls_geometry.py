@@ -172,17 +172,17 @@ def test_quadratic_irrational_text_arithmetic_and_sympy_agree_with_sympy(x):
 def test_walls_show_in_a_notebook_as_a_table_of_the_first_ones():
     found = walls(1, 0, -100)
     page = found._repr_html_()
-    rows = re.findall(r"<tr><td>(.*?)</td><td>(.*?)</td><td>(.*?)</td></tr>", page)
+    rows = re.findall(r"<tr><td>(.*?)</td><td>(.*?)</td><td>(.*?)</td></tr>", page)  # the classes in ch
     assert len(found) > 20 and len(rows) == 20 and f"… and {len(found) - 20} more" in page
-    for (center, radius_squared, semistabilizers), wall in zip(rows, found):
+    for (center, radius_squared, classes), wall in zip(rows, found):
         assert (Fraction(center), Fraction(radius_squared)) == (wall.center, wall.radius_squared)
-        assert semistabilizers.startswith(str(wall.semistabilizers[0]))
+        assert classes.startswith(str(wall.classes[0]))
     assert f"<caption>{len(found)} walls" in page
 
 
 @pytest.mark.parametrize("v, options, title", [
-    ((1, 0, -20), {"max_rank": True}, ["18 pseudo-walls of v = (1, 0, -20)", "β₋ = -2√5, candidates of rank ≤ 1"]),
-    ((1, 0, -16), {}, ["of v = (1, 0, -16)\nβ₋ = -4"]),
+    ((1, 0, -20), {"max_rank": True}, ["18 pseudo-walls of ch = (1, 0, -10) on the ½ℤ lattice of ℓ² = 2, no surface given", "β₋ = -2√5, candidates of rank ≤ 1"]),
+    ((1, 0, -16), {}, ["of ch = (1, 0, -8) on the ½ℤ lattice of ℓ² = 2, no surface given\nβ₋ = -4"]),
     ((3, 2, -1), {"max_rank": 4}, ["β₋ = (2 - √7)/3"]),
     ((2, 1, -4), {}, ["β₋ = -1"]),  # Δ = 9: the hyperbola's foot is a corner-free turn too
     ((1, 0, -16), {"side": "both"}, ["32 pseudo-walls", "β₋ = -4, β₊ = 4"]),

@@ -7,6 +7,7 @@ import os
 import re
 import subprocess
 import sys
+from fractions import Fraction
 
 import pytest
 
@@ -52,7 +53,7 @@ def test_page_draws_the_walls_and_points_at_one(tmp_path, browser, command_line,
     browser.open(page.as_uri())
     browser.evaluate(WALLS_READY)
     text = browser.evaluate(TEXT)
-    assert f"Pseudo-walls of v = {v}" in text and title in text
+    assert f"Pseudo-walls of ch = ({v[0]}, {v[1]}, {Fraction(v[2]) / 2}) on the ½ℤ lattice" in text and title in text
     assert all(f"\n{w.center}\n{w.radius_squared}\n" in text for w in found[:15])  # the table's first rows
     assert pixels_near(browser.screenshot(), WALL_BLUE) > 200  # a blank plot has the legend's sample line alone
 
@@ -65,7 +66,7 @@ def test_page_draws_the_walls_and_points_at_one(tmp_path, browser, command_line,
     shown = re.search(r"pointed wall (\d+)\ncentre (.*)\nradius² (.*)\nclasses (.*)", browser.evaluate(TEXT))
     pointed = found[int(shown[1]) - 1]
     assert shown.groups()[1:] == (str(pointed.center), str(pointed.radius_squared),
-                                  "; ".join(map(str, pointed.semistabilizers)))
+                                  "; ".join(map(str, pointed.classes)))
     assert wall is None or pointed == target
     assert pixels_near(browser.screenshot(), POINTED_ORANGE) > 50
     assert browser.remote == []

@@ -2,6 +2,7 @@
 interpreter lock released while the core searches."""
 
 import math
+from fractions import Fraction
 import random
 import signal
 import subprocess
@@ -41,7 +42,7 @@ def expected_failure(v, kind, message):
     if kind is RuntimeError and r > 0 and math.isqrt(discriminant(*v)) ** 2 != discriminant(*v):
         # Infinitely many candidates: a bound is asked for.
         return varnolt_walls.IrrationalBetaError, (
-            f"β₋ of {v} is irrational: its pseudo-walls are infinitely many and accumulate at β₋; "
+            f"β₋ of ch = ({v[0]}, {v[1]}, {Fraction(v[2]) / 2}) is irrational: its pseudo-walls are infinitely many and accumulate at β₋; "
             "pass max_rank=R for those of the candidates of rank at most R, or above=(β, α) for the walls over σ(β, α)")
     if kind is TypeError and v[2] is None:  # None stands for a d left out, as with a class in place of v
         return TypeError, "v is a ChernCharacter or the integers r, c, d: d missing"

@@ -42,7 +42,7 @@ class ActualWall:
         return f"{self.status}: {self.wall._equation(str, 'β', 'α', '²')}{proof}"
 
     def _repr_latex_(self) -> str:
-        equation = self.wall._repr_latex_().partition(", from")[0]
+        equation = "$" + self.wall._repr_latex_().split("$")[1] + "$"  # the wall's equation, without its classes
         c = self.certificate
         if c is None:
             return f"undecided: {equation}"

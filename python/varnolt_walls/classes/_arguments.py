@@ -90,8 +90,13 @@ def lattice_row(v: ExactRow, scale: int) -> Row:
 
 
 def shown_v(v: ExactRow) -> str:
-    """v as messages show it: "(1, 0, -7/2)"."""
+    """A row (r, c, d) as it is: "(1, 0, -7/2)"."""
     return f"({v[0]}, {v[1]}, {v[2]})"
+
+
+def shown_ch(v: ExactRow) -> str:
+    """The row v = (r, c, d) as people read it, ch = (r, c₁, ch₂) with ch₂ = d/2: "ch = (1, 0, -7/4)"."""
+    return f"ch = ({v[0]}, {v[1]}, {Fraction(v[2]) / 2})"
 
 
 def checked_max_rank(max_rank: SupportsIndex | None) -> int | None:

@@ -24,7 +24,7 @@ from typing import SupportsIndex
 
 from ._arguments import RATIO, ExactRow, shown
 from ._exceptional import exceptional_name
-from ._options import Surface, SurfaceOption, checked_surface
+from ._options import Surface, SurfaceOption, checked_surface, on_surface
 
 # What the constructors take as a rational value: any integer, a Fraction, or a text "p/q".
 Rational = SupportsIndex | Fraction | str
@@ -328,12 +328,12 @@ class ChernCharacter:
         return "no surface" if self.surface is None else str(self.surface)
 
     def __str__(self) -> str:
-        return self._text() if self.surface is None else f"{self._text()} on {self.surface}"
+        return f"{self._text()} {on_surface(self.surface)}"
 
     def __repr__(self) -> str:
         ch2 = str(self.ch2) if self.ch2.denominator == 1 else f"'{self.ch2}'"
-        if self.surface is None:
-            return f"ch({self.rank}, {self.c1}, {ch2})"
+        if self.surface is None:  # said, so that a class off every surface is not taken for one of P²
+            return f"ch({self.rank}, {self.c1}, {ch2}, surface=None)"
         surface = "'P2'" if self.surface.degree == 1 else repr(self.surface)
         return f"ch({self.rank}, {self.c1}, {ch2}, surface={surface})"
 
@@ -341,8 +341,7 @@ class ChernCharacter:
         return rf"$\mathrm{{ch}} = ({self.rank}, {self.c1}, {_latex(self.ch2)})$"
 
     def _repr_html_(self) -> str:
-        on = "" if self.surface is None else f" on {escape(str(self.surface))}"
-        return f"ch = ({self.rank}, {self.c1}, {escape(str(self.ch2))}){on}"
+        return f"ch = ({self.rank}, {self.c1}, {escape(str(self.ch2))}) {escape(on_surface(self.surface))}"
 
 
 def ch(rank: SupportsIndex, c1: SupportsIndex, ch2: Rational, surface: SurfaceOption = None) -> ChernCharacter:

@@ -7,7 +7,7 @@ from collections.abc import Callable, Sequence
 from fractions import Fraction
 from typing import Any, SupportsIndex
 
-from ._arguments import ExactRow, discriminant, shown_v
+from ._arguments import ExactRow, discriminant, shown_ch
 from ._options import SearchOptions
 
 # The forms of the two ways to a finite list of walls: in Python, and on the command line.
@@ -49,7 +49,7 @@ class IrrationalBetaError(_ChernCharacterError):
     ...     print(error.chern_character)
     ...     print(error)
     (3, 2, -1)
-    β₋ of (3, 2, -1) is irrational: its pseudo-walls are infinitely many and accumulate at β₋; pass max_rank=R for those of the candidates of rank at most R, or above=(β, α) for the walls over σ(β, α)
+    β₋ of ch = (3, 2, -1/2) is irrational: its pseudo-walls are infinitely many and accumulate at β₋; pass max_rank=R for those of the candidates of rank at most R, or above=(β, α) for the walls over σ(β, α)
     """
 
     def __init__(self, chern_character: Sequence[SupportsIndex | Fraction], option: str = "max_rank=R") -> None:
@@ -59,7 +59,7 @@ class IrrationalBetaError(_ChernCharacterError):
     def _message(self, *details: Any) -> str:
         option = str(details[0])
         bound, point, sigma = FORMS.get(option, (option[-1], "above=(β, α)", "σ(β, α)"))
-        return (f"β₋ of {shown_v(self.chern_character)} is irrational: its pseudo-walls are infinitely many and accumulate "
+        return (f"β₋ of {shown_ch(self.chern_character)} is irrational: its pseudo-walls are infinitely many and accumulate "
                 f"at β₋; pass {option} for those of the candidates of rank at most {bound}, or {point} for the "
                 f"walls over {sigma}")
 
@@ -76,7 +76,7 @@ class NoRealBetaError(_ChernCharacterError):
     >>> vw.count(1, 0, 1)
     Traceback (most recent call last):
       ...
-    varnolt_walls.classes._errors.NoRealBetaError: the Bogomolov discriminant c² - r·d of (1, 0, 1) is -1, negative, so there is no β₋ and no wall
+    varnolt_walls.classes._errors.NoRealBetaError: the Bogomolov discriminant c₁² - 2·r·ch₂ of ch = (1, 0, 1/2) is -1, negative, so there is no β₋ and no wall
     """
 
     def __init__(self, chern_character: Sequence[SupportsIndex | Fraction]) -> None:
@@ -84,8 +84,8 @@ class NoRealBetaError(_ChernCharacterError):
 
     def _message(self, *details: Any) -> str:
         r, c, d = v = self.chern_character
-        reason = (f"{shown_v(v)} has r = c = 0" if r == c == 0 else
-                  f"the Bogomolov discriminant c² - r·d of {shown_v(v)} is {discriminant(r, c, d)}, negative")
+        reason = (f"{shown_ch(v)} has r = c₁ = 0" if r == c == 0 else
+                  f"the Bogomolov discriminant c₁² - 2·r·ch₂ of {shown_ch(v)} is {discriminant(r, c, d)}, negative")
         return f"{reason}, so there is no β₋ and no wall"
 
 
@@ -103,23 +103,23 @@ def _point_side(v: ExactRow, options: SearchOptions, where: str) -> ValueError:
     hint = "" if where == "on" else f" (the {other} walls are on that side)"
     where = where if where == "on" else f"{other} of"
     return ValueError(f"the point (β, α) = ({beta}, {alpha}) lies {where} the vertical wall β = {Fraction(v[1], v[0])} "
-                      f"of {shown_v(v)}, over which no {options.side} wall passes{hint}")
+                      f"of {shown_ch(v)}, over which no {options.side} wall passes{hint}")
 
 
 def _too_large_bound(v: ExactRow, options: SearchOptions, text: str, bound: str) -> OverflowError:
     beta, alpha = options.above or (Fraction(0), Fraction(0))
-    return OverflowError(f"the walls of {shown_v(v)} over σ({_shown(beta)}, {_shown(alpha)}) may come from candidates of "
+    return OverflowError(f"the walls of {shown_ch(v)} over σ({_shown(beta)}, {_shown(alpha)}) may come from candidates of "
                          f"rank up to {bound}, {text}; pass max_rank or a point farther from β₋")
 
 
 def _off_lattice(v: ExactRow, options: SearchOptions) -> ValueError:
     r, c, d = v
     if options.surface is None or options.surface.degree == 1:
-        return ValueError(f"{shown_v(v)} is not a Chern character on P2: c2 = c²/2 - d/2 = {Fraction(c * c - d, 2)} "
-                          "is not an integer (d must be congruent to c mod 2)")
+        return ValueError(f"{shown_ch(v)} is not a Chern character on P2: c₂ = c₁²/2 - ch₂ = {Fraction(c * c - d, 2)} "
+                          "is not an integer (ch₂ must be in c₁²/2 + ℤ)")
     n = options.surface.degree
-    return ValueError(f"{shown_v(v)} is not a Chern character on a surface with ℓ² = {n}: c2 = n·(c² - d)/2 = "
-                      f"{n * (c * c - Fraction(d)) / 2} is not an integer (d must lie in c² + (2/{n})ℤ)")
+    return ValueError(f"{shown_ch(v)} is not a Chern character on a surface with ℓ² = {n}: c₂ = n·(c₁²/2 - ch₂) = "
+                      f"{n * (c * c - Fraction(d)) / 2} is not an integer (ch₂ must lie in c₁²/2 + (1/{n})ℤ)")
 
 
 # What each kind of refusal raises: (kind) -> f(v, options, text, detail).

@@ -79,6 +79,17 @@ class Surface:
         return "P2" if self.degree == 1 else f"ℓ² = {self.degree}"
 
 
+# Where a class lives when no surface was given: the search's own lattice ch₂ ∈ ½ℤ, which is that of
+# ℓ² = 2 (c₂ = c₁² − 2·ch₂ integral). Said in every caption, so that a P² user who forgot
+# surface="P2" sees that the walls are not those of P².
+NO_SURFACE = "the ½ℤ lattice of ℓ² = 2, no surface given"
+
+
+def on_surface(surface: Surface | None) -> str:
+    """Where a class lives, for people: "on P2", "on ℓ² = 4", or "on the ½ℤ lattice of ℓ² = 2, no surface given"."""
+    return f"on {NO_SURFACE if surface is None else surface}"
+
+
 # What the public functions take as `surface`.
 SurfaceOption = Surface | Literal["P2", "p2"] | None
 

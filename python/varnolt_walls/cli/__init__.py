@@ -18,11 +18,13 @@ from numpy.typing import NDArray
 from .._version import __version__
 from ..actual._actual import ActualWalls, certified
 from ..classes._arguments import ExactRow, shown_v
+from ..classes._chern import ChernCharacter
 from ..classes._errors import IrrationalBetaError
 from ..classes._options import Side
 from ..pictures._plot import accumulation_points
 from ..plane._moduli import PLANE, no_sheaf_note
 from ..search._beta import no_real_beta
+from ..search._described import chern_text
 from ..search._schema import ROWS_PER_PIECE, candidates_json, candidates_start, document, header
 from ..search._search import candidates, count
 from ..search._walls import Walls, walls, walls_document
@@ -41,9 +43,14 @@ exactly. `varnolt-walls R C D` is short for `varnolt-walls walls R C D`."""
 WALLS_DESCRIPTION = """\
 The pseudo-walls of the Chern character v = (R, C·ℓ, (D/2)·ℓ²) on a surface of
 Picard rank one, largest first: the center and radius² of each semicircle in
-the (β, α) half-plane and the candidate left pseudo-semistabilizers (r, c, d)
-that give it, computed exactly. In place of R C D (D = 2·ch2) v may be given
-as researchers write it, on the surface of --surface or --degree:
+the (β, α) half-plane and the classes that give it, computed exactly. The text
+speaks ch = (r, c1, ch2): each class is the sub or the quotient of the object
+it destabilizes in the heart ("O(-1) ⊂ v, quotient ch = (0, 1, -5/2)"; right of
+the vertical wall the object is v[1]); --rows adds the search's rows (r, c, d),
+d = 2·ch2, which JSON and CSV always carry. Without --surface or --degree the
+classes are those of the lattice ch2 ∈ ½ℤ (ℓ² = 2), not those of P2. In place
+of R C D (D = 2·ch2) v may be given as researchers write it, on the surface of
+--surface or --degree:
   --ch R C1 CH2          ch2 in units of ℓ² (two points on P2: --ch 1 0 -2 --surface P2)
   --chern-classes R C1 C2  c2 in points (T_P2: --chern-classes 2 3 3 --surface P2)
   --mukai R C S          a Mukai vector on a K3 surface (--mukai 1 0 -7 --degree 4)
@@ -66,6 +73,8 @@ before the result is written.
    "walls": [{"center": "-5/2", "radius_squared": "9/4", "semistabilizers": [[1, -1, 1]],
               "side": "left", "classes": [{"ch": [1, -1, "1/2"], "name": "O(-1)",
               "quotient": [0, 1, "-5/2"], "quotient_name": null}]}, ...]}
+("ch" is the class of the sub, "quotient" that of the quotient: on the right the
+semistabilizer is the quotient of v[1]);
 with "candidates": [[r, c, d], ...] or "count": N in place of "walls";
 "complete" is true when the list is every pseudo-wall of v on its side (over
 --above's point) not cut by --max-rank; an irrational β₋ is {"text", "float",
@@ -114,14 +123,21 @@ def add_walls_command(commands: argparse._SubParsersAction[Parser]) -> None:
     mode.add_argument("--actual", action="store_true",
                       help="on P2: say of each wall whether it is proved actual (with the proof) or undecided")
     p.add_argument("--format", choices=["text", "json", "csv"], default="text", help="output format (default: text)")
+    p.add_argument("--rows", action="store_true",
+                   help="in text output, also the search's rows (r, c, d) with d = 2·ch2 (JSON and CSV always have them)")
     p.add_argument("--plot", metavar="FILE",
                    help="also draw the walls to FILE: .png, .svg or .pdf (needs matplotlib), or .html, "
                         "an interactive page that works offline (needs bokeh)")
     p.set_defaults(run=run_walls)
 
 
-def write_walls(out: Output, form: str, found: Walls, proved: ActualWalls | None = None) -> None:
-    """The walls as `form` says; with `proved` (--actual), each wall's status and certificate."""
+# The search's rows (r, c, d) in CSV headers and with --rows: what their last column is.
+D_COLUMN = "d = 2·ch₂"
+
+
+def write_walls(out: Output, form: str, found: Walls, proved: ActualWalls | None = None, rows: bool = False) -> None:
+    """The walls as `form` says; with `proved` (--actual), each wall's status and certificate; as text
+    with the rows (r, c, d) of the classes when `rows` (--rows)."""
     statuses = [""] * len(found) if proved is None else [w.status for w in proved]
     proofs = [""] * len(found) if proved is None else [str(w.certificate or "") for w in proved]
     if form == "json":
@@ -133,30 +149,36 @@ def write_walls(out: Output, form: str, found: Walls, proved: ActualWalls | None
         sided = found.side == "both"
         writer = csv.writer(out, lineterminator="\n")
         shown = proved is not None
-        writer.writerow(["side"] * sided + ["status"] * shown + ["center", "radius_squared", "r", "c", "d"])
+        writer.writerow(["side"] * sided + ["status"] * shown + ["center", "radius_squared", "r", "c", D_COLUMN])
         writer.writerows([*[str(w.side)] * sided, *[status] * shown, str(w.center), str(w.radius_squared), *map(str, u)]
                          for w, status in zip(found, statuses) for u in w.semistabilizers)
     else:
         sided = found.side == "both"
+        shown_rows = [f"{'; '.join(map(shown_v, w.semistabilizers))}  " if rows else "" for w in found]
         widths = [max([len("center"), *(len(str(w.center)) for w in found)]),
-                  max([len("radius²"), *(len(str(w.radius_squared)) for w in found)])]
+                  max([len("radius²"), *(len(str(w.radius_squared)) for w in found)]),
+                  max([len(f"(r, c, {D_COLUMN})  "), *map(len, shown_rows)]) if rows else 0]
         status = "status     " if proved is not None else ""
-        out.write(f"{'side   ' * sided}{status}{'center':<{widths[0]}}  {'radius²':<{widths[1]}}  semistabilizers\n")
-        for w, mark, proof in zip(found, statuses, proofs):
+        out.write(f"{'side   ' * sided}{status}{'center':<{widths[0]}}  {'radius²':<{widths[1]}}  "
+                  f"{f'(r, c, {D_COLUMN})' if rows else '':<{widths[2]}}classes\n")
+        for w, mark, proof, row in zip(found, statuses, proofs, shown_rows):
             out.write(f"{f'{w.side:<5}  ' * sided}{f'{mark:<9}  ' if status else ''}{str(w.center):<{widths[0]}}  "
-                      f"{str(w.radius_squared):<{widths[1]}}  {'; '.join(map(shown_v, w.semistabilizers))}"
+                      f"{str(w.radius_squared):<{widths[1]}}  {row:<{widths[2]}}{'; '.join(map(str, w.classes))}"
                       f"{f'  [{proof}]' if proof else ''}\n")
 
 
-def write_candidates(out: Output, form: str, start: dict[str, object], rows: NDArray[np.int64]) -> None:
-    """The rows (r, c, s·d) of `candidates`: in JSON as they are (with "d_scale": s), as text and CSV with
-    d exact ("p/q" where it is not an integer)."""
+def write_candidates(out: Output, form: str, start: dict[str, object], rows: NDArray[np.int64],
+                     shown_rows: bool = False) -> None:
+    """The rows (r, c, s·d) of `candidates`: in JSON as they are (with "d_scale": s), in CSV with d exact
+    ("p/q" where it is not an integer), as text in ch = (r, c₁, ch₂) (rows (r, c, d) with --rows)."""
     if form == "json":
         write_json(out, candidates_start(start, rows), "candidates", candidates_json(rows))
     else:
         if form == "csv":
-            out.write("r,c,d\n")
+            out.write(f"r,c,{D_COLUMN}\n")
         sep, scale = ("," if form == "csv" else " "), start["d_scale"]
+        if form == "text" and not shown_rows:
+            scale = 2 * int(scale)  # type: ignore[call-overload]  # ch₂ = d/2
         for first in range(0, len(rows), ROWS_PER_PIECE):  # Python ints for some thousand rows at a time
             out.write("".join(f"{r}{sep}{c}{sep}{Fraction(d, int(scale))}\n"  # type: ignore[call-overload]
                               for r, c, d in rows[first:first + ROWS_PER_PIECE].tolist()))
@@ -169,7 +191,7 @@ def write_json(out: Output, start: dict[str, object], key: str, value: Iterable[
 
 
 def write_result(out: Output, form: str, v: ExactRow, options: dict[str, Any], result: Result,
-                 proved: ActualWalls | None = None) -> None:
+                 proved: ActualWalls | None = None, rows: bool = False) -> None:
     start = header(v, options)
     if isinstance(result, int):
         if form == "json":
@@ -177,16 +199,23 @@ def write_result(out: Output, form: str, v: ExactRow, options: dict[str, Any], r
         else:
             out.write(("count\n" if form == "csv" else "") + f"{result}\n")
     elif isinstance(result, np.ndarray):
-        write_candidates(out, form, start, result)
+        write_candidates(out, form, start, result, rows)
     else:
         if form == "text":
             s = "" if len(result) == 1 else "s"
-            out.write(f"v = {shown_v(v)}: {accumulation_point(v, result._description.sides)}{options_text(v, options)}"
-                      f"{bound_text(result)}, {len(result)} wall{s}{completeness_text(result)}"
+            out.write(f"{v_text(result.v, rows)}: {accumulation_point(v, result._description.sides)}"
+                      f"{options_text(v, options)}{bound_text(result)}, {len(result)} wall{s}{completeness_text(result)}"
                       f"{no_sheaf_note(result.v)}\n")
             if proved is not None:
                 out.write(proved.caption() + "\n")
-        write_walls(out, form, result, proved)
+        write_walls(out, form, result, proved, rows)
+
+
+def v_text(v: ChernCharacter, rows: bool) -> str:
+    """v in a header: "v: ch = (1, 0, -8) on P2 (I_Z, |Z| = 8)", with --rows its row (r, c, d) too."""
+    name = f" ({v.name})" if v.name else ""
+    row = f", (r, c, {D_COLUMN}) = {shown_v(v.row)}" if rows else ""
+    return f"v: {chern_text(v)}{name}{row}"
 
 
 def accumulation_point(v: ExactRow, sides: Sequence[Side]) -> str:
@@ -232,7 +261,7 @@ def run_walls(args: argparse.Namespace, out: Output) -> int:
     if args.plot is not None:
         # The walls found, drawn as they are; those of a count or of candidates are searched for it.
         save_plot(args.plot, proved if proved is not None else result if isinstance(result, Walls) else walls(*v, **options))
-    write_result(out, args.format, v, options, result, proved)
+    write_result(out, args.format, v, options, result, proved, args.rows)
     out.flush()
     return 0
 

@@ -216,8 +216,8 @@ def class_row(form: str, words: list[str], surface: Surface | None) -> tuple[Exa
 
 
 def options_text(v: ExactRow, options: dict[str, Any]) -> str:
-    """The surface, side and point of a search of v for people: "" for the defaults."""
-    parts = [f"on {options['surface']}"] if options["surface"] else []
+    """The side and point of a search of v for people: "" for the defaults."""
+    parts = []
     if options["side"] != "left":
         # Rank 0 has no vertical wall: its one family of walls is the answer for both sides.
         where = "right of" if options["side"] == "right" else "both sides of"

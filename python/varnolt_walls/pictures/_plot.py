@@ -8,13 +8,14 @@ from math import acosh, cosh, sinh, sqrt
 from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 
 from ..actual._actual import ActualWalls
-from ..classes._arguments import ExactD, ExactRow, discriminant, shown_v
+from ..classes._arguments import ExactD, ExactRow, discriminant
 from ..classes._chern import ChernCharacter
 from ..classes._class_arguments import ChernArgument, chern_options
 from ..classes._options import Point, SearchOptions, Side, SideOption, SurfaceOption, dual, unshifted
 from ..quadratic_irrational import QuadraticIrrational
 from ..search._beta import exact_beta_minus
 from ..k3._walls import K3Walls
+from ..search._described import chern_text
 from ..search._walls import Wall, Walls, walls, walls_of  # noqa: F401 (walls: for the examples)
 # Shared with plot_k3; INSTALL_HINT and point_text are still imported from here.
 from ._axes import INSTALL_HINT as INSTALL_HINT, frame as _frame, mark_point, point_text as point_text
@@ -53,7 +54,7 @@ def wall_label(wall: Wall) -> str:
     """A wall's name on a picture: its first destabilising class, by name where it has one."""
     [first] = wall._classes(wall.semistabilizers[:1])
     more = f" (+{len(wall.semistabilizers) - 1})" if len(wall.semistabilizers) > 1 else ""
-    return (first.name or f"({first.sub.rank}, {first.sub.c1}, {first.sub.ch2})") + more
+    return (first.u.name or f"({first.u.rank}, {first.u.c1}, {first.u.ch2})") + more
 
 
 def bound_text(found: Walls) -> str:
@@ -164,7 +165,7 @@ def plot(r: ChernArgument | Walls | ActualWalls | K3Walls, c: SupportsIndex | No
     certified = r if isinstance(r, ActualWalls) else None
     result = searched_walls(r.walls if isinstance(r, ActualWalls) else r, c, d,
                             {"max_rank": max_rank, "surface": surface, "side": side, "above": above})
-    v, sides, point, surface = result.v.row, result._description.sides, result.above, result.surface
+    v, sides, point = result.v.row, result._description.sides, result.above
     r, c = v[0], v[1]
     found = list(result)
     betas = accumulation_points(v, sides)
@@ -202,9 +203,9 @@ def plot(r: ChernArgument | Walls | ActualWalls | K3Walls, c: SupportsIndex | No
     ax.set_xlim(left - margin, right + margin)
     ax.set_ylim(0.0, height)
     bound = bound_text(result)
-    where = ("" if surface is None else f" on {surface}") + ("" if point is None else " over the point")
+    where = "" if point is None else " over the point"
     statuses = "" if certified is None else " ({} actual, solid; {} undecided, dashed)".format(*certified.counts())
-    _frame(ax, f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of v = {shown_v(v)}{where}{statuses}\n"
+    _frame(ax, f"{len(found)} pseudo-wall{'' if len(found) == 1 else 's'} of {chern_text(result.v)}{where}{statuses}\n"
                f"{', '.join(f'{name} = {beta}' for name, beta in betas)}{bound}")
     return ax
 

@@ -9,12 +9,13 @@ from math import sqrt
 from typing import TYPE_CHECKING, Any, SupportsIndex, overload
 
 from .._digits import fraction_text
-from ..classes._arguments import ExactD, ExactRow, shown_v
+from ..classes._arguments import ExactD, ExactRow
 from ..classes._chern import ChernCharacter
 from ..classes._class_arguments import ChernArgument
-from ..classes._options import ExactPoint, Point, Side, SideOption, Surface, SurfaceOption
+from ..classes._options import NO_SURFACE, ExactPoint, Point, Side, SideOption, Surface, SurfaceOption
 from ..k3._document import mukai_text
 from ..k3._walls import K3Wall, K3Walls
+from ..search._described import chern_text
 from ..search._walls import Wall, Walls
 from ._axes import point_text
 from ._file_replace import write_whole
@@ -53,9 +54,9 @@ if (cb_obj.y > -tolerance) {
 SHOW_WALL = """
 function show(i, how) {
     if (i < 0) { info.text = hint; return }
-    const {center_text, radius_squared_text, classes, names} = walls.data
+    const {center_text, radius_squared_text, classes} = walls.data
     info.text = `<b>${how} wall ${i + 1}</b><br>centre ${center_text[i]}<br>`
-        + `radius² ${radius_squared_text[i]}<br>classes ${classes[i]}<br>${names[i]}`
+        + `radius² ${radius_squared_text[i]}<br>classes ${classes[i]}`
 }
 """
 
@@ -88,9 +89,10 @@ def _heading(v: ExactRow, count: int, betas: Sequence[Beta], max_rank: int | Non
     cut = "" if complete else " (may be incomplete)"
     bounds = [] if max_rank is None else [f"from candidates of rank ≤ {max_rank}{cut}"]
     bounds += [] if above is None else [f"over {point_text(above)}"]
-    where = ("Picard rank one, ch2 ∈ ½ℤ·ℓ²" if surface is None else "P²" if surface.degree == 1
+    where = (NO_SURFACE if surface is None else "P²" if surface.degree == 1
              else f"Picard rank one, ℓ² = {surface.degree}")
-    return (f"Pseudo-walls of v = {shown_v(v)}",
+    chern = ChernCharacter._on_lattice(v[0], v[1], Fraction(v[2]) / 2, surface)
+    return (f"Pseudo-walls of {chern_text(chern)}",
             f"{', '.join(shown)} · {count} wall{'' if count == 1 else 's'} "
             f"{' '.join(bounds) or 'from all candidates'} · surface: {where}")
 
@@ -118,16 +120,15 @@ def _wall_source(found: Sequence[Wall]) -> ColumnDataSource:
         "radius": [sqrt(w.radius_squared) for w in found],
         "center_text": [str(w.center) for w in found],
         "radius_squared_text": [str(w.radius_squared) for w in found],
-        "classes": ["; ".join(map(str, w.semistabilizers)) for w in found],
-        "names": [_names(w) for w in found],
+        "classes": [_names(w) for w in found],
         "label": [wall_label(w) if w.v is not None else "" for w in found],
         "top": [sqrt(w.radius_squared) for w in found],
     }, name="walls")
 
 
 def _names(wall: Wall) -> str:
-    """The wall's destabilising classes by name, where it knows v."""
-    return "" if wall.v is None else "; ".join(map(str, wall.classes))
+    """The wall's destabilising classes in ch = (r, c₁, ch₂), named where they have a name."""
+    return "; ".join(map(str, wall.classes)) if wall.v is not None else str(wall).partition(", from ")[2]
 
 
 def _view(found: Sequence[Wall | K3Wall], points: Sequence[float], height: float) -> tuple[float, float, float, float]:
@@ -226,7 +227,7 @@ def _table(source: ColumnDataSource, more: Sequence[TableColumn] = ()) -> DataTa
     # The widths leave room for the vertical scroll bar inside the table's width.
     columns = [TableColumn(field="order", title="#", width=40), *more, exact("center", "center_text", "centre", 90),
                exact("radius", "radius_squared_text", "radius²", 90),
-               TableColumn(field="classes", title="classes (r, c, d)" if not more else "classes (r, c, s)", width=200)]
+               TableColumn(field="classes", title="classes" if not more else "classes (r, c, s)", width=200)]
     return DataTable(source=source, columns=columns, width=TABLE_WIDTH, height=PLOT_SIZE[1] - 40,
                      index_position=None, scroll_to_selection=True, name="walls-table")
 

@@ -9,7 +9,8 @@ from typing import Any
 
 from ..classes._arguments import ExactRow, lattice_row
 from ..classes._chern import ChernCharacter
-from ..classes._options import ExactPoint, SearchOptions, Side, SideOption, Surface, dual, mirrored, unshifted
+from ..classes._options import (ExactPoint, SearchOptions, Side, SideOption, Surface, dual, mirrored, on_surface,
+                                unshifted)
 from ..plane._moduli import no_sheaf_note
 from ._beta import exact_beta_minus, no_real_beta
 
@@ -76,9 +77,10 @@ class Description:
         return self.options.keywords()
 
     def caption(self) -> str:
-        """What was searched, for people: "ch = (1, 0, -2) on P2, left side, rank ≤ 10, may be incomplete"."""
+        """What was searched, for people: "ch = (1, 0, -2) on P2, left side, rank ≤ 10, may be incomplete"
+        (without a surface: "on the ½ℤ lattice of ℓ² = 2, no surface given")."""
         v = self.v
-        parts = [f"ch = ({v.rank}, {v.c1}, {v.ch2})" + ("" if v.surface is None else f" on {v.surface}"),
+        parts = [chern_text(v),
                  "both sides" if self.side == "both" else f"{self.side} side"]
         if self.max_rank is not None:
             parts.append(f"rank ≤ {self.max_rank}")
@@ -86,6 +88,11 @@ class Description:
             parts.append(f"over σ({self.above[0]}, {self.above[1]})")
         parts.append("complete" if self.complete else "may be incomplete")
         return ", ".join(parts) + no_sheaf_note(v)
+
+
+def chern_text(v: ChernCharacter) -> str:
+    """A class for people, with its lattice: "ch = (1, 0, -8) on P2"."""
+    return f"ch = ({v.rank}, {v.c1}, {v.ch2}) {on_surface(v.surface)}"
 
 
 def described(v: ExactRow, options: SearchOptions) -> Description:

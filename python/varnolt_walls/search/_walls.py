@@ -14,11 +14,11 @@ import numpy as np
 from numpy.typing import NDArray
 
 from .. import _native
-from ..classes._arguments import ExactD, ExactRow, Row, lattice_row, shown_v
+from ..classes._arguments import ExactD, ExactRow, Row, lattice_row
 from ..classes._chern import ChernCharacter, ch  # noqa: F401 (ch: for the examples)
 from ..classes._class_arguments import ChernArgument, chern_options, wall_rows
 from ..classes._options import Point, SearchOptions, Side, SideOption, Surface, SurfaceOption  # noqa: F401 (Surface: for the examples)
-from ._described import Described, Description, described, searched_sides
+from ._described import Described, Description, chern_text, described, searched_sides
 from ._schema import document, header, json_number, listed
 from ._walls_json import read_walls
 from ._search import ProgressCallback, SidesProgress, native_search, search_function
@@ -45,29 +45,39 @@ def _latex_called(u: ChernCharacter) -> str:
 
 @dataclass(frozen=True, slots=True)
 class Destabilizer:
-    """A class u of a wall of v, with its quotient v − u: along the wall, u ⊂ v → v − u in the
-    tilted heart. `name` and `quotient_name` are their usual names where they have one
-    (:attr:`ChernCharacter.name`: O(k), I_Z(k) with ``|Z|``, shifts [1]). For a shifted class
-    v = ch(E[1]) (rank < 0, or rank 0 and c < 0) the walls are those of E, and u is a class of
-    E = v[−1] with the quotient −v − u; `of` says which ("v" or "v[-1]").
+    """A class u of a wall of v, as the sequence 0 → sub → A → quotient → 0 in the tilted heart
+    Coh^β along the wall that destabilizes the objects A of the heart stable above it. `of` names
+    A: "v" itself, "v[1]" (the walls right of the vertical wall of a sheaf class v, where the
+    heart holds objects of class −v) or "v[-1]" (the left walls of a shifted class v = ch(E[1]),
+    which are those of E). `u_is` says which of the two is the search's class u (the row of
+    :attr:`Wall.semistabilizers`): "sub" on the left of the vertical wall, "quotient" on the right.
+    `name` and `quotient_name` are their usual names where they have one (:attr:`ChernCharacter.name`:
+    O(k), I_Z(k) with ``|Z|``, shifts [1]).
 
     >>> print(walls(1, 0, -4, surface="P2")[0].classes[0])
     O(-1) ⊂ v, quotient O_L(-2)
+    >>> print(walls(1, 0, -4, surface="P2", side="right")[0].classes[0])
+    ch = (0, 1, 5/2) ⊂ v[1], quotient O(1)[1]
     """
 
     sub: ChernCharacter
     quotient: ChernCharacter
     of: str = "v"
+    u_is: str = "sub"
+
+    @property
+    def u(self) -> ChernCharacter:
+        """The search's class: the sub, or on the right of the vertical wall the quotient."""
+        return self.sub if self.u_is == "sub" else self.quotient
 
     @property
     def name(self) -> str | None:
-        """The usual name of u (O(k), I_Z(k), a shift [1]), if it has one."""
+        """The usual name of the sub (O(k), I_Z(k), a shift [1]), if it has one."""
         return self.sub.name
 
     @property
     def quotient_name(self) -> str | None:
-        """The usual name of the quotient, if it has one: of v − u, or of −v − u when `of` is
-        "v[-1]" (v shifted)."""
+        """The usual name of the quotient, if it has one."""
         return self.quotient.name
 
     def __str__(self) -> str:
@@ -75,6 +85,31 @@ class Destabilizer:
 
     def _repr_latex_(self) -> str:
         return f"${_latex_called(self.sub)} \\subset {self.of}$, quotient ${_latex_called(self.quotient)}$"
+
+
+def _heart_object(v: ChernCharacter, side: Side | None) -> tuple[ChernCharacter, str, bool]:
+    """The class A of the objects of the heart that the walls of v on `side` destabilize, how A is
+    named from v, and whether the search's classes are quotients of A (else subs).
+
+    Every object of Coh^β = ⟨F[1]: μ_max(F) ≤ β; T: μ_min(T) > β⟩ has ch₁^β = c₁ − β·r ≥ 0, so on
+    a wall the class of A is the one of ±v with ch₁^β > 0. Let E be the class of ±v that is a
+    sheaf's (rank > 0, or rank 0 and c₁ > 0; E = −v for a shifted v). Left of the vertical wall
+    β = c₁/r (and everywhere for rank 0), ch₁^β(E) > 0: A has class E, and the search's classes
+    are the subobjects S ⊂ A with ν(S) < ν(A) above the wall, ν(S) > ν(A) below it. Right of it
+    ch₁^β(E) < 0 and A has class −E. The search finds these walls as the mirror images β ↦ −β of
+    the left walls of the dual class E^∨ = (r, −c₁, ch₂) (objects F), giving for each subobject
+    S ⊂ F of class (r', c₁', ch₂') the class u = (−r', c₁', −ch₂') = ch(D(S)) of the derived dual
+    D = R𝓗om(−, O)[1], with D(F) of class −E. D reverses arrows: 0 → S → F → F/S → 0 becomes
+    0 → D(F/S) → D(F) → D(S) → 0, so the search's class D(S) is the quotient of A and −E − u the
+    sub. On the wall's points both have ch₁^β > 0 and the see-saw of ν holds: the quotient has
+    the larger ν above the wall, the smaller below (tests/python/test_described_results.py
+    checks every class against these definitions).
+    """
+    shifted = v.rank < 0 or (v.rank == 0 and v.c1 < 0)
+    sheaf = -v if shifted else v
+    if side == "right" and sheaf.rank > 0:
+        return -sheaf, "v" if shifted else "v[1]", True
+    return sheaf, "v[-1]" if shifted else "v", False
 
 
 @dataclass(frozen=True, slots=True)
@@ -85,15 +120,15 @@ class Wall:
     search's order. A wall of a search knows its `v` (a
     :class:`ChernCharacter`) and its `side`; they take no part in equality
     or the repr (None for a wall made by hand). Then `classes` gives each
-    class as a :class:`Destabilizer`, with its quotient v − u and their
-    names. It prints as a line and shows as its equation in a notebook,
-    naming the destabilising classes when it knows v.
+    class as a :class:`Destabilizer`: the sequence in the heart that it
+    makes, sub and quotient named. It prints as a line and shows as its
+    equation in a notebook, with the classes in ch = (r, c₁, ch₂).
 
-    >>> wall = walls(1, 0, -16)[0]
+    >>> wall = walls(1, 0, -16, surface="P2")[0]
     >>> print(wall)
-    (β + 17/2)² + α² = 225/4, from (1, -1, 1): O(-1) ⊂ v, quotient ch = (0, 1, -17/2)
+    (β + 17/2)² + α² = 225/4: O(-1) ⊂ v, quotient ch = (0, 1, -17/2)
     >>> print(wall._repr_latex_())
-    $(\\beta + \\frac{17}{2})^2 + \\alpha^2 = \\frac{225}{4}$, from $(1, -1, 1)$: $\\mathcal{O}(-1) \\subset v$, quotient $\\mathrm{ch} = (0, 1, -\\frac{17}{2})$
+    $(\\beta + \\frac{17}{2})^2 + \\alpha^2 = \\frac{225}{4}$: $\\mathcal{O}(-1) \\subset v$, quotient $\\mathrm{ch} = (0, 1, -\\frac{17}{2})$
     >>> [(u.name, u.quotient.row) for u in wall.classes]
     [('O(-1)', (0, 1, -17))]
     """
@@ -116,13 +151,13 @@ class Wall:
         # The search's classes are on v's lattice, and so are their quotients; a shifted class's
         # are those of −v.
         made, surface = ChernCharacter._on_lattice, v.surface
-        shifted = v.rank < 0 or (v.rank == 0 and v.c1 < 0)
-        whole, of = (-v, "v[-1]") if shifted else (v, "v")
+        whole, of, quotients = _heart_object(v, getattr(self, "side", None))
         found = []
         for r, c, d in rows:
             ch2 = Fraction(d, 2) if isinstance(d, int) else d / 2
-            quotient = made(whole.rank - r, whole.c1 - c, whole.ch2 - ch2, surface)
-            found.append(Destabilizer(made(r, c, ch2, surface), quotient, of))
+            u = made(r, c, ch2, surface)
+            other = made(whole.rank - r, whole.c1 - c, whole.ch2 - ch2, surface)
+            found.append(Destabilizer(other, u, of, "quotient") if quotients else Destabilizer(u, other, of))
         return tuple(found)
 
     def _knows_v(self) -> bool:
@@ -133,14 +168,21 @@ class Wall:
         shifted = f"{beta}{square}" if not offset else f"({beta} {sign} {number(offset)}){square}"
         return f"{shifted} + {alpha}{square} = {number(self.radius_squared)}"
 
+    def _hand_made_classes(self) -> list[ChernCharacter]:
+        """The classes of a wall that does not know v, in ch = (r, c₁, d/2)."""
+        return [ChernCharacter._on_lattice(r, c, Fraction(d) / 2, None) for r, c, d in self.semistabilizers]
+
     def __str__(self) -> str:
-        named = f": {'; '.join(map(str, self.classes))}" if self._knows_v() else ""
-        return f"{self._equation(str, 'β', 'α', '²')}, from {'; '.join(map(shown_v, self.semistabilizers))}{named}"
+        equation = self._equation(str, 'β', 'α', '²')
+        if self._knows_v():
+            return f"{equation}: {'; '.join(map(str, self.classes))}"
+        return f"{equation}, from {'; '.join(map(_called, self._hand_made_classes()))}"
 
     def _repr_latex_(self) -> str:
-        rows = ", ".join(f"${shown_v(u)}$" for u in self.semistabilizers)
-        named = f": {'; '.join(u._repr_latex_() for u in self.classes)}" if self._knows_v() else ""
-        return f"${self._equation(_latex, r'\beta', r'\alpha', '^2')}$, from {rows}{named}"
+        equation = f"${self._equation(_latex, r'\beta', r'\alpha', '^2')}$"
+        if self._knows_v():
+            return f"{equation}: {'; '.join(u._repr_latex_() for u in self.classes)}"
+        return f"{equation}, from {', '.join(f'${_latex_called(u)}$' for u in self._hand_made_classes())}"
 
 
 def _unscaled(u: ExactRow, scale: int) -> ExactRow:
@@ -220,14 +262,14 @@ class Walls(Described, Sequence[Wall]):
     >>> found == list(found)
     True
     >>> found.v, found.side, found.max_rank, found.complete
-    (ch(1, 0, -8), 'left', None, True)
+    (ch(1, 0, -8, surface=None), 'left', None, True)
     >>> Walls.from_json(found.to_json()) == found
     True
 
     In a notebook it shows as a table of its first walls:
 
-    >>> print(walls(1, 0, -4)._repr_html_())  # doctest: +NORMALIZE_WHITESPACE
-    <table><caption>1 wall of ch = (1, 0, -2), left side, complete; largest first</caption><tr><th>center</th><th>radius²</th><th>semistabilizers</th><th>classes</th></tr><tr><td>-5/2</td><td>9/4</td><td>(1, -1, 1)</td><td>O(-1) ⊂ v, quotient ch = (0, 1, -5/2)</td></tr></table>
+    >>> print(walls(1, 0, -4, surface="P2")._repr_html_())  # doctest: +NORMALIZE_WHITESPACE
+    <table><caption>1 wall of ch = (1, 0, -2) on P2, left side, complete; largest first</caption><tr><th>center</th><th>radius²</th><th>classes</th></tr><tr><td>-5/2</td><td>9/4</td><td>O(-1) ⊂ v, quotient ch = (0, 1, -5/2)</td></tr></table>
     """
 
     __slots__ = ("_parts", "_scale", "_description")
@@ -309,12 +351,11 @@ class Walls(Described, Sequence[Wall]):
             more = f"; … ({len(us)} in all)" if len(us) > HTML_CANDIDATES else ""
             named = wall._classes(us[:HTML_CANDIDATES])
             rows.append(f"<tr>{cell(str(wall.center))}{cell(str(wall.radius_squared))}"
-                        f"{cell('; '.join(map(shown_v, us[:HTML_CANDIDATES])) + more)}"
                         f"{cell('; '.join(map(str, named)) + more)}</tr>")
         rest = len(self) - HTML_ROWS
-        footer = f"<tr><td colspan=\"4\">… and {rest} more</td></tr>" if rest > 0 else ""
+        footer = f"<tr><td colspan=\"3\">… and {rest} more</td></tr>" if rest > 0 else ""
         return (f"<table><caption>{escape(self.caption())}; largest first</caption>"
-                "<tr><th>center</th><th>radius²</th><th>semistabilizers</th><th>classes</th></tr>"
+                "<tr><th>center</th><th>radius²</th><th>classes</th></tr>"
                 f"{''.join(rows)}{footer}</table>")
 
     def to_json(self) -> str:
@@ -429,7 +470,8 @@ def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
     where the pseudo-walls are infinitely many and accumulate at β₋.
     `surface` (``Surface(degree=n)``: only classes with an integral c₂, v's
     d exact, each wall's classes with d a Fraction where it is not an
-    integer; "P2" is degree 1), `side` ("left" of the
+    integer; "P2" is degree 1; None, the default, is the lattice ch₂ ∈ ½ℤ of ℓ² = 2,
+    whose classes P² lacks: the captions say so), `side` ("left" of the
     vertical wall, "right": the mirrored left walls of the dual
     (r, −c, d), with the classes (−r', c', −d'), or "both": the left walls,
     then the right ones, each wall knowing its side) and `above` (only the walls
@@ -485,7 +527,7 @@ def walls(r: ChernArgument, c: SupportsIndex | None = None, d: ExactD | None = N
 
     >>> walls(1, 0, -4, side="right")
     [Wall(center=Fraction(5, 2), radius_squared=Fraction(9, 4), semistabilizers=((-1, -1, -1),))]
-    >>> [(str(w.center), w.side, w.classes[0].name) for w in walls(1, 0, -4, side="both")]
+    >>> [(str(w.center), w.side, w.classes[0].u.name) for w in walls(1, 0, -4, side="both")]
     [('-5/2', 'left', 'O(-1)'), ('5/2', 'right', 'O(1)[1]')]
     >>> walls(1, 0, -2, above=("-3/2", "1/10"))
     [Wall(center=Fraction(-3, 2), radius_squared=Fraction(1, 4), semistabilizers=((1, -1, 1), (2, -2, 2)))]
