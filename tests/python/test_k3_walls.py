@@ -158,6 +158,23 @@ def test_no_wall_is_fake_where_the_walls_are_crossed(v, degree):
             assert model[w.center] == (w.totally_semistable, w.kind)
 
 
+@pytest.mark.parametrize("v, degree", [((1, 0, 1 - n), d) for d, n in SEEDED_HILBERT[1::2]] + RANKS_TWO_AND_MORE)
+def test_no_wall_of_the_box_cuts_a_chamber_or_the_movable_cone(v, degree):
+    """A class a of an actual wall puts its ray (⊥ D = v²·a − ⟨a, v⟩·v in v^⊥) on no chamber's inside, and a
+    divisorial one none on the movable cone's (Bayer–Macrì: it is cut out by those walls)."""
+    found, m = k3_walls(*v, degree=degree), pair(v, v, degree)
+    cones = [c.rays for c in found.chambers]
+    assert found.movable_cone is not None and len(cones) == len(found) + len(found.right_walls) - (found.vertical is None)
+    for ra, ca, t in ((ra, ca, t) for ra in range(-5, 6) for ca in range(-12, 13) for t in range(m + 1)):
+        sa, rest = divmod(ca * v[1] * degree - ra * v[2] - t, v[0])
+        a = (ra, ca, sa)
+        kind, d = kind_of(v, [a], degree), tuple(m * x - t * y for x, y in zip(a, v))
+        if rest or kind is None or pair(d, d, degree) >= 0:
+            continue
+        for cone in cones + ([found.movable_cone] if kind != "flop" else []):
+            assert pair(d, cone[0], degree) * pair(d, cone[1], degree) >= 0, (a, kind, cone)
+
+
 @pytest.mark.parametrize("v, degree", [((1, 0, 1 - n), d) for d, n in SEEDED_HILBERT] + [((2, 1, -3), 2), ((3, 1, -6), 4)])
 def test_orbits_from_continued_fractions_are_those_of_every_small_y(v, degree):
     orbits = Orbits(Setting(v, degree))

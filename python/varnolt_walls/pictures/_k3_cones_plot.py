@@ -82,12 +82,14 @@ def plot_k3_cones(found: K3Walls, ax: Axes | None = None) -> Axes:
     rays: list[tuple[Ray, str]] = [(w.divisor, w.kind) for w in (*found, *found.right_walls)]
     rays += [(cone[i], "effective") for cone in [found.effective_cone] if cone for i in (0, 1)]
     labelled: set[str] = set()
-    for w, kind in rays:
+    for i, (w, kind) in enumerate(rays):
         x, y = point(w)
         label = None if kind in labelled else kind
         labelled.add(kind)
         ax.plot([0.0, x], [0.0, y], color=COLOURS.get(kind, "0.3"), linewidth=1.2, zorder=3, label=label)
-        ax.annotate(divisor_text(v, w), (x, y), fontsize="x-small", zorder=4)
+        # Rays often lie close together: their labels go out at three distances in turn.
+        ax.annotate(divisor_text(v, w), (x, y), xytext=((1 + 0.25 * (i % 3)) * x, (1 + 0.25 * (i % 3)) * y),
+                    fontsize="x-small", zorder=4, arrowprops={"arrowstyle": "-", "color": "0.7", "linewidth": 0.5})
     x, y = point((0, -r, -v[1] * found.degree))
     ax.plot([0.0, x], [0.0, y], color="0.4", linestyle="--", linewidth=1.0, zorder=3,
             label=f"vertical wall: {found.vertical or 'no wall'}")
@@ -95,8 +97,8 @@ def plot_k3_cones(found: K3Walls, ax: Axes | None = None) -> Axes:
     hilbert = hilbert_points(v) is not None
     ax.set_xlabel("H̃" if hilbert else "h = (0, −r, −c·degree)")
     ax.set_ylabel("B" if hilbert else "b = (−r, 0, s)")
-    ax.set_xlim(-1.3, 1.3)
-    ax.set_ylim(-1.3, 1.3)
+    ax.set_xlim(-1.6, 1.9)
+    ax.set_ylim(-1.6, 1.6)
     ax.set_aspect("equal", adjustable="box")
     ax.set_title(f"The cones of M(v), v = {found.v} on a K3 surface of degree {found.degree}", fontsize="medium")
     ax.legend(loc="best", fontsize="small")
