@@ -50,6 +50,9 @@ def plot_k3_cones(found: K3Walls, ax: Axes | None = None) -> Axes:
     >>> ax = plot_k3_cones(k3_walls(1, 0, -4, degree=2))   # Hilb⁵ of a degree-2 K3
     >>> len(ax.patches), ax.get_xlabel()
     (3, 'H̃')
+    >>> ax = plot_k3_cones(k3_walls(3, 1, -1, degree=2))   # 2 walls, 3 right of the vertical one
+    >>> len(ax.lines), ax.get_xlabel()                    # and the effective cone's 2 rays, h0
+    (8, 'h = (0, −r, −c·degree)')
     """
     try:
         from matplotlib import pyplot
