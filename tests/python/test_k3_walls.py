@@ -321,3 +321,5 @@ def test_cones_in_every_display():
     rank_three = k3_walls(3, 1, -1, degree=2)  # the vertical wall is a flop: the chambers go on right of it
     assert "vertical wall: flop, the chambers go on right of it: 3 walls there" in str(rank_three)
     assert rank_three.movable_cone == (rank_three.right_walls[-1].divisor, rank_three[-1].divisor)
+    unbounded = k3_walls(3, 1, -6, degree=4, above=("-2/3", "1/2"))  # infinitely many flops on both sides
+    assert "right of it: infinitely many flops there, not listed" in str(unbounded) and unbounded.movable_cone is None

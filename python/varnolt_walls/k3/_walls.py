@@ -158,7 +158,7 @@ class K3Walls(Sequence[K3Wall]):
     When the vertical wall is a flop or no wall (rank >= 3), the chambers go on right of
     it: ``right_walls`` are the walls there, from the vertical wall down to the end of the
     movable cone on that side (empty when the vertical wall is divisorial, or when
-    infinitely many flops come first there).
+    infinitely many flops come first there: the title says so).
 
     The cones of M_H(v) in NS ⊗ ℚ = v^⊥, each a pair of primitive Mukai vectors in v^⊥
     (the rays that bound it, the vertical wall's first), or None where they are not
@@ -195,6 +195,7 @@ class K3Walls(Sequence[K3Wall]):
         self._walls = walls
         self.nef_cone, self.movable_cone, self.effective_cone = cones
         self.right_walls = tuple(right_walls or ())
+        self._right_unknown = right_walls is None
         h0 = None if vertical is None else (vertical_ray(v, degree), vertical)
         self.chambers = chambers_of(v, h0, [(w.divisor, w.kind) for w in walls],
                                     None if right_walls is None else [(w.divisor, w.kind) for w in right_walls])
@@ -235,8 +236,9 @@ class K3Walls(Sequence[K3Wall]):
     def _title(self) -> str:
         s = "" if len(self) == 1 else "s"
         right = len(self.right_walls)
-        beyond = (f", the chambers go on right of it: {right} wall{'' if right == 1 else 's'} there" if right
-                  else "")
+        beyond = ("" if self.vertical in DIVISORIAL else
+                  ", the chambers go on right of it: infinitely many flops there, not listed" if self._right_unknown
+                  else f", the chambers go on right of it: {right} wall{'' if right == 1 else 's'} there")
         return (f"v = {self.v} on a K3 surface of degree {self.degree}: {len(self)} wall{s}, "
                 f"vertical wall: {self.vertical or 'none'}{beyond}")
 
@@ -259,10 +261,10 @@ class K3Walls(Sequence[K3Wall]):
                                                  "divisor", "contracted divisor"))
         rows = "".join(
             "<tr>" + "".join(f"<td>{escape(str(x))}</td>" for x in (
-                w.kind, w.center, w.radius_squared, "" if w.codimension is None else w.codimension,
+                w.kind + (" (right)" if w.center > Fraction(self.v[1], self.v[0]) else ""), w.center, w.radius_squared, "" if w.codimension is None else w.codimension,
                 "; ".join(map(str, w.special_classes)), w.divisor_text(),
                 "" if w.contracted_divisor is None else divisor_text(self.v, w.contracted_divisor))) + "</tr>"
-            for w in self)
+            for w in (*self, *self.right_walls))
         cones = "".join(f"<tr><th>{which} cone</th><td colspan=\"6\">{escape(self.cone_text(which))}</td></tr>"
                         for which in ("nef", "movable", "effective"))
         chambers = "".join(f"<tr><th>chamber {i}</th><td colspan=\"6\">{escape(str(c))}</td></tr>"
@@ -392,7 +394,8 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     right = None
     if vertical_verdict.kind not in DIVISORIAL:  # the chambers go on right of the vertical wall
         mirrored = _left_walls((v[0], -v[1], v[2]), d, None)
-        right = None if mirrored is None or mirrored[1] is None else [_mirror(v, w) for w in mirrored[0]]
+        # None: infinitely many flops there; [] when there is neither a wall nor an end (an irrational side).
+        right = None if mirrored is None else [_mirror(v, w) for w in mirrored[0]]
     return K3Walls(v, d, point, vertical_verdict.kind, walls,
                    _cones(v, d, vertical_verdict, walls, end, end_class, right), right)
 
