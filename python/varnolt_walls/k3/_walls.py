@@ -1,5 +1,6 @@
 """The actual walls of a Mukai vector v on a K3 surface of Picard rank one, left of the vertical
-wall, from the large-volume limit down to the end of the movable cone.
+wall, from the large-volume limit down to the end of the movable cone (and right of it, when the
+vertical wall is a flop or no wall), and the chambers between them.
 
 The walls of v and their lattices. With Ω = exp((β + iα)·H), Z(w) = −⟨Ω, w⟩ and the pairing of
 signature (2, 1), Re Ω and Im Ω span a positive plane P(β, α) whose orthogonal line is
@@ -356,7 +357,9 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     -------
     K3Walls
         The walls (:class:`K3Wall`), with ``vertical``, the kind of the vertical wall
-        when it is a wall (Hilbert–Chow for Hilbert schemes of points).
+        when it is a wall (Hilbert–Chow for Hilbert schemes of points), the walls right
+        of it (``right_walls``) when it is a flop or no wall, the cones and the
+        ``chambers`` (:class:`K3Chamber`).
 
     Raises
     ------
