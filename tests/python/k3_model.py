@@ -138,11 +138,9 @@ def hilbert_movable_slope(d, n):
 
 
 def model_totally_semistable(v, degree, box):
-    """{centre: (totally semistable, kind)} of every wall of v, on either side, that the box's classes show
-    (⟨a, v⟩ down to −2·v²), decided at the point σ0 where it meets the semicircle of centre c/r and radius²
-    v²/(degree·r²) (its normal n = v²·a − ⟨a, v⟩·v is ⊥ v): an isotropic w with ⟨w, v⟩ = 1, or a spherical s
-    with ⟨s, v⟩ < 0 and Re Z(s)/Z(v) > 0 there, for Z(w) = −⟨(1, z, degree·z²/2), w⟩ at z = β + iα written
-    A + iα·B with A, B rational, so that the sign is that of A_s·A_v + α²·B_s·B_v, exactly."""
+    """{centre: (totally semistable, kind)} of the walls of v the box shows (⟨a, v⟩ >= −2·v²), at σ0 where the wall
+    meets the semicircle of normals n ⊥ v: an isotropic w with ⟨w, v⟩ = 1 or a spherical s with ⟨s, v⟩ < 0 and
+    Re Z(s)/Z(v) > 0, for Z(w) = −⟨(1, z, degree·z²/2), w⟩ = A + iα·B (A, B rational) at z = β + iα, exactly."""
     r, c, s = v
     m = pair(v, v, degree)
     groups = {}
