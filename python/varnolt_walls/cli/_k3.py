@@ -34,7 +34,8 @@ Hilbert scheme they are written in H̃ and B (a·H̃ − b·B is (b, −a, b·(n
               "contracted_divisor": [1, -1, 2],
               "deciding_classes": [["brill-noether", [1, -1, 2]], ...]}, ...],
    "nef_cone": [[0, -1, 0], [1, -2, 2]], "movable_cone": [[0, -1, 0], [1, -2, 2]],
-   "effective_cone": [[-1, 0, -2], [1, -1, 2]]}"""
+   "effective_cone": [[-1, 0, -2], [1, -1, 2]],
+   "chambers": [{"rays": [[0, -1, 0], [1, -2, 2]], "kinds": ["hilbert-chow", "brill-noether"]}]}"""
 
 EPILOG = """\
 exit status: 0 done, 1 the walls cannot be listed (bad v or N, or infinitely many
