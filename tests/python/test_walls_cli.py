@@ -186,6 +186,8 @@ def test_docstring_examples_run(module):
     if module.endswith("_plot"):
         pytest.importorskip("matplotlib")
     results = doctest.testmod(importlib.import_module(module), extraglobs={"Fraction": Fraction})
+    if module.endswith("_plot"):
+        importlib.import_module("matplotlib.pyplot").close("all")  # the figures the examples drew
     assert results.failed == 0 and results.attempted > 0
 
 
