@@ -185,8 +185,10 @@ class K3Walls(Sequence[K3Wall]):
     (((0, -1, 0), (2, -3, 2)), '⟨H̃, H̃ − 2/3·B⟩', '⟨B, H̃ − B⟩', 4)
     >>> print(found.cone_text("movable", latex=True))
     \\langle \\tilde{H},\\ \\tilde{H} - B \\rangle
-    >>> [str(chamber) for chamber in found.chambers]
-    ['⟨H̃, H̃ − 2/3·B⟩ between hilbert-chow and flop', '⟨H̃ − 2/3·B, H̃ − B⟩ between flop and lagrangian']
+    >>> for chamber in found.chambers:
+    ...     print(chamber)
+    ⟨H̃, H̃ − 2/3·B⟩ between hilbert-chow and flop
+    ⟨H̃ − 2/3·B, H̃ − B⟩ between flop and lagrangian
     """
 
     def __init__(self, v: Mukai, degree: int, above: tuple[Fraction, Fraction] | None,
@@ -262,7 +264,8 @@ class K3Walls(Sequence[K3Wall]):
                                                  "divisor", "contracted divisor"))
         rows = "".join(
             "<tr>" + "".join(f"<td>{escape(str(x))}</td>" for x in (
-                w.kind + (" (right)" if w.center > Fraction(self.v[1], self.v[0]) else ""), w.center, w.radius_squared, "" if w.codimension is None else w.codimension,
+                w.kind + (" (right)" if w.center > Fraction(self.v[1], self.v[0]) else ""), w.center,
+                w.radius_squared, "" if w.codimension is None else w.codimension,
                 "; ".join(map(str, w.special_classes)), w.divisor_text(),
                 "" if w.contracted_divisor is None else divisor_text(self.v, w.contracted_divisor))) + "</tr>"
             for w in (*self, *self.right_walls))
