@@ -53,9 +53,9 @@ def verdict_of(v, classes, degree):
     return kind, min(codimensions) if kind == "flop" else None, divisorial
 
 
-def model_walls(v, degree, box, verdict=False):
-    """{centre: (radius², kind)} of the walls left of the vertical wall that the box shows as actual walls
-    ((radius², kind, codimension, divisorial classes) with `verdict`)."""
+def model_walls(v, degree, box, verdict=False, right=False):
+    """{centre: (radius², kind)} of the walls left (or `right`) of the vertical wall that the box shows as actual
+    walls ((radius², kind, codimension, divisorial classes) with `verdict`)."""
     r, c, s = v
     m = pair(v, v, degree)
     R, C = box
@@ -66,19 +66,19 @@ def model_walls(v, degree, box, verdict=False):
                 sa, rest = divmod(ca * c * degree - ra * s - t, r)
                 a = (ra, ca, sa)
                 wall = None if rest else numerical_wall(v, a, degree)
-                if wall is not None and wall[0] < Fraction(c, r):
+                if wall is not None and (wall[0] > Fraction(c, r) if right else wall[0] < Fraction(c, r)):
                     groups.setdefault(wall, []).append(a)
     found = {x: (rho2, *verdict_of(v, group, degree)) for (x, rho2), group in groups.items()}
     return {x: w if verdict else w[:2] for x, w in found.items() if w[1] is not None}
 
 
-def model_lagrangian(v, degree, box):
-    """The centre c_w/r_w of an isotropic w ⊥ v in the box left of the vertical wall, or None."""
+def model_lagrangian(v, degree, box, side=1):
+    """The centre c_w/r_w of an isotropic w ⊥ v in the box left (side −1: right) of the vertical wall, or None."""
     r, c, s = v
     for rw in range(1, box[0] + 1):
         for cw in range(-box[1], box[1] + 1):
             sw, rest = divmod(cw * c * degree - rw * s, r)
-            if not rest and cw * cw * degree == 2 * rw * sw and Fraction(cw, rw) < Fraction(c, r):
+            if not rest and cw * cw * degree == 2 * rw * sw and (Fraction(cw, rw) - Fraction(c, r)) * side < 0:
                 return Fraction(cw, rw)
     return None
 
@@ -135,3 +135,34 @@ def hilbert_movable_slope(d, n):
             return Fraction(d * isqrt((x - 1) // (2 * d)), (n - 1) * isqrt((x + 1) // (2 * (n - 1))))
     return next(Fraction(d * y, x) for x, y in powers if x % (n - 1) in (1, (n - 2) % (n - 1)))
 
+
+
+def model_totally_semistable(v, degree, box):
+    """{centre: (totally semistable, kind)} of the walls of v the box shows (⟨a, v⟩ >= −2·v²), at σ0 where the wall
+    meets the semicircle of normals n ⊥ v: an isotropic w with ⟨w, v⟩ = 1 or a spherical s with ⟨s, v⟩ < 0 and
+    Re Z(s)/Z(v) > 0, for Z(w) = −⟨(1, z, degree·z²/2), w⟩ = A + iα·B (A, B rational) at z = β + iα, exactly."""
+    r, c, s = v
+    m = pair(v, v, degree)
+    groups = {}
+    for ra in range(-box[0], box[0] + 1):
+        for ca in range(-box[1], box[1] + 1):
+            for t in range(-2 * m, m + 1):
+                sa, rest = divmod(ca * c * degree - ra * s - t, r)
+                wall = None if rest else numerical_wall(v, (ra, ca, sa), degree)
+                if wall is not None:
+                    groups.setdefault(wall[0], []).append((ra, ca, sa))
+    found = {}
+    for x, group in groups.items():
+        n = [m * ai - pair(group[0], v, degree) * vi for ai, vi in zip(group[0], v)]
+        beta = Fraction(n[1], n[0])
+        alpha2 = Fraction(2 * n[2], degree * n[0]) - beta * beta
+        assert alpha2 > 0
+
+        def z(w):
+            return (-(beta * w[1] * degree - w[2] - w[0] * degree * (beta * beta - alpha2) / 2),
+                    -(w[1] - w[0] * beta) * degree)
+        (av, bv) = z(v)
+        found[x] = (any(pair(w, w, degree) == 0 and pair(w, v, degree) == 1 or pair(w, w, degree) == -2
+                        and pair(w, v, degree) < 0 and z(w)[0] * av + alpha2 * z(w)[1] * bv > 0 for w in group),
+                    kind_of(v, group, degree))
+    return found

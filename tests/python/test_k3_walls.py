@@ -7,8 +7,8 @@ from html import escape
 from math import gcd, isqrt
 
 import pytest
-from k3_model import (RANK, hilbert_movable_slope, kind_of, model_lagrangian, model_orbit_starts, model_walls,
-                      numerical_wall, pair, square)
+from k3_model import (RANK, hilbert_movable_slope, kind_of, model_lagrangian, model_orbit_starts,
+                      model_totally_semistable, model_walls, numerical_wall, pair, square)
 
 from varnolt_walls import k3_walls
 from varnolt_walls.k3._orbits import Orbits, Setting
@@ -23,20 +23,28 @@ BOX = (8, 24)
 
 def listed_against_model(v, degree, box):
     found = k3_walls(*v, degree=degree)
-    model = model_walls(v, degree, box)
-    *before, end = found
-    listed = {w.center: w for w in found}
+    sides_against_model(found, found, model_walls(v, degree, box), model_walls(v, degree, box, verdict=True), box)
+    if found.right_walls:  # the right of the vertical wall, against the box's walls there
+        sides_against_model(found, found.right_walls, model_walls(v, degree, box, right=True),
+                            model_walls(v, degree, box, verdict=True, right=True), box)
+    rays_are_those_of_the_walls(found)
+
+
+def sides_against_model(found, side, model, seen, box):
+    v, degree = found.v, found.degree
+    *before, end = side
+    beyond = 1 if side is found else -1  # which way the walls go inwards
+    listed = {w.center: w for w in side}
     # The stretch: flops, then the wall that ends the movable cone.
     assert [w.kind for w in before] == ["flop"] * len(before)
     assert end.kind in ("hilbert-chow", "li-gieseker-uhlenbeck", "brill-noether", "lagrangian")
     # Every actual wall the box shows down to the end is listed, with a kind at least as
     # decisive as the box can prove (a class outside the box can only make it more so).
     for x, (rho2, kind) in model.items():
-        if x <= end.center:
+        if (x - end.center) * beyond <= 0:
             assert x in listed and listed[x].radius_squared == rho2 and RANK[listed[x].kind] <= RANK[kind], x
     # Every listed wall whose deciding classes the box holds is seen there with its kind, its
     # codimension and the classes of every divisorial kind.
-    seen = model_walls(v, degree, box, verdict=True)
     for w in before + ([] if end.kind == "lagrangian" else [end]):
         if all(abs(a[0]) <= box[0] and abs(a[1]) <= box[1] for _, a in w.deciding_classes):
             divisorial = {}
@@ -44,12 +52,11 @@ def listed_against_model(v, degree, box):
                 if kind != "flop":
                     divisorial.setdefault(kind, set()).add(a)
             assert seen[w.center] == (w.radius_squared, w.kind, w.codimension, divisorial)
-    lagrangian = model_lagrangian(v, degree, box)
+    lagrangian = model_lagrangian(v, degree, box, beyond)
     if end.kind == "lagrangian":
         assert (lagrangian, end.radius_squared) == (end.center, 0)
     elif lagrangian is not None:
-        assert end.center < lagrangian
-    rays_are_those_of_the_walls(found)
+        assert (end.center - lagrangian) * beyond < 0
 
 
 def rays_are_those_of_the_walls(found):
@@ -57,7 +64,7 @@ def rays_are_those_of_the_walls(found):
     v^⊥ ∩ H_W pairing positively with the movable classes, and the cones are bounded by them."""
     v, degree = found.v, found.degree
     h0 = (0, -v[0], -v[1] * degree)  # the vertical wall's ray, up to a factor
-    for w in found:
+    for w in (*found, *found.right_walls):
         u = w.divisor
         assert gcd(*u) == 1 and pair(u, h0, degree) > 0
         assert all(pair(u, a, degree) == 0 for a in (*w.lattice, *w.special_classes))
@@ -72,8 +79,26 @@ def rays_are_those_of_the_walls(found):
         assert found.nef_cone[1] == found[0].divisor and found.movable_cone[1] == end.divisor
         assert found.effective_cone[1] == (end.contracted_divisor or end.divisor)
         b = found.effective_cone[0]  # contracted at the vertical wall: ⊥ h0, negative, pairing positively inwards
-        assert pair(b, v, degree) == pair(b, h0, degree) == 0 and pair(b, b, degree) < 0
-        assert pair(b, found[0].divisor, degree) > 0
+        if found.right_walls:  # or at the end right of the vertical wall
+            right = found.right_walls[-1]
+            assert found.movable_cone[0] == right.divisor and b == (right.contracted_divisor or right.divisor)
+        else:
+            assert pair(b, v, degree) == pair(b, h0, degree) == 0 and pair(b, b, degree) < 0
+        # A prime divisor pairs non-negatively with every movable class: the rays of the chambers.
+        for e in found.effective_cone:
+            assert all(pair(e, ray, degree) >= 0 for chamber in found.chambers for ray in chamber.rays)
+    chambers_follow_the_walls(found, h0)
+
+
+def chambers_follow_the_walls(found, h0):
+    """The chambers are the cones between consecutive walls on each side, from the nef cone inwards."""
+    if found.vertical is None or not found.chambers:
+        return
+    start = found.nef_cone[0]  # h0, made primitive
+    assert found.chambers[0].rays == found.nef_cone and found.chambers[0].kinds[0] == found.vertical
+    for side, chain in ((found, found.chambers[:len(found)]), (found.right_walls, found.chambers[len(found):])):
+        assert [c.rays for c in chain] == list(zip([start, *(w.divisor for w in side)], [w.divisor for w in side]))
+        assert [c.kinds[1] for c in chain] == [w.kind for w in side]
 
 
 @pytest.mark.parametrize("degree, n", SEEDED_HILBERT)
@@ -104,12 +129,44 @@ def test_hilbert_scheme_cones_are_those_of_the_pell_equations(d, n):
 
 @pytest.mark.parametrize("v, degree, box", [
     ((2, 1, -1), 2, BOX), ((2, 1, 0), 4, BOX), ((2, -1, -2), 2, BOX), ((2, 1, -3), 2, BOX),
-    ((3, 1, -1), 2, BOX), ((2, 3, 1), 4, (12, 24)),
+    ((3, 1, -1), 2, BOX), ((2, 3, 1), 4, (12, 24)), ((3, 1, 0), 2, BOX), ((3, 1, -2), 2, BOX), ((4, 1, 0), 2, BOX),
+    ((5, 2, -1), 2, BOX), ((3, 2, 1), 2, BOX),
     # The Hilbert–Chow wall of Hilb² on degree 26 comes from (-324, 90, -325): the box must reach it.
     ((1, 0, -1), 26, (330, 100)),
 ])
 def test_other_vectors_agree_with_the_box(v, degree, box):
     listed_against_model(v, degree, box)
+
+
+RANKS_TWO_AND_MORE = [((2, 1, -1), 2), ((2, 1, -3), 2), ((3, 1, -1), 2), ((3, 1, 0), 2), ((3, 1, -2), 2),
+                      ((4, 1, 0), 2), ((5, 2, -1), 2), ((3, 2, 0), 4), ((2, -1, -2), 2)]
+
+
+@pytest.mark.parametrize("v, degree", [((1, 0, 1 - n), d) for d, n in SEEDED_HILBERT[::2]] + RANKS_TWO_AND_MORE)
+def test_no_wall_is_fake_where_the_walls_are_crossed(v, degree):
+    found, box = k3_walls(*v, degree=degree), (5, 12)
+    model = model_totally_semistable(v, degree, box)
+    assert [x for x, (totally, kind) in model.items() if totally and kind is None] == []
+    for w in (*found, *found.right_walls):
+        if w.kind != "lagrangian" and all(abs(a[0]) <= box[0] and abs(a[1]) <= box[1] for _, a in w.deciding_classes):
+            assert model[w.center] == (w.totally_semistable, w.kind)
+
+
+@pytest.mark.parametrize("v, degree", [((1, 0, 1 - n), d) for d, n in SEEDED_HILBERT[1::2]] + RANKS_TWO_AND_MORE)
+def test_no_wall_of_the_box_cuts_a_chamber_or_the_movable_cone(v, degree):
+    """A class a of an actual wall puts its ray (⊥ D = v²·a − ⟨a, v⟩·v in v^⊥) on no chamber's inside, and a
+    divisorial one none on the movable cone's (Bayer–Macrì: it is cut out by those walls)."""
+    found, m = k3_walls(*v, degree=degree), pair(v, v, degree)
+    cones = [c.rays for c in found.chambers]
+    assert found.movable_cone is not None and len(cones) == len(found) + len(found.right_walls) - (found.vertical is None)
+    for ra, ca, t in ((ra, ca, t) for ra in range(-5, 6) for ca in range(-12, 13) for t in range(m + 1)):
+        sa, rest = divmod(ca * v[1] * degree - ra * v[2] - t, v[0])
+        a = (ra, ca, sa)
+        kind, d = kind_of(v, [a], degree), tuple(m * x - t * y for x, y in zip(a, v))
+        if rest or kind is None or pair(d, d, degree) >= 0:
+            continue
+        for cone in cones + ([found.movable_cone] if kind != "flop" else []):
+            assert pair(d, cone[0], degree) * pair(d, cone[1], degree) >= 0, (a, kind, cone)
 
 
 @pytest.mark.parametrize("v, degree", [((1, 0, 1 - n), d) for d, n in SEEDED_HILBERT] + [((2, 1, -3), 2), ((3, 1, -6), 4)])
@@ -165,7 +222,8 @@ def test_above_keeps_the_walls_over_the_point(v, degree, point):
     ((1, 0, -2), 0, None, "degree must be even and positive"),
     ((1, 0, -2), -2, None, "degree must be even and positive"),
     ((0, 1, 1), 2, None, "r must be >= 1"),
-    ((2, 0, -2), 2, None, "not primitive"),
+    ((2, 0, -2), 2, None, r"not primitive: it is 2·\(1, 0, -1\).* not computed"),
+    ((-1, 0, -2), 2, None, "r must be >= 1.*take −v"),
     ((1, 0, 1), 2, None, "v² = -2 <= 0"),
     ((1, 0, 0), 2, None, "v² = 0 <= 0"),
     ((4, 2, -5), 2, None, "infinitely many flops"),
@@ -250,6 +308,12 @@ def test_cones_in_every_display():
     assert r"\mathrm{Mov} = \langle \tilde{H},\ \tilde{H} - \frac{4}{9} B \rangle" in found._repr_latex_()
     shown = json.loads(found.to_json())
     assert (shown["dimension"], shown["movable_cone"]) == (22, [list(w) for w in found.movable_cone])
+    chambers = [c.text() for c in found.chambers]  # the ample cones of the eight models, from the nef cone in
+    assert len(chambers) == 8 and chambers[0] == texts[0] and "chambers: " + ", ".join(chambers) in str(found)
+    assert escape(str(found.chambers[7])) in found._repr_html_() and r"\mathrm{Amp}_{7}" in found._repr_latex_()
+    assert shown["chambers"][0] == {"rays": [[0, -1, 0], [4, -13, 40]], "kinds": ["hilbert-chow", "flop"]}
     rank_three = k3_walls(3, 1, -1, degree=2)  # the vertical wall is a flop: the chambers go on right of it
-    assert (rank_three.vertical, rank_three.movable_cone, rank_three.effective_cone) == ("flop", None, None)
-    assert rank_three.nef_cone == ((0, -3, -2), rank_three[0].divisor) and "movable cone not computed" in str(rank_three)
+    assert "vertical wall: flop, the chambers go on right of it: 3 walls there" in str(rank_three)
+    assert rank_three.movable_cone == (rank_three.right_walls[-1].divisor, rank_three[-1].divisor)
+    unbounded = k3_walls(3, 1, -6, degree=4, above=("-2/3", "1/2"))  # infinitely many flops on both sides
+    assert "right of it: infinitely many flops there, not listed" in str(unbounded) and unbounded.movable_cone is None

@@ -188,11 +188,14 @@ def read_until_closed(fd):
                                     "varnolt_walls.search._beta", "varnolt_walls.quadratic_irrational",
                                     "varnolt_walls.pictures._plot", "varnolt_walls.classes._errors",
                                     "varnolt_walls.k3._walls", "varnolt_walls.pictures._k3_plot",
+                                    "varnolt_walls.pictures._k3_cones_plot",
                                     "varnolt_walls.classes._options", "varnolt_walls.actual._actual"])
 def test_docstring_examples_run(module):
     if module.endswith("_plot"):
         pytest.importorskip("matplotlib")
     results = doctest.testmod(importlib.import_module(module), extraglobs={"Fraction": Fraction})
+    if module.endswith("_plot"):
+        importlib.import_module("matplotlib.pyplot").close("all")  # the figures the examples drew
     assert results.failed == 0 and results.attempted > 0
 
 
@@ -209,7 +212,8 @@ SIGNATURES = page_text(GUIDE / "walls.md", GUIDE / "sweeps.md", GUIDE / "surface
 PAGES = page_text(REPOSITORY / "README.md", *sorted(GUIDE.glob("*.md")))
 
 
-@pytest.mark.parametrize("name", ["candidates", "count", "walls", "plot", "plot_html", "sweep", "k3_walls", "plot_k3"])
+@pytest.mark.parametrize("name", ["candidates", "count", "walls", "plot", "plot_html", "sweep", "k3_walls", "plot_k3",
+                                  "plot_k3_cones"])
 def test_guide_signatures_name_every_parameter(name):
     names = {word.split("=")[0].strip(" *\n") for word in re.search(rf"`{name}\(([^`]*)\)", SIGNATURES)[1].split(",")}
     assert names - {""} == set(inspect.signature(getattr(varnolt_walls, name)).parameters)

@@ -35,7 +35,9 @@ Hilbert scheme they are written in H̃ and B (a·H̃ − b·B is (b, −a, b·(n
               "contracted_divisor": [1, -1, 2],
               "deciding_classes": [["brill-noether", [1, -1, 2]], ...]}, ...],
    "nef_cone": [[0, -1, 0], [1, -2, 2]], "movable_cone": [[0, -1, 0], [1, -2, 2]],
-   "effective_cone": [[-1, 0, -2], [1, -1, 2]]}
+   "effective_cone": [[-1, 0, -2], [1, -1, 2]],
+   "chambers": [{"v": [1, 0, -2], "rays": [[0, -1, 0], [1, -2, 2]],
+                 "kinds": ["hilbert-chow", "brill-noether"]}], "right_walls": []}
 Numbers are exact, whatever their size (the classes of a wall can have many
 thousands of digits on a surface of large degree). --format csv writes one row
 per special class of each wall: kind,center,radius_squared,codimension,r,c,s.

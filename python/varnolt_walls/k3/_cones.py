@@ -31,8 +31,12 @@ point class (0, 0, 1)) Nef = ⟨h0, ray of the first wall⟩. When the vertical 
 divisorial, the movable cone is the union of the closed chambers from h0 to the first
 divisorial contraction or Lagrangian fibration, the end that _walls finds: Mov = ⟨h0,
 ray of the end⟩. When the vertical wall is a flop, or no wall, the chambers go on right of
-it (σ with β > c/r) and the movable cone (and, for no wall, the nef cone) is not computed
-here: None.
+it (σ with β > c/r, every one of which ℓ also sends into the positive cone, by the formula
+above): the walls there (found by the mirror of _walls) have u = −u_x (x > c/r, so
+⟨u_x, h0⟩ < 0), their rays come in from h0 on its other side as x → +∞, and Mov = ⟨ray of
+the end on the right, ray of the end on the left⟩, Eff alike with the divisors contracted at
+the two ends; when the vertical wall is no wall the Gieseker chamber reaches over it, and
+Nef = ⟨ray of the first wall on the right, ray of the first on the left⟩.
 
 Contracted divisors. A divisorial wall of ray u contracts a prime divisor D with D² < 0,
 D ⊥ u (D is θ_v of the projection to v^⊥ of a class a ∈ H_W = u^⊥: D ∥ v²·a − ⟨a, v⟩·v).

@@ -1,5 +1,6 @@
 """The actual walls of a Mukai vector v on a K3 surface of Picard rank one, left of the vertical
-wall, from the large-volume limit down to the end of the movable cone.
+wall, from the large-volume limit down to the end of the movable cone (and right of it, when the
+vertical wall is a flop or no wall), and the chambers between them.
 
 The walls of v and their lattices. With Ω = exp((β + iα)·H), Z(w) = −⟨Ω, w⟩ and the pairing of
 signature (2, 1), Re Ω and Im Ω span a positive plane P(β, α) whose orthogonal line is
@@ -21,14 +22,36 @@ of the three divisorial kinds), or, when there is none and v^⊥ holds an isotro
 (c/r − √D/(r·degree), 0). Every flop of the stretch lies on an orbit before that end, so
 walking each orbit of each flop kind up to the end finds them all.
 
-Fake walls. The theorem decides effectivity at a point σ0 of the wall: a spherical s is
-effective when Re Z(s)/Z(v) > 0 there, and this changes sign where the wall meets the
-hole Z(s) = 0. We cross every wall where it meets the semicircle C0 of centre c/r and
-radius² v²/(degree·r²) (the walls of v cut it at right angles: ρ² + v²/(degree·r²) = (x − c/r)²),
-which runs from the vertical wall down to β₋. There n ⊥ v, so for s ∈ H_W written as
-λ·v + μ·n, ⟨s, v⟩ = λ·v² and Z(s)/Z(v) = λ = ⟨s, v⟩/v²: a spherical s with ⟨s, v⟩ < 0 is not
-effective at σ0, and an isotropic w with ⟨w, v⟩ = 1 is Hilbert–Chow. So on that path no wall
-is totally semistable without being divisorial: the kind "fake" never occurs there.
+Totally semistable and fake walls. Bayer–Macrì's theorem (Theorem 5.7) calls a wall W totally
+semistable when H_W holds an isotropic w with ⟨w, v⟩ = 1 or an effective spherical s with
+⟨s, v⟩ < 0, and fake when it is that and none of the divisorial or flop cases. Effectivity is
+decided at a point σ0 of W: s is effective when Re Z(s)/Z(v) > 0 there. On the geodesic of
+H_W, Z(s)/Z(v) is real and vanishes only where Z(s) = 0, the hole of s (n ∥ s, at
+β = c_s/r_s; every spherical s ∈ H_W has one, as s² = −2 gives α² = 2/(degree·r_s²) > 0),
+which stability conditions avoid: the holes cut the geodesic into arcs, each a wall of its own
+with one sign of Z(s)/Z(v) for each s, and the kind (which needs no effectivity) is the same on
+all of them. We cross every wall where it meets the semicircle C0 of centre c/r and radius²
+v²/(degree·r²) (the walls of v cut it at right angles: ρ² + v²/(degree·r²) = (x − c/r)²), which
+runs from the vertical wall down to β₋ on either side. There n ⊥ v, so for s ∈ H_W written as
+λ·v + μ·n, ⟨s, v⟩ = λ·v² and Z(s)/Z(v) = λ = ⟨s, v⟩/v²: no spherical s with ⟨s, v⟩ < 0 is
+effective on the arc through C0 (nor on the two arcs that meet there, by continuity, when C0
+is itself a hole: then ⟨s, v⟩ = 0, a Brill–Noether wall). So on that arc a wall is totally
+semistable exactly when H_W holds an isotropic w with ⟨w, v⟩ = ±1, a Hilbert–Chow class: the
+kind "fake" never occurs where the walls are listed. Where one can occur: a fake wall needs an
+effective spherical s with ⟨s, v⟩ < 0 and no flop class, so ⟨−s, v⟩ > v²/2 (else −s is a
+flop class); s is effective only beyond its hole, on the arcs away from C0; so fake walls
+lie only on such outer arcs of the geodesics of lattices with no deciding class. The path
+C0 meets none of them: they bound no chamber and change no moduli space.
+
+The right of the vertical wall. The isometry ι(r, c, s) = (r, −c, s) of the Mukai lattice
+sends n(β, α) to n(−β, α) and v to v^∨ = (r, −c, s): the walls of v right of the vertical wall
+are those of v^∨ left of its own, mirrored (β → −β), of the same kinds (the theorem asks only
+about H_W and v). A divisor class w of v^∨ goes to −ι(w) = (−w_r, w_c, −w_s): ι sends the
+positive cone of (v^∨)^⊥ (holding h0 of v^∨) to the negative one of v^⊥, as ι(h0(v^∨)) = −h0(v).
+The chambers go on right of the vertical wall when it is a flop or no wall (rank >= 3):
+every σ gives a class ℓ(σ) of the positive cone (see _cones), the Gieseker chamber lies left
+of the vertical wall, and the models met right of it are the other birational models, up to the
+wall that ends the movable cone there.
 """
 
 from __future__ import annotations
@@ -46,6 +69,7 @@ from ..classes._arguments import chern_character
 from ..classes._chern import ChernCharacter, ideal_sheaf  # noqa: F401 (ideal_sheaf: for the examples)
 from ..classes._class_arguments import alone
 from ..classes._options import Surface, exact_point  # noqa: F401 (Surface: for the examples)
+from ._chambers import chambers_of
 from ._cones import Cones, Ray, cone_text, contracted_divisor, divisor_text, hilbert_points, vertical_ray, wall_ray
 from ._document import Document, difference, exact_repr, json_text, json_value, mukai_text, read_json
 from ._lattice import DIVISORIAL, Mukai, Verdict, classify, pairing, wall_lattice
@@ -59,7 +83,8 @@ class K3Wall:
     ``kind`` is "flop", "brill-noether", "hilbert-chow", "li-gieseker-uhlenbeck",
     "lagrangian" (the point where the walls end, radius² 0) or "fake" (a totally
     semistable wall that changes nothing: none where the walls are crossed here, on the
-    semicircle of centre c/r and radius² v²/(degree·r²); see the notes at the top);
+    semicircle of centre c/r and radius² v²/(degree·r²); see the notes at the top and
+    :attr:`totally_semistable`);
     ``special_classes`` the classes of H_W that decide it, ``lattice`` a ℤ-basis
     (v, a) of H_W, ``codimension`` that of the flopped locus of a flop (the least
     ⟨a, b⟩ − 1 over its decompositions v = a + b), ``deciding_classes`` every deciding
@@ -84,6 +109,19 @@ class K3Wall:
     codimension: int | None = None
     contracted_divisor: Ray | None = None
     deciding_classes: tuple[tuple[str, Mukai], ...] = ()
+
+    @property
+    def totally_semistable(self) -> bool:
+        """Whether the wall destabilises every object of class v, where it is crossed (Bayer–Macrì, Theorem 5.7).
+
+        Decided exactly on the arc of the wall through the semicircle of centre c/r and radius²
+        v²/(degree·r²), where every class s of H_W has Z(s)/Z(v) = ⟨s, v⟩/v² (see the notes at the
+        top): no spherical class with ⟨s, v⟩ < 0 is effective there, so the wall is totally
+        semistable exactly when H_W holds an isotropic w with ⟨w, v⟩ = 1, which makes it
+        Hilbert–Chow (the first divisorial kind, so a wall with such a class is named so). The
+        Lagrangian point is no wall of the stability manifold: False.
+        """
+        return self.kind == "hilbert-chow"
 
     def divisor_text(self, latex: bool = False) -> str:
         """The wall's ray as researchers write it: "H̃ − 2/3·B" for Hilbⁿ (LaTeX with `latex`), else the vector."""
@@ -120,14 +158,23 @@ class K3Walls(Sequence[K3Wall]):
     table. Its numbers are written exactly whatever their size (the classes of a wall grow with
     the Pell units of v^⊥, to many thousands of digits on a surface of large degree).
 
+    When the vertical wall is a flop or no wall (rank >= 3), the chambers go on right of
+    it: ``right_walls`` are the walls there, from the vertical wall down to the end of the
+    movable cone on that side (empty when the vertical wall is divisorial, or when
+    infinitely many flops come first there: the title says so).
+
     The cones of M_H(v) in NS ⊗ ℚ = v^⊥, each a pair of primitive Mukai vectors in v^⊥
     (the rays that bound it, the vertical wall's first), or None where they are not
-    determined here: ``nef_cone`` (from the vertical wall to the first wall; None when
-    the vertical wall is no wall, or `above` leaves no wall), ``movable_cone`` (to the
-    wall that ends it; None unless the vertical wall is divisorial, or with infinitely
-    many flops) and ``effective_cone`` (from the divisor contracted at the vertical wall
-    to the one contracted at the end, or the Lagrangian fibration's isotropic class).
-    For the Hilbert scheme they read ⟨H̃, H̃ − μ·B⟩ (:meth:`cone_text`).
+    determined here: ``nef_cone`` (from the vertical wall to the first wall, or from
+    the first wall right of it when it is no wall; None when `above` leaves no wall),
+    ``movable_cone`` (to the wall that ends it; from the end right of the vertical
+    wall when that is a flop or no wall; None with infinitely many flops) and
+    ``effective_cone`` (from the divisor contracted at the vertical wall, or at the
+    end on the right, to the one contracted at the end, or the Lagrangian
+    fibration's isotropic class). For the Hilbert scheme they read ⟨H̃, H̃ − μ·B⟩
+    (:meth:`cone_text`). ``chambers`` are the ample cones of the birational models
+    (:class:`K3Chamber`), from the Gieseker chamber (the nef cone) inwards, left of
+    the vertical wall and then right of it.
 
     Examples
     --------
@@ -143,13 +190,23 @@ class K3Walls(Sequence[K3Wall]):
     (((0, -1, 0), (2, -3, 2)), '⟨H̃, H̃ − 2/3·B⟩', '⟨B, H̃ − B⟩', 4)
     >>> print(found.cone_text("movable", latex=True))
     \\langle \\tilde{H},\\ \\tilde{H} - B \\rangle
+    >>> for chamber in found.chambers:
+    ...     print(chamber)
+    ⟨H̃, H̃ − 2/3·B⟩ between hilbert-chow and flop
+    ⟨H̃ − 2/3·B, H̃ − B⟩ between flop and lagrangian
     """
 
     def __init__(self, v: Mukai, degree: int, above: tuple[Fraction, Fraction] | None,
-                 vertical: str | None, walls: list[K3Wall], cones: Cones = Cones(None, None, None)) -> None:
+                 vertical: str | None, walls: list[K3Wall], cones: Cones = Cones(None, None, None),
+                 right_walls: list[K3Wall] | None = None) -> None:
         self.v, self.degree, self.above, self.vertical = v, degree, above, vertical
         self._walls = walls
         self.nef_cone, self.movable_cone, self.effective_cone = cones
+        self.right_walls = tuple(right_walls or ())
+        self._right_unknown = right_walls is None
+        h0 = None if vertical is None else (vertical_ray(v, degree), vertical)
+        self.chambers = chambers_of(v, h0, [(w.divisor, w.kind) for w in walls],
+                                    None if right_walls is None else [(w.divisor, w.kind) for w in right_walls])
 
     @property
     def dimension(self) -> int:
@@ -202,33 +259,43 @@ class K3Walls(Sequence[K3Wall]):
 
     def _title(self, latex: bool = False) -> str:
         s = "" if len(self) == 1 else "s"
-        return f"{self.caption(latex)}: {len(self)} wall{s}, vertical wall: {self.vertical or 'none'}"
+        right = len(self.right_walls)
+        beyond = ("" if self.vertical in DIVISORIAL else
+                  ", the chambers go on right of it: infinitely many flops there, not listed" if self._right_unknown
+                  else f", the chambers go on right of it: {right} wall{'' if right == 1 else 's'} there")
+        return f"{self.caption(latex)}: {len(self)} wall{s}, vertical wall: {self.vertical or 'none'}{beyond}"
 
     def _cones(self, latex: bool = False) -> str:
         return ", ".join(f"{which} cone {self.cone_text(which, latex)}" for which in ("nef", "movable", "effective"))
 
     def __str__(self) -> str:
-        return "\n".join([self._title(), *map(str, self), self._cones()])
+        chambers = "chambers: " + ", ".join(c.text() for c in self.chambers) if self.chambers else "chambers: none"
+        return "\n".join([self._title(), *map(str, self), *(f"right: {w}" for w in self.right_walls), self._cones(),
+                          chambers])
 
     def _repr_latex_(self) -> str:
         cones = ", ".join(rf"$\mathrm{{{name}}} = {self.cone_text(which, latex=True)}$" if getattr(self, f"{which}_cone")
                           else rf"{name}: not computed" for name, which in
                           (("Nef", "nef"), ("Mov", "movable"), ("Eff", "effective")))
-        return f"{self._title(latex=True)}; {cones}"
+        chambers = "".join(rf", $\mathrm{{Amp}}_{{{i}}} = {c.text(latex=True)}$" for i, c in enumerate(self.chambers))
+        return f"{self._title(latex=True)}; {cones}{chambers}"
 
     def _repr_html_(self) -> str:
         head = "".join(f"<th>{h}</th>" for h in ("kind", "center", "radius²", "codimension", "special classes",
                                                  "divisor", "contracted divisor"))
         rows = "".join(
             "<tr>" + "".join(f"<td>{escape(str(x))}</td>" for x in (
-                w.kind, fraction_text(w.center), fraction_text(w.radius_squared),
+                w.kind + (" (right)" if w.center > Fraction(self.v[1], self.v[0]) else ""),
+                fraction_text(w.center), fraction_text(w.radius_squared),
                 "" if w.codimension is None else decimal_text(w.codimension),
                 "; ".join(map(mukai_text, w.special_classes)), w.divisor_text(),
                 "" if w.contracted_divisor is None else divisor_text(self.v, w.contracted_divisor))) + "</tr>"
-            for w in self)
+            for w in (*self, *self.right_walls))
         cones = "".join(f"<tr><th>{which} cone</th><td colspan=\"6\">{escape(self.cone_text(which))}</td></tr>"
                         for which in ("nef", "movable", "effective"))
-        return f"<table><caption>{escape(self._title())}</caption><tr>{head}</tr>{rows}{cones}</table>"
+        chambers = "".join(f"<tr><th>chamber {i}</th><td colspan=\"6\">{escape(str(c))}</td></tr>"
+                           for i, c in enumerate(self.chambers))
+        return f"<table><caption>{escape(self._title())}</caption><tr>{head}</tr>{rows}{cones}{chambers}</table>"
 
     def to_json(self) -> str:
         """The walls as the command line's ``k3 --format json`` writes them: one JSON object with v, the
@@ -302,9 +369,13 @@ def checked_vector(r: SupportsIndex, c: SupportsIndex, s: SupportsIndex, degree:
     if d <= 0 or d % 2:
         raise ValueError(f"degree must be even and positive (H² of an ample class on a K3 surface), not {d}")
     if v[0] < 1:
-        raise ValueError(f"r must be >= 1: the walls are those of a positive rank, not {v[0]}")
+        raise ValueError(f"r must be >= 1: the walls listed are those of a positive rank, either side of the "
+                         f"vertical wall β = c/r (for r < 0 take −v, the class of a shift), not {v[0]}")
     if gcd(*v) != 1:
-        raise ValueError(f"v = {v} is not primitive: its entries have the common factor {gcd(*v)}")
+        k = gcd(*v)
+        raise ValueError(f"v = {v} is not primitive: it is {k}·{tuple(x // k for x in v)}. Bayer and Macrì's "
+                         "classification of the walls, used here, is for primitive v (for v = k·v0 the moduli "
+                         "spaces are singular where strictly semistable objects live): not computed")
     if pairing(v, v, d) <= 0:
         raise ValueError(f"v = {v} has v² = {pairing(v, v, d)} <= 0 on degree {d}: its moduli space is not "
                          "a hyperkähler of dimension >= 2")
@@ -347,9 +418,11 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     -------
     K3Walls
         The walls (:class:`K3Wall`), with ``vertical``, the kind of the vertical wall
-        when it is a wall (Hilbert–Chow for Hilbert schemes of points). It prints, shows
-        in a notebook and writes its JSON (:meth:`K3Walls.to_json`, read back by
-        :meth:`K3Walls.from_json`) exactly, however many digits its numbers have.
+        when it is a wall (Hilbert–Chow for Hilbert schemes of points), the walls right
+        of it (``right_walls``) when it is a flop or no wall, the cones and the
+        ``chambers`` (:class:`K3Chamber`). It prints, shows in a notebook and writes its
+        JSON (:meth:`K3Walls.to_json`, read back by :meth:`K3Walls.from_json`) exactly,
+        however many digits its numbers have.
 
     Raises
     ------
@@ -392,10 +465,28 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     point = None if above is None else exact_point(above)
     if point is not None and point[1] <= 0:
         raise ValueError(f"alpha must be > 0: σ(β, α) is a stability condition only for α > 0, not {point[1]}")
+    vertical_verdict = classify(wall_lattice(v, (0, 0, 1), d))
+    left = _left_walls(v, d, point)
+    if left is None:
+        raise ValueError(f"v = {v} on degree {d} has infinitely many flops left of the vertical wall and no "
+                         "divisorial contraction or Lagrangian fibration ending them: give above=(beta, alpha), "
+                         "a point that only finitely many walls pass over")
+    walls, end, end_class = left
+    right = None
+    if vertical_verdict.kind not in DIVISORIAL:  # the chambers go on right of the vertical wall
+        mirrored = _left_walls((v[0], -v[1], v[2]), d, None)
+        # None: infinitely many flops there; [] when there is neither a wall nor an end (an irrational side).
+        right = None if mirrored is None else [_mirror(v, w) for w in mirrored[0]]
+    return K3Walls(v, d, point, vertical_verdict.kind, walls,
+                   _cones(v, d, vertical_verdict, walls, end, end_class, right), right)
+
+
+def _left_walls(v: Mukai, d: int, point: tuple[Fraction, Fraction] | None
+                ) -> tuple[list[K3Wall], Fraction | None, Mukai | None] | None:
+    """The walls left of the vertical wall down to the end (or strictly over `point`), the end's centre and a
+    divisorial class of it; None when infinitely many flops come first and nothing bounds them."""
     setting = Setting(v, d)
     orbits = Orbits(setting)
-    vertical_verdict = classify(wall_lattice(v, (0, 0, 1), d))
-    vertical = vertical_verdict.kind
     end, end_class, lagrangian = _end(setting, orbits)
     # The walls listed: centre <= cut, the end of the movable cone, or centre < cut when
     # the point comes first (the walls strictly over it).
@@ -406,10 +497,8 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     if cut is None:
         if any(orbits.first_class(t, start) for t, q in _flop_kinds(setting.m)
                for start in orbits.starts(setting.right_side(t, q))):
-            raise ValueError(f"v = {v} on degree {d} has infinitely many flops left of the vertical wall and no "
-                             "divisorial contraction or Lagrangian fibration ending them: give above=(beta, alpha), "
-                             "a point that only finitely many walls pass over")
-        return K3Walls(v, d, point, vertical, [], _cones(v, d, vertical_verdict, [], None, None))
+            return None
+        return [], None, None
     classes: dict[Fraction, Mukai] = {}
     for t, q in [*_divisorial_kinds(), *_flop_kinds(setting.m)]:
         for start in orbits.starts(setting.right_side(t, q)):
@@ -423,21 +512,41 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     walls = [_wall(setting, x, classes[x]) for x in sorted(classes)]
     if lagrangian is not None:
         walls.append(_lagrangian(setting, lagrangian))
-    return K3Walls(v, d, point, vertical, walls, _cones(v, d, vertical_verdict, walls, end, end_class))
+    return walls, end, end_class
+
+
+def _mirror(v: Mukai, w: K3Wall) -> K3Wall:
+    """The wall of v right of the vertical wall that is the wall w of v^∨ = (r, −c, s) mirrored (see the notes
+    at the top): classes through ι(r, c, s) = (r, −c, s), divisor classes through −ι."""
+    def cls(a: Mukai) -> Mukai:
+        return (a[0], -a[1], a[2])
+
+    def divisor(a: Ray) -> Ray:
+        return (-a[0], a[1], -a[2])
+    return K3Wall(-w.center, w.radius_squared, w.kind, tuple(map(cls, w.special_classes)), (v, cls(w.lattice[1])),
+                  divisor(w.divisor), w.codimension,
+                  None if w.contracted_divisor is None else divisor(w.contracted_divisor),
+                  tuple((kind, cls(a)) for kind, a in w.deciding_classes))
 
 
 def _cones(v: Mukai, d: int, vertical: Verdict, walls: list[K3Wall], end: Fraction | None,
-           end_class: Mukai | None) -> Cones:
-    """The nef, movable and effective cones from the vertical wall, the walls listed and the end (see _cones)."""
+           end_class: Mukai | None, right: list[K3Wall] | None) -> Cones:
+    """The nef, movable and effective cones from the vertical wall, the walls listed, the end (see _cones) and the
+    walls right of the vertical wall (down to the end there; None when not computed)."""
     h0 = vertical_ray(v, d)
-    nef = (h0, walls[0].divisor) if vertical.kind is not None and walls else None
-    if end is None or vertical.kind not in DIVISORIAL:
+    if vertical.kind is not None:
+        nef = (h0, walls[0].divisor) if walls else None
+    else:  # the Gieseker chamber reaches over the vertical line to the first wall right of it
+        nef = (right[0].divisor, walls[0].divisor) if walls and right else None
+    if end is None or vertical.kind not in DIVISORIAL and not right:
         return Cones(nef, None, None)
     listed = bool(walls) and walls[-1].center == end
     last = walls[-1].divisor if listed else wall_ray(v, d, end)
     # A Lagrangian end has no deciding class of a divisor: its isotropic ray bounds both cones.
     contracted = walls[-1].contracted_divisor if listed else None
     far = last if end_class is None else contracted or contracted_divisor(v, d, end_class, h0)
+    if right:  # the movable cone reaches over the vertical wall (a flop, or no wall) to the end on the right
+        return Cones(nef, (right[-1].divisor, last), (right[-1].contracted_divisor or right[-1].divisor, far))
     inwards = (v[0], 0, -v[2])
     return Cones(nef, (h0, last), (contracted_divisor(v, d, vertical.special_classes[0], inwards), far))
 
