@@ -60,9 +60,8 @@ class PellEquations:
     def expansions(self, k: int) -> list[PellExpansion]:
         """The expansions that reach Q_i = ±1, for every square factor f² of k > 0 and every root z (see above)."""
         found = []
-        for f in range(1, isqrt(k) + 1):
-            if k % (f * f):
-                continue
+        factors = _factorised(k)
+        for f in _divisors([(p, e // 2) for p, e in factors if e >= 2]):
             m = k // (f * f)
             if m not in self._by_m:  # the same m comes back for many k
                 self._by_m[m] = [(z, quotients) for z in _square_roots(self.d, m)
@@ -102,10 +101,77 @@ class PellEquations:
 
 
 def _square_roots(d: int, m: int) -> list[int]:
-    """The z with z² ≡ d (mod m) and −m/2 < z <= m/2, in order: those >= 0 and their negatives."""
-    residue = d % m
-    upper = [z for z in range(m // 2 + 1) if z * z % m == residue]
-    return [-z for z in reversed(upper) if 0 < 2 * z < m] + upper
+    """The z with z² ≡ d (mod m) and −m/2 < z <= m/2, in order: those >= 0 and their negatives.
+
+    From the roots modulo each prime power p^e of m, joined by the Chinese remainder theorem:
+    modulo p by Tonelli–Shanks (p odd, p ∤ d; 0 alone when p | d) or by trying each residue
+    (p < 64), then lifted from p^j to p^(j+1) by trying the p residues z + i·p^j that reduce to
+    a root z modulo p^j (every root modulo p^(j+1) reduces to one modulo p^j); p^2 | m makes p <= √m.
+    """
+    roots, modulus = [0], 1
+    for p, e in _factorised(m):
+        local = _roots_modulo_prime(d, p)
+        power = p
+        for _ in range(e - 1):
+            local = [z + i * power for z in local for i in range(p) if ((z + i * power) ** 2 - d) % (power * p) == 0]
+            power *= p
+        if not local:
+            return []
+        # CRT: x ≡ r (mod modulus), x ≡ z (mod power).
+        inverse = pow(modulus, -1, power)
+        roots = [r + modulus * ((z - r) * inverse % power) for r in roots for z in local]
+        modulus *= power
+    upper = sorted(z for z in roots if 2 * z <= m)
+    lower = sorted(m - z for z in roots if 2 * z > m)
+    return [-z for z in reversed(lower)] + upper
+
+
+def _roots_modulo_prime(d: int, p: int) -> list[int]:
+    """The z in 0..p − 1 with z² ≡ d (mod p), p prime."""
+    d %= p
+    if d == 0 or p < 64:
+        return [z for z in range(p) if z * z % p == d]
+    if pow(d, (p - 1) // 2, p) != 1:
+        return []
+    # Tonelli–Shanks: p − 1 = q·2^s with q odd, n a non-residue.
+    q, s = p - 1, 0
+    while q % 2 == 0:
+        q, s = q // 2, s + 1
+    n = 2
+    while pow(n, (p - 1) // 2, p) != p - 1:
+        n += 1
+    z, c, t, r = s, pow(n, q, p), pow(d, q, p), pow(d, (q + 1) // 2, p)
+    while t != 1:
+        i, t2 = 0, t
+        while t2 != 1:
+            t2, i = t2 * t2 % p, i + 1
+        b = pow(c, 1 << (z - i - 1), p)
+        z, c, t, r = i, b * b % p, t * b * b % p, r * b % p
+    return sorted({r, p - r})
+
+
+def _factorised(n: int) -> list[tuple[int, int]]:
+    """The primes of n > 0 with their exponents, by trial division (n here is a right side K, <= r²·(v⁴/4 + 2v²))."""
+    found = []
+    p = 2
+    while p * p <= n:
+        if n % p == 0:
+            e = 0
+            while n % p == 0:
+                n, e = n // p, e + 1
+            found.append((p, e))
+        p += 1 if p == 2 else 2
+    if n > 1:
+        found.append((n, 1))
+    return found
+
+
+def _divisors(factors: list[tuple[int, int]]) -> list[int]:
+    """The divisors of the product of p^e, ascending."""
+    divisors = [1]
+    for p, e in factors:
+        divisors = [x * p ** j for x in divisors for j in range(e + 1)]
+    return sorted(divisors)
 
 
 def convergent(z: int, m: int, quotients: tuple[int, ...]) -> tuple[int, int]:
