@@ -10,6 +10,8 @@ from __future__ import annotations
 from dataclasses import dataclass
 from math import gcd, isqrt
 
+from ._interrupt import poll
+
 Mukai = tuple[int, int, int]
 
 # The kinds of an actual wall, divisorial ones in the order they are told apart.
@@ -142,6 +144,7 @@ def classify(lattice: WallLattice) -> Verdict:
     a spherical s). The flopped locus of the wall is the union over its decompositions, so
     its codimension is the least of them.
     """
+    poll()
     deciding: list[tuple[str, Mukai]] = []
     for kind, t in zip(DIVISORIAL, (1, 2, 0)):
         # Twice a Hilbert–Chow class is isotropic with ⟨w, v⟩ = 2 but names no other contraction:

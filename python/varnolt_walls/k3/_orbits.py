@@ -41,6 +41,7 @@ from fractions import Fraction
 from functools import cached_property
 from math import isqrt
 
+from ._interrupt import poll
 from ._lattice import Mukai
 from ._pell import PellEquations, convergent
 
@@ -116,6 +117,7 @@ class Orbits:
 
     def starts(self, k: int) -> list[Solution]:
         """One solution with X > 0 of each orbit, the first left of the vertical wall (all of them if D is a square)."""
+        poll()
         if k not in self._starts:
             self._starts[k] = self._factorisations(k) if self.square else [
                 self._first_left(xy) for xy in self._representatives(k)]
@@ -139,8 +141,10 @@ class Orbits:
     def _first_left(self, xy: Solution) -> Solution:
         """The member of the orbit of xy (X > 0) that is the first left of the vertical wall (Y < 0)."""
         while xy[1] >= 0:
+            poll()
             xy = self.inwards(xy)
         while (outer := self.outwards(xy))[1] < 0:
+            poll()
             xy = outer
         return xy
 
@@ -148,6 +152,8 @@ class Orbits:
         g = self.root
         found = []
         for e in range(1, isqrt(k) + 1):
+            if e % 4096 == 0:
+                poll()
             if k % e:
                 continue
             for low, high in ((e, k // e), (k // e, e)):
@@ -171,6 +177,7 @@ class Orbits:
         xy = start
         while True:
             yield xy
+            poll()
             if self.square:
                 return
             xy = self.inwards(xy)
@@ -182,10 +189,13 @@ class Orbits:
         first = (start[0] % modulus, start[1] % modulus)
         residue, steps = first, 0
         while True:  # one period of the orbit modulo M
+            poll()
             for sign in (1, -1):
                 if setting.class_of(t, (sign * residue[0], sign * residue[1])) is not None:
                     xy = start
-                    for _ in range(steps):
+                    for step in range(steps):
+                        if step % 1024 == 0:
+                            poll()
                         xy = self.inwards(xy)
                     signed = (sign * xy[0], sign * xy[1])
                     a = setting.class_of(t, signed)
@@ -197,3 +207,17 @@ class Orbits:
             steps += 1
             if residue == first:
                 return None
+
+
+def pairs_asked(m: int, limit: int) -> tuple[int, bool]:
+    """How many pairs (t, q) = (⟨a, v⟩, a²) the walk asks about for v² = m: the three divisorial ones and
+    the flop ones of _walls (for each t in 1..m/2 the spherical q = −2 and q in 0..(t² − 1)//m), each a
+    Pell equation (P) to solve. Returns (count, exact): exact counts while the count is at most `limit`,
+    else (a lower bound > limit, False) without a loop of m/2 steps: as ⌊(t² − 1)/m⌋ >= (t² − m)/m,
+    the count is at least 3 + h + h·(h + 1)·(2h + 1)/(6m) with h = ⌊m/2⌋.
+    """
+    h = m // 2
+    bound = 3 + h + h * (h + 1) * (2 * h + 1) // (6 * m)
+    if bound > limit:
+        return bound, False
+    return 3 + sum(2 + (t * t - 1) // m for t in range(1, h + 1)), True

@@ -18,13 +18,16 @@ Why it ends. The complete quotients keep |P| <= √d + m and 0 < |Q| <= 2·√d 
 many pairs (P, Q) occur, and from the first reduced one on the expansion goes round a period:
 either the period of √d, which holds Q = 1, or one without Q = ±1, which ends the search at
 once (see PellEquations._quotients_to_unit). Python's integers make every
-step exact at any size, and Ctrl-C stops a long expansion between two steps.
+step exact at any size, and Ctrl-C stops a long expansion between two steps (in a worker thread too:
+see _interrupt).
 """
 
 from __future__ import annotations
 
 from math import isqrt
 from typing import NamedTuple
+
+from ._interrupt import poll
 
 
 # The longest period of √d kept as a set of pairs (P, Q), some 10 MB.
@@ -52,6 +55,7 @@ class PellEquations:
         p, q = root, d - root * root
         while (p, q) not in pairs and len(pairs) < PERIOD_KEPT:
             pairs.add((p, q))
+            poll()
             p = (p + root) // q * q - p
             q = (d - p * p) // q
         self._principal = pairs if (p, q) in pairs else None
@@ -59,6 +63,7 @@ class PellEquations:
 
     def expansions(self, k: int) -> list[PellExpansion]:
         """The expansions that reach Q_i = ±1, for every square factor f² of k > 0 and every root z (see above)."""
+        poll()
         found = []
         factors = _factorised(k)
         for f in _divisors([(p, e // 2) for p, e in factors if e >= 2]):
@@ -82,6 +87,7 @@ class PellEquations:
         p, q, d, root, principal = z, m, self.d, self.root, self._principal
         first_reduced = None
         while True:
+            poll()
             if first_reduced is None:
                 if 0 < q <= p + root and p <= root < p + q:
                     if principal is not None and (p, q) not in principal:
@@ -161,6 +167,8 @@ def _factorised(n: int) -> list[tuple[int, int]]:
                 n, e = n // p, e + 1
             found.append((p, e))
         p += 1 if p == 2 else 2
+        if p % 4096 == 1:
+            poll()
     if n > 1:
         found.append((n, 1))
     return found
