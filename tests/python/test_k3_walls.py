@@ -318,17 +318,19 @@ def test_a_v_beyond_max_pairs_is_refused_with_its_figures(v, max_pairs, message)
         assert pairs_asked(m, 10**9) == (3 + len(_flop_kinds(m)), True) and pairs_asked(m, 0)[0] <= 3 + len(_flop_kinds(m))
 
 
-# A walk of minutes in a non-daemon thread while the main thread waits for it.
+# A walk of minutes in a non-daemon thread while the main thread waits for it (on an event: an interrupted
+# Thread.join marks the thread stopped in CPython 3.12, and the interpreter would not wait for it).
 WORKER = """
 import threading
 from varnolt_walls import k3_walls
+done = threading.Event()
 def work():
     print("started", flush=True)
     k3_walls(1, 0, -2999, degree=2, max_pairs=10**7)
     print("finished", flush=True)
-worker = threading.Thread(target=work)
-worker.start()
-worker.join()
+    done.set()
+threading.Thread(target=work).start()
+done.wait()
 """
 
 
