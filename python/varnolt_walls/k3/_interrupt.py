@@ -17,6 +17,7 @@ import threading
 
 def poll() -> None:
     """Raise SystemExit when the program is ending after Ctrl-C and this is not the main thread (see above)."""
-    if (isinstance(getattr(sys, "last_exc", None), KeyboardInterrupt) and getattr(threading, "_SHUTTING_DOWN", False)
+    ended = getattr(sys, "last_exc", None)
+    if (ended is not None and isinstance(ended, KeyboardInterrupt) and getattr(threading, "_SHUTTING_DOWN", False)
             and threading.current_thread() is not threading.main_thread()):
         raise SystemExit

@@ -43,7 +43,7 @@ from math import isqrt
 
 from ._interrupt import poll
 from ._lattice import Mukai
-from ._pell import PellEquations, convergent
+from ._pell import PellEquations, _factorised, convergent
 
 Solution = tuple[int, int]
 
@@ -151,11 +151,10 @@ class Orbits:
     def _factorisations(self, k: int) -> list[Solution]:
         g = self.root
         found = []
-        for e in range(1, isqrt(k) + 1):
-            if e % 4096 == 0:
-                poll()
-            if k % e:
-                continue
+        divisors = [1]
+        for p, power in _factorised(k):  # the divisors e <= √k of k, ascending
+            divisors = [x * p ** j for x in divisors for j in range(power + 1)]
+        for e in sorted(x for x in divisors if x * x <= k):
             for low, high in ((e, k // e), (k // e, e)):
                 # X − g·Y = low, X + g·Y = high (X > 0); left when Y < 0.
                 if (low + high) % 2 == 0 and (high - low) % (2 * g) == 0 and high < low:

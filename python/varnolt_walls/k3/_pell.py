@@ -65,11 +65,10 @@ class PellEquations:
         """The expansions that reach Q_i = ±1, for every square factor f² of k > 0 and every root z (see above)."""
         poll()
         found = []
-        factors = _factorised(k)
-        for f in _divisors([(p, e // 2) for p, e in factors if e >= 2]):
+        for f, factors in _square_factors(_factorised(k)):
             m = k // (f * f)
             if m not in self._by_m:  # the same m comes back for many k
-                self._by_m[m] = [(z, quotients) for z in _square_roots(self.d, m)
+                self._by_m[m] = [(z, quotients) for z in _square_roots(self.d, m, factors)
                                  if (quotients := self._quotients_to_unit(z, m))]
             found += [PellExpansion(f, z, quotients) for z, quotients in self._by_m[m]]
         return found
@@ -87,7 +86,8 @@ class PellEquations:
         p, q, d, root, principal = z, m, self.d, self.root, self._principal
         first_reduced = None
         while True:
-            poll()
+            if len(quotients) % 64 == 63:
+                poll()
             if first_reduced is None:
                 if 0 < q <= p + root and p <= root < p + q:
                     if principal is not None and (p, q) not in principal:
@@ -106,16 +106,17 @@ class PellEquations:
                 return tuple(quotients)
 
 
-def _square_roots(d: int, m: int) -> list[int]:
+def _square_roots(d: int, m: int, factors: list[tuple[int, int]] | None = None) -> list[int]:
     """The z with z² ≡ d (mod m) and −m/2 < z <= m/2, in order: those >= 0 and their negatives.
 
     From the roots modulo each prime power p^e of m, joined by the Chinese remainder theorem:
     modulo p by Tonelli–Shanks (p odd, p ∤ d; 0 alone when p | d) or by trying each residue
     (p < 64), then lifted from p^j to p^(j+1) by trying the p residues z + i·p^j that reduce to
     a root z modulo p^j (every root modulo p^(j+1) reduces to one modulo p^j); p^2 | m makes p <= √m.
+    `factors` are those of m when known.
     """
     roots, modulus = [0], 1
-    for p, e in _factorised(m):
+    for p, e in _factorised(m) if factors is None else factors:
         local = _roots_modulo_prime(d, p)
         power = p
         for _ in range(e - 1):
@@ -156,30 +157,49 @@ def _roots_modulo_prime(d: int, p: int) -> list[int]:
     return sorted({r, p - r})
 
 
+# The primes found so far by the sieve of _primes_to, in order.
+_primes = [2, 3, 5, 7]
+
+
+def _primes_to(bound: int) -> list[int]:
+    """The primes <= bound at least (the sieve of Eratosthenes, kept and grown on demand)."""
+    global _primes
+    if _primes[-1] < bound:
+        size = max(bound, 2 * _primes[-1]) + 1
+        sieve = bytearray([1]) * size
+        sieve[:2] = b"\0\0"
+        for p in range(2, isqrt(size - 1) + 1):
+            if sieve[p]:
+                sieve[p * p::p] = bytes(len(range(p * p, size, p)))
+        _primes = [p for p in range(size) if sieve[p]]
+    return _primes
+
+
 def _factorised(n: int) -> list[tuple[int, int]]:
-    """The primes of n > 0 with their exponents, by trial division (n here is a right side K, <= r²·(v⁴/4 + 2v²))."""
+    """The primes of n > 0 with their exponents, by trial division by primes (n here is a right side K,
+    <= r²·(v⁴/4 + 2v²): primes to √n, sieved once for the largest)."""
     found = []
-    p = 2
-    while p * p <= n:
+    for i, p in enumerate(_primes_to(isqrt(n))):
+        if p * p > n:
+            break
         if n % p == 0:
             e = 0
             while n % p == 0:
                 n, e = n // p, e + 1
             found.append((p, e))
-        p += 1 if p == 2 else 2
-        if p % 4096 == 1:
+        if i % 4096 == 4095:
             poll()
     if n > 1:
         found.append((n, 1))
     return found
 
 
-def _divisors(factors: list[tuple[int, int]]) -> list[int]:
-    """The divisors of the product of p^e, ascending."""
-    divisors = [1]
+def _square_factors(factors: list[tuple[int, int]]) -> list[tuple[int, list[tuple[int, int]]]]:
+    """(f, the factors of n/f²) for every f with f² | n, ascending, from the factors of n."""
+    found: list[tuple[int, list[tuple[int, int]]]] = [(1, [])]
     for p, e in factors:
-        divisors = [x * p ** j for x in divisors for j in range(e + 1)]
-    return sorted(divisors)
+        found = [(f * p ** j, [*rest, (p, e - 2 * j)] if e > 2 * j else rest) for f, rest in found for j in range(e // 2 + 1)]
+    return sorted(found, key=lambda pair: pair[0])
 
 
 def convergent(z: int, m: int, quotients: tuple[int, ...]) -> tuple[int, int]:
