@@ -82,7 +82,7 @@ class PellEquations:
         the expansion meets Q = 1 exactly when it has come into that period, and never Q = −1;
         without that period at hand, the first reduced one coming back ends it.
         """
-        quotients = []
+        quotients: list[int] = []
         p, q, d, root, principal = z, m, self.d, self.root, self._principal
         first_reduced = None
         while True:
