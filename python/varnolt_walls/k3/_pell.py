@@ -157,15 +157,17 @@ def _roots_modulo_prime(d: int, p: int) -> list[int]:
     return sorted({r, p - r})
 
 
-# The primes found so far by the sieve of _primes_to, in order.
+# The primes found so far by the sieve of _primes_to, in order; it sieves no further than SIEVED.
 _primes = [2, 3, 5, 7]
+SIEVED = 1 << 20
 
 
 def _primes_to(bound: int) -> list[int]:
-    """The primes <= bound at least (the sieve of Eratosthenes, kept and grown on demand)."""
+    """The primes <= min(bound, SIEVED) at least (the sieve of Eratosthenes, kept and grown on demand)."""
     global _primes
+    bound = min(bound, SIEVED)
     if _primes[-1] < bound:
-        size = max(bound, 2 * _primes[-1]) + 1
+        size = min(max(bound, 2 * _primes[-1]), SIEVED) + 1
         sieve = bytearray([1]) * size
         sieve[:2] = b"\0\0"
         for p in range(2, isqrt(size - 1) + 1):
@@ -176,19 +178,32 @@ def _primes_to(bound: int) -> list[int]:
 
 
 def _factorised(n: int) -> list[tuple[int, int]]:
-    """The primes of n > 0 with their exponents, by trial division by primes (n here is a right side K,
-    <= r²·(v⁴/4 + 2v²): primes to √n, sieved once for the largest)."""
+    """The primes of n > 0 with their exponents, by trial division (n here is a right side K,
+    <= r²·(v⁴/4 + 2v²)): by the sieved primes to √n, and past SIEVED by every odd number."""
     found = []
-    for i, p in enumerate(_primes_to(isqrt(n))):
+
+    def divide(p: int) -> None:
+        nonlocal n
+        e = 0
+        while n % p == 0:
+            n, e = n // p, e + 1
+        found.append((p, e))
+
+    primes = _primes_to(isqrt(n))
+    for i, p in enumerate(primes):
         if p * p > n:
             break
         if n % p == 0:
-            e = 0
-            while n % p == 0:
-                n, e = n // p, e + 1
-            found.append((p, e))
+            divide(p)
         if i % 4096 == 4095:
             poll()
+    p = primes[-1] + 2
+    while p * p <= n:
+        if n % p == 0:
+            divide(p)
+        if p % 8192 == 1:
+            poll()
+        p += 2
     if n > 1:
         found.append((n, 1))
     return found
