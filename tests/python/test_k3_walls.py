@@ -314,6 +314,9 @@ def test_a_v_beyond_max_pairs_is_refused_with_its_figures(v, max_pairs, message)
         k3_walls(*v, degree=2, **({} if max_pairs is None else {"max_pairs": max_pairs}))
     if max_pairs is not None and max_pairs > 0:
         assert len(k3_walls(*v, degree=2, max_pairs=max_pairs + 1)) == 488
+
+
+def test_pairs_asked_are_the_kinds_walked():
     for m in range(1, 300):
         assert pairs_asked(m, 10**9) == (3 + len(_flop_kinds(m)), True) and pairs_asked(m, 0)[0] <= 3 + len(_flop_kinds(m))
 
