@@ -32,7 +32,7 @@ of the same walls. Whether an orbit member is a class is periodic along the orbi
 class. If D = g² is a square, (P) reads (X − g·Y)(X + g·Y) = K: finitely many
 solutions, one for each factorisation of K.
 
-What it costs. A call asks about every pair (t, q) of _walls' kinds, about v⁴/24 of them
+What it costs. A call asks about every pair (t, q) of _walls' kinds, about (v²)²/24 of them
 (`pairs_asked` counts them exactly before the walk, and k3_walls refuses more than its
 `max_pairs`): for each, K is factored once (trial division by sieved primes, √K steps at
 most), its square factors and the square roots of D modulo K/f² come from those factors

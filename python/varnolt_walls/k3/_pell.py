@@ -179,7 +179,7 @@ def _primes_to(bound: int) -> list[int]:
 
 def _factorised(n: int) -> list[tuple[int, int]]:
     """The primes of n > 0 with their exponents, by trial division (n here is a right side K,
-    <= r²·(v⁴/4 + 2v²)): by the sieved primes to √n, and past SIEVED by every odd number."""
+    <= r²·((v²)²/4 + 2v²)): by the sieved primes to √n, and past SIEVED by every odd number."""
     found = []
 
     def divide(p: int) -> None:

@@ -289,7 +289,7 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
         the movable cone has no end on this side: infinitely many flops.
     max_pairs : int
         The most pairs (⟨a, v⟩, a²) of deciding classes to ask about, 300 000 by default:
-        the walls are found by one Pell equation for each, about v⁴/24 of them
+        the walls are found by one Pell equation for each, about (v²)²/24 of them
         for v² > 0 (Hilb¹⁰⁰⁰ of degree 2, v² = 1998, asks 168 101 and has 68 148
         walls, some ten seconds and a quarter of a gigabyte). A larger v is refused
         at once, before any is solved.
