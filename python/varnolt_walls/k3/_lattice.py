@@ -169,12 +169,15 @@ def _flop_classes(lattice: WallLattice) -> list[tuple[int, int, Mukai]]:
     for one (t, q) that of `WallLattice.classes`.
 
     Walked by y rather than by (t, q): w = x·v + y·a has m·w² = t² − Δ·y², and t <= m/2, q >= −2 give
-    Δ·y² <= t² + 2m <= (m/2)² + 2m; for one y and sign the t ≡ b·y (mod m) in 1..m/2 is at most one.
+    Δ·y² <= t² + 2m <= (m/2)² + 2m; for one y and sign the t ≡ b·y (mod m) in 1..m/2 is at most one
+    (y = 0 gives t = m·x, never in 1..m/2).
     So a wall costs O(m/√Δ) steps, not the O(m²) pairs (t, q).
     """
     m, b, delta = lattice.m, lattice.b, lattice.b * lattice.b - lattice.m * lattice.e
     half = m // 2
-    found = []
+    found: list[tuple[int, int, int, Mukai]] = []
+    if delta <= 0:
+        return []  # H_W is not hyperbolic: no wall
     for y in range(1, isqrt((half * half + 2 * m) // delta) + 1):
         for signed in (y, -y):
             t = b * signed % m
