@@ -1,11 +1,12 @@
-"""The command line's k3: varnolt-walls k3 R C S --degree N [--above B,A] [--format text|json] [--plot FILE]."""
+"""The command line's k3: varnolt-walls k3 R C S --degree N [--above B,A] [--max-pairs N] [--format text|json]
+[--plot FILE]."""
 
 from __future__ import annotations
 
 import argparse
 from typing import TYPE_CHECKING
 
-from ..k3._walls import k3_walls
+from ..k3._walls import MAX_PAIRS, k3_walls
 from ..pictures._k3_plot import plot_k3
 from ..pictures._plot import save_figure
 from ._console import Output, Stop, int64, point
@@ -37,9 +38,9 @@ Hilbert scheme they are written in H̃ and B (a·H̃ − b·B is (b, −a, b·(n
    "effective_cone": [[-1, 0, -2], [1, -1, 2]]}"""
 
 EPILOG = """\
-exit status: 0 done, 1 the walls cannot be listed (bad v or N, or infinitely many
-flops without --above; the message on stderr) or --plot cannot be written,
-2 bad arguments, 130 interrupted (Ctrl-C), 141 the reader of the output went away.
+exit status: 0 done, 1 the walls cannot be listed (bad v or N, infinitely many
+flops without --above, or more pairs than --max-pairs; the message on stderr) or
+--plot cannot be written, 2 bad arguments, 130 interrupted (Ctrl-C), 141 the reader of the output went away.
 
 example: varnolt-walls k3 1 0 -2 --degree 2 (or k3 --ideal-sheaf 3 --degree 2)"""
 
@@ -57,6 +58,8 @@ def add_k3_command(commands: argparse._SubParsersAction[Parser]) -> None:
     p.add_argument("--above", metavar="BETA,ALPHA", type=point,
                    help="only the walls strictly over σ(BETA, ALPHA) (write --above=-5,1 when BETA is "
                         "negative); needed when infinitely many flops come first")
+    p.add_argument("--max-pairs", metavar="N", type=int64, default=MAX_PAIRS,
+                   help=f"the most pairs (⟨a, v⟩, a²) of deciding classes to solve for (default: {MAX_PAIRS})")
     p.add_argument("--format", choices=["text", "json"], default="text", help="output format (default: text)")
     p.add_argument("--plot", metavar="FILE", help="also draw the walls to FILE, .png or .svg (needs matplotlib)")
     p.set_defaults(run=run_k3)
@@ -69,7 +72,7 @@ def run_k3(args: argparse.Namespace, out: Output) -> int:
     if len(given) != (0 if args.ideal_sheaf is not None else 3):
         raise Stop("give R C S or --ideal-sheaf N, one of them", 2)
     v = (1, 0, 1 - args.ideal_sheaf) if args.ideal_sheaf is not None else given
-    found = k3_walls(*v, degree=args.degree, above=args.above)
+    found = k3_walls(*v, degree=args.degree, above=args.above, max_pairs=args.max_pairs)
     if args.plot is not None:
         try:
             save_figure(args.plot, lambda ax: plot_k3(found, ax=ax))

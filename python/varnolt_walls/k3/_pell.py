@@ -113,8 +113,11 @@ def _square_roots(d: int, m: int, factors: list[tuple[int, int]] | None = None) 
     modulo p by Tonelli–Shanks (p odd, p ∤ d; 0 alone when p | d) or by trying each residue
     (p < 64), then lifted from p^j to p^(j+1) by trying the p residues z + i·p^j that reduce to
     a root z modulo p^j (every root modulo p^(j+1) reduces to one modulo p^j); p^2 | m makes p <= √m.
-    `factors` are those of m when known.
+    `factors` are those of m when known. A small m is scanned whole, which is quicker there.
     """
+    if m <= 128:
+        upper = [z for z in range(m // 2 + 1) if (z * z - d) % m == 0]
+        return [-z for z in reversed(upper) if 0 < 2 * z < m] + upper
     roots, modulus = [0], 1
     for p, e in _factorised(m) if factors is None else factors:
         local = _roots_modulo_prime(d, p)
