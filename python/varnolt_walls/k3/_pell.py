@@ -65,7 +65,11 @@ class PellEquations:
         """The expansions that reach Q_i = ±1, for every square factor f² of k > 0 and every root z (see above)."""
         poll()
         found = []
-        for f, factors in _square_factors(_factorised(k)):
+        # A small k tries each f (quicker there); a larger one has its square factors from its primes.
+        squares: list[tuple[int, list[tuple[int, int]] | None]] = (
+            [(f, None) for f in range(1, isqrt(k) + 1) if k % (f * f) == 0] if k <= 4096
+            else list(_square_factors(_factorised(k))))
+        for f, factors in squares:
             m = k // (f * f)
             if m not in self._by_m:  # the same m comes back for many k
                 self._by_m[m] = [(z, quotients) for z in _square_roots(self.d, m, factors)
@@ -217,7 +221,7 @@ def _square_factors(factors: list[tuple[int, int]]) -> list[tuple[int, list[tupl
     found: list[tuple[int, list[tuple[int, int]]]] = [(1, [])]
     for p, e in factors:
         found = [(f * p ** j, [*rest, (p, e - 2 * j)] if e > 2 * j else rest) for f, rest in found for j in range(e // 2 + 1)]
-    return sorted(found, key=lambda pair: pair[0])
+    return sorted(found)  # the f differ, so the lists are never compared
 
 
 def convergent(z: int, m: int, quotients: tuple[int, ...]) -> tuple[int, int]:
