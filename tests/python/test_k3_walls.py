@@ -239,6 +239,7 @@ def test_walls_beyond_64_bits_are_those_of_their_classes():
     (["k3", "1", "0", "-2", "--degree", "2", "--format", "json"], 0, "json"),
     (["k3", "1", "0", "-2", "--degree", "2"], 0, "brill-noether at"),
     (["k3", "1", "0", "-2", "--degree", "3"], 1, "degree must be even"),
+    (["k3", "1", "0", "-99", "--degree", "2", "--max-pairs", "1810"], 1, "1,811 pairs"),
 ])
 def test_command_line(arguments, status, expected, capfd):
     assert main(arguments) == status
