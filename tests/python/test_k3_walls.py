@@ -309,8 +309,9 @@ def test_square_roots_are_those_of_every_residue():
     ((1, 0, -2**31), None, "at least 768,614,339,088,919,213 pairs"),
     ((1, 0, -99), 1_810, "1,811 pairs .* more than max_pairs=1,810"),
     ((1, 0, -99), -1, "max_pairs must be >= 0"),
+    ((1000, 1, -1), None, "repeat modulo M = v²·r² = 2,002,000,000 only after more than 65,536 steps"),
 ])
-def test_a_v_beyond_max_pairs_is_refused_with_its_figures(v, max_pairs, message):
+def test_a_v_beyond_the_limits_is_refused_with_its_figures(v, max_pairs, message):
     with pytest.raises(ValueError, match=message):
         k3_walls(*v, degree=2, **({} if max_pairs is None else {"max_pairs": max_pairs}))
     if max_pairs is not None and max_pairs > 0:

@@ -56,6 +56,10 @@ from ._pell import PellEquations, _factorised, convergent
 
 Solution = tuple[int, int]
 
+# The longest walk along an orbit modulo M that first_class takes before it refuses v: a class found
+# s steps in has entries of some s·log₁₀ ε digits, and a period of M-sized steps takes seconds.
+PERIOD_STEPS = 1 << 16
+
 
 @dataclass(frozen=True)
 class Setting:
@@ -213,6 +217,10 @@ class Orbits:
                 return None
             residue = tuple(x % modulus for x in self.inwards(residue))  # type: ignore[assignment]
             steps += 1
+            if steps > PERIOD_STEPS:
+                raise ValueError(f"v = {setting.v} on degree {setting.degree}: the orbits of its classes repeat "
+                                 f"modulo M = v²·r² = {modulus:,} only after more than {PERIOD_STEPS:,} steps (a class that "
+                                 "far along has entries of tens of thousands of digits); its walls are not listed")
             if residue == first:
                 return None
 

@@ -306,7 +306,8 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
         For an odd or non-positive degree, r < 1, v not primitive, v² <= 0 or alpha <= 0; when
         infinitely many flops come before the end of the movable cone and `above`
         does not bound them; and when v asks more than `max_pairs` pairs (the
-        message gives how many), or `max_pairs` < 0.
+        message gives how many), or `max_pairs` < 0; and when an orbit of classes repeats
+        modulo v²·r² only after more than 65 536 steps (the message says so).
 
     Examples
     --------
