@@ -1,17 +1,23 @@
 """k3_walls against the brute-force model of k3_model: the walls a box of classes shows."""
 
+import hashlib
 import json
 import random
+import signal
+import subprocess
+import sys
 from fractions import Fraction
 from html import escape
 from math import gcd, isqrt
+from pathlib import Path
 
 import pytest
 from k3_model import (RANK, hilbert_movable_slope, kind_of, model_lagrangian, model_orbit_starts,
                       model_totally_semistable, model_walls, numerical_wall, pair, square)
 
 from varnolt_walls import k3_walls
-from varnolt_walls.k3._orbits import Orbits, Setting
+from varnolt_walls.k3._lattice import _flop_classes, wall_lattice
+from varnolt_walls.k3._orbits import Orbits, Setting, pairs_asked
 from varnolt_walls.k3 import _pell
 from varnolt_walls.k3._pell import PellEquations, convergent
 from varnolt_walls.k3._walls import _divisorial_kinds, _flop_kinds
@@ -291,6 +297,7 @@ def test_walls_beyond_64_bits_are_those_of_their_classes():
     (["k3", "1", "0", "-2", "--degree", "2", "--format", "json"], 0, "json"),
     (["k3", "1", "0", "-2", "--degree", "2"], 0, "brill-noether at"),
     (["k3", "1", "0", "-2", "--degree", "3"], 1, "degree must be even"),
+    (["k3", "1", "0", "-99", "--degree", "2", "--max-pairs", "1810"], 1, "1,811 pairs"),
 ])
 def test_command_line(arguments, status, expected, capfd):
     assert main(arguments) == status
@@ -317,3 +324,88 @@ def test_cones_in_every_display():
     assert rank_three.movable_cone == (rank_three.right_walls[-1].divisor, rank_three[-1].divisor)
     unbounded = k3_walls(3, 1, -6, degree=4, above=("-2/3", "1/2"))  # infinitely many flops on both sides
     assert "right of it: infinitely many flops there, not listed" in str(unbounded) and unbounded.movable_cone is None
+
+
+# Digests of every wall's fields and the cones, taken before the walk was made faster (classes by y, square
+# roots from factors): the same walls, classes, order and fields, for these v.
+FROZEN = json.loads((Path(__file__).parent / "k3_frozen_walls.json").read_text())
+
+
+@pytest.mark.parametrize("v, degree, above, count, digest", FROZEN, ids=lambda x: str(x))
+def test_walls_are_those_found_before(v, degree, above, count, digest):
+    if count is None:
+        with pytest.raises(ValueError, match="infinitely many flops"):
+            k3_walls(*v, degree=degree, above=above)
+        return
+    found = k3_walls(*v, degree=degree, above=above)
+    fields = [(w.center, w.radius_squared, w.kind, w.special_classes, w.lattice, w.divisor, w.codimension,
+               w.contracted_divisor, w.deciding_classes) for w in found]
+    whole = (found.vertical, fields, found.nef_cone, found.movable_cone, found.effective_cone)
+    assert (len(found), hashlib.sha256(repr(whole).encode()).hexdigest()[:16]) == (count, digest)
+
+
+@pytest.mark.parametrize("v, degree", [((1, 0, 1 - n), d) for d in (2, 4, 10) for n in (3, 7, 12)] +
+                         [((2, 1, -3), 2), ((2, 3, 1), 4), ((5, 2, -7), 2), ((3, -2, -9), 8)])
+def test_flop_classes_of_a_wall_are_those_of_a_box(v, degree):
+    """Every class x·v + y·a of H_W in a box with 1 <= ⟨w, v⟩ <= v²/2 and w² = −2 or w² >= 0, in the order
+    (t, q, then y descending), against the classes classify found by y."""
+    for w in k3_walls(*v, degree=degree):
+        if w.kind == "lagrangian":
+            continue  # H_W is degenerate there
+        lattice = wall_lattice(v, w.special_classes[0], degree)
+        m, box = lattice.m, 2 * lattice.m
+        model = sorted((pair(u, v, degree), pair(u, u, degree), -y, u) for y in range(-box, box + 1)
+                       for x in range(-box, box + 1) for u in [tuple(x * p + y * q for p, q in zip(v, lattice.a))]
+                       if 1 <= pair(u, v, degree) <= m // 2 and (pair(u, u, degree) == -2 or pair(u, u, degree) >= 0))
+        assert _flop_classes(lattice) == [(t, q, u) for t, q, _, u in model]
+
+
+def test_square_roots_are_those_of_every_residue():
+    rng = random.Random(41)
+    for m in [*range(1, 200), *(rng.randrange(1, 10**5) for _ in range(300)), 2**12 * 9, 3**7 * 4, 101**2 * 8]:
+        d = rng.choice([rng.randrange(1, 10**6), m * rng.randrange(1, 9) * rng.choice([1, 2, 4, 9])])
+        roots = sorted(z % m for z in _pell._square_roots(d, m))
+        assert roots == [z for z in range(m) if (z * z - d) % m == 0], (d, m)
+
+
+@pytest.mark.parametrize("v, max_pairs, message", [
+    ((1, 0, -10**6), None, "at least 166,667,916,669 pairs .* more than max_pairs=300,000"),
+    ((1, 0, -2**31), None, "at least 768,614,339,088,919,213 pairs"),
+    ((1, 0, -99), 1_810, "1,811 pairs .* more than max_pairs=1,810"),
+    ((1, 0, -99), -1, "max_pairs must be >= 0"),
+    ((1000, 1, -1), None, "repeat modulo M = v²·r² = 2,002,000,000 only after more than 65,536 steps"),
+])
+def test_a_v_beyond_the_limits_is_refused_with_its_figures(v, max_pairs, message):
+    with pytest.raises(ValueError, match=message):
+        k3_walls(*v, degree=2, **({} if max_pairs is None else {"max_pairs": max_pairs}))
+    if max_pairs is not None and max_pairs > 0:
+        assert len(k3_walls(*v, degree=2, max_pairs=max_pairs + 1)) == 488
+
+
+def test_pairs_asked_are_the_kinds_walked():
+    for m in range(1, 300):
+        assert pairs_asked(m, 10**9) == (3 + len(_flop_kinds(m)), True) and pairs_asked(m, 0)[0] <= 3 + len(_flop_kinds(m))
+
+
+# A walk of minutes in a non-daemon thread while the main thread waits for it (on an event: an interrupted
+# Thread.join marks the thread stopped in CPython 3.12, and the interpreter would not wait for it).
+WORKER = """
+import threading
+from varnolt_walls import k3_walls
+done = threading.Event()
+def work():
+    print("started", flush=True)
+    k3_walls(1, 0, -2999, degree=2, max_pairs=10**7)
+    print("finished", flush=True)
+    done.set()
+threading.Thread(target=work).start()
+done.wait()
+"""
+
+
+def test_ctrl_c_ends_a_walk_in_a_worker_thread():
+    child = subprocess.Popen([sys.executable, "-c", WORKER], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    assert child.stdout is not None and child.stdout.readline() == "started\n"
+    child.send_signal(signal.SIGINT)
+    out, err = child.communicate(timeout=600)  # a hang guard only
+    assert (child.returncode, "finished" in out) == (-signal.SIGINT, False) and "KeyboardInterrupt" in err

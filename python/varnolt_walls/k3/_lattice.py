@@ -10,6 +10,8 @@ from __future__ import annotations
 from dataclasses import dataclass
 from math import gcd, isqrt
 
+from ._interrupt import poll
+
 Mukai = tuple[int, int, int]
 
 # The kinds of an actual wall, divisorial ones in the order they are told apart.
@@ -142,6 +144,7 @@ def classify(lattice: WallLattice) -> Verdict:
     a spherical s). The flopped locus of the wall is the union over its decompositions, so
     its codimension is the least of them.
     """
+    poll()
     deciding: list[tuple[str, Mukai]] = []
     for kind, t in zip(DIVISORIAL, (1, 2, 0)):
         # Twice a Hilbert–Chow class is isotropic with ⟨w, v⟩ = 2 but names no other contraction:
@@ -150,19 +153,40 @@ def classify(lattice: WallLattice) -> Verdict:
     if deciding:
         kind = deciding[0][0]
         return Verdict(kind, tuple(w for k, w in deciding if k == kind), None, tuple(deciding))
-    m = lattice.m
     special: list[Mukai] = []
     codimensions: list[int] = []
-    for t in range(1, m // 2 + 1):
-        spherical = lattice.classes(t, -2)
-        if spherical:
-            special += spherical
-            codimensions.append(t + 1)
-        for q in range(max(0, 2 * t - m), t * t // m + 1):
-            for a in lattice.classes(t, q):
-                special += [a, combination(1, lattice.v, -1, a)]
-                codimensions.append(t - q - 1)
+    for t, q, a in _flop_classes(lattice):
+        special += [a] if q == -2 else [a, combination(1, lattice.v, -1, a)]
+        codimensions.append(t + 1 if q == -2 else t - q - 1)
     if special:
         classes = tuple(dict.fromkeys(special))
         return Verdict("flop", classes, min(codimensions), tuple(("flop", a) for a in classes))
     return Verdict(None, (), None)
+
+
+def _flop_classes(lattice: WallLattice) -> list[tuple[int, int, Mukai]]:
+    """(t, q, w) for the classes w of H_W of the flop kinds of `classify` (b), in the order of (t, q), and
+    for one (t, q) that of `WallLattice.classes`.
+
+    Walked by y rather than by (t, q): w = x·v + y·a has m·w² = t² − Δ·y², and t <= m/2, q >= −2 give
+    Δ·y² <= t² + 2m <= (m/2)² + 2m; for one y and sign the t ≡ b·y (mod m) in 1..m/2 is at most one
+    (y = 0 gives t = m·x, never in 1..m/2).
+    So a wall costs O(m/√Δ) steps, not the O(m²) pairs (t, q).
+    """
+    m, b, delta = lattice.m, lattice.b, lattice.b * lattice.b - lattice.m * lattice.e
+    half = m // 2
+    found: list[tuple[int, int, int, Mukai]] = []
+    if delta <= 0:
+        return []  # H_W is not hyperbolic: no wall
+    for y in range(1, isqrt((half * half + 2 * m) // delta) + 1):
+        for signed in (y, -y):
+            t = b * signed % m
+            if not 1 <= t <= half:
+                continue
+            q, rest = divmod(t * t - delta * y * y, m)
+            assert not rest, "m·w² = t² − Δ·y²"
+            if q == -2 or q >= max(0, 2 * t - m):
+                x = (t - b * signed) // m
+                found.append((t, q, -signed, combination(x, lattice.v, signed, lattice.a)))
+    found.sort()
+    return [(t, q, w) for t, q, _, w in found]

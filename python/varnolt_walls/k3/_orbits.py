@@ -31,6 +31,15 @@ of the same walls. Whether an orbit member is a class is periodic along the orbi
 (ε is invertible modulo M), so one period decides whether an orbit ever holds a
 class. If D = g² is a square, (P) reads (X − g·Y)(X + g·Y) = K: finitely many
 solutions, one for each factorisation of K.
+
+What it costs. A call asks about every pair (t, q) of _walls' kinds, about (v²)²/24 of them
+(`pairs_asked` counts them exactly before the walk, and k3_walls refuses more than its
+`max_pairs`): for each, K is factored once (trial division by sieved primes, √K steps at
+most), its square factors and the square roots of D modulo K/f² come from those factors
+(_pell), and each root's continued fraction runs to at most a period of √D. Then each orbit
+member walked is a wall or the step past the cut, and each wall is classified in O(v²/√Δ)
+steps (_lattice). So the cost is that of the pairs plus that of the walls: on one machine
+some 7–25 µs a pair and 0.1 ms a wall (benchmarks/k3_walls.py).
 """
 
 from __future__ import annotations
@@ -41,10 +50,15 @@ from fractions import Fraction
 from functools import cached_property
 from math import isqrt
 
+from ._interrupt import poll
 from ._lattice import Mukai
-from ._pell import PellEquations, convergent
+from ._pell import PellEquations, _factorised, convergent
 
 Solution = tuple[int, int]
+
+# The longest walk along an orbit modulo M that first_class takes before it refuses v: a class found
+# s steps in has entries of some s·log₁₀ ε digits, and a period of M-sized steps takes seconds.
+PERIOD_STEPS = 1 << 16
 
 
 @dataclass(frozen=True)
@@ -116,6 +130,7 @@ class Orbits:
 
     def starts(self, k: int) -> list[Solution]:
         """One solution with X > 0 of each orbit, the first left of the vertical wall (all of them if D is a square)."""
+        poll()
         if k not in self._starts:
             self._starts[k] = self._factorisations(k) if self.square else [
                 self._first_left(xy) for xy in self._representatives(k)]
@@ -139,17 +154,20 @@ class Orbits:
     def _first_left(self, xy: Solution) -> Solution:
         """The member of the orbit of xy (X > 0) that is the first left of the vertical wall (Y < 0)."""
         while xy[1] >= 0:
+            poll()
             xy = self.inwards(xy)
         while (outer := self.outwards(xy))[1] < 0:
+            poll()
             xy = outer
         return xy
 
     def _factorisations(self, k: int) -> list[Solution]:
         g = self.root
         found = []
-        for e in range(1, isqrt(k) + 1):
-            if k % e:
-                continue
+        divisors = [1]
+        for p, power in _factorised(k):  # the divisors e <= √k of k, ascending
+            divisors = [x * p ** j for x in divisors for j in range(power + 1)]
+        for e in sorted(x for x in divisors if x * x <= k):
             for low, high in ((e, k // e), (k // e, e)):
                 # X − g·Y = low, X + g·Y = high (X > 0); left when Y < 0.
                 if (low + high) % 2 == 0 and (high - low) % (2 * g) == 0 and high < low:
@@ -171,6 +189,7 @@ class Orbits:
         xy = start
         while True:
             yield xy
+            poll()
             if self.square:
                 return
             xy = self.inwards(xy)
@@ -182,10 +201,13 @@ class Orbits:
         first = (start[0] % modulus, start[1] % modulus)
         residue, steps = first, 0
         while True:  # one period of the orbit modulo M
+            poll()
             for sign in (1, -1):
                 if setting.class_of(t, (sign * residue[0], sign * residue[1])) is not None:
                     xy = start
-                    for _ in range(steps):
+                    for step in range(steps):
+                        if step % 1024 == 0:
+                            poll()
                         xy = self.inwards(xy)
                     signed = (sign * xy[0], sign * xy[1])
                     a = setting.class_of(t, signed)
@@ -195,5 +217,23 @@ class Orbits:
                 return None
             residue = tuple(x % modulus for x in self.inwards(residue))  # type: ignore[assignment]
             steps += 1
+            if steps > PERIOD_STEPS:
+                raise ValueError(f"v = {setting.v} on degree {setting.degree}: the orbits of its classes repeat "
+                                 f"modulo M = v²·r² = {modulus:,} only after more than {PERIOD_STEPS:,} steps (a class that "
+                                 "far along has entries of tens of thousands of digits); its walls are not listed")
             if residue == first:
                 return None
+
+
+def pairs_asked(m: int, limit: int) -> tuple[int, bool]:
+    """How many pairs (t, q) = (⟨a, v⟩, a²) the walk asks about for v² = m: the three divisorial ones and
+    the flop ones of _walls (for each t in 1..m/2 the spherical q = −2 and q in 0..(t² − 1)//m), each a
+    Pell equation (P) to solve. Returns (count, exact): exact counts while the count is at most `limit`,
+    else (a lower bound > limit, False) without a loop of m/2 steps: as ⌊(t² − 1)/m⌋ >= (t² − m)/m,
+    the count is at least 3 + h + h·(h + 1)·(2h + 1)/(6m) with h = ⌊m/2⌋.
+    """
+    h = m // 2
+    bound = 3 + h + h * (h + 1) * (2 * h + 1) // (6 * m)
+    if bound > limit:
+        return bound, False
+    return 3 + sum(2 + (t * t - 1) // m for t in range(1, h + 1)), True

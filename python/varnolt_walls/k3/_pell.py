@@ -18,13 +18,16 @@ Why it ends. The complete quotients keep |P| <= √d + m and 0 < |Q| <= 2·√d 
 many pairs (P, Q) occur, and from the first reduced one on the expansion goes round a period:
 either the period of √d, which holds Q = 1, or one without Q = ±1, which ends the search at
 once (see PellEquations._quotients_to_unit). Python's integers make every
-step exact at any size, and Ctrl-C stops a long expansion between two steps.
+step exact at any size, and Ctrl-C stops a long expansion between two steps (in a worker thread too:
+see _interrupt).
 """
 
 from __future__ import annotations
 
 from math import isqrt
 from typing import NamedTuple
+
+from ._interrupt import poll
 
 
 # The longest period of √d kept as a set of pairs (P, Q), some 10 MB.
@@ -52,6 +55,7 @@ class PellEquations:
         p, q = root, d - root * root
         while (p, q) not in pairs and len(pairs) < PERIOD_KEPT:
             pairs.add((p, q))
+            poll()
             p = (p + root) // q * q - p
             q = (d - p * p) // q
         self._principal = pairs if (p, q) in pairs else None
@@ -59,13 +63,16 @@ class PellEquations:
 
     def expansions(self, k: int) -> list[PellExpansion]:
         """The expansions that reach Q_i = ±1, for every square factor f² of k > 0 and every root z (see above)."""
+        poll()
         found = []
-        for f in range(1, isqrt(k) + 1):
-            if k % (f * f):
-                continue
+        # A small k tries each f (quicker there); a larger one has its square factors from its primes.
+        squares: list[tuple[int, list[tuple[int, int]] | None]] = (
+            [(f, None) for f in range(1, isqrt(k) + 1) if k % (f * f) == 0] if k <= 4096
+            else list(_square_factors(_factorised(k))))
+        for f, factors in squares:
             m = k // (f * f)
             if m not in self._by_m:  # the same m comes back for many k
-                self._by_m[m] = [(z, quotients) for z in _square_roots(self.d, m)
+                self._by_m[m] = [(z, quotients) for z in _square_roots(self.d, m, factors)
                                  if (quotients := self._quotients_to_unit(z, m))]
             found += [PellExpansion(f, z, quotients) for z, quotients in self._by_m[m]]
         return found
@@ -79,10 +86,12 @@ class PellEquations:
         the expansion meets Q = 1 exactly when it has come into that period, and never Q = −1;
         without that period at hand, the first reduced one coming back ends it.
         """
-        quotients = []
+        quotients: list[int] = []
         p, q, d, root, principal = z, m, self.d, self.root, self._principal
         first_reduced = None
         while True:
+            if len(quotients) % 64 == 63:
+                poll()
             if first_reduced is None:
                 if 0 < q <= p + root and p <= root < p + q:
                     if principal is not None and (p, q) not in principal:
@@ -101,11 +110,118 @@ class PellEquations:
                 return tuple(quotients)
 
 
-def _square_roots(d: int, m: int) -> list[int]:
-    """The z with z² ≡ d (mod m) and −m/2 < z <= m/2, in order: those >= 0 and their negatives."""
-    residue = d % m
-    upper = [z for z in range(m // 2 + 1) if z * z % m == residue]
-    return [-z for z in reversed(upper) if 0 < 2 * z < m] + upper
+def _square_roots(d: int, m: int, factors: list[tuple[int, int]] | None = None) -> list[int]:
+    """The z with z² ≡ d (mod m) and −m/2 < z <= m/2, in order: those >= 0 and their negatives.
+
+    From the roots modulo each prime power p^e of m, joined by the Chinese remainder theorem:
+    modulo p by Tonelli–Shanks (p odd, p ∤ d; 0 alone when p | d) or by trying each residue
+    (p < 64), then lifted from p^j to p^(j+1) by trying the p residues z + i·p^j that reduce to
+    a root z modulo p^j (every root modulo p^(j+1) reduces to one modulo p^j); p^2 | m makes p <= √m.
+    `factors` are those of m when known. A small m is scanned whole, which is quicker there.
+    """
+    if m <= 128:
+        upper = [z for z in range(m // 2 + 1) if (z * z - d) % m == 0]
+        return [-z for z in reversed(upper) if 0 < 2 * z < m] + upper
+    roots, modulus = [0], 1
+    for p, e in _factorised(m) if factors is None else factors:
+        local = _roots_modulo_prime(d, p)
+        power = p
+        for _ in range(e - 1):
+            local = [z + i * power for z in local for i in range(p) if ((z + i * power) ** 2 - d) % (power * p) == 0]
+            power *= p
+        if not local:
+            return []
+        # CRT: x ≡ r (mod modulus), x ≡ z (mod power).
+        inverse = pow(modulus, -1, power)
+        roots = [r + modulus * ((z - r) * inverse % power) for r in roots for z in local]
+        modulus *= power
+    upper = sorted(z for z in roots if 2 * z <= m)
+    lower = sorted(m - z for z in roots if 2 * z > m)
+    return [-z for z in reversed(lower)] + upper
+
+
+def _roots_modulo_prime(d: int, p: int) -> list[int]:
+    """The z in 0..p − 1 with z² ≡ d (mod p), p prime."""
+    d %= p
+    if d == 0 or p < 64:
+        return [z for z in range(p) if z * z % p == d]
+    if pow(d, (p - 1) // 2, p) != 1:
+        return []
+    # Tonelli–Shanks: p − 1 = q·2^s with q odd, n a non-residue.
+    q, s = p - 1, 0
+    while q % 2 == 0:
+        q, s = q // 2, s + 1
+    n = 2
+    while pow(n, (p - 1) // 2, p) != p - 1:
+        n += 1
+    z, c, t, r = s, pow(n, q, p), pow(d, q, p), pow(d, (q + 1) // 2, p)
+    while t != 1:
+        i, t2 = 0, t
+        while t2 != 1:
+            t2, i = t2 * t2 % p, i + 1
+        b = pow(c, 1 << (z - i - 1), p)
+        z, c, t, r = i, b * b % p, t * b * b % p, r * b % p
+    return sorted({r, p - r})
+
+
+# The primes found so far by the sieve of _primes_to, in order; it sieves no further than SIEVED.
+_primes = [2, 3, 5, 7]
+SIEVED = 1 << 20
+
+
+def _primes_to(bound: int) -> list[int]:
+    """The primes <= min(bound, SIEVED) at least (the sieve of Eratosthenes, kept and grown on demand)."""
+    global _primes
+    bound = min(bound, SIEVED)
+    if _primes[-1] < bound:
+        size = min(max(bound, 2 * _primes[-1]), SIEVED) + 1
+        sieve = bytearray([1]) * size
+        sieve[:2] = b"\0\0"
+        for p in range(2, isqrt(size - 1) + 1):
+            if sieve[p]:
+                sieve[p * p::p] = bytes(len(range(p * p, size, p)))
+        _primes = [p for p in range(size) if sieve[p]]
+    return _primes
+
+
+def _factorised(n: int) -> list[tuple[int, int]]:
+    """The primes of n > 0 with their exponents, by trial division (n here is a right side K,
+    <= r²·((v²)²/4 + 2v²)): by the sieved primes to √n, and past SIEVED by every odd number."""
+    found = []
+
+    def divide(p: int) -> None:
+        nonlocal n
+        e = 0
+        while n % p == 0:
+            n, e = n // p, e + 1
+        found.append((p, e))
+
+    primes = _primes_to(isqrt(n))
+    for i, p in enumerate(primes):
+        if p * p > n:
+            break
+        if n % p == 0:
+            divide(p)
+        if i % 4096 == 4095:
+            poll()
+    p = primes[-1] + 2
+    while p * p <= n:
+        if n % p == 0:
+            divide(p)
+        if p % 8192 == 1:
+            poll()
+        p += 2
+    if n > 1:
+        found.append((n, 1))
+    return found
+
+
+def _square_factors(factors: list[tuple[int, int]]) -> list[tuple[int, list[tuple[int, int]]]]:
+    """(f, the factors of n/f²) for every f with f² | n, ascending, from the factors of n."""
+    found: list[tuple[int, list[tuple[int, int]]]] = [(1, [])]
+    for p, e in factors:
+        found = [(f * p ** j, [*rest, (p, e - 2 * j)] if e > 2 * j else rest) for f, rest in found for j in range(e // 2 + 1)]
+    return sorted(found)  # the f differ, so the lists are never compared
 
 
 def convergent(z: int, m: int, quotients: tuple[int, ...]) -> tuple[int, int]:

@@ -73,7 +73,10 @@ from ._chambers import chambers_of
 from ._cones import Cones, Ray, cone_text, contracted_divisor, divisor_text, hilbert_points, vertical_ray, wall_ray
 from ._document import Document, difference, exact_repr, json_text, json_value, mukai_text, read_json
 from ._lattice import DIVISORIAL, Mukai, Verdict, classify, pairing, wall_lattice
-from ._orbits import Orbits, Setting, Solution
+from ._orbits import Orbits, Setting, Solution, pairs_asked
+
+# The default bound on the pairs (⟨a, v⟩, a²) a call asks about (see k3_walls): Hilb¹⁰⁰⁰ of degree 2 asks 168 101.
+MAX_PAIRS = 300_000
 
 
 @dataclass(frozen=True)
@@ -384,12 +387,13 @@ def checked_vector(r: SupportsIndex, c: SupportsIndex, s: SupportsIndex, degree:
 
 @overload
 def k3_walls(v: ChernCharacter, /, *, degree: SupportsIndex | None = None,
-             above: tuple[object, object] | None = None) -> K3Walls: ...
+             above: tuple[object, object] | None = None, max_pairs: SupportsIndex = MAX_PAIRS) -> K3Walls: ...
 @overload
 def k3_walls(r: SupportsIndex, c: SupportsIndex, s: SupportsIndex, *, degree: SupportsIndex,
-             above: tuple[object, object] | None = None) -> K3Walls: ...
+             above: tuple[object, object] | None = None, max_pairs: SupportsIndex = MAX_PAIRS) -> K3Walls: ...
 def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, s: SupportsIndex | None = None, *,
-             degree: SupportsIndex | None = None, above: tuple[object, object] | None = None) -> K3Walls:
+             degree: SupportsIndex | None = None, above: tuple[object, object] | None = None,
+             max_pairs: SupportsIndex = MAX_PAIRS) -> K3Walls:
     """The actual walls of v = (r, c, s) on a K3 surface of Picard rank one, largest first.
 
     X has Pic X = ℤ·H, H² = `degree` (even, >= 2); v = (rank, c₁ = c·H, ch₂ + r) is a
@@ -413,6 +417,12 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
         Keep only the walls passing strictly over σ(beta, alpha) (a point left of the
         vertical wall, alpha > 0; numbers, Fractions or texts "a/b", taken exactly). Needed when
         the movable cone has no end on this side: infinitely many flops.
+    max_pairs : int
+        The most pairs (⟨a, v⟩, a²) of deciding classes to ask about, 300 000 by default:
+        the walls are found by one Pell equation for each, about (v²)²/24 of them
+        for v² > 0 (Hilb¹⁰⁰⁰ of degree 2, v² = 1998, asks 168 101 and has 68 148
+        walls, some ten seconds and a quarter of a gigabyte). A larger v is refused
+        at once, before any is solved.
 
     Returns
     -------
@@ -427,9 +437,11 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     Raises
     ------
     ValueError
-        For an odd or non-positive degree, r < 1, v not primitive, v² <= 0 or alpha <= 0; and when
+        For an odd or non-positive degree, r < 1, v not primitive, v² <= 0 or alpha <= 0; when
         infinitely many flops come before the end of the movable cone and `above`
-        does not bound them.
+        does not bound them; and when v asks more than `max_pairs` pairs (the
+        message gives how many), or `max_pairs` < 0; and when an orbit of classes repeats
+        modulo v²·r² only after more than 65 536 steps (the message says so).
 
     Notes
     -----
@@ -465,6 +477,16 @@ def k3_walls(r: ChernCharacter | SupportsIndex, c: SupportsIndex | None = None, 
     point = None if above is None else exact_point(above)
     if point is not None and point[1] <= 0:
         raise ValueError(f"alpha must be > 0: σ(β, α) is a stability condition only for α > 0, not {point[1]}")
+    limit = index(max_pairs)
+    if limit < 0:
+        raise ValueError(f"max_pairs must be >= 0, not {limit}")
+    m = pairing(v, v, d)
+    asked, exact = pairs_asked(m, limit)
+    if asked > limit:
+        raise ValueError(f"v = {v} on degree {d} has v² = {m}: its walls ask about "
+                         f"{'' if exact else 'at least '}{asked:,} pairs (⟨a, v⟩, a²), a Pell equation each, more than max_pairs="
+                         f"{limit:,} (Hilb¹⁰⁰⁰ of degree 2 asks 168,101: 68,148 walls in some ten seconds and "
+                         "a quarter of a gigabyte); pass a larger max_pairs to walk them all")
     vertical_verdict = classify(wall_lattice(v, (0, 0, 1), d))
     left = _left_walls(v, d, point)
     if left is None:
