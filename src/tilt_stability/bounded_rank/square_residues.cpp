@@ -26,13 +26,29 @@ std::uint64_t square_mod(std::uint64_t residue, std::uint64_t r) {
 
 }  // namespace
 
-SquareResidues::SquareResidues(std::int64_t r, std::int64_t first_c, wide beta_floor, std::int64_t s_squared)
+SquareResidues::SquareResidues(std::int64_t r, std::int64_t first_c, std::int64_t c, std::int64_t step,
+                               wide beta_floor, std::int64_t s_squared)
     : modulus_(static_cast<std::uint64_t>(r)),
       bound_(static_cast<std::uint64_t>(s_squared)),
-      two_(modulus_ > 2 ? 2 : 0) {
-    const std::uint64_t x = residue(r, first_c, beta_floor);
+      twice_step_squared_(0),
+      twice_step_squared_in_full_(2 * static_cast<std::uint64_t>(step) * static_cast<std::uint64_t>(step)) {
+    const std::uint64_t x = residue(r, c, beta_floor);
     m_ = square_mod(x, modulus_);
-    k_ = reduced(2 * x + 1);  // below 2·r: x < r
+    // Unsigned arithmetic modulo 2^64, exact whenever the true value fits: as
+    // (j + 1)² and (j + 1 + λ)² do for every visited c (j + 1 <= S + 1).
+    const auto next = static_cast<std::uint64_t>(c - first_c) + 1;
+    const auto lambda = static_cast<std::uint64_t>(step);
+    square_ = next * next;
+    odd_ = 2 * lambda * next + lambda * lambda;
+    if (step == 1) {
+        twice_step_squared_ = modulus_ > 2 ? 2 : 0;
+        k_ = reduced(2 * x + 1);  // below 2·r: x < r
+        return;
+    }
+    // (2λx + λ²) mod r and 2λ² mod r in 128 bits, from l = λ mod r < 2^63.
+    const uwide l = lambda % modulus_;
+    twice_step_squared_ = static_cast<std::uint64_t>(2 * l * l % modulus_);
+    k_ = static_cast<std::uint64_t>((2 * l * x + l * l) % modulus_);
 }
 
 }  // namespace varnolt::tilt_stability::bounded_rank

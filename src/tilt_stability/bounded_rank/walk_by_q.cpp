@@ -7,6 +7,7 @@
 #include "tilt_stability/bounded_rank/fixed_rank/fixed_rank.hpp"
 #include "tilt_stability/bounded_rank/rank_ranges.hpp"
 #include "tilt_stability/bounded_rank/square_residues.hpp"
+#include "utils/rounding.hpp"
 
 namespace varnolt::tilt_stability::bounded_rank {
 
@@ -28,23 +29,29 @@ RunOrder order_by_q(const BoundedSearchData& search) {
 }
 
 // The runs of rank r, whose admissible c are range, by increasing c (and so
-// q), to out; beta_floor is floor(β).
+// q), to out; beta_floor is floor(β). Only the c divisible by the search's
+// c_modulus λ are visited (the others hold no class the caller keeps): from
+// the least multiple of λ in the range, in steps of λ.
 void append_runs_of_rank(const BoundedSearchData& search, std::int64_t r, wide beta_floor,
                          const std::optional<fixed_rank::CoeffRange>& range, RunSink& out) {
     if (!range) return;
+    const std::int64_t lambda = search.c_modulus;
+    const wide first_visited = lambda == 1 ? range->first : utils::ceil_div(wide{range->first}, wide{lambda}) * lambda;
+    if (first_visited > range->last) return;
     const fixed_rank::FixedRankData rank{search, r};
-    SquareResidues residues(r, range->first, beta_floor, search.beta.numer.radicand);
+    SquareResidues residues(r, range->first, primitives::narrow(first_visited), lambda, beta_floor,
+                            search.beta.numer.radicand);
     // A tick per pair that reaches the surd arithmetic, and per skip of at
-    // most 1024 pairs.
+    // most 1024 visited pairs.
     constexpr std::int64_t most_skipped = 1024;
-    for (std::int64_t c = range->first;;) {
-        c += residues.skip(std::min(range->last - c, most_skipped));
+    for (std::int64_t c = primitives::narrow(first_visited);;) {
+        c += lambda * residues.skip(std::min((range->last - c) / lambda, most_skipped));
         search.interrupt.tick();
         if (residues.may_hold_candidates())
             if (const auto run = fixed_rank::fixed_c::FixedCoeffData{rank, c}.run()) out.append(*run);
-        if (c == range->last) return;
+        if (range->last - c < lambda) return;
         residues.next_c();
-        ++c;
+        c += lambda;
     }
 }
 
@@ -55,7 +62,8 @@ void append_runs_of_rank(const BoundedSearchData& search, std::int64_t r, wide b
 // count, which ignores the order, holds nothing at all.
 //
 // Cost: R rank bounds (a few integer steps each), the integer filter on the
-// Σ w_r admissible (r, c), w_r < S + 1, the surd arithmetic on the pairs that
+// Σ w_r visited (r, c), w_r < S/λ + 2 (so not growing with the surface's
+// degree, see square_residues.hpp), the surd arithmetic on the pairs that
 // pass it (about S³/3·ln R), and O(F·log F) comparisons for the F runs found.
 void append_runs_by_q(const BoundedSearchData& search, RunSink& out) {
     RankRanges ranges(search);
