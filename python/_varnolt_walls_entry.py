@@ -1,27 +1,31 @@
 """The entry point of the varnolt-walls program (pyproject's [project.scripts]).
 
 The program's modules (NumPy, varnolt_walls and what they import) take a good
-part of a second to load. This module loads nothing but the standard library's
-signal and sets the handling of Ctrl-C before them, so that Ctrl-C at any
-moment ends the program as it does during its work: status 130 and nothing on
-stderr, never a traceback. It lies outside the varnolt_walls package, whose
-import loads everything. Import it only as the program's entry: importing it
-sets the handler of SIGINT.
+part of a second to load. This module loads only the interpreter's built-in
+_signal (the module signal would load enum first, some milliseconds) and sets
+the handling of Ctrl-C before them, so that Ctrl-C at any moment ends the
+program as it does during its work: status 130 and nothing on stderr, never a
+traceback. It lies outside the varnolt_walls package, whose import loads
+everything. Import it only as the program's entry: importing it sets the
+handler of SIGINT.
+
+What it cannot cover is the interpreter's own start-up before the console
+script runs (its site module): a Ctrl-C there ends the program as Python ends
+it, which may print a traceback.
 """
 
-import signal
-from types import FrameType
+import _signal
 
 INTERRUPTED = 130  # 128 + SIGINT, as a shell reports a program ended by Ctrl-C
 
 
-def _end_quietly(signum: int, frame: FrameType | None) -> None:
+def _end_quietly(signum: int, frame: object) -> None:
     raise SystemExit(INTERRUPTED)
 
 
 # Unless SIGINT is ignored (a job started in the background): then it stays so.
-if signal.getsignal(signal.SIGINT) is signal.default_int_handler:
-    signal.signal(signal.SIGINT, _end_quietly)
+if _signal.getsignal(_signal.SIGINT) is _signal.default_int_handler:
+    _signal.signal(_signal.SIGINT, _end_quietly)
 
 
 def main() -> int:
@@ -32,8 +36,8 @@ def main() -> int:
 
     try:
         # From here on the command line's own handling (KeyboardInterrupt).
-        if signal.getsignal(signal.SIGINT) is _end_quietly:
-            signal.signal(signal.SIGINT, signal.default_int_handler)
+        if _signal.getsignal(_signal.SIGINT) is _end_quietly:
+            _signal.signal(_signal.SIGINT, _signal.default_int_handler)
         return command_line()
     except KeyboardInterrupt:
         return INTERRUPTED
