@@ -37,15 +37,20 @@
 // count that grows with n (λ = n for a prime n). The bound (j + 1)² keeps j, the index of c
 // among all the c of the rank, so each visited c is tested exactly as before.
 #include <cstdint>
+#include <type_traits>
 
 #include "primitives/int128.hpp"
 
 namespace varnolt::tilt_stability::bounded_rank {
 
+// Stepped: the c are visited in steps of λ = step >= 1, from any c of the
+// rank; otherwise one by one from the rank's first c (step = 1, c = first_c),
+// with the steps' constants folded into the code of the walk's inner loop.
+template <bool Stepped>
 class SquareResidues {
 public:
     // For rank r >= 1 whose admissible c start at first_c = floor(r·β) + 1,
-    // visited from c >= first_c on in steps of step >= 1, with beta_floor =
+    // visited from c >= first_c on in steps of step, with beta_floor =
     // floor(β) and s_squared = S² = Δ (0 < Δ < 2^63).
     SquareResidues(std::int64_t r, std::int64_t first_c, std::int64_t c, std::int64_t step,
                    primitives::wide beta_floor, std::int64_t s_squared);
@@ -60,7 +65,10 @@ public:
         // (j + 1 + λ)² = (j + 1)² + 2λ(j + 1) + λ², modulo 2^64: exact for
         // every visited c, whose j + 1 <= S + 1 < 2^32 (S < 2^31.5).
         square_ += odd_;
-        odd_ += twice_step_squared_in_full_;
+        if constexpr (Stepped)
+            odd_ += twice_step_squared_in_full_;
+        else
+            odd_ += 2;
     }
 
     // Moves on, by at most `most` steps of next_c, to the next c that may hold
@@ -79,12 +87,17 @@ private:
 
     std::uint64_t modulus_;
     std::uint64_t bound_;                       // S²
-    std::uint64_t twice_step_squared_;         // 2λ² mod r: 0 for λ = 1 and r = 1, 2, where k stays put
-    std::uint64_t twice_step_squared_in_full_;  // 2λ² (mod 2^64, as square_ and odd_)
+    std::uint64_t twice_step_squared_;          // 2λ² mod r: 0 for λ = 1 and r = 1, 2, where k stays put
+    // 2λ² (mod 2^64, as square_ and odd_); the plain walk holds no such member.
+    struct NoStep {};
+    [[no_unique_address]] std::conditional_t<Stepped, std::uint64_t, NoStep> twice_step_squared_in_full_{};
     std::uint64_t m_ = 0;                       // c² mod r
     std::uint64_t k_ = 0;                       // (2λc + λ²) mod r
     std::uint64_t square_ = 1;                  // (j + 1)² for the j-th c of the rank
     std::uint64_t odd_ = 3;                     // 2λ(j + 1) + λ²
 };
+
+extern template class SquareResidues<false>;
+extern template class SquareResidues<true>;
 
 }  // namespace varnolt::tilt_stability::bounded_rank
