@@ -14,7 +14,7 @@ script runs (its site module): a Ctrl-C there ends the program as Python ends
 it, which may print a traceback.
 """
 
-import _signal
+import _signal  # type: ignore[import-not-found]  # CPython's built-in core of signal has no stubs
 
 INTERRUPTED = 130  # 128 + SIGINT, as a shell reports a program ended by Ctrl-C
 

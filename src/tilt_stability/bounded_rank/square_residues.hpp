@@ -33,9 +33,11 @@
 // classes of the surface (surface/surface.hpp), so only those are visited.
 // The admissible c of a rank span less than S + 1, where S = λ·S₀ for S₀
 // the twisted ch1 of v before scaling, so a rank visits at most S₀ + 2 of
-// them, whatever the degree: without the step it would visit about λ·S₀, a
-// count that grows with n (λ = n for a prime n). The bound (j + 1)² keeps j, the index of c
-// among all the c of the rank, so each visited c is tested exactly as before.
+// them (fewer than S + 1 consecutive integers hold at most (S + 1)/λ + 1
+// multiples of λ), whatever the degree: without the step it would visit about
+// λ·S₀, a count that grows with n (λ = n for a prime n). The bound (j + 1)²
+// keeps j, the index of c among all the c of the rank, so each visited c is
+// tested exactly as without the step.
 #include <cstdint>
 #include <type_traits>
 
