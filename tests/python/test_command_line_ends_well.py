@@ -91,10 +91,9 @@ def test_ctrl_c_while_a_full_pipe_holds_a_line_back_ends_on_a_whole_line():
     assert all(len(json.loads(line)["candidates"]) == 4872 for line in lines[:-1])
 
 
-# Runs the program as its console script runs, with an import hook that sends it SIGINT when it
-# first imports the module argv[1]: a Ctrl-C at that stage of its start-up, without timing.
-INTERRUPTED_WHILE_IMPORTING = """
-import os, runpy, signal, sys
+# The program run as its console script runs, with an import hook that sends it SIGINT when it first
+# imports the module argv[1]: a Ctrl-C at that stage of its start-up, without timing.
+INTERRUPTED_WHILE_IMPORTING = """import os, runpy, signal, sys
 module = sys.argv[1]
 class Interrupt:
     def find_spec(self, name, path=None, target=None):
@@ -103,8 +102,7 @@ class Interrupt:
             os.kill(os.getpid(), signal.SIGINT)
 sys.meta_path.insert(0, Interrupt())
 sys.argv = sys.argv[2:]
-runpy.run_path(sys.argv[0], run_name="__main__")
-"""
+runpy.run_path(sys.argv[0], run_name="__main__")"""
 
 
 @pytest.mark.parametrize("attempt", range(3))
