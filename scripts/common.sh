@@ -1,7 +1,9 @@
-# Shared set-up of the scripts: a Python 3.12+ virtual environment in .venv.
+# Shared set-up of the scripts: a Python 3.12+ virtual environment, .venv (the
+# one you work in) unless VARNOLT_VENV names another: scripts/test.sh sets it
+# to build/test-venv, so that its tools and the wheel it tests never change .venv.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-venv="$repo/.venv"
+venv="${VARNOLT_VENV:-$repo/.venv}"
 
 # Python packages the scripts install, by what needs them. A package the test
 # suites need goes into test_packages: every environment that runs them (.venv

@@ -2,12 +2,13 @@
 # Builds the documentation site into build/docs/html (Sphinx, offline: no
 # intersphinx, nothing fetched; every warning an error) and runs every `>>>`
 # example of README.md and of the pages under docs/ as a doctest, against the
-# varnolt installed in .venv (installed from this tree when .venv has none).
+# varnolt installed in .venv, or in VARNOLT_VENV's environment (installed from
+# this tree when it has none).
 # Arguments go to pytest.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 ensure_venv "${test_packages[@]}" "${docs_packages[@]}"
 if ! "$venv/bin/python" -c 'import varnolt, varnolt_walls' 2>/dev/null; then
-    echo "installing varnolt from this tree into .venv (builds the C++ extension, 1–2 minutes)"
+    echo "installing varnolt from this tree into $venv (builds the C++ extension, 1–2 minutes)"
     install_package
 fi
 # Pictures are drawn off screen; pages and pictures that examples write go to a

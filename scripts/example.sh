@@ -36,6 +36,10 @@ say "running an example with each package"
 import varnolt
 
 print("bogomolov_form(3, 2, -1) =", varnolt.bogomolov_form(3, 2, -1))
+# The module announces each search on standard output before it returns: the
+# "Computing ..." line names v = (2, 1, -4) as ch = (2, ℓ, -2ℓ²) (d = 2·ch2).
+print("varnolt.pseudo_semistabilizers(2, 1, -4) first announces its search (the next line),"
+      " then returns the candidates (r, c, d), printed after it:", flush=True)
 print(varnolt.pseudo_semistabilizers(2, 1, -4))
 
 import varnolt_walls

@@ -13,7 +13,7 @@
 #      machine's g++ (scripts/wheel.sh, into build/gcc-wheel) is built and
 #      checked as well, as `pip install .` builds it from source;
 #   5. the typing checks of the stubs (tests/typing/check.py) and the sdist
-#      check (tests/packaging), with the wheel installed into .venv; then,
+#      check (tests/packaging), with the wheel installed into build/test-venv; then,
 #      against that wheel, the documentation (scripts/docs.sh): the Sphinx
 #      site built with warnings as errors, and every `>>>` example of
 #      README.md and docs/ run as a doctest;
@@ -21,8 +21,16 @@
 #      UndefinedBehaviorSanitizer (scripts/sanitizers.sh), and the fuzzer on
 #      the search for VARNOLT_FUZZ_TIME seconds (scripts/fuzz.sh, default 60).
 # VARNOLT_QUICK=1 skips stage 6. Arguments go to pytest.
+#
+# Every stage works in environments of its own, never in .venv: the tools
+# (CMake, Ninja, the build, typing and docs packages) and the wheel under test
+# go into build/test-venv, which every script below uses through VARNOLT_VENV
+# (scripts/common.sh); the pytest stages use build/venvs/<version>, the
+# sanitizers .venv-sanitize.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 scripts="$repo/scripts"
+venv="$repo/build/test-venv"
+export VARNOLT_VENV="$venv"
 
 timings=()
 stage() {  # NAME COMMAND...: runs the command and records how long it took
@@ -49,8 +57,8 @@ python_tests() {  # VERSION PYTEST-ARGUMENTS...
     (cd "$repo" && "$test_venv/bin/python" -m pytest -q "$@")
 }
 
-# Typing and sdist checks run in .venv, which has the tools; the wheel replaces
-# whatever varnolt was installed there.
+# Typing and sdist checks run in build/test-venv, which has the tools; the
+# wheel replaces whatever varnolt an earlier run installed there.
 packaging_checks() {
     ensure_venv "${test_packages[@]}" "${build_packages[@]}" "${typing_packages[@]}"
     "$venv/bin/python" -m pip uninstall --quiet --yes varnolt

@@ -65,7 +65,7 @@ SearchResult<void> left_search(const ChernChar<2>& v, std::optional<std::int64_t
     if (rational) return rational_search(v, max_rank, scale, interrupt, out);
     if (v.r < 0) return refused(FailureKind::negative_rank_irrational, not_rational, v);
     if (!max_rank) return refused(FailureKind::irrational_beta, not_rational, v);
-    bounded_rank::append_bounded_runs(v, *max_rank, interrupt, out);
+    bounded_rank::append_bounded_runs(v, *max_rank, interrupt, out, scale.lambda);
     return {};
 }
 

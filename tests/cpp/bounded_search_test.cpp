@@ -112,6 +112,49 @@ TEST(BoundedSearch, IrrationalBetaMatchesTheBruteForce) {
     EXPECT_GT(candidates_seen, 1000);  // the comparisons were not all of empty lists
 }
 
+// On a surface of degree n the list, in the coordinates v' = (r, λc, λ²d), is
+// the brute force of v' on ½ℤ cut to the classes of the surface: λ | c' and
+// c₂ = n·(c'² − d')/(2λ²) an integer. v = (r, c, d = c² − 2·c₂/n).
+TEST(BoundedSearch, OnASurfaceIsTheBruteForceCutToItsLattice) {
+    std::mt19937_64 rng(31);
+    const std::int64_t degrees[] = {3, 4, 5, 7, 9, 12, 25, 49};
+    std::size_t compared = 0, seen = 0;
+    for (std::size_t draw = 0; compared < 24; ++draw) {
+        const std::int64_t n = degrees[draw % std::size(degrees)];
+        const std::int64_t lambda = tilt_stability::surface::lattice_scale({n}).lambda;
+        const std::int64_t r = std::int64_t(rng() % 4) + 1, c = std::int64_t(rng() % 9) - 4,
+                           c2 = std::int64_t(rng() % 41) - 10, max_rank = std::int64_t(rng() % 40) + 1;
+        const Triple scaled{r, lambda * c, lambda * lambda * (n * c * c - 2 * c2) / n};
+        const std::int64_t delta = scaled[1] * scaled[1] - scaled[0] * scaled[2];
+        const auto root = std::int64_t(std::sqrt(double(delta)));
+        if (delta <= 0 || root * root == delta || (root + 1) * (root + 1) == delta) continue;
+        tilt_stability::SearchRequest request{chern({r, c, n * c * c - 2 * c2}), max_rank, {n}, n};
+        InterruptPoll never;
+        CandidateRuns runs;
+        ASSERT_TRUE(run_search(request, never, runs));
+        Candidates expected;
+        for (const auto& u : brute_force(scaled, max_rank))
+            if (u.c.coeff % lambda == 0 && (n * (u.c.coeff * u.c.coeff - u.d.numerator)) % (2 * lambda * lambda) == 0)
+                expected.push_back(u);
+        ASSERT_EQ(runs.expanded(), expected) << "n = " << n << ": " << r << ", " << c << ", c2 = " << c2;
+        seen += expected.size();
+        ++compared;
+    }
+    EXPECT_GT(seen, 100u);  // the comparisons were not all of empty lists
+}
+
+// Its cost follows the ranks, not the degree: (3, 1, −1/n) on n = 10^9 + 7 (λ = n:
+// each rank of v' spans about n values of c') up to rank 5 ends within two checks
+// (2^15 ticks); visiting every c' would tick billions of times, and the check stop it.
+TEST(BoundedSearch, ASurfaceOfLargeDegreeCostsItsRanksNotItsDegree) {
+    const std::int64_t n = 1'000'000'007;
+    int checks = 0;
+    InterruptPoll counted([&checks] { return ++checks > 1; });
+    CandidateCount count;
+    ASSERT_TRUE(run_search({chern({3, 1, -1}), 5, {n}, n}, counted, count));
+    EXPECT_GT(count.total(), primitives::uwide{0});
+}
+
 // For a rational β₋ the bounded list is the full list without the ranks above
 // the bound, in the same order; with the bound at the largest rank, all of it.
 TEST(BoundedSearch, RationalBetaIsTheFullListCutAtTheBound) {

@@ -91,6 +91,29 @@ def test_ctrl_c_while_a_full_pipe_holds_a_line_back_ends_on_a_whole_line():
     assert all(len(json.loads(line)["candidates"]) == 4872 for line in lines[:-1])
 
 
+# The program run as its console script runs, with an import hook that sends it SIGINT when it first
+# imports the module argv[1]: a Ctrl-C at that stage of its start-up, without timing.
+INTERRUPTED_WHILE_IMPORTING = """import os, runpy, signal, sys
+module = sys.argv[1]
+class Interrupt:
+    def find_spec(self, name, path=None, target=None):
+        if name == module:
+            sys.meta_path.remove(self)
+            os.kill(os.getpid(), signal.SIGINT)
+sys.meta_path.insert(0, Interrupt())
+sys.argv = sys.argv[2:]
+runpy.run_path(sys.argv[0], run_name="__main__")"""
+
+
+@pytest.mark.parametrize("attempt", range(3))
+@pytest.mark.parametrize("module", ["numpy", "varnolt_walls", "varnolt_walls.search", "varnolt_walls.pictures",
+                                    "varnolt_walls.cli", "varnolt_walls.cli._sweep"])
+def test_ctrl_c_during_start_up_ends_with_130_and_nothing_on_stderr(module, attempt):
+    run = subprocess.run([sys.executable, "-c", INTERRUPTED_WHILE_IMPORTING, module, *CLI, "1", "0", "-4"],
+                         capture_output=True, timeout=120)
+    assert (run.returncode, run.stderr, run.stdout) == (130, b"", b"")
+
+
 def peak_memory(arguments):
     """The largest resident set, in bytes, of the command line run with these arguments."""
     child = subprocess.Popen(CLI + arguments.split(), stdout=subprocess.DEVNULL)

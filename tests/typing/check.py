@@ -6,7 +6,8 @@ interpreter whose environment has varnolt, mypy, basedpyright and numpy:
    "# error";
 2. accepted.py runs: the module accepts what the stubs accept;
 3. mypy's stubtest finds the stubs true to the module as it is at run time;
-4. the companion package varnolt_walls passes mypy --strict and pyright (in
+4. the companion package varnolt_walls and the program's entry point
+   (_varnolt_walls_entry) pass mypy --strict and pyright (in
    its standard mode: matplotlib's own annotations are too loose for strict),
    and stubtest finds the stub of its native module true.
 
@@ -79,9 +80,12 @@ def main() -> int:
         check_command("stubtest", python, "-m", "mypy.stubtest", "varnolt"),
         check_command("mypy varnolt_walls", python, "-m", "mypy", "--strict", "--no-error-summary",
                       f"--cache-dir={repo / 'build' / 'typing' / 'mypy-cache'}", "-p", "varnolt_walls"),
+        check_command("mypy _varnolt_walls_entry", python, "-m", "mypy", "--strict", "--no-error-summary",
+                      f"--cache-dir={repo / 'build' / 'typing' / 'mypy-cache'}",
+                      str(repo / "python" / "_varnolt_walls_entry.py")),
         check_command("pyright varnolt_walls", python, "-m", "basedpyright", "--pythonpath", python,
                       "--project", str(here / "package-pyrightconfig.json"),
-                      str(repo / "python" / "varnolt_walls")),
+                      str(repo / "python" / "varnolt_walls"), str(repo / "python" / "_varnolt_walls_entry.py")),
         check_command("stubtest varnolt_walls._native", python, "-m", "mypy.stubtest",
                       "varnolt_walls._native"),
     ]

@@ -15,8 +15,9 @@ namespace varnolt::tilt_stability::bounded_rank {
 // max_rank < 1), for v of positive rank with β₋ = (c − √Δ)/r irrational (a
 // stop otherwise). Raises ArithmeticOverflow when a value it needs leaves the
 // range the core holds, and Interrupted when interrupt asks it to stop; out
-// may then hold part of the runs.
+// may then hold part of the runs. With c_modulus λ >= 1 only the candidates
+// with λ | c' are appended, and the cost of a rank does not grow with λ.
 void append_bounded_runs(const ChernChar<2>& v, std::int64_t max_rank, InterruptPoll& interrupt,
-                         RunSink& out);
+                         RunSink& out, std::int64_t c_modulus = 1);
 
 }  // namespace varnolt::tilt_stability::bounded_rank

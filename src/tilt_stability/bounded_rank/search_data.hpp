@@ -35,6 +35,9 @@ struct BoundedSearchData {
     ExactBeta beta;
     std::int64_t max_rank;
     InterruptPoll& interrupt;
+    // Only the candidates whose c is divisible by it are wanted (λ of a
+    // surface's lattice, surface/surface.hpp); the walk visits no other c.
+    std::int64_t c_modulus = 1;
 
     std::int64_t t() const { return beta.denom; }
     // t·S for the twisted ch1 S = v.c − v.r·β of v (√Δ when β is irrational).

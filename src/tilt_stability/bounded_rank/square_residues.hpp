@@ -22,32 +22,55 @@
 // (7 889 against 20 371 for v = (1, 0, −200) up to rank 10⁵).
 //
 // m is followed along the c of one rank without a division per pair: with
-// k = (2c + 1) mod r, (c + 1)² = c² + (2c + 1) gives m ← m + k and k ← k + 2,
-// each reduced by one subtraction (both stay below r). The first c of a rank
-// needs c mod r, which floor(β) gives without a division: with f = floor(β),
-// r·f <= floor(r·β) < r·f + r, so x = c − r·f lies in [1, r] and c ≡ x.
+// k = (2λc + λ²) mod r for the step λ between visited c, (c + λ)² = c² +
+// (2λc + λ²) gives m ← m + k and k ← k + (2λ² mod r), each reduced by one
+// subtraction (both stay below r). The first c of a rank needs c mod r, which
+// floor(β) gives without a division when it is the rank's first admissible c:
+// with f = floor(β), r·f <= floor(r·β) < r·f + r, so x = c − r·f lies in
+// [1, r] and c ≡ x.
+//
+// The step λ: on a surface of degree n >= 3 only the c' divisible by λ hold
+// classes of the surface (surface/surface.hpp), so only those are visited.
+// The admissible c of a rank span less than S + 1, where S = λ·S₀ for S₀
+// the twisted ch1 of v before scaling, so a rank visits at most S₀ + 2 of
+// them (fewer than S + 1 consecutive integers hold at most (S + 1)/λ + 1
+// multiples of λ), whatever the degree: without the step it would visit about
+// λ·S₀, a count that grows with n (λ = n for a prime n). The bound (j + 1)²
+// keeps j, the index of c among all the c of the rank, so each visited c is
+// tested exactly as without the step.
 #include <cstdint>
+#include <type_traits>
 
 #include "primitives/int128.hpp"
 
 namespace varnolt::tilt_stability::bounded_rank {
 
+// Stepped: the c are visited in steps of λ = step >= 1, from any c of the
+// rank; otherwise one by one from the rank's first c (step = 1, c = first_c),
+// with the steps' constants folded into the code of the walk's inner loop.
+template <bool Stepped>
 class SquareResidues {
 public:
     // For rank r >= 1 whose admissible c start at first_c = floor(r·β) + 1,
-    // with beta_floor = floor(β) and s_squared = S² = Δ (0 < Δ < 2^63).
-    SquareResidues(std::int64_t r, std::int64_t first_c, primitives::wide beta_floor, std::int64_t s_squared);
+    // visited from c >= first_c on in steps of step, with beta_floor =
+    // floor(β) and s_squared = S² = Δ (0 < Δ < 2^63).
+    SquareResidues(std::int64_t r, std::int64_t first_c, std::int64_t c, std::int64_t step,
+                   primitives::wide beta_floor, std::int64_t s_squared);
 
     // Whether the current c can hold a candidate: m < min(S², (j + 1)²).
     bool may_hold_candidates() const { return m_ < bound_ && m_ < square_; }
 
-    // Moves to the next c of the rank.
+    // Moves to the next visited c of the rank, step further.
     void next_c() {
         m_ = reduced(m_ + k_);
-        k_ = reduced(k_ + two_);
-        // (j + 2)² = (j + 1)² + 2j + 3. j + 1 <= S + 1 with S < 2^31.5: no overflow.
+        k_ = reduced(k_ + twice_step_squared_);
+        // (j + 1 + λ)² = (j + 1)² + 2λ(j + 1) + λ², modulo 2^64: exact for
+        // every visited c, whose j + 1 <= S + 1 < 2^32 (S < 2^31.5).
         square_ += odd_;
-        odd_ += 2;
+        if constexpr (Stepped)
+            odd_ += twice_step_squared_in_full_;
+        else
+            odd_ += 2;
     }
 
     // Moves on, by at most `most` steps of next_c, to the next c that may hold
@@ -65,12 +88,18 @@ private:
     std::uint64_t reduced(std::uint64_t x) const { return x >= modulus_ ? x - modulus_ : x; }
 
     std::uint64_t modulus_;
-    std::uint64_t bound_;       // S²
-    std::uint64_t two_;         // 2 mod r: 0 for r = 1 and r = 2, where k stays put
-    std::uint64_t m_ = 0;       // c² mod r
-    std::uint64_t k_ = 0;       // (2c + 1) mod r
-    std::uint64_t square_ = 1;  // (j + 1)² for the j-th c of the rank
-    std::uint64_t odd_ = 3;     // 2j + 3
+    std::uint64_t bound_;                       // S²
+    std::uint64_t twice_step_squared_;          // 2λ² mod r: 0 for λ = 1 and r = 1, 2, where k stays put
+    // 2λ² (mod 2^64, as square_ and odd_); the plain walk holds no such member.
+    struct NoStep {};
+    [[no_unique_address]] std::conditional_t<Stepped, std::uint64_t, NoStep> twice_step_squared_in_full_{};
+    std::uint64_t m_ = 0;                       // c² mod r
+    std::uint64_t k_ = 0;                       // (2λc + λ²) mod r
+    std::uint64_t square_ = 1;                  // (j + 1)² for the j-th c of the rank
+    std::uint64_t odd_ = 3;                     // 2λ(j + 1) + λ²
 };
+
+extern template class SquareResidues<false>;
+extern template class SquareResidues<true>;
 
 }  // namespace varnolt::tilt_stability::bounded_rank

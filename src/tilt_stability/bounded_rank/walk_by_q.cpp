@@ -27,24 +27,57 @@ RunOrder order_by_q(const BoundedSearchData& search) {
     };
 }
 
+// The least multiple of lambda >= 2 in [first, last], or nothing.
+std::optional<std::int64_t> least_multiple(std::int64_t first, std::int64_t last, std::int64_t lambda) {
+    std::int64_t below = first % lambda;  // in (−λ, λ), of first's sign
+    if (below < 0) below += lambda;
+    const wide multiple = below == 0 ? wide{first} : wide{first} + (lambda - below);
+    if (multiple > last) return std::nullopt;
+    return static_cast<std::int64_t>(multiple);
+}
+
 // The runs of rank r, whose admissible c are range, by increasing c (and so
-// q), to out; beta_floor is floor(β).
+// q), to out; beta_floor is floor(β). Only the c divisible by the search's
+// c_modulus λ are visited (the others hold no class the caller keeps): from
+// the least multiple of λ in the range, in steps of λ. Stepped is λ > 1: the
+// plain walk (λ = 1) keeps its inner loop free of λ's arithmetic.
+template <bool Stepped>
 void append_runs_of_rank(const BoundedSearchData& search, std::int64_t r, wide beta_floor,
                          const std::optional<fixed_rank::CoeffRange>& range, RunSink& out) {
     if (!range) return;
+    // λ is the constant 1 in the plain walk, so its steps fold away.
+    const std::int64_t lambda = Stepped ? search.c_modulus : 1;
+    std::int64_t c = range->first;
+    std::int64_t last = range->last;  // the last c visited
+    if constexpr (Stepped) {
+        const std::optional<std::int64_t> first = least_multiple(range->first, range->last, lambda);
+        if (!first) return;
+        c = *first;
+        last = c + (range->last - c) / lambda * lambda;
+    }
     const fixed_rank::FixedRankData rank{search, r};
-    SquareResidues residues(r, range->first, beta_floor, search.beta.numer.radicand);
+    SquareResidues<Stepped> residues(r, range->first, c, lambda, beta_floor, search.beta.numer.radicand);
     // A tick per pair that reaches the surd arithmetic, and per skip of at
-    // most 1024 pairs.
+    // most 1024 visited pairs.
     constexpr std::int64_t most_skipped = 1024;
-    for (std::int64_t c = range->first;;) {
-        c += residues.skip(std::min(range->last - c, most_skipped));
+    for (;;) {
+        c += lambda * residues.skip(std::min((last - c) / lambda, most_skipped));
         search.interrupt.tick();
         if (residues.may_hold_candidates())
             if (const auto run = fixed_rank::fixed_c::FixedCoeffData{rank, c}.run()) out.append(*run);
-        if (c == range->last) return;
+        if (c == last) return;
         residues.next_c();
-        ++c;
+        c += lambda;
+    }
+}
+
+// The runs of the ranks 1 … max_rank in turn.
+template <bool Stepped>
+void append_runs_of_ranks(const BoundedSearchData& search, RankRanges& ranges, wide beta_floor, RunSink& out) {
+    for (std::int64_t r = 1; r <= search.max_rank; ++r) {
+        search.interrupt.report(r - 1, search.max_rank);
+        search.interrupt.tick();
+        append_runs_of_rank<Stepped>(search, r, beta_floor, ranges.of_rank(r), out);
     }
 }
 
@@ -55,16 +88,16 @@ void append_runs_of_rank(const BoundedSearchData& search, std::int64_t r, wide b
 // count, which ignores the order, holds nothing at all.
 //
 // Cost: R rank bounds (a few integer steps each), the integer filter on the
-// Σ w_r admissible (r, c), w_r < S + 1, the surd arithmetic on the pairs that
+// Σ w_r visited (r, c), w_r < S/λ + 2 (so not growing with the surface's
+// degree, see square_residues.hpp), the surd arithmetic on the pairs that
 // pass it (about S³/3·ln R), and O(F·log F) comparisons for the F runs found.
 void append_runs_by_q(const BoundedSearchData& search, RunSink& out) {
     RankRanges ranges(search);
     const wide beta_floor = quadratic::floor_div(search.beta.numer, search.t());
-    for (std::int64_t r = 1; r <= search.max_rank; ++r) {
-        search.interrupt.report(r - 1, search.max_rank);
-        search.interrupt.tick();
-        append_runs_of_rank(search, r, beta_floor, ranges.of_rank(r), out);
-    }
+    if (search.c_modulus == 1)
+        append_runs_of_ranks<false>(search, ranges, beta_floor, out);
+    else
+        append_runs_of_ranks<true>(search, ranges, beta_floor, out);
     out.order_by(order_by_q(search));
     search.interrupt.report(search.max_rank, search.max_rank);
 }
