@@ -95,7 +95,8 @@ def edited(change):
     (lambda d: d["walls"][0].update(center="-6/4"), 'walls\\[0\\].center is "-6/4" where .* "-3/2"'),
     (lambda d: d["walls"][0].update(codimension=True), r"walls\[0\].codimension is true where .* 2"),
     (lambda d: d["walls"].pop() and None, "walls has 1 entry where the walls of v have 2"),
-    (lambda d: d.update(chambers=[]), "chambers is not a field of the document"),
+    (lambda d: d.update(chambers=[]), "chambers has 0 entries where the walls of v have 2"),
+    (lambda d: d.update(pairs=[]), "pairs is not a field of the document"),
 ])
 def test_bad_documents_say_what_is_wrong(change, message):
     with pytest.raises(ValueError, match=message):

@@ -327,7 +327,8 @@ def test_cones_in_every_display():
 
 
 # Digests of every wall's fields and the cones, taken before the walk was made faster (classes by y, square
-# roots from factors): the same walls, classes, order and fields, for these v.
+# roots from factors): the same walls, classes, order and fields, for these v. For seven v whose vertical wall
+# is a flop, the movable and effective cones (then None) were taken again once the walls right of it were found.
 FROZEN = json.loads((Path(__file__).parent / "k3_frozen_walls.json").read_text())
 
 

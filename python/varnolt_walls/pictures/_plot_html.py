@@ -54,9 +54,9 @@ if (cb_obj.y > -tolerance) {
 SHOW_WALL = """
 function show(i, how) {
     if (i < 0) { info.text = hint; return }
-    const {center_text, radius_squared_text, classes} = walls.data
+    const {center_text, radius_squared_text, classes, names} = walls.data
     info.text = `<b>${how} wall ${i + 1}</b><br>centre ${center_text[i]}<br>`
-        + `radius² ${radius_squared_text[i]}<br>classes ${classes[i]}`
+        + `radius² ${radius_squared_text[i]}<br>classes ${classes[i]}` + (names ? `<br>${names[i]}` : "")
 }
 """
 

@@ -57,7 +57,7 @@ class Destabilizer:
     >>> print(walls(1, 0, -4, surface="P2")[0].classes[0])
     O(-1) ⊂ v, quotient O_L(-2)
     >>> print(walls(1, 0, -4, surface="P2", side="right")[0].classes[0])
-    ch = (0, 1, 5/2) ⊂ v[1], quotient O(1)[1]
+    O_L(3) ⊂ v[1], quotient O(1)[1]
     """
 
     sub: ChernCharacter
@@ -126,9 +126,9 @@ class Wall:
 
     >>> wall = walls(1, 0, -16, surface="P2")[0]
     >>> print(wall)
-    (β + 17/2)² + α² = 225/4: O(-1) ⊂ v, quotient ch = (0, 1, -17/2)
+    (β + 17/2)² + α² = 225/4: O(-1) ⊂ v, quotient O_L(-8)
     >>> print(wall._repr_latex_())
-    $(\\beta + \\frac{17}{2})^2 + \\alpha^2 = \\frac{225}{4}$: $\\mathcal{O}(-1) \\subset v$, quotient $\\mathrm{ch} = (0, 1, -\\frac{17}{2})$
+    $(\\beta + \\frac{17}{2})^2 + \\alpha^2 = \\frac{225}{4}$: $\\mathcal{O}(-1) \\subset v$, quotient $\\mathcal{O}_L(-8)$
     >>> [(u.name, u.quotient.row) for u in wall.classes]
     [('O(-1)', (0, 1, -17))]
     """
@@ -269,7 +269,7 @@ class Walls(Described, Sequence[Wall]):
     In a notebook it shows as a table of its first walls:
 
     >>> print(walls(1, 0, -4, surface="P2")._repr_html_())  # doctest: +NORMALIZE_WHITESPACE
-    <table><caption>1 wall of ch = (1, 0, -2) on P2, left side, complete; largest first</caption><tr><th>center</th><th>radius²</th><th>classes</th></tr><tr><td>-5/2</td><td>9/4</td><td>O(-1) ⊂ v, quotient ch = (0, 1, -5/2)</td></tr></table>
+    <table><caption>1 wall of ch = (1, 0, -2) on P2, left side, complete; largest first</caption><tr><th>center</th><th>radius²</th><th>classes</th></tr><tr><td>-5/2</td><td>9/4</td><td>O(-1) ⊂ v, quotient O_L(-2)</td></tr></table>
     """
 
     __slots__ = ("_parts", "_scale", "_description")
