@@ -36,8 +36,10 @@ def _latex_called(u: ChernCharacter) -> str:
     name = u.name
     if name is None:
         return rf"\mathrm{{ch}} = ({u.rank}, {u.c1}, {_latex(u.ch2)})"
-    if name.startswith("torsion sheaf"):
-        return rf"\text{{{name}}}"
+    if name.startswith("torsion sheaf"):  # the sheaf's ch, which is −ch(u) for a shift
+        shift = "[1]" if name.endswith("[1]") else ""
+        c, ch2 = (-u.c1, -u.ch2) if shift else (u.c1, u.ch2)
+        return rf"\text{{torsion sheaf of }} \mathrm{{ch}} = (0, {c}, {_latex(ch2)}){shift}"
     sheaf, _, points = name.partition(", ")
     sheaf = sheaf.replace("I_Z", r"\mathcal{I}_Z").replace("O", r"\mathcal{O}")
     return sheaf + (rf" \text{{ with }} {points.replace('deg', r'\deg')}" if points else "")
