@@ -4,6 +4,7 @@ the command line, and the tilt pseudo-walls of the same class beside them."""
 import csv
 import io
 import os
+import re
 import json
 from decimal import Decimal
 from fractions import Fraction as F
@@ -14,6 +15,7 @@ from k3_model import numerical_wall
 from varnolt_walls import K3Walls, from_mukai, k3_walls, plot, plot_html, plot_k3, walls
 from varnolt_walls._digits import decimal_int, decimal_text, text_fraction
 from varnolt_walls.cli import main
+from varnolt_walls.k3._cones import divisor_text
 from varnolt_walls.pictures._k3_plot import pseudo_walls
 
 matplotlib = pytest.importorskip("matplotlib")
@@ -199,3 +201,39 @@ def test_k3_page_shows_the_wall_pointed_at_exactly(tmp_path):
         browser.evaluate(AFTER_PAINT)
         text = browser.evaluate(TEXT)
     assert "pointed wall 2\ncentre -9/4\nradius² 25/16\nclasses (1, -1, 2); (0, 1, -9)\nflop, codimension 4" in text
+
+
+def basis_ray(text, h, b):
+    """The vector of a text "h − 3/2·b", "−h + b", "b", … in the basis (h, b), parsed independently of the package."""
+    x, y = F(0), F(0)
+    for sign, term in re.findall(r"(^|[+−] ?)([^+−]+)", text.replace(" − ", " −").replace(" + ", " +")):
+        size, _, name = term.strip().rpartition("·")
+        coefficient = (-1 if "−" in sign else 1) * F(size or 1)
+        x, y = (x + coefficient, y) if name in ("h", "H̃") else (x, y + coefficient)
+    return tuple(x * p + y * q for p, q in zip(h, b))
+
+
+@pytest.mark.parametrize("v, degree, names", [((3, 1, -1), 2, "hb"), ((2, 1, -3), 2, "hb"), ((1, 0, -4), 2, "H̃B")])
+def test_divisors_are_written_in_the_basis_of_v_perp(v, degree, names):
+    found = k3_walls(*v, degree=degree)
+    h, b = (0, -v[0], -v[1] * degree), (-v[0], 0, v[2])
+    rays = [w.divisor for w in (*found, *found.right_walls)] + [*found.effective_cone, *found.nef_cone]
+    texts = [divisor_text(v, w) for w in rays]
+    assert all(set(t) - set(" −+·/0123456789") <= set(names) for t in texts)
+    for w, t in zip(rays, texts):  # the text spans the same ray, on the same side
+        u = basis_ray(t, h, b)
+        assert all(u[i] * w[j] == u[j] * w[i] for i in range(3) for j in range(3)) and sum(x * y for x, y in zip(u, w)) > 0
+    assert ("divisors in the basis h = " in str(found)) == (names == "hb")
+
+
+def test_plot_k3_draws_the_cones_beside_the_walls(tmp_path, capfd):
+    found = k3_walls(3, 1, -1, degree=2)
+    ax = plot_k3(found, cones=True)
+    walls_ax, cones_ax = ax.figure.axes
+    drawn = sum(w.kind != "lagrangian" for w in (*found, *found.right_walls))  # right of the vertical wall too
+    assert walls_ax is ax and len(ax.patches) == drawn == 4 and cones_ax.get_xlabel() == "h = (0, −r, −c·degree)"
+    assert len(cones_ax.patches) == 3 and found.caption() in cones_ax.get_title()
+    path = tmp_path / "both.pdf"
+    assert main(["k3", "3", "1", "-1", "--degree", "2", "--plot", str(path), "--cones"]) == 0
+    assert path.read_bytes().startswith(b"%PDF")
+    assert main(["k3", "3", "1", "-1", "--degree", "2", "--cones"]) == 2 and "--cones draws" in capfd.readouterr().err

@@ -29,7 +29,8 @@ Bayer and Macrì: flop, brill-noether, hilbert-chow, li-gieseker-uhlenbeck,
 lagrangian. The Hilbert scheme of n points is v = (1, 0, 1 - n). Each wall's
 divisor class (its ray in NS(M) = v^⊥, a Mukai vector), the divisor a divisorial
 contraction contracts, and the nef, movable and effective cones follow; for the
-Hilbert scheme they are written in H̃ and B (a·H̃ − b·B is (b, −a, b·(n − 1))).
+Hilbert scheme they are written in H̃ and B (a·H̃ − b·B is (b, −a, b·(n − 1))),
+otherwise in the basis h = (0, −R, −C·N), b = (−R, 0, S) of v^⊥, printed below.
 
 --format json writes one object:
   {"mukai_vector": [R, C, S], "degree": N, "dimension": 6, "above": null,
@@ -116,7 +117,10 @@ def write_csv(out: Output, found: K3Walls) -> None:
 def save_cones_plot(path: str, found: K3Walls) -> None:
     """The walls and, beside them, the cones drawn to the picture `path` (a figure twice as wide)."""
     def draw(ax: Axes) -> None:
-        ax.figure.set_figwidth(12.8)
+        from matplotlib.figure import Figure
+
+        if isinstance(ax.figure, Figure):  # save_figure's own figure, made wider for the two pictures
+            ax.figure.set_figwidth(12.8)
         plot_k3(found, cones=True, ax=ax)
     try:
         save_figure(path, draw)

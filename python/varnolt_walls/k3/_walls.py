@@ -101,7 +101,8 @@ class K3Wall:
     ``contracted_divisor`` the class of the divisor a divisorial contraction contracts
     (primitive, in v^⊥, of negative square, oriented to be effective), None for
     the other kinds. For the Hilbert scheme (v = (1, 0, 1 − n)) the vector
-    a·H̃ − b·B is (b, −a, b·(n − 1)), and :meth:`divisor_text` writes it so.
+    a·H̃ − b·B is (b, −a, b·(n − 1)), and :meth:`divisor_text` writes it so; for other v
+    it writes the ray in the basis h, b of v^⊥ (:meth:`K3Walls.basis_text`).
     """
 
     center: Fraction
@@ -128,7 +129,8 @@ class K3Wall:
         return self.kind == "hilbert-chow"
 
     def divisor_text(self, latex: bool = False) -> str:
-        """The wall's ray as researchers write it: "H̃ − 2/3·B" for Hilbⁿ (LaTeX with `latex`), else the vector."""
+        """The wall's ray as researchers write it: "H̃ − 2/3·B" for Hilbⁿ, "h − 2/3·b" in the basis of
+        :meth:`K3Walls.basis_text` for other v (LaTeX with `latex`)."""
         return divisor_text(self.lattice[0], self.divisor, latex)
 
     def __str__(self) -> str:
@@ -176,7 +178,7 @@ class K3Walls(Sequence[K3Wall]):
     ``effective_cone`` (from the divisor contracted at the vertical wall, or at the
     end on the right, to the one contracted at the end, or the Lagrangian
     fibration's isotropic class). For the Hilbert scheme they read ⟨H̃, H̃ − μ·B⟩
-    (:meth:`cone_text`). ``chambers`` are the ample cones of the birational models
+    (:meth:`cone_text`), for other v alike in the basis h, b of v^⊥ (:meth:`basis_text`). ``chambers`` are the ample cones of the birational models
     (:class:`K3Chamber`), from the Gieseker chamber (the nef cone) inwards, left of
     the vertical wall and then right of it.
 
@@ -218,8 +220,9 @@ class K3Walls(Sequence[K3Wall]):
         return pairing(self.v, self.v, self.degree) + 2
 
     def cone_text(self, which: str, latex: bool = False) -> str:
-        """The "nef", "movable" or "effective" cone as researchers write it: "⟨H̃, H̃ − 2/3·B⟩" for Hilbⁿ
-        (LaTeX with `latex`), a pair of Mukai vectors otherwise, "not computed" when it is None."""
+        """The "nef", "movable" or "effective" cone as researchers write it: "⟨H̃, H̃ − 2/3·B⟩" for Hilbⁿ,
+        "⟨h, h − 2/3·b⟩" in the basis of :meth:`basis_text` otherwise (LaTeX with `latex`), "not computed"
+        when it is None."""
         if which not in ("nef", "movable", "effective"):
             raise ValueError(f"which is 'nef', 'movable' or 'effective', not {which!r}")
         return cone_text(self.v, getattr(self, f"{which}_cone"), latex)

@@ -32,7 +32,7 @@ from ..k3._lattice import pairing
 from ..k3._walls import K3Walls, center_through
 from ..search._walls import walls
 from ._axes import INSTALL_HINT, frame, mark_point
-from ._k3_cones_plot import COLOURS, plot_k3_cones
+from ._k3_cones_plot import COLOURS as COLOURS, plot_k3_cones  # COLOURS: also for the pages of _plot_html
 
 if TYPE_CHECKING:
     from matplotlib.axes import Axes
@@ -44,7 +44,8 @@ def plot_k3(found: K3Walls, *, pseudo: bool = False, max_rank: SupportsIndex | N
             cones: bool = False, ax: Axes | None = None, **style: Any) -> Axes:
     """Draw the walls of :func:`k3_walls` as semicircles in the (β, α) half-plane, coloured by kind.
 
-    The vertical wall β = c/r is dashed; the Lagrangian point, if the walls end at one,
+    The walls right of the vertical wall (``found.right_walls``) are drawn too. The vertical
+    wall β = c/r is dashed; the Lagrangian point, if the walls end at one,
     is marked on the β axis, and so is the point of `above`. The title names the moduli
     space (Hilbⁿ for v = (1, 0, 1 − n), else M_H(v)) and the point.
 
@@ -110,7 +111,7 @@ def plot_k3(found: K3Walls, *, pseudo: bool = False, max_rank: SupportsIndex | N
     vertical = c / r
     left, right, top = vertical, vertical, 0.0 if found.above is None else float(found.above[1])
     labelled: set[str] = set()
-    for wall in found:
+    for wall in (*found, *found.right_walls):
         center, radius = float(wall.center), sqrt(wall.radius_squared)
         label = None if wall.kind in labelled else wall.kind
         labelled.add(wall.kind)
@@ -146,7 +147,9 @@ def plot_k3(found: K3Walls, *, pseudo: bool = False, max_rank: SupportsIndex | N
     s, t = ("" if len(found) == 1 else "s"), ("" if len(tilt) == 1 else "s")
     ch = from_mukai(*found.v, degree=found.degree)
     extra = f"\n{len(tilt)} tilt pseudo-wall{t} of ch = ({ch.rank}, {ch.c1}, {ch.ch2}), dotted" if pseudo else ""
-    frame(ax, f"{len(found)} wall{s} of {found.caption()}{extra}")
+    right = len(found.right_walls)
+    beyond = f" (and {right} right of the vertical wall)" if right else ""
+    frame(ax, f"{len(found)} wall{s}{beyond} of {found.caption()}{extra}")
     ax.legend(loc="best", fontsize="small")  # the kinds' colours, where it covers the fewest walls
     return ax
 
