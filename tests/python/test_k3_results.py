@@ -133,12 +133,13 @@ def test_k3_plot_takes_every_format_of_the_other_commands(tmp_path, suffix, star
     assert path.read_bytes().startswith(start) if start else refused in capfd.readouterr().err
 
 
-def test_k3_csv_has_a_row_per_special_class(capfd):
-    rows = list(csv.reader(io.StringIO(csv_text(capfd, "1", "0", "-4", "--degree", "2"))))
-    found = k3_walls(1, 0, -4, degree=2)
+@pytest.mark.parametrize("v", [(1, 0, -4), (3, 1, -1)])  # (3, 1, -1): walls right of the vertical flop too
+def test_k3_csv_has_a_row_per_special_class(capfd, v):
+    rows = list(csv.reader(io.StringIO(csv_text(capfd, *map(str, v), "--degree", "2"))))
+    found = k3_walls(*v, degree=2)
     assert rows == [["kind", "center", "radius_squared", "codimension", "r", "c", "s"]] + [
         [w.kind, str(w.center), str(w.radius_squared), str(w.codimension or ""), *map(str, a)]
-        for w in found for a in w.special_classes]
+        for w in (*found, *found.right_walls) for a in w.special_classes]
 
 
 def tilt_wall_condition(v, u, n, beta, alpha_squared):
@@ -220,8 +221,7 @@ def test_divisors_are_written_in_the_basis_of_v_perp(v, degree, names):
     rays = [w.divisor for w in (*found, *found.right_walls)] + [*found.effective_cone, *found.nef_cone]
     texts = [divisor_text(v, w) for w in rays]
     assert all(set(t) - set(" −+·/0123456789") <= set(names) for t in texts)
-    for w, t in zip(rays, texts):  # the text spans the same ray, on the same side
-        u = basis_ray(t, h, b)
+    for w, u in zip(rays, (basis_ray(t, h, b) for t in texts)):  # the text spans the same ray, on the same side
         assert all(u[i] * w[j] == u[j] * w[i] for i in range(3) for j in range(3)) and sum(x * y for x, y in zip(u, w)) > 0
     assert ("divisors in the basis h = " in str(found)) == (names == "hb")
 

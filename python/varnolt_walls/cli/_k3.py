@@ -46,7 +46,8 @@ otherwise in the basis h = (0, −R, −C·N), b = (−R, 0, S) of v^⊥, printe
                  "kinds": ["hilbert-chow", "brill-noether"]}], "right_walls": []}
 Numbers are exact, whatever their size (the classes of a wall can have many
 thousands of digits on a surface of large degree). --format csv writes one row
-per special class of each wall: kind,center,radius_squared,codimension,r,c,s.
+per special class of each wall (those right of the vertical wall last, their
+centre > C/R): kind,center,radius_squared,codimension,r,c,s.
 --plot draws the walls coloured by kind: .png, .svg or .pdf (needs matplotlib),
 or .html, an interactive page that works offline (needs bokeh); with --cones a
 picture has the cones in NS ⊗ R = v^⊥ beside the walls (the rays of the walls,
@@ -105,12 +106,12 @@ def run_k3(args: argparse.Namespace, out: Output) -> int:
 
 
 def write_csv(out: Output, found: K3Walls) -> None:
-    """One row per special class of each wall, its numbers exact whatever their size."""
+    """One row per special class of each wall, right of the vertical wall too, its numbers exact whatever their size."""
     writer = csv.writer(out, lineterminator="\n")
     writer.writerow(["kind", "center", "radius_squared", "codimension", "r", "c", "s"])
     writer.writerows([w.kind, fraction_text(w.center), fraction_text(w.radius_squared),
                       "" if w.codimension is None else decimal_text(w.codimension), *map(decimal_text, a)]
-                     for w in found for a in w.special_classes)
+                     for w in (*found, *found.right_walls) for a in w.special_classes)
 
 
 
