@@ -109,16 +109,18 @@ def test_bad_documents_say_what_is_wrong(change, message):
     ((1, 0, -4), 2, None, "Hilb⁵ of a K3 surface of degree 2, v = (1, 0, -4)"),
     ((1, 0, -7), 2, (-3, 1), "Hilb⁸ of a K3 surface of degree 2, v = (1, 0, -7) over σ(-3, 1)"),
     ((2, 1, -1), 2, None, "M_H(v) of a K3 surface of degree 2, v = (2, 1, -1)"),
+    ((3, 1, -1), 2, None, "M_H(v) of a K3 surface of degree 2, v = (3, 1, -1)"),  # walls right of the vertical one
 ])
 def test_pictures_of_k3_results_name_their_moduli_space(tmp_path, v, degree, above, name):
     found = k3_walls(*v, degree=degree, above=above)
     ax = plot(found, labels=True)
     assert name in ax.get_title() and name in str(found) and name in found._repr_html_()
-    assert len(ax.patches) == sum(w.kind != "lagrangian" for w in found)
+    drawn = (*found, *found.right_walls)
+    assert len(ax.patches) == sum(w.kind != "lagrangian" for w in drawn)
     assert {t.get_text() for t in ax.texts} >= {str(w.special_classes[0]) for w in found}
     pytest.importorskip("bokeh")
     page = plot_html(found, tmp_path / "k3.html")
-    assert name in page and all(str(w.center) in page for w in found)
+    assert name in page and all(str(w.center) in page for w in drawn)
     assert (tmp_path / "k3.html").read_text(encoding="utf-8") == page
 
 
