@@ -220,22 +220,20 @@ def basis_ray(text, h, b):
 def test_divisors_are_written_in_the_basis_of_v_perp(v, degree, names):
     found = k3_walls(*v, degree=degree)
     h, b = (0, -v[0], -v[1] * degree), (-v[0], 0, v[2])
-    rays = [w.divisor for w in (*found, *found.right_walls)] + [*found.effective_cone, *found.nef_cone]
-    texts = [divisor_text(v, w) for w in rays]
-    assert all(set(t) - set(" −+·/0123456789") <= set(names) for t in texts)
-    for w, u in zip(rays, (basis_ray(t, h, b) for t in texts)):  # the text spans the same ray, on the same side
+    for w in [w.divisor for w in (*found, *found.right_walls)] + [*found.effective_cone, *found.nef_cone]:
+        text = divisor_text(v, w)
+        u = basis_ray(text, h, b)  # the text spans the same ray, on the same side
+        assert set(text) - set(" −+·/0123456789") <= set(names)
         assert all(u[i] * w[j] == u[j] * w[i] for i in range(3) for j in range(3)) and sum(x * y for x, y in zip(u, w)) > 0
     assert ("divisors in the basis h = " in str(found)) == (names == "hb")
 
 
 def test_plot_k3_draws_the_cones_beside_the_walls(tmp_path, capfd):
     found = k3_walls(3, 1, -1, degree=2)
-    ax = plot_k3(found, cones=True)
-    walls_ax, cones_ax = ax.figure.axes
-    drawn = sum(w.kind != "lagrangian" for w in (*found, *found.right_walls))  # right of the vertical wall too
-    assert walls_ax is ax and len(ax.patches) == drawn == 4 and cones_ax.get_xlabel() == "h = (0, −r, −c·degree)"
+    ax = plot_k3(found, cones=True)  # 2 walls left of the vertical wall, 2 arcs and a Lagrangian point right of it
+    (walls_ax, cones_ax), path = ax.figure.axes, tmp_path / "both.pdf"
+    assert walls_ax is ax and len(ax.patches) == 4 and cones_ax.get_xlabel() == "h = (0, −r, −c·degree)"
     assert len(cones_ax.patches) == 3 and found.caption() in cones_ax.get_title()
-    path = tmp_path / "both.pdf"
     assert main(["k3", "3", "1", "-1", "--degree", "2", "--plot", str(path), "--cones"]) == 0
     assert path.read_bytes().startswith(b"%PDF")
     assert main(["k3", "3", "1", "-1", "--degree", "2", "--cones"]) == 2 and "--cones draws" in capfd.readouterr().err
