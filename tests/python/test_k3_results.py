@@ -4,6 +4,7 @@ the command line, and the tilt pseudo-walls of the same class beside them."""
 import csv
 import io
 import os
+import re
 import json
 from decimal import Decimal
 from fractions import Fraction as F
@@ -14,6 +15,7 @@ from k3_model import numerical_wall
 from varnolt_walls import K3Walls, from_mukai, k3_walls, plot, plot_html, plot_k3, walls
 from varnolt_walls._digits import decimal_int, decimal_text, text_fraction
 from varnolt_walls.cli import main
+from varnolt_walls.k3._cones import divisor_text
 from varnolt_walls.pictures._k3_plot import pseudo_walls
 
 matplotlib = pytest.importorskip("matplotlib")
@@ -107,16 +109,18 @@ def test_bad_documents_say_what_is_wrong(change, message):
     ((1, 0, -4), 2, None, "Hilb⁵ of a K3 surface of degree 2, v = (1, 0, -4)"),
     ((1, 0, -7), 2, (-3, 1), "Hilb⁸ of a K3 surface of degree 2, v = (1, 0, -7) over σ(-3, 1)"),
     ((2, 1, -1), 2, None, "M_H(v) of a K3 surface of degree 2, v = (2, 1, -1)"),
+    ((3, 1, -1), 2, None, "M_H(v) of a K3 surface of degree 2, v = (3, 1, -1)"),  # walls right of the vertical one
 ])
 def test_pictures_of_k3_results_name_their_moduli_space(tmp_path, v, degree, above, name):
     found = k3_walls(*v, degree=degree, above=above)
     ax = plot(found, labels=True)
     assert name in ax.get_title() and name in str(found) and name in found._repr_html_()
-    assert len(ax.patches) == sum(w.kind != "lagrangian" for w in found)
+    drawn = (*found, *found.right_walls)
+    assert len(ax.patches) == sum(w.kind != "lagrangian" for w in drawn)
     assert {t.get_text() for t in ax.texts} >= {str(w.special_classes[0]) for w in found}
     pytest.importorskip("bokeh")
     page = plot_html(found, tmp_path / "k3.html")
-    assert name in page and all(str(w.center) in page for w in found)
+    assert name in page and all(str(w.center) in page for w in drawn)
     assert (tmp_path / "k3.html").read_text(encoding="utf-8") == page
 
 
@@ -131,12 +135,13 @@ def test_k3_plot_takes_every_format_of_the_other_commands(tmp_path, suffix, star
     assert path.read_bytes().startswith(start) if start else refused in capfd.readouterr().err
 
 
-def test_k3_csv_has_a_row_per_special_class(capfd):
-    rows = list(csv.reader(io.StringIO(csv_text(capfd, "1", "0", "-4", "--degree", "2"))))
-    found = k3_walls(1, 0, -4, degree=2)
+@pytest.mark.parametrize("v", [(1, 0, -4), (3, 1, -1)])  # (3, 1, -1): walls right of the vertical flop too
+def test_k3_csv_has_a_row_per_special_class(capfd, v):
+    rows = list(csv.reader(io.StringIO(csv_text(capfd, *map(str, v), "--degree", "2"))))
+    found = k3_walls(*v, degree=2)
     assert rows == [["kind", "center", "radius_squared", "codimension", "r", "c", "s"]] + [
         [w.kind, str(w.center), str(w.radius_squared), str(w.codimension or ""), *map(str, a)]
-        for w in found for a in w.special_classes]
+        for w in (*found, *found.right_walls) for a in w.special_classes]
 
 
 def tilt_wall_condition(v, u, n, beta, alpha_squared):
@@ -199,3 +204,36 @@ def test_k3_page_shows_the_wall_pointed_at_exactly(tmp_path):
         browser.evaluate(AFTER_PAINT)
         text = browser.evaluate(TEXT)
     assert "pointed wall 2\ncentre -9/4\nradius² 25/16\nclasses (1, -1, 2); (0, 1, -9)\nflop, codimension 4" in text
+
+
+def basis_ray(text, h, b):
+    """The vector of a text "h − 3/2·b", "−h + b", "b", … in the basis (h, b), parsed independently of the package."""
+    x, y = F(0), F(0)
+    for sign, term in re.findall(r"(^|[+−] ?)([^+−]+)", text.replace(" − ", " −").replace(" + ", " +")):
+        size, _, name = term.strip().rpartition("·")
+        coefficient = (-1 if "−" in sign else 1) * F(size or 1)
+        x, y = (x + coefficient, y) if name in ("h", "H̃") else (x, y + coefficient)
+    return tuple(x * p + y * q for p, q in zip(h, b))
+
+
+@pytest.mark.parametrize("v, degree, names", [((3, 1, -1), 2, "hb"), ((2, 1, -3), 2, "hb"), ((1, 0, -4), 2, "H̃B")])
+def test_divisors_are_written_in_the_basis_of_v_perp(v, degree, names):
+    found = k3_walls(*v, degree=degree)
+    h, b = (0, -v[0], -v[1] * degree), (-v[0], 0, v[2])
+    for w in [w.divisor for w in (*found, *found.right_walls)] + [*found.effective_cone, *found.nef_cone]:
+        text = divisor_text(v, w)
+        u = basis_ray(text, h, b)  # the text spans the same ray, on the same side
+        assert set(text) - set(" −+·/0123456789") <= set(names)
+        assert all(u[i] * w[j] == u[j] * w[i] for i in range(3) for j in range(3)) and sum(x * y for x, y in zip(u, w)) > 0
+    assert ("divisors in the basis h = " in str(found)) == (names == "hb")
+
+
+def test_plot_k3_draws_the_cones_beside_the_walls(tmp_path, capfd):
+    found = k3_walls(3, 1, -1, degree=2)
+    ax = plot_k3(found, cones=True)  # 2 walls left of the vertical wall, 2 arcs and a Lagrangian point right of it
+    (walls_ax, cones_ax), path = ax.figure.axes, tmp_path / "both.pdf"
+    assert walls_ax is ax and len(ax.patches) == 4 and cones_ax.get_xlabel() == "h = (0, −r, −c·degree)"
+    assert len(cones_ax.patches) == 3 and found.caption() in cones_ax.get_title()
+    assert main(["k3", "3", "1", "-1", "--degree", "2", "--plot", str(path), "--cones"]) == 0
+    assert path.read_bytes().startswith(b"%PDF")
+    assert main(["k3", "3", "1", "-1", "--degree", "2", "--cones"]) == 2 and "--cones draws" in capfd.readouterr().err

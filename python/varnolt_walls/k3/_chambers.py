@@ -35,7 +35,7 @@ class K3Chamber:
     kinds: tuple[str, str]
 
     def text(self, latex: bool = False) -> str:
-        """The cone as "⟨H̃, H̃ − 2/3·B⟩" for Hilbⁿ (LaTeX with `latex`), the pair of vectors otherwise."""
+        """The cone as "⟨H̃, H̃ − 2/3·B⟩" for Hilbⁿ, in the basis h, b of v^⊥ otherwise (LaTeX with `latex`)."""
         return cone_text(self.v, self.rays, latex)
 
     def __str__(self) -> str:

@@ -59,7 +59,6 @@ from math import gcd
 from typing import NamedTuple
 
 from .._digits import decimal_text, fraction_text
-from ._document import mukai_text
 from ._lattice import Mukai, pairing
 
 Ray = tuple[int, int, int]
@@ -106,17 +105,25 @@ def hilbert_points(v: Mukai) -> int | None:
 
 
 def in_h_and_b(w: Ray) -> tuple[int, int]:
-    """(a, b) with w = a·H̃ − b·B for v = (1, 0, 1 − n): H̃ = (0, −1, 0) and B = (−1, 0, −(n − 1))."""
+    """(a, b) with r·w = a·h − b·b in the basis h = (0, −r, −c·degree), b = (−r, 0, s) of v^⊥ (`basis_of`): for
+    w ⊥ v, r·w_s = c·degree·w_c − s·w_r makes the third entries agree. For v = (1, 0, 1 − n), w = a·H̃ − b·B."""
     return -w[1], w[0]
 
 
+def basis_of(v: Mukai, degree: int) -> tuple[Ray, Ray]:
+    """The basis (h, b) of v^⊥ ⊗ ℚ that divisors are written in: h = (0, −r, −c·degree), b = (−r, 0, s) (both ⊥ v;
+    H̃ and B for the Hilbert scheme, v = (1, 0, 1 − n))."""
+    return (0, -v[0], -v[1] * degree), (-v[0], 0, v[2])
+
+
 def divisor_text(v: Mukai, w: Ray, latex: bool = False) -> str:
-    """A class as researchers write it: for Hilbⁿ "H̃ − 6/7·B" (scaled to one H̃, as it spans a ray), else the
-    vector; its numbers whatever their size."""
-    if hilbert_points(v) is None:
-        return mukai_text(w)
+    """A class as researchers write it, scaled to one h as it spans a ray: for Hilbⁿ "H̃ − 6/7·B", for other v
+    "h − 6/7·b" in the basis of `basis_of`; its numbers whatever their size."""
     a, b = in_h_and_b(w)
-    h, bb = (r"\tilde{H}", "B") if latex else ("H̃", "B")
+    if hilbert_points(v) is not None:
+        h, bb = (r"\tilde{H}", "B") if latex else ("H̃", "B")
+    else:
+        h, bb = (r"\mathbf{h}", r"\mathbf{b}") if latex else ("h", "b")
     minus = "-" if latex else "−"
     if a == 0:
         return bb if b < 0 else f"{minus}{bb}"

@@ -70,7 +70,8 @@ from ..classes._chern import ChernCharacter, ideal_sheaf  # noqa: F401 (ideal_sh
 from ..classes._class_arguments import alone
 from ..classes._options import Surface, exact_point  # noqa: F401 (Surface: for the examples)
 from ._chambers import chambers_of
-from ._cones import Cones, Ray, cone_text, contracted_divisor, divisor_text, hilbert_points, vertical_ray, wall_ray
+from ._cones import (Cones, Ray, basis_of, cone_text, contracted_divisor, divisor_text, hilbert_points, vertical_ray,
+                     wall_ray)
 from ._document import Document, difference, exact_repr, json_text, json_value, mukai_text, read_json
 from ._lattice import DIVISORIAL, Mukai, Verdict, classify, pairing, wall_lattice
 from ._orbits import Orbits, Setting, Solution, pairs_asked
@@ -100,7 +101,8 @@ class K3Wall:
     ``contracted_divisor`` the class of the divisor a divisorial contraction contracts
     (primitive, in v^⊥, of negative square, oriented to be effective), None for
     the other kinds. For the Hilbert scheme (v = (1, 0, 1 − n)) the vector
-    a·H̃ − b·B is (b, −a, b·(n − 1)), and :meth:`divisor_text` writes it so.
+    a·H̃ − b·B is (b, −a, b·(n − 1)), and :meth:`divisor_text` writes it so; for other v
+    it writes the ray in the basis h, b of v^⊥ (:meth:`K3Walls.basis_text`).
     """
 
     center: Fraction
@@ -127,7 +129,8 @@ class K3Wall:
         return self.kind == "hilbert-chow"
 
     def divisor_text(self, latex: bool = False) -> str:
-        """The wall's ray as researchers write it: "H̃ − 2/3·B" for Hilbⁿ (LaTeX with `latex`), else the vector."""
+        """The wall's ray as researchers write it: "H̃ − 2/3·B" for Hilbⁿ, "h − 2/3·b" in the basis of
+        :meth:`K3Walls.basis_text` for other v (LaTeX with `latex`)."""
         return divisor_text(self.lattice[0], self.divisor, latex)
 
     def __str__(self) -> str:
@@ -175,7 +178,7 @@ class K3Walls(Sequence[K3Wall]):
     ``effective_cone`` (from the divisor contracted at the vertical wall, or at the
     end on the right, to the one contracted at the end, or the Lagrangian
     fibration's isotropic class). For the Hilbert scheme they read ⟨H̃, H̃ − μ·B⟩
-    (:meth:`cone_text`). ``chambers`` are the ample cones of the birational models
+    (:meth:`cone_text`), for other v alike in the basis h, b of v^⊥ (:meth:`basis_text`). ``chambers`` are the ample cones of the birational models
     (:class:`K3Chamber`), from the Gieseker chamber (the nef cone) inwards, left of
     the vertical wall and then right of it.
 
@@ -217,8 +220,9 @@ class K3Walls(Sequence[K3Wall]):
         return pairing(self.v, self.v, self.degree) + 2
 
     def cone_text(self, which: str, latex: bool = False) -> str:
-        """The "nef", "movable" or "effective" cone as researchers write it: "⟨H̃, H̃ − 2/3·B⟩" for Hilbⁿ
-        (LaTeX with `latex`), a pair of Mukai vectors otherwise, "not computed" when it is None."""
+        """The "nef", "movable" or "effective" cone as researchers write it: "⟨H̃, H̃ − 2/3·B⟩" for Hilbⁿ,
+        "⟨h, h − 2/3·b⟩" in the basis of :meth:`basis_text` otherwise (LaTeX with `latex`), "not computed"
+        when it is None."""
         if which not in ("nef", "movable", "effective"):
             raise ValueError(f"which is 'nef', 'movable' or 'effective', not {which!r}")
         return cone_text(self.v, getattr(self, f"{which}_cone"), latex)
@@ -271,17 +275,35 @@ class K3Walls(Sequence[K3Wall]):
     def _cones(self, latex: bool = False) -> str:
         return ", ".join(f"{which} cone {self.cone_text(which, latex)}" for which in ("nef", "movable", "effective"))
 
+    def basis_text(self) -> str:
+        """The basis of v^⊥ ⊗ ℚ that divisors are written in, as Mukai vectors: H̃ = (0, −1, 0) and
+        B = (−1, 0, 1 − n) for Hilbⁿ, h = (0, −r, −c·degree) and b = (−r, 0, s) for other v (both ⊥ v).
+        A ray written "h − 2/3·b" (:meth:`K3Wall.divisor_text`) is that of the vector h − 2/3·b.
+
+        >>> k3_walls(3, 1, -1, degree=2).basis_text()
+        'h = (0, -3, -2), b = (-3, 0, -1)'
+        """
+        names = ("H̃", "B") if hilbert_points(self.v) is not None else ("h", "b")
+        return ", ".join(f"{name} = {mukai_text(w)}" for name, w in zip(names, basis_of(self.v, self.degree)))
+
     def __str__(self) -> str:
         chambers = "chambers: " + ", ".join(c.text() for c in self.chambers) if self.chambers else "chambers: none"
         return "\n".join([self._title(), *map(str, self), *(f"right: {w}" for w in self.right_walls), self._cones(),
-                          chambers])
+                          chambers, *self._basis_lines()])
+
+    def _basis_lines(self) -> list[str]:
+        """The basis of v^⊥ the divisors are written in, for v other than Hilbⁿ (whose H̃ and B are known)."""
+        return [] if hilbert_points(self.v) is not None else [f"divisors in the basis {self.basis_text()} of v^⊥"]
 
     def _repr_latex_(self) -> str:
         cones = ", ".join(rf"$\mathrm{{{name}}} = {self.cone_text(which, latex=True)}$" if getattr(self, f"{which}_cone")
                           else rf"{name}: not computed" for name, which in
                           (("Nef", "nef"), ("Mov", "movable"), ("Eff", "effective")))
         chambers = "".join(rf", $\mathrm{{Amp}}_{{{i}}} = {c.text(latex=True)}$" for i, c in enumerate(self.chambers))
-        return f"{self._title(latex=True)}; {cones}{chambers}"
+        basis = ", ".join(f"${name} = {mukai_text(w)}$" for name, w in zip((r"\mathbf{h}", r"\mathbf{b}"),
+                                                                          basis_of(self.v, self.degree)))
+        basis = "" if hilbert_points(self.v) is not None else rf"; divisors in the basis {basis} of $v^\perp$"
+        return f"{self._title(latex=True)}; {cones}{chambers}{basis}"
 
     def _repr_html_(self) -> str:
         head = "".join(f"<th>{h}</th>" for h in ("kind", "center", "radius²", "codimension", "special classes",
@@ -298,7 +320,10 @@ class K3Walls(Sequence[K3Wall]):
                         for which in ("nef", "movable", "effective"))
         chambers = "".join(f"<tr><th>chamber {i}</th><td colspan=\"6\">{escape(str(c))}</td></tr>"
                            for i, c in enumerate(self.chambers))
-        return f"<table><caption>{escape(self._title())}</caption><tr>{head}</tr>{rows}{cones}{chambers}</table>"
+        basis = "".join(f"<tr><th>basis of v^⊥</th><td colspan=\"6\">{escape(self.basis_text())}</td></tr>"
+                        for _ in self._basis_lines())
+        return (f"<table><caption>{escape(self._title())}</caption><tr>{head}</tr>{rows}{cones}{chambers}{basis}"
+                "</table>")
 
     def to_json(self) -> str:
         """The walls as the command line's ``k3 --format json`` writes them: one JSON object with v, the

@@ -12,12 +12,15 @@ from typing import TYPE_CHECKING
 
 from ..k3._cones import Ray, divisor_text, hilbert_points
 from ..k3._walls import K3Walls
-from ._k3_plot import COLOURS
-from ._plot import INSTALL_HINT
+from ._axes import INSTALL_HINT
 
 if TYPE_CHECKING:
     from matplotlib.axes import Axes
 
+# The kinds' colours, here and in plot_k3: matplotlib's first colours (C0, C3, C2, C4, C1) and a grey, written out
+# for Bokeh's pages too.
+COLOURS = {"flop": "#1f77b4", "brill-noether": "#d62728", "hilbert-chow": "#2ca02c", "li-gieseker-uhlenbeck": "#9467bd",
+           "lagrangian": "#ff7f0e", "fake": "#999999"}
 # The cones shaded, widest first (each drawn over the one before), with their colours.
 SHADES = (("effective", "0.85"), ("movable", "#c6dbef"), ("nef", "#74a9cf"))
 
@@ -103,6 +106,6 @@ def plot_k3_cones(found: K3Walls, ax: Axes | None = None) -> Axes:
     ax.set_xlim(-1.6, 1.9)
     ax.set_ylim(-1.6, 1.6)
     ax.set_aspect("equal", adjustable="box")
-    ax.set_title(f"The cones of M(v), v = {found.v} on a K3 surface of degree {found.degree}", fontsize="medium")
+    ax.set_title(f"The cones of {found.caption()}", fontsize="medium")
     ax.legend(loc="best", fontsize="small")
     return ax

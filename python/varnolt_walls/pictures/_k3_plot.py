@@ -32,21 +32,20 @@ from ..k3._lattice import pairing
 from ..k3._walls import K3Walls, center_through
 from ..search._walls import walls
 from ._axes import INSTALL_HINT, frame, mark_point
+from ._k3_cones_plot import COLOURS as COLOURS, plot_k3_cones  # COLOURS: also for the pages of _plot_html
 
 if TYPE_CHECKING:
     from matplotlib.axes import Axes
 
-# matplotlib's first colours (C0, C3, C2, C4, C1) and a grey, written out for Bokeh's pages too.
-COLOURS = {"flop": "#1f77b4", "brill-noether": "#d62728", "hilbert-chow": "#2ca02c", "li-gieseker-uhlenbeck": "#9467bd",
-           "lagrangian": "#ff7f0e", "fake": "#999999"}
 LONGEST_LABEL = 40  # characters of a class named on a wall; a longer one is cut in the middle
 
 
 def plot_k3(found: K3Walls, *, pseudo: bool = False, max_rank: SupportsIndex | None = None, labels: bool = False,
-            ax: Axes | None = None, **style: Any) -> Axes:
+            cones: bool = False, ax: Axes | None = None, **style: Any) -> Axes:
     """Draw the walls of :func:`k3_walls` as semicircles in the (β, α) half-plane, coloured by kind.
 
-    The vertical wall β = c/r is dashed; the Lagrangian point, if the walls end at one,
+    The walls right of the vertical wall (``found.right_walls``) are drawn too. The vertical
+    wall β = c/r is dashed; the Lagrangian point, if the walls end at one,
     is marked on the β axis, and so is the point of `above`. The title names the moduli
     space (Hilbⁿ for v = (1, 0, 1 − n), else M_H(v)) and the point.
 
@@ -65,6 +64,11 @@ def plot_k3(found: K3Walls, *, pseudo: bool = False, max_rank: SupportsIndex | N
         irrational (:class:`IrrationalBetaError` otherwise).
     labels : bool, optional
         Name each wall at its top by its first special class.
+    cones : bool, optional
+        Also draw the cone decomposition (:func:`plot_k3_cones`) beside the walls, in a second
+        Axes of the same figure, to their right: the place of `ax` is split in two (a new
+        figure twice as wide by default). The walls' Axes is returned; the cones' is
+        ``ax.figure.axes[-1]``.
     ax : matplotlib.axes.Axes, optional
         Where to draw; a new figure's axes by default.
     **style
@@ -84,6 +88,9 @@ def plot_k3(found: K3Walls, *, pseudo: bool = False, max_rank: SupportsIndex | N
     >>> eight = k3_walls(1, 0, -7, degree=4)  # eight points on a quartic: 6 walls, 3 tilt pseudo-walls
     >>> len(plot_k3(eight, pseudo=True).patches)
     9
+    >>> ax = plot_k3(eight, cones=True)  # the walls, and beside them the cones in the (H̃, B) plane
+    >>> [a.get_xlabel() for a in ax.figure.axes]
+    ['β', 'H̃']
     """
     try:
         from matplotlib import pyplot
@@ -92,12 +99,19 @@ def plot_k3(found: K3Walls, *, pseudo: bool = False, max_rank: SupportsIndex | N
         raise ImportError(INSTALL_HINT.replace("plot", "plot_k3", 1)) from None
     tilt = pseudo_walls(found, max_rank) if pseudo else []
     if ax is None:
-        ax = pyplot.figure(layout="constrained").add_subplot()
+        ax = pyplot.figure(figsize=(12.8, 4.8) if cones else None, layout="constrained").add_subplot()
+    if cones:  # the walls on the left half of ax's place, the cones on the right half
+        spec = ax.get_subplotspec()
+        if spec is None:
+            raise ValueError("cones=True splits the place of ax in two: give the Axes of a subplot (add_subplot)")
+        halves = spec.subgridspec(1, 2)
+        ax.set_subplotspec(halves[0])
+        plot_k3_cones(found, ax=ax.figure.add_subplot(halves[1]))
     r, c, _ = found.v
     vertical = c / r
     left, right, top = vertical, vertical, 0.0 if found.above is None else float(found.above[1])
     labelled: set[str] = set()
-    for wall in found:
+    for wall in (*found, *found.right_walls):
         center, radius = float(wall.center), sqrt(wall.radius_squared)
         label = None if wall.kind in labelled else wall.kind
         labelled.add(wall.kind)
@@ -133,7 +147,9 @@ def plot_k3(found: K3Walls, *, pseudo: bool = False, max_rank: SupportsIndex | N
     s, t = ("" if len(found) == 1 else "s"), ("" if len(tilt) == 1 else "s")
     ch = from_mukai(*found.v, degree=found.degree)
     extra = f"\n{len(tilt)} tilt pseudo-wall{t} of ch = ({ch.rank}, {ch.c1}, {ch.ch2}), dotted" if pseudo else ""
-    frame(ax, f"{len(found)} wall{s} of {found.caption()}{extra}")
+    right = len(found.right_walls)
+    beyond = f" (and {right} right of the vertical wall)" if right else ""
+    frame(ax, f"{len(found)} wall{s}{beyond} of {found.caption()}{extra}")
     ax.legend(loc="best", fontsize="small")  # the kinds' colours, where it covers the fewest walls
     return ax
 

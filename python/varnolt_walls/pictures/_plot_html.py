@@ -286,24 +286,25 @@ def k3_page(found: K3Walls, labels: bool = False) -> str:
         codimension = "" if w.codimension is None else f", codimension {w.codimension}"
         return f"{w.kind}{codimension}; divisor {w.divisor_text()}"
 
+    drawn = [*found, *found.right_walls]  # right of the vertical wall too, when the chambers go on there
     source = ColumnDataSource({
-        "order": list(range(1, len(found) + 1)), "kind": [w.kind for w in found],
-        "colour": [COLOURS[w.kind] for w in found],
-        "center": [float(w.center) for w in found], "radius": [sqrt(w.radius_squared) for w in found],
-        "center_text": [fraction_text(w.center) for w in found],
-        "radius_squared_text": [fraction_text(w.radius_squared) for w in found],
-        "classes": ["; ".join(map(mukai_text, w.special_classes)) for w in found],
-        "names": [named(w) for w in found], "label": [short_text(mukai_text(w.special_classes[0])) for w in found],
-        "top": [sqrt(w.radius_squared) for w in found]}, name="walls")
+        "order": list(range(1, len(drawn) + 1)), "kind": [w.kind for w in drawn],
+        "colour": [COLOURS[w.kind] for w in drawn],
+        "center": [float(w.center) for w in drawn], "radius": [sqrt(w.radius_squared) for w in drawn],
+        "center_text": [fraction_text(w.center) for w in drawn],
+        "radius_squared_text": [fraction_text(w.radius_squared) for w in drawn],
+        "classes": ["; ".join(map(mukai_text, w.special_classes)) for w in drawn],
+        "names": [named(w) for w in drawn], "label": [short_text(mukai_text(w.special_classes[0])) for w in drawn],
+        "top": [sqrt(w.radius_squared) for w in drawn]}, name="walls")
     r, c, _ = found.v
     above = found.above
-    view = _view(list(found), [c / r] + ([] if above is None else [float(above[0])]),
+    view = _view(drawn, [c / r] + ([] if above is None else [float(above[0])]),
                  0.0 if above is None else float(above[1]))
     plot = _figure(view)
     pointed = _arcs(plot, source, labels, line_color="colour", line_width=1.5, legend_group="kind")
     plot.vspan(x=[c / r], line_color="#666666", line_dash="dashed",
                legend_label=f"vertical wall β = {Fraction(c, r)}: {found.vertical or 'no wall'}")
-    for w in found:
+    for w in drawn:
         if w.kind == "lagrangian":
             plot.scatter([float(w.center)], [0.0], size=11, color=COLOURS["lagrangian"],
                          legend_label="lagrangian point")
@@ -313,7 +314,9 @@ def k3_page(found: K3Walls, labels: bool = False) -> str:
     _legend_below(plot)
     n = len(found)
     cones = ", ".join(f"{which} cone {found.cone_text(which)}" for which in ("nef", "movable", "effective"))
-    subtitle = f"{n} wall{'' if n == 1 else 's'} · vertical wall: {found.vertical or 'none'} · {cones}"
+    right = f" (and {len(found.right_walls)} right of the vertical wall)" if found.right_walls else ""
+    subtitle = (f"{n} wall{'' if n == 1 else 's'}{right} · vertical wall: {found.vertical or 'none'} · {cones}"
+                f" · divisors in the basis {found.basis_text()} of v^⊥")
     table = _table(source, [TableColumn(field="kind", title="kind", width=110)])
     return _page(f"Walls of {found.caption()}", subtitle, plot, pointed, source, table)
 
