@@ -67,9 +67,9 @@ progress bar on stderr when it is a terminal (needs tqdm); it is cleared
 before the result is written.
 
 --format json writes one object:
-  {"chern_character": [R, C, D], "surface": null, "side": "left",
-   "max_rank": N or null, "above": null, "complete": true or false,
-   "beta_minus": {"text": "-4", "float": -4.0, "fraction": [-4, 1]},
+  {"chern_character": [R, C, D], "surface": null, "degree": null, "d_scale": 1,
+   "side": "left", "max_rank": N or null, "above": null, "complete": true or false,
+   "beta_minus": {"text": "-4", "float": -4.0, "fraction": [-4, 1]}, "wall_count": 1,
    "walls": [{"center": "-5/2", "radius_squared": "9/4", "semistabilizers": [[1, -1, 1]],
               "side": "left", "classes": [{"ch": [1, -1, "1/2"], "name": "O(-1)",
               "quotient": [0, 1, "-5/2"], "quotient_name": null}]}, ...]}
