@@ -35,6 +35,7 @@ STREAMS = [  # (arguments, how the child's streams are set up, status, stderr ha
      "cannot write to standard output"),
     ("sweep -", {"preexec_fn": close_fd(0)}, 2, "cannot read <stdin>: standard input is closed"),
     ("1 0 -16", {"stdout": "/dev/full"}, 1, "cannot write to standard output: No space left on device"),
+    ("1 0 -2 --above=-1.4142135623730951,5e-324", {}, 1, "; pass --max-rank or a point farther from β₋"),
     ("1 0 -10000 --candidates --format json", {"stdout": "/dev/full"}, 1, "No space left on device"),
     ("sweep -", {"stdout": "/dev/full", "input": b"1 0 -4\n"}, 1, "No space left on device"),
     # AddressSanitizer cannot start under an address-space limit: that row runs unsanitized only.

@@ -257,6 +257,8 @@ def run_walls(args: argparse.Namespace, out: Output) -> int:
     except IrrationalBetaError as error:
         # The same words, with the option of the command line.
         raise IrrationalBetaError(error.chern_character, "--max-rank N") from None
+    except OverflowError as error:  # a rank bound too large, or numbers past the core's: "pass max_rank ..."
+        raise OverflowError(str(error).replace("max_rank", "--max-rank")) from None
     proved = certified(result) if args.actual and isinstance(result, Walls) else None
     if args.plot is not None:
         # The walls found, drawn as they are; those of a count or of candidates are searched for it.
