@@ -170,18 +170,25 @@ def write_walls(out: Output, form: str, found: Walls, proved: ActualWalls | None
 def write_candidates(out: Output, form: str, start: dict[str, object], rows: NDArray[np.int64],
                      shown_rows: bool = False) -> None:
     """The rows (r, c, s·d) of `candidates`: in JSON as they are (with "d_scale": s), in CSV with d exact
-    ("p/q" where it is not an integer), as text in ch = (r, c₁, ch₂) (rows (r, c, d) with --rows)."""
+    ("p/q" where it is not an integer), as text in ch = (r, c₁, ch₂) (rows (r, c, d) with --rows); of
+    both sides, each CSV and text line starts with its side."""
     if form == "json":
         write_json(out, candidates_start(start, rows), "candidates", candidates_json(rows))
-    else:
-        if form == "csv":
-            out.write(f"r,c,{D_COLUMN}\n")
-        sep, scale = ("," if form == "csv" else " "), start["d_scale"]
-        if form == "text" and not shown_rows:
-            scale = 2 * int(scale)  # type: ignore[call-overload]  # ch₂ = d/2
-        for first in range(0, len(rows), ROWS_PER_PIECE):  # Python ints for some thousand rows at a time
-            out.write("".join(f"{r}{sep}{c}{sep}{Fraction(d, int(scale))}\n"  # type: ignore[call-overload]
-                              for r, c, d in rows[first:first + ROWS_PER_PIECE].tolist()))
+        return
+    side_rows: tuple[tuple[str, int], ...] = getattr(rows, "side_rows", ())
+    parts = side_rows if len(side_rows) > 1 else (("", len(rows)),)
+    sep, scale = ("," if form == "csv" else " "), start["d_scale"]
+    if form == "csv":
+        out.write(f"{'side,' if parts[0][0] else ''}r,c,{D_COLUMN}\n")
+    if form == "text" and not shown_rows:
+        scale = 2 * int(scale)  # type: ignore[call-overload]  # ch₂ = d/2
+    begin = 0
+    for side, size in parts:
+        side = "" if not side else f"{side}," if form == "csv" else f"{side:<5} "
+        for first in range(begin, begin + size, ROWS_PER_PIECE):  # Python ints for some thousand rows at a time
+            out.write("".join(f"{side}{r}{sep}{c}{sep}{Fraction(d, int(scale))}\n"  # type: ignore[call-overload]
+                              for r, c, d in rows[first:min(first + ROWS_PER_PIECE, begin + size)].tolist()))
+        begin += size
 
 
 def write_json(out: Output, start: dict[str, object], key: str, value: Iterable[str]) -> None:
