@@ -7,7 +7,7 @@ For the first 10 and the first 10,000 of the 12,203 walls of (1, 0, -900), it
 prints the page's size, the time Python takes to write it, and the time
 headless Chromium takes from the start of navigation until every view is drawn
 (the page's own ready event; best of --runs loads). --screenshot also saves the
-guide's picture (docs/guide/interactive-page.md): one point in the plane, (1, 0, -2) up to rank 20, zoomed near
+guide's picture (docs/guide/interactive-page.md): one point on P², ch = (1, 0, -1), up to rank 20, zoomed near
 β₋ with the pointer on the smaller wall.
 """
 
@@ -52,7 +52,7 @@ def screenshot(target):
 
     with Browser(width=1450, height=760) as browser, tempfile.TemporaryDirectory() as folder:
         path = Path(folder) / "one-point.html"
-        varnolt_walls.plot_html(1, 0, -2, path, max_rank=20)
+        varnolt_walls.plot_html(1, 0, -2, path, max_rank=20, surface="P2")
         browser.open(path.as_uri())
         browser.evaluate(WALLS_READY)
         # Zoom as the box-zoom tool would, keeping one unit equally long on both axes.

@@ -14,13 +14,19 @@ script runs (its site module): a Ctrl-C there ends the program as Python ends
 it, which may print a traceback.
 """
 
+import os  # loaded already by the interpreter's site module: no cost
+
 import _signal  # type: ignore[import-not-found]  # CPython's built-in core of signal has no stubs
 
 INTERRUPTED = 130  # 128 + SIGINT, as a shell reports a program ended by Ctrl-C
 
 
 def _end_quietly(signum: int, frame: object) -> None:
-    raise SystemExit(INTERRUPTED)
+    # The process ends here, not by an exception: Python prints and drops an exception raised
+    # where it runs a finalizer or a weakref callback (imports run some), and the program would
+    # go on. Ending at once loses nothing: until the command line runs, nothing is written
+    # (the imports write no file and stdout holds no output), so there is nothing to flush.
+    os._exit(INTERRUPTED)
 
 
 # Unless SIGINT is ignored (a job started in the background): then it stays so.
@@ -30,8 +36,8 @@ if _signal.getsignal(_signal.SIGINT) is _signal.default_int_handler:
 
 def main() -> int:
     """Loads the command line and runs it; returns the exit status."""
-    # A Ctrl-C during these imports raises SystemExit(130), which ends the
-    # program without a word, wherever in an import it comes.
+    # A Ctrl-C during these imports ends the program with 130 without a word,
+    # wherever in an import it comes.
     from varnolt_walls.cli import main as command_line
 
     try:

@@ -48,8 +48,9 @@ two_points = varnolt_walls.ideal_sheaf(2, surface="P2")
 print(f"walls of two points on P², ch = {two_points}:")
 for wall in varnolt_walls.walls(two_points):
     print(" ", wall)
-print("walls of one point in the plane, candidates of rank <= 12:")
-for wall in varnolt_walls.walls(1, 0, -2, max_rank=12):
+one_point = varnolt_walls.ideal_sheaf(1, surface="P2")  # β₋ = -√2: infinitely many walls, so a rank bound
+print(f"walls of one point on P², ch = {one_point}, candidates of rank <= 12:")
+for wall in varnolt_walls.walls(one_point, max_rank=12):
     print(" ", wall)
 PY
 say "done: try $venv/bin/python, $venv/bin/varnolt-walls --help, or the guide in docs/guide/quickstart.md"

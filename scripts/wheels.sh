@@ -12,7 +12,7 @@
 #   aarch64-linux-gnu.2.17  manylinux_2_17_aarch64 (manylinux2014)
 #   x86_64-linux-musl       musllinux_1_2_x86_64
 #
-# The Python headers are those of .venv's CPython: the stable ABI needs only
+# The Python headers are those of $venv's CPython (scripts/common.sh): the stable ABI needs only
 # the headers, which are the same for every architecture, and no libpython.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$repo/scripts/wheel_steps.sh"

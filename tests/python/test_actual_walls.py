@@ -132,8 +132,10 @@ def test_results_show_and_round_trip():
     document = json.loads(found.to_json())
     assert [w["status"] for w in document["walls"]] == [w.status for w in found]
     document["walls"][0]["status"] = "undecided"
-    with pytest.raises(ValueError, match="is actual"):
-        ActualWalls.from_json(json.dumps(document))
+    for bad, says in [(json.dumps(document), "is actual"), ("[" * 10**5 + "]" * 10**5, "nests too deeply"),
+                      ("[]", "not a document of actual walls")]:
+        with pytest.raises(ValueError, match=says):
+            ActualWalls.from_json(bad)
     text = str(found).splitlines()
     assert text[0] == found.caption() and len(text) == len(found) + 1
     assert found.caption().endswith(f"{found.counts()[0]} actual, {found.counts()[1]} undecided")

@@ -135,8 +135,8 @@ def test_an_irrational_beta_without_max_rank_says_to_pass_it(function, v):
     ((1, 0, 1), 10, NoRealBetaError, "the Bogomolov discriminant c₁² - 2·r·ch₂ of ch = (1, 0, 1/2) is -1"),  # Δ < 0
     ((0, 0, 5), 10, NoRealBetaError, "ch = (0, 0, 5/2) has r = c₁ = 0, so there is no β₋"),
     ((1, 0, 1), None, NoRealBetaError, "the Bogomolov discriminant"),  # not irrational: no bound helps
-    ((1, 2**32, 1), 3, OverflowError, "arithmetic overflow"),  # Δ beyond 64 bits
-    ((1, EDGE_C, EDGE_C**2 - 2), 2, OverflowError, "arithmetic overflow"),  # the rank-2 ch2 beyond 2^63
+    ((1, 2**32, 1), 3, OverflowError, "the search of ch = (1, 4294967296, 1/2) on the ½ℤ"),  # Δ beyond 64 bits
+    ((1, EDGE_C, EDGE_C**2 - 2), 2, OverflowError, f"the search of ch = (1, {EDGE_C}, {Fraction(EDGE_C**2 - 2, 2)})"),
 ])
 def test_outcomes_that_are_not_lists(v, max_rank, error, message):
     for function in (varnolt_walls.candidates, varnolt_walls.count):

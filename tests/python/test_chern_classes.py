@@ -42,8 +42,8 @@ def test_constructors_give_the_hand_computed_class(made, rank, c1, ch2, surface,
 
 
 @pytest.mark.parametrize("call, error, match", [
-    (lambda: ch(1, 0, "1/3", surface="P2"), ValueError, "c2 = .* = -1/3 is not an integer"),
-    (lambda: ch(1, 0, "1/8", surface=QUARTIC), ValueError, r"c2 = .* = -1/2 is not an integer .*\(1/4\)ℤ"),
+    (lambda: ch(1, 0, "1/3", surface="P2"), ValueError, r"ch = \(1, 0, 1/3\) is not a class on P2: its c₂ = .* = -1/3 is not an integer"),
+    (lambda: ch(1, 0, "1/8", surface=QUARTIC), ValueError, r"c₂ = .* = -1/2 is not an integer .*\(1/4\)ℤ"),
     (lambda: ch(1, 0, "1/4"), ValueError, "not in ½ℤ"),
     (lambda: ch(1, 0, 0.5), TypeError, "must be exact"),
     (lambda: from_mukai(1, 0, 0, degree=3), ValueError, "even degree"),
@@ -104,7 +104,7 @@ def test_the_command_line_forms_of_a_class_search_its_row(form, plain):
     ("--chern-classes 2 3 3", "argument --chern-classes: c2 counts points: it needs --surface P2 or --degree N"),
     ("--mukai 1 0 -7", "argument --mukai: needs --degree N"),
     ("--ch 1 0 1/3", "argument --ch: CH2 = 1/3 is not in ½ℤ"),
-    ("--ch 1 0 1/8 --degree 4", "argument --ch: (1, 0, 1/8) is not a class on ℓ² = 4"),
+    ("--ch 1 0 1/8 --degree 4", "argument --ch: ch = (1, 0, 1/8) is not a class on ℓ² = 4"),
     ("--ideal-sheaf x --surface P2", "argument --ideal-sheaf: not an integer: 'x'"),
     ("1 0 -4 --ch 1 0 -2", "give R C D or --ch, not both"),
     ("--ch 1 0 -2 --ideal-sheaf 2", "not allowed with argument --ch"),

@@ -147,6 +147,7 @@ NOTE = "no Gieseker-semistable sheaf has this character"
     ("moduli 2 0 -3", 2, ""),  # off the lattice of P²
     ("moduli --ch 0 0 1", 1, ""),
     ("moduli 4 6 6 --format json", 0, '"stable_exists": false, "semistable_exists": true, "exceptional": false'),
+    ("moduli --ch -2 0 2 --format json", 0, '{"chern_character": [-2, 0, 4], "sheaf": [2, 0, -4], "stable_exists"'),
     ("--ch 2 0 -2 --surface P2 --max-rank 20", 0, "higher ranks)\n"),
 ])
 def test_command_line_moduli_and_walls_header(arguments, status, out):

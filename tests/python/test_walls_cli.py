@@ -71,6 +71,8 @@ CASES = [
     (CLI, "2 3 3 --max-rank 40 --candidates --format json", 0, lambda out: as_json(out) == json_document(
         (2, 3, 3), 40, "candidates", varnolt_walls.candidates(2, 3, 3, max_rank=40).tolist()), ""),
     (CLI, "2 1 -4 --max-rank 2 --candidates --rows", 0, "1 0 0\n2 0 -1\n2 0 0\n", ""),
+    (CLI, "1 0 -4 --surface P2 --side both --candidates", 0, "left  1 -1 1/2\nright -1 -1 -1/2\n", ""),
+    (CLI, "1 0 -4 --surface P2 --side both --candidates --format csv", 0, "side,r,c,d = 2·ch₂\nleft,1,-1,1\nright,-1,-1,-1\n", ""),
     (CLI, "1 0 -2", 1, "", "β₋ of ch = (1, 0, -1) is irrational: its pseudo-walls are infinitely many and accumulate "
      "at β₋; pass --max-rank N for those of the candidates of rank at most N, or --above B,A for the walls over "
      "σ(B, A)"),

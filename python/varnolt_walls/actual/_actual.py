@@ -159,7 +159,9 @@ class ActualWalls(Described, Sequence[ActualWall]):
         try:
             found = json.loads(text)
             claimed = [(w.pop("status"), w.pop("certificate")) for w in found["walls"]]
-        except (KeyError, TypeError, AttributeError, json.JSONDecodeError) as error:
+        except RecursionError:
+            raise ValueError("not a document of actual walls: its JSON nests too deeply") from None
+        except (KeyError, TypeError, AttributeError, ValueError) as error:  # ValueError: not JSON, too many digits
             raise ValueError(f"not a document of actual walls: {type(error).__name__}: {error}") from None
         result = certified(Walls.from_json(json.dumps(found)))
         for wall, (status, certificate) in zip(result, claimed):

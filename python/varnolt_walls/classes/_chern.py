@@ -116,8 +116,8 @@ class ChernCharacter:
         if c2.denominator != 1:
             n = self.surface.degree
             lattice = "ℤ" if n == 1 else f"(1/{n})ℤ"
-            raise ValueError(f"{self._text()} is not a class on {self.surface}: its c2 = c1²·n/2 − n·ch2 = {c2} "
-                             f"is not an integer (n = {n}, ch2 must be in c1²/2 + {lattice})")
+            raise ValueError(f"{self._ch()} is not a class on {self.surface}: its c₂ = c₁²·n/2 − n·ch₂ = {c2} "
+                             f"is not an integer (n = {n}, ch₂ must be in c₁²/2 + {lattice})")
 
     def _c2(self, degree: int) -> Fraction:
         return Fraction(self.c1 * self.c1 * degree, 2) - degree * self.ch2
@@ -139,7 +139,7 @@ class ChernCharacter:
     def degree(self) -> int:
         """n = ℓ² of the class's surface; a ValueError without one."""
         if self.surface is None:
-            raise ValueError(f"{self._text()} has no surface, so no degree ℓ²: make it with surface='P2' "
+            raise ValueError(f"{self._ch()} has no surface, so no degree ℓ²: make it with surface='P2' "
                              "or surface=Surface(degree=n)")
         return self.surface.degree
 
@@ -161,7 +161,7 @@ class ChernCharacter:
         """
         n = self.degree
         if n % 2:
-            raise ValueError(f"a K3 surface has even degree ℓ², not {n}: {self._text()} has no Mukai vector there")
+            raise ValueError(f"a K3 surface has even degree ℓ², not {n}: {self._ch()} has no Mukai vector there")
         return self.rank, self.c1, int(n * self.ch2) + self.rank
 
     @property
@@ -214,7 +214,7 @@ class ChernCharacter:
     def _todd_degree(self) -> int:
         """n = ℓ² of a surface whose Todd class is known here: P² (n = 1) or a K3 surface (n even)."""
         if self.surface is None or (self.surface.degree % 2 and self.surface.degree != 1):
-            raise ValueError(f"{self} is on {self._on()}: χ is known on P2 (surface='P2') and on K3 surfaces "
+            raise ValueError(f"{self._ch()} is on {self._on()}: χ is known on P2 (surface='P2') and on K3 surfaces "
                              "(Surface(degree=n), n even)")
         return self.surface.degree
 
@@ -291,7 +291,7 @@ class ChernCharacter:
 
     def _same_surface(self, other: ChernCharacter) -> None:
         if other.surface != self.surface:
-            raise ValueError(f"{self._text()} and {other._text()} live on different surfaces "
+            raise ValueError(f"{self._ch()} and {other._ch()} live on different surfaces "
                              f"({self._on()} and {other._on()})")
 
     def __add__(self, other: object) -> ChernCharacter:
@@ -323,6 +323,10 @@ class ChernCharacter:
 
     def _text(self) -> str:
         return f"({self.rank}, {self.c1}, {self.ch2})"
+
+    def _ch(self) -> str:
+        """The class in a message: "ch = (1, 0, -2)"."""
+        return f"ch = {self._text()}"
 
     def _on(self) -> str:
         return "no surface" if self.surface is None else str(self.surface)

@@ -8,7 +8,7 @@ from fractions import Fraction
 from typing import Any, SupportsIndex
 
 from ._arguments import ExactRow, discriminant, shown_ch
-from ._options import SearchOptions
+from ._options import SearchOptions, on_surface
 
 # The forms of the two ways to a finite list of walls: in Python, and on the command line.
 FORMS = {"max_rank=R": ("R", "above=(β, α)", "σ(β, α)"), "--max-rank N": ("N", "--above B,A", "σ(B, A)")}
@@ -122,6 +122,15 @@ def _off_lattice(v: ExactRow, options: SearchOptions) -> ValueError:
                       f"{n * (c * c - Fraction(d)) / 2} is not an integer (ch₂ must lie in c₁²/2 + (1/{n})ℤ)")
 
 
+def _overflow(v: ExactRow, options: SearchOptions, text: str) -> OverflowError:
+    """The search met a number past its exact integers: no list at all (never a partial one)."""
+    bound = "" if options.max_rank is None else f", rank ≤ {options.max_rank}"
+    return OverflowError(f"the search of {shown_ch(v)} {on_surface(options.surface)}{bound} stopped, it met numbers "
+                         f"too large for its exact integer arithmetic ({text}): its sizes grow with the ranks, the "
+                         "entries of v and the degree ℓ²; pass a smaller max_rank, or a class or surface with "
+                         "smaller numbers")
+
+
 # What each kind of refusal raises: (kind) -> f(v, options, text, detail).
 REFUSALS: dict[str, Callable[[ExactRow, SearchOptions, str, str], Exception]] = {
     "irrational_beta": lambda v, o, text, detail: IrrationalBetaError(v),
@@ -129,7 +138,7 @@ REFUSALS: dict[str, Callable[[ExactRow, SearchOptions, str, str], Exception]] = 
     # Not on the package's route, which searches a shifted class as −v: varnolt's own refusals.
     "negative_rank": lambda v, o, text, detail: RuntimeError(text),
     "negative_rank_irrational": lambda v, o, text, detail: RuntimeError(text),
-    "overflow": lambda v, o, text, detail: OverflowError(text),
+    "overflow": lambda v, o, text, detail: _overflow(v, o, text),
     "internal_fault": lambda v, o, text, detail: RuntimeError(text),
     "off_lattice": lambda v, o, text, detail: _off_lattice(v, o),
     "alpha_not_positive": lambda v, o, text, detail: ValueError(

@@ -67,9 +67,9 @@ progress bar on stderr when it is a terminal (needs tqdm); it is cleared
 before the result is written.
 
 --format json writes one object:
-  {"chern_character": [R, C, D], "surface": null, "side": "left",
-   "max_rank": N or null, "above": null, "complete": true or false,
-   "beta_minus": {"text": "-4", "float": -4.0, "fraction": [-4, 1]},
+  {"chern_character": [R, C, D], "surface": null, "degree": null, "d_scale": 1,
+   "side": "left", "max_rank": N or null, "above": null, "complete": true or false,
+   "beta_minus": {"text": "-4", "float": -4.0, "fraction": [-4, 1]}, "wall_count": 1,
    "walls": [{"center": "-5/2", "radius_squared": "9/4", "semistabilizers": [[1, -1, 1]],
               "side": "left", "classes": [{"ch": [1, -1, "1/2"], "name": "O(-1)",
               "quotient": [0, 1, "-5/2"], "quotient_name": null}]}, ...]}
@@ -170,18 +170,25 @@ def write_walls(out: Output, form: str, found: Walls, proved: ActualWalls | None
 def write_candidates(out: Output, form: str, start: dict[str, object], rows: NDArray[np.int64],
                      shown_rows: bool = False) -> None:
     """The rows (r, c, s·d) of `candidates`: in JSON as they are (with "d_scale": s), in CSV with d exact
-    ("p/q" where it is not an integer), as text in ch = (r, c₁, ch₂) (rows (r, c, d) with --rows)."""
+    ("p/q" where it is not an integer), as text in ch = (r, c₁, ch₂) (rows (r, c, d) with --rows); of
+    both sides, each CSV and text line starts with its side."""
     if form == "json":
         write_json(out, candidates_start(start, rows), "candidates", candidates_json(rows))
-    else:
-        if form == "csv":
-            out.write(f"r,c,{D_COLUMN}\n")
-        sep, scale = ("," if form == "csv" else " "), start["d_scale"]
-        if form == "text" and not shown_rows:
-            scale = 2 * int(scale)  # type: ignore[call-overload]  # ch₂ = d/2
-        for first in range(0, len(rows), ROWS_PER_PIECE):  # Python ints for some thousand rows at a time
-            out.write("".join(f"{r}{sep}{c}{sep}{Fraction(d, int(scale))}\n"  # type: ignore[call-overload]
-                              for r, c, d in rows[first:first + ROWS_PER_PIECE].tolist()))
+        return
+    side_rows: tuple[tuple[str, int], ...] = getattr(rows, "side_rows", ())
+    parts = side_rows if len(side_rows) > 1 else (("", len(rows)),)
+    sep, scale = ("," if form == "csv" else " "), start["d_scale"]
+    if form == "csv":
+        out.write(f"{'side,' if parts[0][0] else ''}r,c,{D_COLUMN}\n")
+    if form == "text" and not shown_rows:
+        scale = 2 * int(scale)  # type: ignore[call-overload]  # ch₂ = d/2
+    begin = 0
+    for side, size in parts:
+        side = "" if not side else f"{side}," if form == "csv" else f"{side:<5} "
+        for first in range(begin, begin + size, ROWS_PER_PIECE):  # Python ints for some thousand rows at a time
+            out.write("".join(f"{side}{r}{sep}{c}{sep}{Fraction(d, int(scale))}\n"  # type: ignore[call-overload]
+                              for r, c, d in rows[first:min(first + ROWS_PER_PIECE, begin + size)].tolist()))
+        begin += size
 
 
 def write_json(out: Output, start: dict[str, object], key: str, value: Iterable[str]) -> None:
@@ -257,6 +264,8 @@ def run_walls(args: argparse.Namespace, out: Output) -> int:
     except IrrationalBetaError as error:
         # The same words, with the option of the command line.
         raise IrrationalBetaError(error.chern_character, "--max-rank N") from None
+    except OverflowError as error:  # a rank bound too large, or numbers past the core's: "pass max_rank ..."
+        raise OverflowError(str(error).replace("max_rank", "--max-rank")) from None
     proved = certified(result) if args.actual and isinstance(result, Walls) else None
     if args.plot is not None:
         # The walls found, drawn as they are; those of a count or of candidates are searched for it.

@@ -27,8 +27,9 @@ R²(2Δ - 1) + 1. In place of R C D (D = 2·ch2, with D ≡ C mod 2) v may be gi
 A v of negative rank, or of rank 0 with C < 0, is the class of a shifted sheaf E[1]:
 the answer is that of -v.
 
---format json writes one object:
-  {"chern_character": [2, 0, "-2"], "sheaf": [2, 0, "-2"], "stable_exists": true,
+--format json writes one object, v and the sheaf's class (v or -v) as the rows (R, C, D) of
+the walls' documents, D = 2·ch2:
+  {"chern_character": [2, 0, -4], "sheaf": [2, 0, -4], "stable_exists": true,
    "semistable_exists": true, "exceptional": false, "dimension": 5,
    "expected_dimension": 5, "euler_characteristic": 0, "discriminant": "1",
    "delta": "1", "exceptional_slope": "0", "text": "M(2, 0, −2) on P²: ..."}"""
@@ -58,7 +59,7 @@ def moduli_json(found: PlaneModuli) -> str:
 
     v, w = found.chern_character, found.sheaf
     return json.dumps({
-        "chern_character": [v.rank, v.c1, str(v.ch2)], "sheaf": [w.rank, w.c1, str(w.ch2)],
+        "chern_character": list(v.row), "sheaf": list(w.row),  # (r, c, d), d = 2·ch₂: an int on P²
         "stable_exists": found.stable_exists, "semistable_exists": found.semistable_exists,
         "exceptional": found.exceptional, "dimension": found.dimension,
         "expected_dimension": found.expected_dimension, "euler_characteristic": found.euler_characteristic,
