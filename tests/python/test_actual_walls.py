@@ -23,6 +23,12 @@ def is_line_bundle(u, sign):
     return u.rank == sign and u.ch2 * 2 * sign == u.c1 * u.c1
 
 
+def is_primitive(u):
+    """No m ≥ 2 with u/m a class of P² (integral rank and c₁, ch₂ − c₁²/2 ∈ ℤ)."""
+    return not any(u.rank % m == 0 and u.c1 % m == 0 and (u.ch2 / m - F(u.c1 // m) ** 2 / 2).denominator == 1
+                   for m in range(2, 2 * abs(u.rank) + 2 * abs(u.c1) + int(2 * abs(u.ch2)) + 3))
+
+
 def heart_betas(wall, classes):
     """Rational β of the wall's span where every class's object lies in Coh^β (a grid, and the
     integers where a shifted line bundle starts to)."""
@@ -76,11 +82,13 @@ def check(found):
             assert actual.status == "undecided"
             continue
         assert actual.status == "actual"
-        e = c.sub + c.quotient
-        pairs = [{row(p.sub), row(p.quotient)} for p in wall.classes]
-        assert ({row(c.sub), row(c.quotient)} in pairs if c.kind == "extension" else {row(c.sub), row(c.quotient)} in pairs)
+        k = c.multiplicity
+        sub, quotient = (c.sub * k, c.quotient) if c.multiple == "sub" else (c.sub, c.quotient * k)
+        e = sub + quotient
+        assert {row(sub), row(quotient)} in [{row(p.sub), row(p.quotient)} for p in wall.classes]
         if c.kind == "extension":
-            assert c.chi == model.chi(row(c.quotient), row(c.sub)) < 0
+            assert c.chi == model.chi(row(c.quotient), row(c.sub)) <= -k
+            assert k == 1 or is_primitive(c.sub if c.multiple == "sub" else c.quotient)
             seen += check_reason(c.sub, c.sub_reason, wall) + check_reason(c.quotient, c.quotient_reason, wall)
             classes = [c.sub, c.quotient]
         else:
@@ -109,6 +117,23 @@ def test_the_certificates_of_hilbert_schemes_hold_and_their_first_walls_are_actu
     assert found.caption().startswith(f"{len(found)} wall{'s' if len(found) > 1 else ''} of I_Z, |Z| = {n} on P²")
 
 
+@pytest.mark.parametrize("v, center, multiple, k, sub, quotient, chi", [
+    ((1, 0, -4), -3, "sub", 2, (1, -2, 2), (-1, 4, -8), -6),  # O(-2)^{⊕2} ⊂ E → O(-4)[1]
+    ((1, 0, -9), F(-9, 2), "quotient", 3, (1, -3, F(9, 2)), (0, 1, F(-9, 2)), -3),  # O(-3) ⊂ E → O_L(-4)^{⊕3}
+    ((3, 0, -6), F(-5, 2), "sub", 4, (1, -1, F(1, 2)), (-1, 4, -8), -10),  # O(-1)^{⊕4} ⊂ E → O(-4)[1]
+    ((1, 0, -3), F(-5, 2), None, None, None, None, None),  # O(-2)^{⊕2} → I_p(-4)[1], O(-2)^{⊕3} → O(-3)[1]^{⊕2}
+])
+def test_walls_with_a_multiple_class(v, center, multiple, k, sub, quotient, chi):
+    found = actual_walls(ch(*v, surface="P2"), max_rank=14)
+    check(found)
+    c = next(w for w in found if w.wall.center == center).certificate
+    if multiple is None:
+        assert c is None
+        return
+    assert (c.multiple, c.multiplicity, row(c.sub), row(c.quotient), c.chi) == (multiple, k, sub, quotient, chi)
+    assert f"^{{⊕{k}}}" in str(c) and ActualWalls.from_json(found.to_json()) == found
+
+
 def test_seven_points_rank_two_exceptional_wall_and_eight_points_caption():
     seven = actual_walls(ch(1, 0, -7, surface="P2"), max_rank=14)
     exceptional = [w.certificate for w in seven if w.certificate and w.certificate.sub.rank == 2]
@@ -119,7 +144,8 @@ def test_seven_points_rank_two_exceptional_wall_and_eight_points_caption():
 
 
 @pytest.mark.parametrize("v", [ch(2, -1, "-3/2", surface="P2"), ch(2, 0, -3, surface="P2"), ch(3, -1, "-5/2", surface="P2"),
-                               ch(0, 2, -1, surface="P2"), ch(2, -1, "-5/2", surface="P2"), ch(-1, 0, 4, surface="P2")])
+                               ch(0, 2, -1, surface="P2"), ch(2, -1, "-5/2", surface="P2"), ch(-1, 0, 4, surface="P2"),
+                               ch(3, 0, -6, surface="P2")])
 def test_certificates_of_higher_and_lower_ranks_hold_on_both_sides(v):
     found = actual_walls(v, max_rank=10, side="both")
     check(found)

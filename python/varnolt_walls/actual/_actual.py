@@ -49,8 +49,11 @@ class ActualWall:
         if c.kind == "morphism":
             proof = f"${_latex_called(c.sub)}$ ({c.sub_reason}) $\\to E$ ({c.quotient_reason})"
         else:
-            proof = (f"${_latex_called(c.sub)}$ ({c.sub_reason}) $\\subset E \\to$ "
-                     f"${_latex_called(c.quotient)}$ ({c.quotient_reason})")
+            def power(of: Literal["sub", "quotient"]) -> str:
+                return c.power(of).replace("⊕", "\\oplus ")
+
+            proof = (f"${_latex_called(c.sub)}{power('sub')}$ ({c.sub_reason}) $\\subset E \\to$ "
+                     f"${_latex_called(c.quotient)}{power('quotient')}$ ({c.quotient_reason})")
         return f"actual: {equation}; {proof}, $\\chi = {c.chi}$, $E$ stable {c.stable_side}"
 
 
@@ -145,7 +148,8 @@ class ActualWalls(Described, Sequence[ActualWall]):
 
     def to_json(self) -> str:
         """The document of :meth:`Walls.to_json` with, on each wall, "status" and "certificate"
-        (null, or {"sub", "quotient": [r, c1, ch2], their names and reasons, "chi", "stable_side"})."""
+        (null, or {"sub", "quotient": [r, c1, ch2], their names and reasons, "chi", "stable_side",
+        "multiplicity" and which of the two is "multiple"})."""
         found = json.loads("".join(walls_document(self.walls)))
         for wall, actual in zip(found["walls"], self._found):
             wall["status"] = actual.status
@@ -158,7 +162,7 @@ class ActualWalls(Described, Sequence[ActualWall]):
         checked against the document's statuses and certificates (a ValueError where they differ)."""
         try:
             found = json.loads(text)
-            claimed = [(w.pop("status"), w.pop("certificate")) for w in found["walls"]]
+            claimed = [(w.pop("status"), _with_multiplicity(w.pop("certificate"))) for w in found["walls"]]
         except RecursionError:
             raise ValueError("not a document of actual walls: its JSON nests too deeply") from None
         except (KeyError, TypeError, AttributeError, ValueError) as error:  # ValueError: not JSON, too many digits
@@ -178,7 +182,14 @@ def _certificate_document(c: Certificate) -> dict[str, Any]:
 
     return {"kind": c.kind, "sub": row(c.sub), "sub_name": c.sub.name, "sub_reason": c.sub_reason,
             "quotient": row(c.quotient), "quotient_name": c.quotient.name, "quotient_reason": c.quotient_reason,
-            "chi": c.chi, "stable_side": c.stable_side}
+            "chi": c.chi, "stable_side": c.stable_side, "multiplicity": c.multiplicity, "multiple": c.multiple}
+
+
+def _with_multiplicity(certificate: Any) -> Any:
+    """A certificate of a document written before certificates had a multiplicity: one, of the sub."""
+    if isinstance(certificate, dict) and "multiplicity" not in certificate:
+        return {**certificate, "multiplicity": 1, "multiple": "sub"}
+    return certificate
 
 
 def certified(found: Walls) -> ActualWalls:

@@ -12,6 +12,37 @@ so a subobject destabilizing E near W is semistable of E's phase on W, hence A, 
 split the sequence. So the σ-stable objects of class v change across W: W is an actual wall.
 The same holds with A and B exchanged.
 
+Finding such a path to a subobject. Move off W along the vertical line through σ_W = (β, α_W): the
+heart Coh^β stays the same, and W, a semicircle centred on the β axis, is crossed there. The
+pseudo-walls of v are locally finite, so near σ_W on one side the classes of subobjects F ⊂ E with
+φ_σ(F) ≥ φ_σ(E) are finitely many; in the limit φ_W(F) ≥ φ_W(E), and φ_W(F) ≤ φ_W(E) as E is
+σ_W-semistable (an extension of σ_W-semistable objects of one phase): F and E/F are σ_W-semistable
+of E's phase, and the Jordan–Hölder factors of E (unique up to order) are those of F and of E/F.
+
+The extension lemma with a multiple sub. Let A be σ_W-stable of class u₀ and B σ_W-stable of class
+w = v − k·u₀ (k ≥ 1), both in Coh^β and of the same phase on W, with ext¹(B, A) ≥ k (true when
+−χ(B, A) ≥ k, by the bound below). A ≇ B: their classes are not proportional, for u₀ is not
+proportional to v on a pseudo-wall; so Hom(B, A) = 0 (stable, same phase). Take V ⊂ Ext¹(B, A) of
+dimension k and E the extension 0 → A ⊗ V^* → E → B → 0 whose class in Ext¹(B, A) ⊗ V^* is the
+inclusion V ⊂ Ext¹(B, A). Hom(−, A) gives 0 → Hom(B, A) → Hom(E, A) → Hom(A ⊗ V^*, A) = V →
+Ext¹(B, A), and the last map, which sends φ to φ_* of the extension class, is that inclusion
+(End A = ℂ): Hom(E, A) = 0. On W the factors of E are A (k times) and B. Where φ(A) < φ(E), just off
+W on one side: a subobject F as above has factors j copies of A and perhaps B. Without B, F has
+class j·u₀ and φ(F) = φ(A) < φ(E). With B and F ≠ E, E/F ≠ 0 is σ_W-semistable with only A's as
+factors, so the last step of its Jordan–Hölder filtration is a quotient E/F ↠ A, and E ↠ A
+contradicts Hom(E, A) = 0. So E is σ-stable on that side; on the other, A ⊂ A ⊗ V^* ⊂ E has
+φ(A) > φ(E). W is an actual wall, and E is stable where φ(A) < φ(E), as with k = 1.
+
+The extension lemma with a multiple quotient. Let A be σ_W-stable of class u, B σ_W-stable of class
+w₀ with v = u + k·w₀, as above, ext¹(B, A) ≥ k, and E the extension 0 → A → E → B ⊗ V → 0 of the
+inclusion V ⊂ Ext¹(B, A) in V^* ⊗ Ext¹(B, A). Hom(B, −) gives 0 → Hom(B, A) → Hom(B, E) →
+Hom(B, B ⊗ V) = V → Ext¹(B, A), the last map that inclusion: Hom(B, E) = 0. Where φ(A) < φ(E) (so
+φ(B) > φ(E), since Z(E) = Z(A) + k·Z(B)): a subobject F as above without A is nonzero with only B's
+as factors, so the first step of its Jordan–Hölder filtration is B ⊂ F ⊂ E, against Hom(B, E) = 0.
+With A, F has class u + j·w₀ with j < k unless F = E, and E = F + (k − j)·w₀ with φ(B) > φ(E) gives
+φ(F) < φ(E). So E is σ-stable there, and on the other side E ↠ B ⊗ V ↠ B has φ(B) < φ(E). Again W
+is actual and E is stable where φ(A) < φ(E).
+
 ext¹(B, A) ≥ −χ(B, A): Ext^i(B, A) = 0 for i < 0 (one heart), and for i = 3 by Serre duality,
 Ext³(B, A) ≅ Hom(A, B(−3)[−1])^*, which is 0 piece by piece: H⁰(A) (μ_min > β) maps to no
 torsion-free H⁻¹(B(−3)) (μ_max ≤ β − 3), and every other piece is a negative Ext between sheaves.
@@ -31,7 +62,7 @@ from __future__ import annotations
 
 from dataclasses import dataclass
 from fractions import Fraction
-from math import isqrt
+from math import gcd, isqrt
 from typing import Final, Literal
 
 from ..classes._chern import ChernCharacter
@@ -51,6 +82,8 @@ StableSide = Literal["above", "below"]
 # Which lemma: a non-split extension of stable A and B, or a nonzero map from a stable A to the
 # Gieseker-stable sheaves of v at its largest wall.
 Kind = Literal["extension", "morphism"]
+# Which stable object of an extension appears k = `multiplicity` times: A (A^{⊕k} ⊂ E) or B (E ↠ B^{⊕k}).
+Multiple = Literal["sub", "quotient"]
 
 
 @dataclass(frozen=True, slots=True)
@@ -67,6 +100,10 @@ class Certificate:
     is χ(A, E) > 0 for the Gieseker-stable sheaves E of v, so hom(A, E) > 0 and E, stable just
     above the wall, is destabilized by A below it; `quotient` is v − u, and `quotient_reason`
     says that E is Gieseker-stable above its largest pseudo-wall.
+
+    `multiplicity` k ≥ 2 (an extension): A^{⊕k} ⊂ E → B (`multiple` "sub") or A ⊂ E → B^{⊕k}
+    (`multiple` "quotient"), of v = k·sub + quotient or sub + k·quotient, with χ(B, A) ≤ −k, so
+    that ext¹(B, A) ≥ k; `sub` and `quotient` are still the classes of the stable A and B.
     """
 
     kind: Kind
@@ -76,17 +113,40 @@ class Certificate:
     quotient_reason: Reason
     chi: int
     stable_side: StableSide
+    multiplicity: int = 1
+    multiple: Multiple = "sub"
+
+    def power(self, of: Multiple) -> str:
+        """The power shown on the sub or the quotient: "^{⊕k}" on the multiple one, else ""."""
+        return f"^{{⊕{self.multiplicity}}}" if self.multiplicity > 1 and self.multiple == of else ""
 
     def __str__(self) -> str:
         if self.kind == "morphism":
             return (f"{_called(self.sub)} ({self.sub_reason}) → E ({self.quotient_reason}), "
                     f"χ = {self.chi}, E stable {self.stable_side}")
-        return (f"{_called(self.sub)} ({self.sub_reason}) ⊂ E → {_called(self.quotient)} "
-                f"({self.quotient_reason}), χ = {self.chi}, E stable {self.stable_side}")
+        return (f"{_called(self.sub, self.power('sub'))} ({self.sub_reason}) ⊂ E → "
+                f"{_called(self.quotient, self.power('quotient'))} ({self.quotient_reason}), "
+                f"χ = {self.chi}, E stable {self.stable_side}")
 
 
-def _called(u: ChernCharacter) -> str:
-    return u.name or f"ch = ({u.rank}, {u.c1}, {u.ch2})"
+def _called(u: ChernCharacter, power: str = "") -> str:
+    if u.name is None:
+        called = f"ch = ({u.rank}, {u.c1}, {u.ch2})"
+        return f"({called}){power}" if power else called
+    return u.name + power
+
+
+def _primitive(u: ChernCharacter) -> tuple[int, ChernCharacter]:
+    """(k, u₀) with u = k·u₀ and u₀ primitive on the lattice of P² (ch₂ − c₁²/2 ∈ ℤ)."""
+    d = int(2 * u.ch2)
+    g = gcd(u.rank, u.c1, d)
+    for k in range(g, 1, -1):
+        if g % k == 0:
+            try:
+                return k, ChernCharacter(u.rank // k, u.c1 // k, Fraction(d // k, 2), surface=u.surface)
+            except ValueError:  # u/k is off the lattice
+                continue
+    return 1, u
 
 
 class _Bounds:
@@ -137,7 +197,22 @@ class Certifier:
             found = self._morphism(wall, pair.sub, pair.sub + pair.quotient)
             if found is not None:
                 return found
+        for pair in wall.classes:
+            u, w = pair.sub, pair.quotient
+            for a, b in ((u, w), (w, u)):
+                found = self._multiple(wall, a, b)
+                if found is not None:
+                    return found
         return None
+
+    def _multiple(self, wall: Wall, a: ChernCharacter, b: ChernCharacter) -> Certificate | None:
+        """The extension lemmas with a multiple sub a = k·a₀ or a multiple quotient b = k·b₀, k ≥ 2."""
+        k, a0 = _primitive(a)
+        found = None if k == 1 else self._pair(wall, a0, b, k, "sub")
+        if found is None:
+            k, b0 = _primitive(b)
+            found = None if k == 1 else self._pair(wall, a, b0, k, "quotient")
+        return found
 
     def _morphism(self, wall: Wall, a: ChernCharacter, e: ChernCharacter) -> Certificate | None:
         """The morphism lemma: A of class a → E of class e at e's largest pseudo-wall W."""
@@ -166,9 +241,11 @@ class Certifier:
             return None
         return Certificate("morphism", a, e - a, reason, LARGEST, chi, "above")
 
-    def _pair(self, wall: Wall, a: ChernCharacter, b: ChernCharacter) -> Certificate | None:
+    def _pair(self, wall: Wall, a: ChernCharacter, b: ChernCharacter, times: int = 1,
+              multiple: Multiple = "sub") -> Certificate | None:
+        """The extension lemma for stable A of class a and B of class b, one of them `times` times."""
         chi = b.euler_form(a)
-        if chi >= 0:
+        if chi > -times:
             return None
         bounds = _Bounds()
         reasons = []
@@ -181,9 +258,10 @@ class Certifier:
             return None
         # Off W, Im(Z(A)·conj Z(E)) = (K/2)·(α² + (β − x)² − ρ²) with K = r_E·c_A − r_A·c_E: outside W
         # φ(A) > φ(E) iff K > 0, and E is stable where φ(A) < φ(E).
-        e = a + b
+        e = a * times + b if multiple == "sub" else a + b * times
         k = e.rank * a.c1 - a.rank * e.c1
-        return Certificate("extension", a, b, reasons[0], reasons[1], chi, "above" if k < 0 else "below")
+        return Certificate("extension", a, b, reasons[0], reasons[1], chi, "above" if k < 0 else "below",
+                           times, multiple)
 
     def _reason(self, cls: ChernCharacter, wall: Wall, bounds: _Bounds) -> Reason | None:
         """How objects of class `cls` are known to be σ-stable all along W, adding their heart
