@@ -186,23 +186,21 @@ class Certifier:
         self._clear: dict[ChernCharacter, list[tuple[Fraction, Fraction]]] = {}
 
     def certificate(self, wall: Wall) -> Certificate | None:
-        """A certificate of `wall` from one of its classes, or None."""
-        for pair in wall.classes:
-            u, w = pair.sub, pair.quotient
-            for a, b in ((u, w), (w, u)):
-                found = self._pair(wall, a, b)
-                if found is not None:
-                    return found
+        """A certificate of `wall` from one of its classes, or None: the extension lemma, the
+        morphism lemma, then the extension lemma with multiplicity (so that it only adds walls)."""
+        orders = [(a, b) for pair in wall.classes for a, b in ((pair.sub, pair.quotient), (pair.quotient, pair.sub))]
+        for a, b in orders:
+            found = self._pair(wall, a, b)
+            if found is not None:
+                return found
         for pair in wall.classes:
             found = self._morphism(wall, pair.sub, pair.sub + pair.quotient)
             if found is not None:
                 return found
-        for pair in wall.classes:
-            u, w = pair.sub, pair.quotient
-            for a, b in ((u, w), (w, u)):
-                found = self._multiple(wall, a, b)
-                if found is not None:
-                    return found
+        for a, b in orders:
+            found = self._multiple(wall, a, b)
+            if found is not None:
+                return found
         return None
 
     def _multiple(self, wall: Wall, a: ChernCharacter, b: ChernCharacter) -> Certificate | None:
