@@ -12,12 +12,13 @@ so a subobject destabilizing E near W is semistable of E's phase on W, hence A, 
 split the sequence. So the σ-stable objects of class v change across W: W is an actual wall.
 The same holds with A and B exchanged.
 
-Finding such a path to a subobject. Move off W along the vertical line through σ_W = (β, α_W): the
-heart Coh^β stays the same, and W, a semicircle centred on the β axis, is crossed there. The
-pseudo-walls of v are locally finite, so near σ_W on one side the classes of subobjects F ⊂ E with
-φ_σ(F) ≥ φ_σ(E) are finitely many; in the limit φ_W(F) ≥ φ_W(E), and φ_W(F) ≤ φ_W(E) as E is
-σ_W-semistable (an extension of σ_W-semistable objects of one phase): F and E/F are σ_W-semistable
-of E's phase, and the Jordan–Hölder factors of E (unique up to order) are those of F and of E/F.
+Subobjects near W, for an extension E of σ_W-stable objects of Coh^β (so E is in Coh^β). Move off W
+along the vertical line through σ_W = (β, α_W): the heart Coh^β stays the same, and W, a semicircle
+centred on the β axis, is crossed there. The pseudo-walls of v are locally
+finite, so near σ_W on one side the classes of subobjects F ⊂ E with φ_σ(F) ≥ φ_σ(E) are finitely
+many; in the limit φ_W(F) ≥ φ_W(E), and φ_W(F) ≤ φ_W(E) as E is σ_W-semistable (an extension of
+σ_W-semistable objects of one phase): F and E/F are σ_W-semistable of E's phase, and the
+Jordan–Hölder factors of E (unique up to order) are those of F and of E/F.
 
 The extension lemma with a multiple sub. Let A be σ_W-stable of class u₀ and B σ_W-stable of class
 w = v − k·u₀ (k ≥ 1), both in Coh^β and of the same phase on W, with ext¹(B, A) ≥ k (true when
