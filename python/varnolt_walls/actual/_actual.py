@@ -206,10 +206,11 @@ def actual_walls(v: ChernCharacter, *, max_rank: SupportsIndex | None = None, ab
     classes u ⊂ v → w is proved actual when objects of classes u and w (or w and u) are known to
     be σ-stable in the heart at a point of W and χ(w, u) < 0: then a non-split extension of them
     is stable on one side of W only, so the moduli space of σ-stable objects of class v changes
-    across W. Known stable: line bundles and their shifts where they lie in the heart
-    (Arcara–Miles), and classes with Gieseker-stable sheaves (Drézet–Le Potier; rank 0: sheaves on
-    curves) when all their own pseudo-walls on that side are strictly inside W (one search of
-    each class, over a point of W). Every other wall is "undecided": no proof either way.
+    across W. Where one class is a multiple k·u₀ (as O(-2)^{⊕2}), stable objects of u₀ and of the
+    other class with χ ≤ −k give an extension by k copies that does the same. Known stable: line
+    bundles and their shifts where they lie in the heart (Arcara–Miles), and classes with
+    Gieseker-stable sheaves (Drézet–Le Potier; rank 0: sheaves on curves) when all their own
+    pseudo-walls on that side are strictly inside W (one search of each class, over a point of W). Every other wall is "undecided": no proof either way.
 
     Parameters
     ----------
