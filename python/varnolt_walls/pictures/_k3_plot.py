@@ -101,10 +101,10 @@ def plot_k3(found: K3Walls, *, pseudo: bool = False, max_rank: SupportsIndex | N
     if ax is None:
         ax = pyplot.figure(figsize=(12.8, 4.8) if cones else None, layout="constrained").add_subplot()
     if cones:  # the walls on the left half of ax's place, the cones on the right half
-        spec = ax.get_subplotspec()
-        if spec is None:
+        place = ax.get_subplotspec()
+        if place is None:
             raise ValueError("cones=True splits the place of ax in two: give the Axes of a subplot (add_subplot)")
-        halves = spec.subgridspec(1, 2)
+        halves = place.subgridspec(1, 2)
         ax.set_subplotspec(halves[0])
         plot_k3_cones(found, ax=ax.figure.add_subplot(halves[1]))
     r, c, _ = found.v
